@@ -1,0 +1,168 @@
+#include "app/qwgtdisplay.h"
+
+#include "app/viewerapp.h"
+#include "model/drawingmodel.h"
+#include "model/paintobject.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPolygon>
+#include <QWheelEvent>
+
+#include <algorithm>
+
+namespace {
+
+// Half-diagonal of the fix marker's diamond, pixels.
+constexpr int kFixMarkerSize = 5;
+// The rubber band: translucent yellow with a black outline.
+const QColor kRubberBandFill(255, 255, 0, 60);
+
+} // namespace
+
+QwgtDisplay::QwgtDisplay(QWidget* parent) : QWidget(parent) {}
+
+void QwgtDisplay::paintLayer(QPainter* painter, int layer) const
+{
+    for (const paintObject* object : DrawingModel::instance()->objects) {
+        if (object->visible && static_cast<int>(object->highlighted) == layer) {
+            object->preparePainter(painter);
+            object->paint(painter);
+        }
+    }
+}
+
+void QwgtDisplay::paintEvent(QPaintEvent*)
+{
+    const ViewerApp* app = ViewerApp::instance();
+    QPainter painter(this);
+    painter.setBrush(QBrush(QColor(255, 255, 255)));
+    painter.drawRect(QRect(QPoint(0, 0), QPoint(width() - 1, height() - 1)));
+
+    paintLayer(&painter, 0);
+    paintLayer(&painter, 1);
+
+    if (app->mode == 1) {
+        const int* band = app->pickRect;
+        painter.setPen(QPen(QColor(0, 0, 0)));
+        painter.setBrush(QBrush(kRubberBandFill));
+        painter.drawRect(QRect(QPoint(band[0], band[1]), QPoint(band[2], band[3])));
+    }
+
+    const auto corner = [app](double dx, double dy) {
+        return QPoint(ViewerApp::toPixel(app->fixX + dx), ViewerApp::toPixel(app->fixY + dy));
+    };
+    const QPoint diamond[] = {
+        corner(kFixMarkerSize, 0),
+        corner(0, -kFixMarkerSize),
+        corner(-kFixMarkerSize, 0),
+        corner(0, kFixMarkerSize),
+    };
+    painter.setPen(QPen(QColor(0, 0, 0)));
+    painter.setBrush(QBrush(QColor(0, 0, 0)));
+    painter.drawConvexPolygon(diamond, 4);
+}
+
+void QwgtDisplay::dragOrigin(double x, double y) const
+{
+    ViewerApp* app = ViewerApp::instance();
+    app->originX = x - pressX + pressOriginX;
+    app->originY = y - pressY + pressOriginY;
+}
+
+void QwgtDisplay::mousePressEvent(QMouseEvent* event)
+{
+    ViewerApp* app = ViewerApp::instance();
+    const double x = event->position().x();
+    const double y = event->position().y();
+    if (event->button() == Qt::LeftButton) {
+        if (!dragging) {
+            dragging = true;
+            pressX = x;
+            pressY = y;
+            pressOriginX = app->originX;
+            pressOriginY = app->originY;
+        }
+        if (app->mode == 0)
+            dragOrigin(x, y);
+        else
+            app->resetPick();
+        app->mouseX = x;
+        app->mouseY = y;
+    } else if (event->button() == Qt::RightButton) {
+        app->fixX = x;
+        app->fixY = y;
+    } else {
+        return;
+    }
+    repaint();
+    app->updateInfo();
+}
+
+void QwgtDisplay::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!dragging)
+        return;
+    ViewerApp* app = ViewerApp::instance();
+    const double x = event->position().x();
+    const double y = event->position().y();
+    if (app->mode == 0) {
+        dragOrigin(x, y);
+    } else {
+        const int px = ViewerApp::toPixel(pressX);
+        const int py = ViewerApp::toPixel(pressY);
+        const int ix = ViewerApp::toPixel(x);
+        const int iy = ViewerApp::toPixel(y);
+        app->pickRect[0] = std::min(px, ix);
+        app->pickRect[1] = std::max(py, iy);
+        app->pickRect[2] = std::max(px, ix);
+        app->pickRect[3] = std::min(py, iy);
+    }
+    app->mouseX = x;
+    app->mouseY = y;
+    repaint();
+    app->updateInfo();
+}
+
+void QwgtDisplay::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    ViewerApp* app = ViewerApp::instance();
+    dragging = false;
+    if (app->mode == 1) {
+        pickInRect();
+        app->listedName.clear();
+        app->commands.doListPicked();
+    }
+    app->setMode(0);
+    repaint();
+}
+
+void QwgtDisplay::wheelEvent(QWheelEvent* event)
+{
+    const QPoint delta = event->angleDelta();
+    const int steps = delta.y() != 0 ? delta.y() : delta.x();
+    ViewerApp* app = ViewerApp::instance();
+    if (steps >= 1)
+        app->commands.doZoomin();
+    else
+        app->commands.doZoomout();
+}
+
+// Only objects wholly inside the band, edges included, are picked.
+void QwgtDisplay::pickInRect() const
+{
+    ViewerApp* app = ViewerApp::instance();
+    app->pickedList.clear();
+    const int* band = app->pickRect;
+    const double xmin = (band[0] - app->originX) / app->ratio;
+    const double xmax = (band[2] - app->originX) / app->ratio;
+    const double ymin = (app->originY - band[1]) / app->ratio;
+    const double ymax = (app->originY - band[3]) / app->ratio;
+    for (paintObject* object : DrawingModel::instance()->objects) {
+        if (object->visible && object->minX >= xmin && object->minY >= ymin &&
+            object->maxX <= xmax && object->maxY <= ymax)
+            app->pickedList.push_back(object);
+    }
+}

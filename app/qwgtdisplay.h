@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QWidget>
+
+class QPainter;
+
+// The canvas: paints the drawing model's objects in the controller's view and turns mouse input
+// into panning, rubber-band picking, setting the fix position and zooming.
+class QwgtDisplay : public QWidget
+{
+public:
+    explicit QwgtDisplay(QWidget* parent);
+
+    // Paints every visible object whose highlighted flag equals the layer (0 or 1), in load
+    // order. The screen and the printer both paint layer 0, then layer 1.
+    void paintLayer(QPainter* painter, int layer) const;
+    // Replaces the picked list with the visible objects wholly inside the rubber band.
+    void pickInRect() const;
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    // Moves the origin so that the picture follows the mouse since the left press.
+    void dragOrigin(double x, double y) const;
+
+    // The left button went down on the canvas and has not been released yet.
+    bool dragging = false;
+    // The controller's origin at the left press, screen pixels.
+    double pressOriginX = 0.0;
+    double pressOriginY = 0.0;
+    // Where the left button went down, screen pixels.
+    double pressX = 0.0;
+    double pressY = 0.0;
+};

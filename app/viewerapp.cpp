@@ -1,0 +1,368 @@
+#include "app/viewerapp.h"
+
+#include "app/qwgtdisplay.h"
+#include "model/drawingmodel.h"
+#include "model/paintobject.h"
+#include "script/textfile.h"
+#include "script/wordreader.h"
+
+#include <QAction>
+#include <QDockWidget>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QMainWindow>
+#include <QMenu>
+#include <QPushButton>
+#include <QTextEdit>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+namespace {
+
+// config.ini is a few lines; anything larger is not one.
+constexpr long long kMaxConfigBytes = 1 << 20;
+// Limits that keep a mistyped config.ini from asking for absurd windows or icons.
+constexpr int kMinWindowEdge = 200;
+constexpr int kMaxWindowEdge = 16384;
+constexpr int kMaxToolButtonSize = 512;
+
+struct NamedColor {
+    const char* name;
+    int red, green, blue;
+};
+
+constexpr NamedColor kBuiltInColors[] = {
+    {"white", 255, 255, 255}, {"yellow", 255, 255, 0}, {"fuchsia", 255, 0, 255},
+    {"red", 255, 0, 0},       {"silver", 192, 192, 192}, {"gray", 128, 128, 128},
+    {"olive", 128, 128, 0},   {"purple", 128, 0, 128},   {"maroon", 128, 0, 0},
+    {"aqua", 0, 255, 255},    {"lime", 0, 255, 0},       {"teal", 0, 128, 128},
+    {"green", 0, 128, 0},     {"blue", 0, 0, 255},       {"navy", 0, 0, 128},
+    {"black", 0, 0, 0},
+};
+
+} // namespace
+
+ViewerApp* ViewerApp::singleton = nullptr;
+
+void ViewerApp::create(int argc, char** argv)
+{
+    if (singleton)
+        return;
+    Q_INIT_RESOURCE(icons);
+    singleton = new ViewerApp(argc, argv);
+    std::atexit([] {
+        delete singleton;
+        singleton = nullptr;
+    });
+}
+
+ViewerApp::ViewerApp(int argc, char** argv)
+{
+    // The model exists before the window: loading and the per-type actions need it.
+    DrawingModel::instance();
+    if (argc > 1) {
+        fileName = argv[1];
+        singleton = this;
+        loadScript();
+    }
+    versionText = QStringLiteral("1.1");
+    dateText = QStringLiteral("2011.06.12");
+    mouseX = mouseY = 0.0;
+    int number = 1;
+    for (const NamedColor& entry : kBuiltInColors) {
+        const QColor color(entry.red, entry.green, entry.blue);
+        colorTable[entry.name] = color;
+        colorTable[std::to_string(number++)] = color;
+    }
+    if (const std::optional<std::string> config = readTextFile("config.ini", kMaxConfigBytes))
+        readSettings(*config);
+    listedName.clear();
+    resetPick();
+    buildMainWindow();
+}
+
+// Seven lines, read positionally as one stream of numbers: each setting's values, then the rest
+// of its line is dropped. Once a value cannot be read, no later one is read either.
+void ViewerApp::readSettings(std::string_view configText)
+{
+    WordReader words(configText);
+    double configRatio = 0.0;
+    if (words.readDouble(configRatio) && std::isfinite(configRatio) && configRatio > 0.0)
+        ratio = configRatio;
+    words.skipLine();
+    int value = 0;
+    if (words.readInt(value))
+        pointSize = std::max(value, 1);
+    words.skipLine();
+    if (words.readInt(value))
+        lineWidth = std::max(value, 1);
+    words.skipLine();
+    int red = 0, green = 0, blue = 0;
+    if (words.readInt(red) && words.readInt(green) && words.readInt(blue))
+        highlightColor = QColor(std::clamp(red, 0, 255), std::clamp(green, 0, 255),
+                                std::clamp(blue, 0, 255));
+    words.skipLine();
+    int width = 0, height = 0;
+    if (words.readInt(width) && words.readInt(height)) {
+        windowWidth = std::clamp(width, kMinWindowEdge, kMaxWindowEdge);
+        windowHeight = std::clamp(height, kMinWindowEdge, kMaxWindowEdge);
+    }
+    words.skipLine();
+    if (words.readInt(value))
+        toolButtonSize = std::min(value, kMaxToolButtonSize);
+    words.skipLine();
+    if (words.readInt(value))
+        infoFontSize = std::max(value, 1);
+}
+
+QColor ViewerApp::colorOf(const std::string& name) const
+{
+    const auto fromFile = fileColors.find(name);
+    if (fromFile != fileColors.end())
+        return fromFile->second;
+    const auto builtIn = colorTable.find(name);
+    if (builtIn != colorTable.end())
+        return builtIn->second;
+    return QColor();
+}
+
+void ViewerApp::setMode(int m)
+{
+    mode = m;
+    updateTitle();
+}
+
+void ViewerApp::resetPick()
+{
+    std::fill(std::begin(pickRect), std::end(pickRect), -999999999);
+    pickedList.clear();
+}
+
+int ViewerApp::toPixel(double value)
+{
+    if (!(value > -kPixelLimit))
+        return static_cast<int>(-kPixelLimit);
+    if (value > kPixelLimit)
+        return static_cast<int>(kPixelLimit);
+    return static_cast<int>(value);
+}
+
+int ViewerApp::pixelX(double x) const
+{
+    return toPixel(originX + ratio * x);
+}
+
+int ViewerApp::pixelY(double y) const
+{
+    return toPixel(originY - ratio * y);
+}
+
+int ViewerApp::pixelLength(double length) const
+{
+    return toPixel(ratio * length);
+}
+
+int ViewerApp::iconSize() const
+{
+    return std::max(toolButtonSize - 6, 1);
+}
+
+void ViewerApp::buildMainWindow()
+{
+    mainWindow = new QMainWindow;
+    mode = 0;
+    updateTitle();
+    mainWindow->setWindowIcon(QIcon(QStringLiteral(":/icon/logo.png")));
+    mainWindow->resize(windowWidth, windowHeight);
+
+    display = new QwgtDisplay(mainWindow);
+    mainWindow->setCentralWidget(display);
+    originX = originY = 0.0;
+    fixX = fixY = 0.0;
+
+    buildInfoDock();
+    buildExplorerDock();
+    buildToolBars();
+    mainWindow->show();
+}
+
+void ViewerApp::buildInfoDock()
+{
+    basicInfoDock = new QDockWidget(QStringLiteral("Basic Info"), mainWindow);
+    basicInfoDock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable |
+                               QDockWidget::DockWidgetFloatable);
+    basicInfoLabel = new QLabel(basicInfoDock);
+    basicInfoLabel->setAlignment(Qt::AlignTop);
+    basicInfoLabel->setTextFormat(Qt::RichText);
+    updateInfo();
+    basicInfoDock->setWidget(basicInfoLabel);
+    mainWindow->addDockWidget(Qt::RightDockWidgetArea, basicInfoDock);
+}
+
+void ViewerApp::buildExplorerDock()
+{
+    explorerDock = new QDockWidget(QStringLiteral("Item Explorer"), mainWindow);
+    explorerPanel = new QWidget(explorerDock);
+    explorerLayout = new QVBoxLayout(explorerPanel);
+
+    const int s = iconSize();
+    listMenuButton = new QPushButton(QIcon(QStringLiteral(":/icon/listmenu.png")),
+                                     QStringLiteral("List Menu"), explorerPanel);
+    listMenuButton->setIconSize(QSize(s, s));
+    listMenuButton->setGeometry(0, 0, 100, s);
+    listMenu = new QMenu;
+    DrawingModel::instance()->addListActions(listMenu);
+    listMenu->addSeparator();
+    listMenu->addAction(QStringLiteral("[picked]"), &commands, &QFunctionality::doListPicked);
+    listMenuButton->setMenu(listMenu);
+
+    itemList = new QListWidget(explorerPanel);
+    itemList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    relatedList = new QListWidget(explorerPanel);
+    itemText = new QTextEdit(explorerPanel);
+    itemText->setGeometry(0, 0, 100, 200);
+
+    explorerLayout->addWidget(listMenuButton);
+    explorerLayout->addWidget(itemList);
+    explorerLayout->addWidget(relatedList);
+    explorerLayout->addWidget(itemText);
+    explorerDock->setWidget(explorerPanel);
+    mainWindow->addDockWidget(Qt::RightDockWidgetArea, explorerDock);
+
+    QObject::connect(itemList, &QListWidget::itemDoubleClicked, &commands,
+                     &QFunctionality::doMoveToObject);
+    QObject::connect(itemList, &QListWidget::currentRowChanged, &commands,
+                     qOverload<int>(&QFunctionality::doUpdateItemInExplorer));
+    QObject::connect(itemList, &QListWidget::itemPressed, &commands,
+                     qOverload<QListWidgetItem*>(&QFunctionality::doUpdateItemInExplorer));
+    QObject::connect(itemList, &QListWidget::itemSelectionChanged, &commands,
+                     &QFunctionality::doUpdateHighlight);
+    QObject::connect(relatedList, &QListWidget::itemDoubleClicked, &commands,
+                     &QFunctionality::doExpandRelatedSearch);
+    QObject::connect(relatedList, &QListWidget::currentRowChanged, &commands,
+                     qOverload<int>(&QFunctionality::doHighlightItemRelatedSearch));
+    QObject::connect(relatedList, &QListWidget::itemPressed, &commands,
+                     qOverload<QListWidgetItem*>(&QFunctionality::doHighlightItemRelatedSearch));
+}
+
+QAction* ViewerApp::addCommand(QToolBar* toolBar, const char* iconPath, const char* toolTip,
+                               void (QFunctionality::*slot)())
+{
+    auto* action = new QAction(QIcon(QString::fromLatin1(iconPath)), QString(), mainWindow);
+    action->setToolTip(QString::fromLatin1(toolTip));
+    QObject::connect(action, &QAction::triggered, &commands, slot);
+    toolBar->addAction(action);
+    return action;
+}
+
+void ViewerApp::buildToolBars()
+{
+    const QSize icons(iconSize(), iconSize());
+    mainToolBar = new QToolBar(QStringLiteral("Main Tool Bar"), mainWindow);
+    mainToolBar->setFloatable(true);
+    mainToolBar->setMovable(true);
+    mainToolBar->setIconSize(icons);
+    mainWindow->addToolBar(Qt::TopToolBarArea, mainToolBar);
+    openAction = addCommand(mainToolBar, ":/icon/openfile.png", "Open Script Input",
+                            &QFunctionality::doOpenfile);
+    printAction = addCommand(mainToolBar, ":/icon/print.png", "Print", &QFunctionality::doPrint);
+    reloadAction = addCommand(mainToolBar, ":/icon/reload.png", "Reload Script Input",
+                              &QFunctionality::doReload);
+    zoomInAction =
+        addCommand(mainToolBar, ":/icon/zoomin.png", "Zoom In", &QFunctionality::doZoomin);
+    zoomOutAction =
+        addCommand(mainToolBar, ":/icon/zoomout.png", "Zoom Out", &QFunctionality::doZoomout);
+    resizeFitAction = addCommand(mainToolBar, ":/icon/resizefit.png",
+                                 "Resize Figure To Fit Display Region",
+                                 &QFunctionality::dotResizefit);
+    gotoFixAction = addCommand(mainToolBar, ":/icon/gotocdt.png", "Move Fix Position To ...",
+                               &QFunctionality::doGotoCdt);
+    pickModeAction = addCommand(mainToolBar, ":/icon/pickmode.png", "Change to Pick Mode",
+                                &QFunctionality::doChange2PickMode);
+    conditionalPickAction = addCommand(mainToolBar, ":/icon/conditionalpick.png",
+                                       "Conditional Pick", &QFunctionality::doConditionalPick);
+    conditionalPickAction->setShortcuts(QKeySequence::Find);
+    previousFileAction = addCommand(mainToolBar, ":/icon/prefile.png",
+                                    "Switch to Previous Index File",
+                                    &QFunctionality::doSwitchPreFile);
+    previousFileAction->setShortcuts(QKeySequence::MoveToPreviousWord);
+    nextFileAction = addCommand(mainToolBar, ":/icon/nextfile.png", "Switch to Next Index File",
+                                &QFunctionality::doSwitchNextFile);
+    nextFileAction->setShortcuts(QKeySequence::MoveToNextWord);
+    aboutAction =
+        addCommand(mainToolBar, ":/icon/logo.png", "About Vedra", &QFunctionality::doShowAbout);
+
+    objectControlToolBar = new QToolBar(QStringLiteral("Object Control Tool Bar"), mainWindow);
+    objectControlToolBar->setFloatable(true);
+    objectControlToolBar->setMovable(true);
+    objectControlToolBar->setIconSize(icons);
+    mainWindow->addToolBar(Qt::LeftToolBarArea, objectControlToolBar);
+    pointSizeUpAction = addCommand(objectControlToolBar, ":/icon/pointsizeup.png",
+                                   "Point Size Up", &QFunctionality::doPointSizeup);
+    pointSizeDownAction = addCommand(objectControlToolBar, ":/icon/pointsizedown.png",
+                                     "Point Size Down", &QFunctionality::doPointSizedown);
+    lineWidenAction = addCommand(objectControlToolBar, ":/icon/linewiden.png", "Line Widen",
+                                 &QFunctionality::doLineWiden);
+    lineNarrowAction = addCommand(objectControlToolBar, ":/icon/linenarrow.png", "Line Narrow",
+                                  &QFunctionality::doLineNarrow);
+    DrawingModel::instance()->addVisibilityActions(objectControlToolBar);
+}
+
+void ViewerApp::updateTitle()
+{
+    const QString prefix =
+        fileName.empty() ? QString() : QFile::decodeName(fileName.c_str()) + QStringLiteral(" - ");
+    const QString format = mode == 1 ? QStringLiteral("%1Vedra %2 [ pick ]")
+                                     : QStringLiteral("%1Vedra %2 [ move - default ]");
+    mainWindow->setWindowTitle(format.arg(prefix, versionText));
+}
+
+void ViewerApp::updateInfo()
+{
+    const double worldMouseX = (mouseX - originX) / ratio;
+    const double worldMouseY = (originY - mouseY) / ratio;
+    const double worldFixX = (fixX - originX) / ratio;
+    const double worldFixY = (originY - fixY) / ratio;
+    basicInfoLabel->setText(QString::asprintf(
+        " <font color=blue size=%d><font color=black>Mouse=</font>( %.2f , %.2f )<br><font "
+        "color=black>Fix=</font>( %.2f , %.2f ) <br><font color=black>Ratio=</font>%f</font>",
+        infoFontSize, worldMouseX, worldMouseY, worldFixX, worldFixY, ratio));
+}
+
+// The ratio leaves a 5% margin; the box centre lands at (w / 2, h - h / 2), the fix position
+// when the height is even.
+void ViewerApp::fitToView()
+{
+    constexpr double kFitMargin = 0.95;
+    constexpr double kMinExtent = 1e-9;
+    double xmin = std::numeric_limits<double>::max(), ymin = xmin;
+    double xmax = -std::numeric_limits<double>::max(), ymax = xmax;
+    for (const paintObject* object : DrawingModel::instance()->objects) {
+        xmin = std::min(xmin, object->minX);
+        ymin = std::min(ymin, object->minY);
+        xmax = std::max(xmax, object->maxX);
+        ymax = std::max(ymax, object->maxY);
+    }
+    const double boxWidth = xmax - xmin;
+    const double boxHeight = ymax - ymin;
+    if (!(boxWidth > kMinExtent) && !(boxHeight > kMinExtent))
+        return;
+    const int w = display->width();
+    const int h = display->height();
+    const double newRatio = kFitMargin * std::min(w / boxWidth, h / boxHeight);
+    if (!std::isfinite(newRatio) || newRatio <= 0.0)
+        return;
+    ratio = newRatio;
+    fixX = w / 2;
+    fixY = h / 2;
+    originX = fixX - ratio * (xmin + xmax) * 0.5;
+    originY = ratio * (ymin + ymax) * 0.5 - fixY + h;
+    display->repaint();
+    updateInfo();
+}

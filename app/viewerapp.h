@@ -1,0 +1,144 @@
+#pragma once
+
+#include "commands/qfunctionality.h"
+
+#include <QColor>
+#include <QString>
+
+#include <map>
+#include <string>
+#include <vector>
+
+class QAction;
+class QDockWidget;
+class QLabel;
+class QListWidget;
+class QMainWindow;
+class QMenu;
+class QPushButton;
+class QTextEdit;
+class QToolBar;
+class QVBoxLayout;
+class QWidget;
+class QwgtDisplay;
+class paintObject;
+
+// The application controller: owns the main window and its widgets, the view state that every
+// drawable object and command reads, the colour tables and the command object. One instance,
+// made by create() and reached through instance().
+class ViewerApp
+{
+public:
+    // Builds the singleton (a second call does nothing): loads argv[1] if given, reads the
+    // settings of config.ini in the working directory, builds and shows the main window.
+    static void create(int argc, char** argv);
+    static ViewerApp* instance() { return singleton; }
+
+    // The colour of a name: the loaded file's colours first, then the built-in table; an
+    // unknown name gives an invalid colour.
+    QColor colorOf(const std::string& name) const;
+    void setMode(int m);
+    // Resets the rubber band to its far-away empty state and empties the picked list.
+    void resetPick();
+    void updateTitle();
+    void updateInfo();
+    // Fits every object, hidden ones included, into the canvas.
+    void fitToView();
+    // Reads fileName into the drawing model.
+    void loadScript();
+
+    // Reads the seven positional viewer settings; what is missing or unusable keeps its
+    // default. Public so that the settings can be read from any text.
+    void readSettings(std::string_view configText);
+
+    // World to screen, truncated toward zero to whole pixels. Values beyond kPixelLimit (and NaN)
+    // are clamped first: nothing that far can be on any screen, and truncating them to int
+    // would be undefined.
+    int pixelX(double x) const;
+    int pixelY(double y) const;
+    int pixelLength(double length) const;
+    static int toPixel(double value);
+    static constexpr double kPixelLimit = 5.0e8;
+
+    QMainWindow* mainWindow = nullptr;
+    QwgtDisplay* display = nullptr;
+    QDockWidget* basicInfoDock = nullptr;
+    QLabel* basicInfoLabel = nullptr;
+    QToolBar* mainToolBar = nullptr;
+    QAction* openAction = nullptr;
+    QAction* printAction = nullptr;
+    QAction* reloadAction = nullptr;
+    QAction* zoomInAction = nullptr;
+    QAction* zoomOutAction = nullptr;
+    QAction* resizeFitAction = nullptr;
+    QAction* gotoFixAction = nullptr;
+    QAction* pointSizeUpAction = nullptr;
+    QAction* pointSizeDownAction = nullptr;
+    QAction* lineWidenAction = nullptr;
+    QAction* lineNarrowAction = nullptr;
+    QAction* pickModeAction = nullptr;
+    QAction* conditionalPickAction = nullptr;
+    QAction* previousFileAction = nullptr;
+    QAction* nextFileAction = nullptr;
+    QAction* aboutAction = nullptr;
+    QToolBar* objectControlToolBar = nullptr;
+    QDockWidget* explorerDock = nullptr;
+    QWidget* explorerPanel = nullptr;
+    QVBoxLayout* explorerLayout = nullptr;
+    QPushButton* listMenuButton = nullptr;
+    // Has no parent and lives as long as the program.
+    QMenu* listMenu = nullptr;
+    QListWidget* itemList = nullptr;
+    QListWidget* relatedList = nullptr;
+    QTextEdit* itemText = nullptr;
+    QString versionText;
+    QString dateText;
+    // Screen pixels of world (0, 0).
+    double originX = 0.0;
+    double originY = 0.0;
+    // Pixels per world unit; always a positive finite number.
+    double ratio = 1.0;
+    // Last mouse position on the canvas, screen pixels.
+    double mouseX = 0.0;
+    double mouseY = 0.0;
+    // The fix position that zooming keeps still, screen pixels.
+    double fixX = 0.0;
+    double fixY = 0.0;
+    // Marker half-size in pixels; at least 1.
+    int pointSize = 3;
+    // Pen width of lines and paths in pixels; at least 1.
+    int lineWidth = 1;
+    QColor highlightColor{255, 128, 0};
+    // What itemList shows: a type keyword, "picked", or empty when it must be rebuilt.
+    std::string listedName;
+    // 0 = move, 1 = pick.
+    int mode = 0;
+    // The rubber band in screen pixels: left, bottom, right, top (bottom is the larger y).
+    int pickRect[4] = {0, 0, 0, 0};
+    // Picked objects, borrowed from the drawing model; emptied at every load.
+    std::vector<paintObject*> pickedList;
+    int windowWidth = 1280;
+    int windowHeight = 800;
+    int toolButtonSize = 54;
+    // HTML font size of the Basic Info text; at least 1.
+    int infoFontSize = 3;
+    std::string fileName;
+    std::map<std::string, QColor> colorTable;
+    std::map<std::string, QColor> fileColors;
+    QFunctionality commands;
+
+private:
+    ViewerApp(int argc, char** argv);
+    void buildMainWindow();
+    void buildInfoDock();
+    void buildExplorerDock();
+    void buildToolBars();
+    // An action with the icon, an empty text, the tooltip and the command it runs, added to the
+    // toolbar.
+    QAction* addCommand(QToolBar* toolBar, const char* iconPath, const char* toolTip,
+                        void (QFunctionality::*slot)());
+    // The icon edge in pixels for toolbar buttons.
+    int iconSize() const;
+
+    static ViewerApp* singleton;
+};

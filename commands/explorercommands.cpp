@@ -1,0 +1,91 @@
+// Pick mode and the Item Explorer: listing a type or the picked objects, showing the pressed
+// entry's description and related searches, highlighting the selection, moving to an object.
+#include "app/qwgtdisplay.h"
+#include "app/viewerapp.h"
+#include "commands/qfunctionality.h"
+#include "commands/qwgtlistitemwithobj.h"
+#include "model/drawingmodel.h"
+#include "model/paintobject.h"
+
+#include <QListWidget>
+#include <QTextEdit>
+
+namespace {
+
+const std::string kPickedListName = "picked";
+
+QwgtListItemWithObj* entryOf(QListWidgetItem* item)
+{
+    return static_cast<QwgtListItemWithObj*>(item);
+}
+
+} // namespace
+
+void QFunctionality::doChange2PickMode()
+{
+    ViewerApp* app = ViewerApp::instance();
+    app->setMode(app->mode == 1 ? 0 : 1);
+}
+
+void QFunctionality::doListAnItemType(std::string itemType)
+{
+    ViewerApp* app = ViewerApp::instance();
+    if (app->listedName == itemType)
+        return;
+    clearItemList(app->itemList);
+    for (paintObject* object : DrawingModel::instance()->objectsOfType(itemType))
+        new QwgtListItemWithObj(object, app->itemList);
+    app->listedName = itemType;
+}
+
+void QFunctionality::doListPicked()
+{
+    ViewerApp* app = ViewerApp::instance();
+    if (app->listedName == kPickedListName)
+        return;
+    clearItemList(app->itemList);
+    for (paintObject* object : app->pickedList)
+        new QwgtListItemWithObj(object, app->itemList);
+    app->listedName = kPickedListName;
+}
+
+// Only a selected entry fills the description and the related searches; pressing an entry that
+// ends up deselected (a Ctrl-click) empties the description and keeps the related list.
+void QFunctionality::doUpdateItemInExplorer(QListWidgetItem* item)
+{
+    if (!item)
+        return;
+    ViewerApp* app = ViewerApp::instance();
+    app->itemText->clear();
+    if (!item->listWidget() || !item->isSelected())
+        return;
+    const paintObject* object = entryOf(item)->object;
+    app->itemText->setText(object->description());
+    app->relatedList->clear();
+    app->relatedList->insertItems(app->relatedList->count(), object->relatedSearches);
+}
+
+void QFunctionality::doUpdateItemInExplorer(int currentRow)
+{
+    doUpdateItemInExplorer(ViewerApp::instance()->itemList->item(currentRow));
+}
+
+void QFunctionality::doUpdateHighlight()
+{
+    ViewerApp* app = ViewerApp::instance();
+    for (int row = 0; QListWidgetItem* item = app->itemList->item(row); ++row)
+        entryOf(item)->object->highlighted = item->isSelected();
+    app->display->repaint();
+}
+
+void QFunctionality::doMoveToObject(QListWidgetItem* item)
+{
+    if (!item)
+        return;
+    ViewerApp* app = ViewerApp::instance();
+    const QPointF anchor = entryOf(item)->object->anchorPoint();
+    app->originX = app->fixX - anchor.x() * app->ratio;
+    app->originY = app->fixY + anchor.y() * app->ratio;
+    app->display->repaint();
+    app->updateInfo();
+}

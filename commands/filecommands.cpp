@@ -1,0 +1,120 @@
+// Choosing which script input is shown: open, reload, and stepping through a numbered series.
+#include "app/qwgtdisplay.h"
+#include "app/viewerapp.h"
+#include "commands/qfunctionality.h"
+#include "commands/qwgtlistitemwithobj.h"
+#include "model/paintobject.h"
+
+#include <QFile>
+#include <QFileDialog>
+#include <QMainWindow>
+#include <QListWidget>
+#include <QRegularExpression>
+
+#include <fstream>
+#include <limits>
+
+namespace {
+
+// Neighbours tried in each direction before settling on the next index anyway.
+constexpr int kSeriesSearchSteps = 20;
+
+std::string seriesMember(const std::string& prefix, int index, const std::string& suffix)
+{
+    return prefix + std::to_string(index) + suffix;
+}
+
+// A file counts as present when it opens for reading.
+bool opensForReading(const std::string& name)
+{
+    return std::ifstream(name).good();
+}
+
+} // namespace
+
+void QFunctionality::clearItemList(QListWidget* list)
+{
+    for (int row = 0; row < list->count(); ++row)
+        static_cast<QwgtListItemWithObj*>(list->item(row))->object->highlighted = false;
+    list->clear();
+}
+
+void QFunctionality::doReload()
+{
+    ViewerApp* app = ViewerApp::instance();
+    clearItemList(app->itemList);
+    app->loadScript();
+    app->display->repaint();
+    app->resetPick();
+    app->listedName.clear();
+}
+
+void QFunctionality::switchToFile(const std::string& name)
+{
+    ViewerApp::instance()->fileName = name;
+    doReload();
+    ViewerApp::instance()->updateTitle();
+}
+
+void QFunctionality::doOpenfile()
+{
+    ViewerApp* app = ViewerApp::instance();
+    const QString path = QFileDialog::getOpenFileName(app->mainWindow, QStringLiteral("Open .las file"),
+                                                      QString(), QStringLiteral("las files (*.las)"));
+    if (path.isEmpty())
+        return;
+    switchToFile(QFile::encodeName(path).toStdString());
+}
+
+// The pattern is searched, not anchored, and its first group is greedy: the index is the last
+// run of digits between a dot and ".las", wherever that stands in the name.
+bool QFunctionality::splitIndexFileName(std::string& prefix, int& index, std::string& suffix) const
+{
+    static const QRegularExpression pattern(QStringLiteral("([\\S ]*\\.)(\\d+)(\\.las)"));
+    const QRegularExpressionMatch match =
+        pattern.match(QFile::decodeName(ViewerApp::instance()->fileName.c_str()));
+    if (!match.hasMatch())
+        return false;
+    prefix = QFile::encodeName(match.captured(1)).toStdString();
+    index = match.captured(2).toInt(nullptr, 10);
+    suffix = QFile::encodeName(match.captured(3)).toStdString();
+    return true;
+}
+
+void QFunctionality::doSwitchNextFile()
+{
+    std::string prefix, suffix;
+    int index = 0;
+    if (!splitIndexFileName(prefix, index, suffix))
+        return;
+    // Beyond INT_MAX there is no next index to name.
+    if (index == std::numeric_limits<int>::max())
+        return;
+    std::string chosen = seriesMember(prefix, index + 1, suffix);
+    for (int step = 1; step <= kSeriesSearchSteps && index <= std::numeric_limits<int>::max() - step;
+         ++step) {
+        const std::string candidate = seriesMember(prefix, index + step, suffix);
+        if (opensForReading(candidate)) {
+            chosen = candidate;
+            break;
+        }
+    }
+    switchToFile(chosen);
+}
+
+void QFunctionality::doSwitchPreFile()
+{
+    std::string prefix, suffix;
+    int index = 0;
+    if (!splitIndexFileName(prefix, index, suffix) || index < 1)
+        return;
+    std::string chosen = seriesMember(prefix, index - 1, suffix);
+    for (int n = index - 1; n >= 0 && index - n <= kSeriesSearchSteps; --n) {
+        const std::string candidate = seriesMember(prefix, n, suffix);
+        if (opensForReading(candidate)) {
+            chosen = candidate;
+            break;
+        }
+    }
+    switchToFile(chosen);
+}

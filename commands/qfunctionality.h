@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+#include <string>
+
+class QListWidget;
+class QListWidgetItem;
+class QPrinter;
+class Query;
+
+// Receives every user command: the toolbar actions, the List Menu's "[picked]" entry, the
+// signals of the two explorer lists and the print preview. It holds no state; each slot works
+// on the application controller, the drawing model and the canvas, and redraws at once.
+class QFunctionality : public QObject
+{
+    Q_OBJECT
+
+public:
+    using QObject::QObject;
+
+    // Clears the highlight of every listed object, then empties the list. No repaint.
+    void clearItemList(QListWidget* list);
+    // Splits the current file name "PREFIX.N.las" into "PREFIX.", N and ".las".
+    bool splitIndexFileName(std::string& prefix, int& index, std::string& suffix) const;
+    // "type:conditions" as a query of an enabled type; null when the text is not usable that way.
+    std::unique_ptr<Query> parseQuery(const QString& text, QString& typeName) const;
+
+public slots:
+    void doOpenfile();
+    void doPrint();
+    void doReload();
+    void doZoomin();
+    void doZoomout();
+    void dotResizefit();
+    void doGotoCdt();
+    void doPointSizeup();
+    void doPointSizedown();
+    void doLineWiden();
+    void doLineNarrow();
+    void doChange2PickMode();
+    void doConditionalPick();
+    void doSwitchPreFile();
+    void doSwitchNextFile();
+    void doListAnItemType(std::string itemType);
+    void doListPicked();
+    void doUpdateItemInExplorer(QListWidgetItem* item);
+    void doUpdateItemInExplorer(int currentRow);
+    void doUpdateHighlight();
+    void doHighlightItemRelatedSearch(QListWidgetItem* item);
+    void doHighlightItemRelatedSearch(int currentRow);
+    void doExpandRelatedSearch(QListWidgetItem* item);
+    void doMoveToObject(QListWidgetItem* item);
+    void doShowAbout();
+    void doPrintAllPaintObject(QPrinter* printer);
+
+private:
+    // Loads fileName as a newly chosen file: reload, then the title.
+    void switchToFile(const std::string& name);
+    // The zoom about the fix position to the new ratio.
+    void zoomTo(double newRatio);
+    bool runConditionalPick(const QString& text);
+    void pickMatching(const QString& typeName, const Query& query);
+    void runHighlightSearch(const QString& text);
+    void highlightMatching(const QString& typeName, const Query& query);
+    // The modal "Warning" box with the rich text and a single Yes button.
+    void showWarning(const QString& text) const;
+};

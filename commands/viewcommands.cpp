@@ -1,0 +1,113 @@
+// Commands that change how the drawing is shown: zoom about the fix position, fit, move a typed
+// world point to the fix position, and the marker size and line width.
+#include "app/qwgtdisplay.h"
+#include "app/viewerapp.h"
+#include "commands/qfunctionality.h"
+#include "script/wordreader.h"
+
+#include <QInputDialog>
+#include <QMainWindow>
+#include <QMessageBox>
+
+#include <cmath>
+
+namespace {
+
+constexpr double kZoomFactor = 1.5;
+
+} // namespace
+
+void QFunctionality::showWarning(const QString& text) const
+{
+    QMessageBox::warning(ViewerApp::instance()->mainWindow, QStringLiteral("Warning"), text,
+                         QMessageBox::Yes, QMessageBox::Yes);
+}
+
+// The world point under the fix position stays there.
+void QFunctionality::zoomTo(double newRatio)
+{
+    ViewerApp* app = ViewerApp::instance();
+    // Far beyond any useful zoom the ratio would stop being a positive finite number.
+    if (!std::isfinite(newRatio) || newRatio <= 0.0)
+        return;
+    const double oldRatio = app->ratio;
+    app->ratio = newRatio;
+    app->originX = app->fixX - newRatio * (app->fixX - app->originX) / oldRatio;
+    app->originY = app->fixY + newRatio * (app->originY - app->fixY) / oldRatio;
+    app->display->repaint();
+    app->updateInfo();
+}
+
+// Above a ratio of 1 the zoom steps by one pixel per unit, at or below it by a factor of 1.5.
+void QFunctionality::doZoomin()
+{
+    const double r = ViewerApp::instance()->ratio;
+    zoomTo(r > 1.0 ? r + 1.0 : r * kZoomFactor);
+}
+
+void QFunctionality::doZoomout()
+{
+    const double r = ViewerApp::instance()->ratio;
+    zoomTo(r > 1.0 ? r - 1.0 : r / kZoomFactor);
+}
+
+void QFunctionality::dotResizefit()
+{
+    ViewerApp::instance()->fitToView();
+}
+
+void QFunctionality::doGotoCdt()
+{
+    ViewerApp* app = ViewerApp::instance();
+    bool ok = false;
+    const QString text = QInputDialog::getText(app->mainWindow, QStringLiteral("Move Fix Position"),
+                                               QStringLiteral("Please input the coordinate"),
+                                               QLineEdit::Normal, QStringLiteral("0 0"), &ok);
+    if (!ok)
+        return;
+    const QByteArray bytes = text.toLatin1();
+    WordReader words(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    double x = 0.0, y = 0.0;
+    if (!words.readDouble(x) || !words.readDouble(y)) {
+        showWarning(QStringLiteral("<b>Wrong Format!</b>"));
+        return;
+    }
+    app->originX = app->fixX - x * app->ratio;
+    app->originY = app->fixY + y * app->ratio;
+    app->display->repaint();
+    app->updateInfo();
+}
+
+void QFunctionality::doPointSizeup()
+{
+    ViewerApp* app = ViewerApp::instance();
+    if (app->pointSize < std::numeric_limits<int>::max())
+        ++app->pointSize;
+    app->display->repaint();
+}
+
+void QFunctionality::doPointSizedown()
+{
+    ViewerApp* app = ViewerApp::instance();
+    if (app->pointSize <= 1)
+        return;
+    --app->pointSize;
+    app->display->repaint();
+}
+
+void QFunctionality::doLineWiden()
+{
+    ViewerApp* app = ViewerApp::instance();
+    if (app->lineWidth < std::numeric_limits<int>::max())
+        ++app->lineWidth;
+    app->display->repaint();
+}
+
+void QFunctionality::doLineNarrow()
+{
+    ViewerApp* app = ViewerApp::instance();
+    if (app->lineWidth <= 1)
+        return;
+    --app->lineWidth;
+    app->display->repaint();
+}

@@ -1,0 +1,58 @@
+#include "handlers/paintobjecthandler.h"
+
+#include "app/qwgtdisplay.h"
+#include "app/viewerapp.h"
+#include "commands/qfunctionality.h"
+#include "model/drawingmodel.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QPixmap>
+
+void paintObjectHandler::addVisibilityAction(QWidget* toolBar, const std::string& iconPath,
+                                             const QString& prefix,
+                                             void (paintObjectHandler::*slot)())
+{
+    const QIcon icon(QPixmap(QString::fromLatin1(iconPath.c_str())));
+    auto* action = new QAction(icon, QString(), toolBar);
+    action->setToolTip(prefix + QString::fromLatin1(displayName().c_str()));
+    connect(action, &QAction::triggered, this, slot);
+    toolBar->addAction(action);
+}
+
+void paintObjectHandler::addShowAllAction(QWidget* toolBar)
+{
+    addVisibilityAction(toolBar, showIconPath(), QStringLiteral("Show all "),
+                        &paintObjectHandler::showAllObject);
+}
+
+void paintObjectHandler::addHideAllAction(QWidget* toolBar)
+{
+    addVisibilityAction(toolBar, hideIconPath(), QStringLiteral("Hide all "),
+                        &paintObjectHandler::hideAllObject);
+}
+
+void paintObjectHandler::addListMenuEntry(QMenu* menu)
+{
+    menu->addAction(QString::fromLatin1(displayName().c_str()), this,
+                    &paintObjectHandler::doListAnItemType);
+}
+
+void paintObjectHandler::showAllObject()
+{
+    DrawingModel::instance()->setTypeVisible(typeKeyword(), 1);
+    ViewerApp::instance()->display->repaint();
+}
+
+void paintObjectHandler::hideAllObject()
+{
+    DrawingModel::instance()->setTypeVisible(typeKeyword(), 0);
+    ViewerApp::instance()->display->repaint();
+}
+
+// The listing itself only reads the singletons, so the controller's command object serves.
+void paintObjectHandler::doListAnItemType()
+{
+    DrawingModel::instance()->clearHighlight();
+    ViewerApp::instance()->commands.doListAnItemType(typeKeyword());
+}

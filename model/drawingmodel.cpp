@@ -1,0 +1,137 @@
+#include "model/drawingmodel.h"
+
+#include "handlers/paintcirclehandler.h"
+#include "handlers/paintlinehandler.h"
+#include "handlers/paintpathhandler.h"
+#include "handlers/paintpointhandler.h"
+#include "handlers/paintpolygonhandler.h"
+#include "handlers/paintrectanglehandler.h"
+#include "model/paintobject.h"
+#include "query/comparator.h"
+
+#include <QMenu>
+
+#include <cstdlib>
+
+std::unique_ptr<DrawingModel> DrawingModel::singleton;
+
+DrawingModel* DrawingModel::instance()
+{
+    if (!singleton) {
+        singleton = std::make_unique<DrawingModel>(QStringLiteral("config.ini"));
+        std::atexit([] { singleton.reset(); });
+    }
+    return singleton.get();
+}
+
+DrawingModel::DrawingModel(const QString& configPath)
+{
+    std::vector<std::unique_ptr<paintObjectHandler>> created;
+    created.push_back(std::make_unique<paintPointHandler>());
+    created.push_back(std::make_unique<paintLineHandler>());
+    created.push_back(std::make_unique<paintRectangleHandler>());
+    created.push_back(std::make_unique<paintPathHandler>());
+    created.push_back(std::make_unique<paintCircleHandler>());
+    created.push_back(std::make_unique<paintPolygonHandler>());
+    readTypeUsing(configPath, created);
+    for (std::unique_ptr<paintObjectHandler>& handler : created) {
+        if (typesInUse.count(handler->typeKeyword()) == 0)
+            continue;
+        const std::string keyword = registerHandler(std::move(handler));
+        registerTypeLists(keyword);
+    }
+}
+
+DrawingModel::~DrawingModel()
+{
+    clearObjects();
+}
+
+std::string DrawingModel::registerHandler(std::unique_ptr<paintObjectHandler> handler)
+{
+    std::string keyword = handler->typeKeyword();
+    handlers[keyword] = std::move(handler);
+    return keyword;
+}
+
+void DrawingModel::registerTypeLists(const std::string& keyword)
+{
+    ObjectList& own = objectsByType[keyword];
+    std::vector<ObjectList*>& lists = joinLists[keyword];
+    lists.push_back(&objects);
+    lists.push_back(&own);
+}
+
+void DrawingModel::addJoinList(const std::string& keyword, ObjectList* list)
+{
+    joinLists[keyword].push_back(list);
+}
+
+void DrawingModel::addObjectFromRecord(const std::string& keyword, std::string_view rest)
+{
+    paintObject* object = createObjectFromRecord(keyword, rest);
+    if (!object)
+        return;
+    for (ObjectList* list : joinLists[keyword])
+        list->push_back(object);
+}
+
+paintObject* DrawingModel::createObjectFromRecord(const std::string& keyword,
+                                                  std::string_view rest)
+{
+    const auto handler = handlers.find(keyword);
+    if (handler == handlers.end())
+        return nullptr;
+    paintObject* object = handler->second->createObject();
+    object->readRecord(rest, propertyDefaults[keyword]);
+    return object;
+}
+
+void DrawingModel::clearObjects()
+{
+    for (paintObject* object : objects)
+        delete object;
+    objects.clear();
+    for (auto& entry : objectsByType)
+        entry.second.clear();
+}
+
+void DrawingModel::clearPropertyDeclarations()
+{
+    propertyDefaults.clear();
+    comparators.clear();
+}
+
+void DrawingModel::clearHighlight()
+{
+    for (paintObject* object : objects)
+        object->highlighted = false;
+}
+
+void DrawingModel::setTypeVisible(const std::string& keyword, int visible)
+{
+    const auto entry = objectsByType.find(keyword);
+    if (entry == objectsByType.end())
+        return;
+    for (paintObject* object : entry->second)
+        object->visible = visible != 0;
+}
+
+DrawingModel::ObjectList& DrawingModel::objectsOfType(const std::string& keyword)
+{
+    return objectsByType[keyword];
+}
+
+void DrawingModel::addListActions(QMenu* menu) const
+{
+    for (const auto& entry : handlers)
+        entry.second->addListMenuEntry(menu);
+}
+
+void DrawingModel::addVisibilityActions(QWidget* toolBar) const
+{
+    for (const auto& entry : handlers) {
+        entry.second->addShowAllAction(toolBar);
+        entry.second->addHideAllAction(toolBar);
+    }
+}

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "query/comparator.h"
+
+#include <QMap>
+#include <QString>
+
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class QMenu;
+class QWidget;
+class paintObject;
+class paintObjectHandler;
+
+// The one store of everything the viewer draws: every object of the loaded script input in load
+// order (which is also drawing and picking order), the same objects per type, the handler of
+// each enabled type, and the current file's property declarations.
+class DrawingModel
+{
+public:
+    // Object lists hold plain pointers; `objects` owns what it points to and clearObjects() is
+    // the one place that deletes objects.
+    using ObjectList = std::vector<paintObject*>;
+    using ComparatorMap = std::map<QString, std::unique_ptr<Comparator>>;
+
+    // The singleton, created on first use from config.ini in the working directory.
+    static DrawingModel* instance();
+
+    // A model whose enabled types come from the given config file (a missing file enables all).
+    explicit DrawingModel(const QString& configPath);
+    ~DrawingModel();
+    DrawingModel(const DrawingModel&) = delete;
+    DrawingModel& operator=(const DrawingModel&) = delete;
+
+    std::string registerHandler(std::unique_ptr<paintObjectHandler> handler);
+    void registerTypeLists(const std::string& keyword);
+    void addJoinList(const std::string& keyword, ObjectList* list);
+
+    void addObjectFromRecord(const std::string& keyword, std::string_view rest);
+    // A new object read from the record, owned by the caller; null for a type without handler.
+    paintObject* createObjectFromRecord(const std::string& keyword, std::string_view rest);
+
+    void clearObjects();
+    void clearPropertyDeclarations();
+    void clearHighlight();
+    void setTypeVisible(const std::string& keyword, int visible);
+    ObjectList& objectsOfType(const std::string& keyword);
+
+    void addListActions(QMenu* menu) const;
+    void addVisibilityActions(QWidget* toolBar) const;
+
+    // Records a "property" header line: the default always, a comparator for the kinds
+    // "string" and "double".
+    void declareProperty(const std::string& keyword, const QString& name, const std::string& kind,
+                         const QString& defaultValue);
+
+    // Fills typesInUse from the last "typeusing" line of the config file; with none, or an
+    // empty one, every given handler's type is in use.
+    void readTypeUsing(const QString& configPath,
+                       const std::vector<std::unique_ptr<paintObjectHandler>>& candidates);
+
+    std::map<std::string, std::unique_ptr<paintObjectHandler>> handlers;
+    std::map<std::string, std::vector<ObjectList*>> joinLists;
+    ObjectList objects;
+    std::map<std::string, ObjectList> objectsByType;
+    std::map<std::string, QMap<QString, QString>> propertyDefaults;
+    std::map<std::string, ComparatorMap> comparators;
+    std::set<std::string> typesInUse;
+
+private:
+    static std::unique_ptr<DrawingModel> singleton;
+};

@@ -1,0 +1,62 @@
+#include "model/paintcircle.h"
+
+#include "app/viewerapp.h"
+#include "model/paintrectangle.h"
+#include "script/wordreader.h"
+
+#include <QPainter>
+
+QString paintCircle::description() const
+{
+    return QStringLiteral("Circle\n") + QString::asprintf("%f %f\n%f\n", cx, cy, radius) +
+           descriptionTail();
+}
+
+QIcon paintCircle::icon() const
+{
+    return colorIcon(4, 4);
+}
+
+QString paintCircle::briefText() const
+{
+    return QString::asprintf("%f %f (%f)", cx, cy, radius);
+}
+
+QPointF paintCircle::anchorPoint() const
+{
+    return QPointF(cx, cy);
+}
+
+void paintCircle::preparePainter(QPainter* painter) const
+{
+    paintRectangle::prepareFilledPainter(painter, color(), highlighted);
+}
+
+// Centre and radius are clamped to +-5e8 pixels each, so sx +- r stays within +-1e9 and cannot
+// overflow an int.
+void paintCircle::paint(QPainter* painter) const
+{
+    const ViewerApp* app = ViewerApp::instance();
+    const int r = app->pixelLength(radius);
+    const int sx = app->pixelX(cx);
+    const int sy = app->pixelY(cy);
+    painter->drawEllipse(QRect(QPoint(sx - r, sy - r), QPoint(sx + r - 1, sy + r - 1)));
+}
+
+void paintCircle::parse(std::string_view geometryAndProperties)
+{
+    WordReader words(geometryAndProperties);
+    words.readDouble(cx);
+    words.readDouble(cy);
+    words.readDouble(radius);
+    words.readWord(colorName);
+    readPropertyPairs(words);
+}
+
+void paintCircle::computeBounds()
+{
+    minX = cx - radius;
+    maxX = cx + radius;
+    minY = cy - radius;
+    maxY = cy + radius;
+}

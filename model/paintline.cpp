@@ -1,0 +1,68 @@
+#include "model/paintline.h"
+
+#include "app/viewerapp.h"
+#include "script/wordreader.h"
+
+#include <QPainter>
+
+#include <algorithm>
+
+QPen paintLine::strokePen(const QColor& color)
+{
+    return QPen(QBrush(color, Qt::SolidPattern), ViewerApp::instance()->lineWidth, Qt::SolidLine,
+                Qt::SquareCap, Qt::BevelJoin);
+}
+
+QString paintLine::description() const
+{
+    return QStringLiteral("Line\n") + QString::asprintf("%f %f\n%f %f\n", x1, y1, x2, y2) +
+           descriptionTail();
+}
+
+QIcon paintLine::icon() const
+{
+    return colorIcon(8, 2);
+}
+
+QString paintLine::briefText() const
+{
+    return QString::asprintf("%f %f\n%f %f", x1, y1, x2, y2);
+}
+
+// Halving each end before adding gives the same midpoint as halving the sum, without the sum
+// overflowing for ends near the largest doubles.
+QPointF paintLine::anchorPoint() const
+{
+    return QPointF(x1 * 0.5 + x2 * 0.5, y1 * 0.5 + y2 * 0.5);
+}
+
+void paintLine::preparePainter(QPainter* painter) const
+{
+    painter->setPen(strokePen(highlighted ? ViewerApp::instance()->highlightColor : color()));
+}
+
+void paintLine::paint(QPainter* painter) const
+{
+    const ViewerApp* app = ViewerApp::instance();
+    const QLine line(app->pixelX(x1), app->pixelY(y1), app->pixelX(x2), app->pixelY(y2));
+    painter->drawLines(&line, 1);
+}
+
+void paintLine::parse(std::string_view geometryAndProperties)
+{
+    WordReader words(geometryAndProperties);
+    words.readDouble(x1);
+    words.readDouble(y1);
+    words.readDouble(x2);
+    words.readDouble(y2);
+    words.readWord(colorName);
+    readPropertyPairs(words);
+}
+
+void paintLine::computeBounds()
+{
+    minX = std::min(x1, x2);
+    maxX = std::max(x1, x2);
+    minY = std::min(y1, y2);
+    maxY = std::max(y1, y2);
+}

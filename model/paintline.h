@@ -1,0 +1,28 @@
+#pragma once
+
+#include "model/paintobject.h"
+
+#include <QPen>
+
+// A segment between two world points, stroked with the viewer-wide line width.
+class paintLine : public paintObject
+{
+public:
+    QString description() const override;
+    QIcon icon() const override;
+    QString briefText() const override;
+    QPointF anchorPoint() const override;
+    void preparePainter(QPainter* painter) const override;
+    void paint(QPainter* painter) const override;
+    void parse(std::string_view geometryAndProperties) override;
+    void computeBounds() override;
+
+    // The pen of everything stroked like a line (lines, paths, cross markers): lineWidth pixels,
+    // square caps, bevel joins.
+    static QPen strokePen(const QColor& color);
+
+    double x1 = 0.0;
+    double y1 = 0.0;
+    double x2 = 0.0;
+    double y2 = 0.0;
+};

@@ -1,0 +1,87 @@
+#include "model/paintobject.h"
+
+#include "app/viewerapp.h"
+#include "script/wordreader.h"
+
+#include <QPixmap>
+
+#include <vector>
+
+namespace {
+
+// Splits at every occurrence of the separator, keeping empty parts.
+std::vector<std::string_view> splitKeepEmpty(std::string_view text, std::string_view separator)
+{
+    std::vector<std::string_view> parts;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t at = text.find(separator, start);
+        if (at == std::string_view::npos) {
+            parts.push_back(text.substr(start));
+            return parts;
+        }
+        parts.push_back(text.substr(start, at - start));
+        start = at + separator.size();
+    }
+}
+
+// Record text is 8-bit; every byte becomes the Latin-1 character of the same value.
+QStringList splitAtHash(std::string_view text)
+{
+    QStringList pieces;
+    for (const std::string_view piece : splitKeepEmpty(text, "#"))
+        pieces.append(QString::fromLatin1(piece.data(), static_cast<qsizetype>(piece.size())));
+    return pieces;
+}
+
+} // namespace
+
+// The record is cut at "//" (comments), its first piece at "!!" (related searches); pieces after
+// a second separator are dropped. Splitting the bytes gives the same pieces as splitting their
+// Latin-1 text, without converting records that have neither separator.
+void paintObject::readRecord(std::string_view record, const PropertyMap& defaults)
+{
+    properties = defaults;
+    const std::vector<std::string_view> byComment = splitKeepEmpty(record, "//");
+    const std::vector<std::string_view> byRelated = splitKeepEmpty(byComment[0], "!!");
+    parse(byRelated[0]);
+    if (byRelated.size() > 1)
+        relatedSearches = splitAtHash(byRelated[1]);
+    if (byComment.size() > 1)
+        comments = splitAtHash(byComment[1]);
+    computeBounds();
+}
+
+void paintObject::readPropertyPairs(WordReader& words)
+{
+    std::string_view name, value;
+    while (words.readWord(name) && words.readWord(value)) {
+        properties.insert(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())),
+                          QString::fromLatin1(value.data(), static_cast<qsizetype>(value.size())));
+    }
+}
+
+QString paintObject::propertiesText() const
+{
+    QStringList lines;
+    for (auto it = properties.cbegin(); it != properties.cend(); ++it)
+        lines.append(it.key() + QLatin1Char('=') + it.value());
+    return lines.join(QLatin1Char('\n'));
+}
+
+QString paintObject::descriptionTail() const
+{
+    return propertiesText() + QLatin1Char('\n') + comments.join(QLatin1Char('\n'));
+}
+
+QColor paintObject::color() const
+{
+    return ViewerApp::instance()->colorOf(colorName);
+}
+
+QIcon paintObject::colorIcon(int width, int height) const
+{
+    QPixmap pixmap(width, height);
+    pixmap.fill(color());
+    return QIcon(pixmap);
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QIcon>
+#include <QMap>
+#include <QPointF>
+#include <QString>
+#include <QStringList>
+
+#include <limits>
+#include <string>
+#include <string_view>
+
+class QPainter;
+class WordReader;
+
+// Abstract base of the six drawable kinds. It holds what every object has besides its geometry
+// and fixes the operations through which the canvas, the explorer, the pick commands and the
+// loader use an object without knowing its kind.
+class paintObject
+{
+public:
+    using PropertyMap = QMap<QString, QString>;
+
+    virtual ~paintObject() = default;
+
+    // Several lines: the kind's header line, its coordinates, then descriptionTail().
+    virtual QString description() const = 0;
+    // A small pixmap of the kind's own size filled with the object's colour.
+    virtual QIcon icon() const = 0;
+    // One to three lines for the explorer list.
+    virtual QString briefText() const = 0;
+    // The world point that "move to object" brings to the fix position.
+    virtual QPointF anchorPoint() const = 0;
+    // Sets pen and brush; always called right before paint().
+    virtual void preparePainter(QPainter* painter) const = 0;
+    virtual void paint(QPainter* painter) const = 0;
+    // Reads the geometry fields, the colour word and the property pairs of a record.
+    virtual void parse(std::string_view geometryAndProperties) = 0;
+    // Sets minX..maxY from the geometry.
+    virtual void computeBounds() = 0;
+
+    // Fills the object from the text after its type keyword: properties start as a copy of the
+    // type's declared defaults, then the record's geometry, pairs, related searches, comments.
+    void readRecord(std::string_view record, const PropertyMap& defaults);
+    // Reads NAME VALUE pairs until a read fails; a name without a value is dropped.
+    void readPropertyPairs(WordReader& words);
+    // "name=value" lines in name order, joined with "\n".
+    QString propertiesText() const;
+
+    // The colour word of the record, resolved by colorOf() whenever the object is drawn.
+    std::string colorName;
+    // Draws the object in the second pass, in the highlight colour.
+    bool highlighted = false;
+    QStringList comments;
+    QStringList relatedSearches;
+    // Hidden objects are neither drawn nor picked by the rubber band.
+    bool visible = true;
+    PropertyMap properties;
+    // Bounding box in world units; inverted (empty) until computeBounds() sets it.
+    double minX = std::numeric_limits<double>::max();
+    double minY = std::numeric_limits<double>::max();
+    double maxX = -std::numeric_limits<double>::max();
+    double maxY = -std::numeric_limits<double>::max();
+
+protected:
+    // The part of every description after the coordinate lines: properties, "\n", comments.
+    QString descriptionTail() const;
+    // A pixmap of the given size in the object's colour, for icon().
+    QIcon colorIcon(int width, int height) const;
+    // The object's colour as colorOf() resolves its colour word.
+    QColor color() const;
+};

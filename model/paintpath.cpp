@@ -1,0 +1,56 @@
+#include "model/paintpath.h"
+
+#include "app/viewerapp.h"
+#include "model/paintline.h"
+#include "model/vertexlist.h"
+
+#include <QPainter>
+
+QString paintPath::description() const
+{
+    return QStringLiteral("Path\n") + vertexLines(vertices) + descriptionTail();
+}
+
+QIcon paintPath::icon() const
+{
+    return colorIcon(2, 8);
+}
+
+QString paintPath::briefText() const
+{
+    return endVerticesText(vertices, QStringLiteral("~"));
+}
+
+// The middle vertex; a path without vertices has the world origin as a harmless stand-in.
+QPointF paintPath::anchorPoint() const
+{
+    return vertices.empty() ? QPointF() : vertices[vertices.size() / 2];
+}
+
+void paintPath::preparePainter(QPainter* painter) const
+{
+    painter->setPen(
+        paintLine::strokePen(highlighted ? ViewerApp::instance()->highlightColor : color()));
+}
+
+// Each segment is drawn on its own so that every one gets its own square caps, as a line does.
+void paintPath::paint(QPainter* painter) const
+{
+    if (vertices.size() < 2)
+        return;
+    const std::vector<QPoint> points = pixelVertices(vertices);
+    for (std::size_t i = 1; i < points.size(); ++i) {
+        const QLine segment(points[i - 1], points[i]);
+        painter->drawLines(&segment, 1);
+    }
+}
+
+void paintPath::parse(std::string_view geometryAndProperties)
+{
+    readVertexRecord(geometryAndProperties, *this, vertices);
+}
+
+void paintPath::computeBounds()
+{
+    setVertexBounds(*this, vertices);
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "model/paintobject.h"
+#include <QPointF>
+
+#include <vector>
+
+// An open polyline, stroked with the viewer-wide line width, each segment capped on its own.
+class paintPath : public paintObject
+{
+public:
+    QString description() const override;
+    QIcon icon() const override;
+    QString briefText() const override;
+    QPointF anchorPoint() const override;
+    void preparePainter(QPainter* painter) const override;
+    void paint(QPainter* painter) const override;
+    void parse(std::string_view geometryAndProperties) override;
+    void computeBounds() override;
+
+    // Corners in record order, world units.
+    std::vector<QPointF> vertices;
+};

@@ -1,0 +1,154 @@
+#include "model/paintpoint.h"
+
+#include "app/viewerapp.h"
+#include "model/paintline.h"
+#include "script/wordreader.h"
+
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace
+{
+
+enum MarkerCode { Circle = 0, Square = 1, Cross = 2, Triangle = 3, Diamond = 4 };
+
+// A regular polygon with this many corners lies within s * (1 - cos(pi / 1024)), about
+// s * 4.7e-6 pixels, of its circumscribed circle, so no marker up to tens of thousands of pixels
+// across can show more corners than that. Drawing at most this many keeps a code like 2000000000
+// from allocating gigabytes and looping for seconds on every repaint.
+constexpr int kMaxMarkerCorners = 1024;
+
+// The first corner sits straight above the centre; its cosine and sine are fixed rather than
+// computed so that every n-gon starts from exactly the same corner.
+constexpr double kFirstCornerAngle = 1.5707963267948966;
+constexpr double kFirstCornerCos = 6.123233995736766e-17;
+constexpr double kFirstCornerSin = 1.0;
+constexpr double kFullTurn = 6.283185307179586;
+
+// A regular n-gon of circumradius s around (sx, sy), screen y down. Each angle is the previous
+// plus one step, so the corners follow the accumulated sum rather than i * step.
+void drawRegularPolygon(QPainter* painter, int sx, int sy, int s, int corners)
+{
+    corners = std::min(corners, kMaxMarkerCorners);
+    const double step = kFullTurn / corners;
+    std::vector<QPointF> points;
+    points.reserve(static_cast<std::size_t>(corners));
+    double angle = kFirstCornerAngle;
+    double cosine = kFirstCornerCos;
+    double sine = kFirstCornerSin;
+    for (int i = 0; i < corners; ++i) {
+        if (i > 0) {
+            angle += step;
+            cosine = std::cos(angle);
+            sine = std::sin(angle);
+        }
+        points.emplace_back(sx + s * cosine, sy - s * sine);
+    }
+    painter->drawPolygon(points.data(), corners, Qt::OddEvenFill);
+}
+
+} // namespace
+
+QString paintPoint::shapeName() const
+{
+    switch (shape) {
+    case Circle:
+        return QStringLiteral("circle");
+    case Square:
+        return QStringLiteral("square");
+    case Cross:
+        return QStringLiteral("cross");
+    case Triangle:
+        return QStringLiteral("triangle");
+    case Diamond:
+        return QStringLiteral("diamond");
+    default:
+        return shape > Diamond ? QString::asprintf("%d-gon", shape) : QString();
+    }
+}
+
+QString paintPoint::description() const
+{
+    return QStringLiteral("Point (") + shapeName() + QStringLiteral(")\n") +
+           QString::asprintf("%f %f\n", x, y) + descriptionTail();
+}
+
+QIcon paintPoint::icon() const
+{
+    return colorIcon(2, 2);
+}
+
+QString paintPoint::briefText() const
+{
+    return QString::asprintf("%f %f", x, y);
+}
+
+QPointF paintPoint::anchorPoint() const
+{
+    return QPointF(x, y);
+}
+
+void paintPoint::preparePainter(QPainter* painter) const
+{
+    const QColor own = color();
+    painter->setPen(QPen(own));
+    painter->setBrush(
+        QBrush(highlighted ? ViewerApp::instance()->highlightColor : own, Qt::SolidPattern));
+}
+
+void paintPoint::paint(QPainter* painter) const
+{
+    const ViewerApp* app = ViewerApp::instance();
+    const int sx = app->pixelX(x);
+    const int sy = app->pixelY(y);
+    // pointSize may be raised to INT_MAX; clamped like any pixel value, sx +- s stays in an int.
+    const int s = ViewerApp::toPixel(app->pointSize);
+    switch (shape) {
+    case Circle:
+        painter->drawEllipse(QRect(QPoint(sx - s, sy - s), QPoint(sx + s - 1, sy + s - 1)));
+        break;
+    case Square: {
+        const QRect square(QPoint(sx - s, sy - s), QPoint(sx + s, sy + s));
+        painter->drawRects(&square, 1);
+        break;
+    }
+    case Cross: {
+        // A cross is two strokes and has no fill to highlight, so it keeps its own colour.
+        painter->setPen(paintLine::strokePen(color()));
+        const QLine horizontal(sx - s, sy, sx + s, sy);
+        const QLine vertical(sx, sy - s, sx, sy + s);
+        painter->drawLines(&horizontal, 1);
+        painter->drawLines(&vertical, 1);
+        break;
+    }
+    case Triangle: {
+        const QPoint corners[] = {QPoint(sx + s, sy + s), QPoint(sx, sy - s),
+                                  QPoint(sx - s, sy + s)};
+        painter->drawConvexPolygon(corners, 3);
+        break;
+    }
+    default:
+        if (shape >= Diamond)
+            drawRegularPolygon(painter, sx, sy, s, shape);
+        break;
+    }
+}
+
+void paintPoint::parse(std::string_view geometryAndProperties)
+{
+    WordReader words(geometryAndProperties);
+    words.readDouble(x);
+    words.readDouble(y);
+    words.readWord(colorName);
+    words.readInt(shape);
+    readPropertyPairs(words);
+}
+
+void paintPoint::computeBounds()
+{
+    minX = maxX = x;
+    minY = maxY = y;
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "model/paintobject.h"
+
+// A single world position drawn as a marker of fixed pixel size (pointSize) whatever the zoom.
+class paintPoint : public paintObject
+{
+public:
+    QString description() const override;
+    QIcon icon() const override;
+    QString briefText() const override;
+    QPointF anchorPoint() const override;
+    void preparePainter(QPainter* painter) const override;
+    void paint(QPainter* painter) const override;
+    void parse(std::string_view geometryAndProperties) override;
+    void computeBounds() override;
+    QString shapeName() const;
+
+    // World position; y grows upward.
+    double x = 0.0;
+    double y = 0.0;
+    // Marker code: 0 circle, 1 square, 2 cross, 3 triangle, n >= 4 a regular n-gon, negative none.
+    int shape = 0;
+};

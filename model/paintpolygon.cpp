@@ -1,0 +1,53 @@
+#include "model/paintpolygon.h"
+
+#include "model/paintrectangle.h"
+#include "model/vertexlist.h"
+
+#include <QPainter>
+
+QString paintPolygon::description() const
+{
+    return QStringLiteral("Polygon\n") + vertexLines(vertices) + descriptionTail();
+}
+
+QIcon paintPolygon::icon() const
+{
+    return colorIcon(6, 8);
+}
+
+QString paintPolygon::briefText() const
+{
+    return endVerticesText(vertices, QStringLiteral("|  |"));
+}
+
+// The centre of the bounding box, each bound halved before adding so that huge coordinates do
+// not overflow; a polygon without vertices has an empty box and the world origin as stand-in.
+QPointF paintPolygon::anchorPoint() const
+{
+    if (vertices.empty())
+        return QPointF();
+    return QPointF(minX * 0.5 + maxX * 0.5, minY * 0.5 + maxY * 0.5);
+}
+
+void paintPolygon::preparePainter(QPainter* painter) const
+{
+    paintRectangle::prepareFilledPainter(painter, color(), highlighted);
+}
+
+void paintPolygon::paint(QPainter* painter) const
+{
+    if (vertices.empty())
+        return;
+    const std::vector<QPoint> points = pixelVertices(vertices);
+    painter->drawPolygon(points.data(), static_cast<int>(points.size()), Qt::OddEvenFill);
+}
+
+void paintPolygon::parse(std::string_view geometryAndProperties)
+{
+    readVertexRecord(geometryAndProperties, *this, vertices);
+}
+
+void paintPolygon::computeBounds()
+{
+    setVertexBounds(*this, vertices);
+}

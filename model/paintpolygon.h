@@ -1,0 +1,23 @@
+#pragma once
+
+#include "model/paintobject.h"
+#include <QPointF>
+
+#include <vector>
+
+// A closed polygon (no vertex repeated to close it), filled odd-even and outlined in grey.
+class paintPolygon : public paintObject
+{
+public:
+    QString description() const override;
+    QIcon icon() const override;
+    QString briefText() const override;
+    QPointF anchorPoint() const override;
+    void preparePainter(QPainter* painter) const override;
+    void paint(QPainter* painter) const override;
+    void parse(std::string_view geometryAndProperties) override;
+    void computeBounds() override;
+
+    // Corners in record order, world units.
+    std::vector<QPointF> vertices;
+};

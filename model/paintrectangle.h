@@ -1,0 +1,27 @@
+#pragma once
+
+#include "model/paintobject.h"
+
+// An axis-aligned rectangle from its smaller corner (x1, y1) to its larger corner (x2, y2),
+// taken as given; filled with its colour and outlined in grey.
+class paintRectangle : public paintObject
+{
+public:
+    QString description() const override;
+    QIcon icon() const override;
+    QString briefText() const override;
+    QPointF anchorPoint() const override;
+    void preparePainter(QPainter* painter) const override;
+    void paint(QPainter* painter) const override;
+    void parse(std::string_view geometryAndProperties) override;
+    void computeBounds() override;
+
+    // Pen and brush of the filled kinds (rectangles, circles, polygons): a grey outline around the
+    // own colour; highlighted, an outline in the own colour around the highlight colour.
+    static void prepareFilledPainter(QPainter* painter, const QColor& color, bool highlighted);
+
+    double x1 = 0.0;
+    double y1 = 0.0;
+    double x2 = 0.0;
+    double y2 = 0.0;
+};

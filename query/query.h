@@ -1,0 +1,21 @@
+#pragma once
+
+#include "query/conjunction.h"
+
+#include <vector>
+
+// The condition part of a query: conjunctions joined by "||", one of which must hold. "&&"
+// binds more tightly; there are no parentheses, quotes or escapes.
+class Query
+{
+public:
+    // Splits at every "||", keeping empty parts.
+    explicit Query(const QString& text);
+
+    // Stops at the first conjunction that holds.
+    bool matches(const paintObject& object, const DrawingModel::ComparatorMap& comparators) const;
+    // Every condition has an operator and something after it.
+    bool isWellFormed() const;
+
+    std::vector<Conjunction> conjunctions;
+};

@@ -1,0 +1,131 @@
+// Running queries over the loaded objects: the conditional pick and the related searches of the
+// explorer's current object.
+#include "app/qwgtdisplay.h"
+#include "app/viewerapp.h"
+#include "commands/qfunctionality.h"
+#include "model/drawingmodel.h"
+#include "model/paintobject.h"
+#include "query/comparator.h"
+#include "query/query.h"
+
+#include <QInputDialog>
+#include <QMainWindow>
+#include <QListWidget>
+#include <QStringList>
+
+namespace {
+
+const QString kUnusableQuery =
+    QStringLiteral("<b>wrong format, no such type, or no such property</b>");
+
+// The comparators of a type; a type without declarations compares nothing.
+const DrawingModel::ComparatorMap& comparatorsOf(const std::string& type)
+{
+    static const DrawingModel::ComparatorMap none;
+    const auto& all = DrawingModel::instance()->comparators;
+    const auto entry = all.find(type);
+    return entry != all.end() ? entry->second : none;
+}
+
+} // namespace
+
+// "type:conditions"; a ":" anywhere else makes the text unusable, and so does a type that is
+// not enabled.
+std::unique_ptr<Query> QFunctionality::parseQuery(const QString& text, QString& typeName) const
+{
+    const QStringList parts = text.split(QLatin1Char(':'));
+    if (parts.size() != 2)
+        return nullptr;
+    typeName = QString(parts[0]).remove(QLatin1Char(' '));
+    const auto& enabled = DrawingModel::instance()->objectsByType;
+    if (enabled.find(typeName.toLatin1().toStdString()) == enabled.end())
+        return nullptr;
+    return std::make_unique<Query>(parts[1]);
+}
+
+void QFunctionality::doConditionalPick()
+{
+    ViewerApp* app = ViewerApp::instance();
+    bool ok = false;
+    const QString text = QInputDialog::getText(app->mainWindow, QStringLiteral("Conditional Pick"),
+                                               QStringLiteral("Please input the query"),
+                                               QLineEdit::Normal, QString(), &ok);
+    if (!ok)
+        return;
+    if (!runConditionalPick(text)) {
+        showWarning(kUnusableQuery);
+        return;
+    }
+    app->listedName.clear();
+    doListPicked();
+}
+
+bool QFunctionality::runConditionalPick(const QString& text)
+{
+    QString typeName;
+    const std::unique_ptr<Query> query = parseQuery(text, typeName);
+    if (!query || !query->isWellFormed())
+        return false;
+    pickMatching(typeName, *query);
+    return true;
+}
+
+// Hidden objects are tested and picked like the others.
+void QFunctionality::pickMatching(const QString& typeName, const Query& query)
+{
+    const std::string type = typeName.toLatin1().toStdString();
+    std::vector<paintObject*>& picked = ViewerApp::instance()->pickedList;
+    picked.clear();
+    const DrawingModel::ComparatorMap& comparators = comparatorsOf(type);
+    for (paintObject* object : DrawingModel::instance()->objectsOfType(type)) {
+        if (query.matches(*object, comparators))
+            picked.push_back(object);
+    }
+}
+
+void QFunctionality::doExpandRelatedSearch(QListWidgetItem* item)
+{
+    if (!item)
+        return;
+    if (!runConditionalPick(item->data(Qt::DisplayRole).toString())) {
+        showWarning(kUnusableQuery);
+        return;
+    }
+    ViewerApp::instance()->listedName.clear();
+    doListPicked();
+}
+
+void QFunctionality::doHighlightItemRelatedSearch(QListWidgetItem* item)
+{
+    if (!item || !item->listWidget() || !item->isSelected())
+        return;
+    runHighlightSearch(item->data(Qt::DisplayRole).toString());
+}
+
+void QFunctionality::doHighlightItemRelatedSearch(int currentRow)
+{
+    doHighlightItemRelatedSearch(ViewerApp::instance()->relatedList->item(currentRow));
+}
+
+// Every highlight is cleared first; an unusable query stops silently there, without a repaint.
+void QFunctionality::runHighlightSearch(const QString& text)
+{
+    DrawingModel::instance()->clearHighlight();
+    QString typeName;
+    const std::unique_ptr<Query> query = parseQuery(text, typeName);
+    if (!query || !query->isWellFormed())
+        return;
+    highlightMatching(typeName, *query);
+    ViewerApp::instance()->display->repaint();
+}
+
+void QFunctionality::highlightMatching(const QString& typeName, const Query& query)
+{
+    const std::string type = typeName.toLatin1().toStdString();
+    ViewerApp::instance()->pickedList.clear();
+    const DrawingModel::ComparatorMap& comparators = comparatorsOf(type);
+    for (paintObject* object : DrawingModel::instance()->objectsOfType(type)) {
+        if (query.matches(*object, comparators))
+            object->highlighted = true;
+    }
+}

@@ -1,0 +1,258 @@
+#include "app/qwgtdisplay.h"
+#include "app/viewerapp.h"
+#include "model/drawingmodel.h"
+#include "model/paintobject.h"
+#include "support/testapp.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QMainWindow>
+#include <QtTest>
+
+namespace {
+
+constexpr int kCanvasWidth = 400;
+constexpr int kCanvasHeight = 300;
+
+QwgtDisplay* canvas()
+{
+    return ViewerApp::instance()->display;
+}
+
+QImage canvasImage()
+{
+    return canvas()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+std::vector<paintObject*> picked()
+{
+    return ViewerApp::instance()->pickedList;
+}
+
+} // namespace
+
+class TestQwgtDisplay : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void paintsBackgroundObjectsAndFixMarker();
+    void leftDragPansInMoveMode();
+    void rightButtonSetsTheFixPosition();
+    void rubberBandPicksWhollyInsideObjects_data();
+    void rubberBandPicksWhollyInsideObjects();
+    void clickWithoutDragPicksNothing();
+    void releaseInMoveModeRewritesTheTitle();
+    void hiddenObjectsAreNeitherPaintedNorPickedButFit();
+    void fitToView_data();
+    void fitToView();
+    void wheelZooms();
+};
+
+void TestQwgtDisplay::initTestCase()
+{
+    testapp::resetApplication();
+    canvas()->setFixedSize(kCanvasWidth, kCanvasHeight);
+    QVERIFY(QTest::qWaitForWindowExposed(ViewerApp::instance()->mainWindow));
+    QTRY_COMPARE(canvas()->size(), QSize(kCanvasWidth, kCanvasHeight));
+}
+
+void TestQwgtDisplay::init()
+{
+    testapp::resetApplication();
+}
+
+void TestQwgtDisplay::paintsBackgroundObjectsAndFixMarker()
+{
+    ViewerApp* app = ViewerApp::instance();
+    app->fixX = 200;
+    app->fixY = 150;
+    app->originX = 0;
+    app->originY = 300;
+    testapp::loadText("endheader\nrect 10 10 20 20 red\n");
+    const QImage image = canvasImage();
+    QCOMPARE(image.pixelColor(50, 250), QColor(255, 255, 255));
+    // The fix marker is a black diamond of half-diagonal 5.
+    QCOMPARE(image.pixelColor(200, 150), QColor(0, 0, 0));
+    QCOMPARE(image.pixelColor(204, 150), QColor(0, 0, 0));
+    QCOMPARE(image.pixelColor(200, 146), QColor(0, 0, 0));
+    QCOMPARE(image.pixelColor(204, 146), QColor(255, 255, 255));
+    // The rectangle (10, 10)-(20, 20) fills pixels x 10..20, y 280..290.
+    QCOMPARE(image.pixelColor(15, 285), QColor(255, 0, 0));
+    QCOMPARE(image.pixelColor(25, 285), QColor(255, 255, 255));
+}
+
+void TestQwgtDisplay::leftDragPansInMoveMode()
+{
+    ViewerApp* app = ViewerApp::instance();
+    app->originX = 10;
+    app->originY = 20;
+    QTest::mousePress(canvas(), Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));
+    QCOMPARE(app->originX, 10.0);
+    QMouseEvent move(QEvent::MouseMove, QPointF(130, 80), canvas()->mapToGlobal(QPointF(130, 80)),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(canvas(), &move);
+    QCOMPARE(app->originX, 40.0);
+    QCOMPARE(app->originY, 0.0);
+    QCOMPARE(app->mouseX, 130.0);
+    QVERIFY(app->basicInfoLabel->text().contains(QStringLiteral("( 90.00 , -80.00 )")));
+    QTest::mouseRelease(canvas(), Qt::LeftButton, Qt::NoModifier, QPoint(130, 80));
+    QCOMPARE(app->originX, 40.0);
+    QCOMPARE(app->mode, 0);
+}
+
+void TestQwgtDisplay::rightButtonSetsTheFixPosition()
+{
+    ViewerApp* app = ViewerApp::instance();
+    app->setMode(1);
+    QTest::mousePress(canvas(), Qt::RightButton, Qt::NoModifier, QPoint(33, 44));
+    QCOMPARE(app->fixX, 33.0);
+    QCOMPARE(app->fixY, 44.0);
+    QCOMPARE(app->mode, 1);
+    QVERIFY(app->basicInfoLabel->text().contains(QStringLiteral("Fix=</font>( 33.00 , -44.00 )")));
+    QCOMPARE(canvasImage().pixelColor(33, 44), QColor(0, 0, 0));
+    QTest::mouseRelease(canvas(), Qt::RightButton, Qt::NoModifier, QPoint(33, 44));
+    QCOMPARE(app->mode, 1);
+}
+
+void TestQwgtDisplay::rubberBandPicksWhollyInsideObjects_data()
+{
+    QTest::addColumn<QPoint>("from");
+    QTest::addColumn<QPoint>("to");
+    QTest::addColumn<int>("expectedCount");
+    // With origin (0, 300) and ratio 1 the points lie at pixels (10, 290), (50, 250) and the
+    // rectangle covers x 60..80, y 220..240.
+    QTest::newRow("top-left to bottom-right") << QPoint(5, 200) << QPoint(90, 295) << 3;
+    QTest::newRow("bottom-right to top-left") << QPoint(90, 295) << QPoint(5, 200) << 3;
+    QTest::newRow("edges touch the rectangle") << QPoint(60, 220) << QPoint(80, 240) << 1;
+    QTest::newRow("rectangle sticks out") << QPoint(61, 220) << QPoint(80, 240) << 0;
+    QTest::newRow("one point") << QPoint(45, 245) << QPoint(55, 255) << 1;
+}
+
+void TestQwgtDisplay::rubberBandPicksWhollyInsideObjects()
+{
+    QFETCH(QPoint, from);
+    QFETCH(QPoint, to);
+    QFETCH(int, expectedCount);
+    ViewerApp* app = ViewerApp::instance();
+    app->originY = 300;
+    testapp::loadText("endheader\npt 10 10 red 0\npt 50 50 red 0\nrect 60 60 80 80 blue\n");
+    app->commands.doChange2PickMode();
+    QCOMPARE(app->mode, 1);
+    QTest::mousePress(canvas(), Qt::LeftButton, Qt::NoModifier, from);
+    QMouseEvent move(QEvent::MouseMove, QPointF(to), canvas()->mapToGlobal(QPointF(to)),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(canvas(), &move);
+    QCOMPARE(app->pickRect[0], std::min(from.x(), to.x()));
+    QCOMPARE(app->pickRect[1], std::max(from.y(), to.y()));
+    // The band is painted translucent yellow over the white background while dragging.
+    const QPoint inside = (from + to) / 2 + QPoint(1, 1);
+    QCOMPARE(canvasImage().pixelColor(inside).blue() < 255, true);
+    QTest::mouseRelease(canvas(), Qt::LeftButton, Qt::NoModifier, to);
+    QCOMPARE(static_cast<int>(picked().size()), expectedCount);
+    // The pick is listed at once and the mode returns to move.
+    QCOMPARE(app->itemList->count(), expectedCount);
+    QCOMPARE(app->listedName, std::string("picked"));
+    QCOMPARE(app->mode, 0);
+    QVERIFY(app->mainWindow->windowTitle().endsWith(QStringLiteral("[ move - default ]")));
+}
+
+void TestQwgtDisplay::clickWithoutDragPicksNothing()
+{
+    ViewerApp* app = ViewerApp::instance();
+    testapp::loadText("endheader\npt 0 0 red 0\nrect -1 -1 1 1 blue\n");
+    app->commands.doChange2PickMode();
+    QTest::mouseClick(canvas(), Qt::LeftButton, Qt::NoModifier, QPoint(0, 0));
+    QVERIFY(picked().empty());
+    QCOMPARE(app->pickRect[0], -999999999);
+    QCOMPARE(app->listedName, std::string("picked"));
+    QCOMPARE(app->mode, 0);
+}
+
+void TestQwgtDisplay::releaseInMoveModeRewritesTheTitle()
+{
+    ViewerApp* app = ViewerApp::instance();
+    app->mainWindow->setWindowTitle(QStringLiteral("stale"));
+    QTest::mouseClick(canvas(), Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
+    QCOMPARE(app->mainWindow->windowTitle(), QStringLiteral("Vedra 1.1 [ move - default ]"));
+}
+
+void TestQwgtDisplay::hiddenObjectsAreNeitherPaintedNorPickedButFit()
+{
+    ViewerApp* app = ViewerApp::instance();
+    app->originY = 300;
+    testapp::loadText("endheader\nrect 10 10 20 20 red\nrect 100 100 120 120 blue\n");
+    DrawingModel::instance()->setTypeVisible("rect", 0);
+    QCOMPARE(canvasImage().pixelColor(15, 285), QColor(255, 255, 255));
+    app->commands.doChange2PickMode();
+    QTest::mousePress(canvas(), Qt::LeftButton, Qt::NoModifier, QPoint(0, 299));
+    QMouseEvent move(QEvent::MouseMove, QPointF(399, 0), canvas()->mapToGlobal(QPointF(399, 0)),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(canvas(), &move);
+    QTest::mouseRelease(canvas(), Qt::LeftButton, Qt::NoModifier, QPoint(399, 0));
+    QVERIFY(picked().empty());
+    app->fitToView();
+    // The box (10, 10)-(120, 120) is 110 wide: 0.95 * 300 / 110.
+    QCOMPARE(app->ratio, 0.95 * 300 / 110);
+}
+
+void TestQwgtDisplay::fitToView_data()
+{
+    QTest::addColumn<QByteArray>("records");
+    QTest::addColumn<bool>("changes");
+    QTest::addColumn<double>("ratio");
+    QTest::newRow("nothing loaded") << QByteArray() << false << 0.0;
+    QTest::newRow("one point") << QByteArray("pt 5 5 red 0\n") << false << 0.0;
+    QTest::newRow("points at one place")
+        << QByteArray("pt 5 5 red 0\npt 5 5 blue 1\n") << false << 0.0;
+    QTest::newRow("horizontal line") << QByteArray("line 0 0 10 0 red\n") << true << 38.0;
+    QTest::newRow("vertical line") << QByteArray("line 0 0 0 30 red\n") << true << 9.5;
+}
+
+void TestQwgtDisplay::fitToView()
+{
+    QFETCH(QByteArray, records);
+    QFETCH(bool, changes);
+    QFETCH(double, ratio);
+    ViewerApp* app = ViewerApp::instance();
+    testapp::loadText("endheader\n" + records);
+    app->originX = 7;
+    app->originY = 9;
+    app->fitToView();
+    if (!changes) {
+        QCOMPARE(app->ratio, 1.0);
+        QCOMPARE(app->originX, 7.0);
+        QCOMPARE(app->fixX, 0.0);
+        return;
+    }
+    QCOMPARE(app->ratio, ratio);
+    QCOMPARE(app->fixX, 200.0);
+    QCOMPARE(app->fixY, 150.0);
+    // The box centre lands on the fix position (the canvas height is even).
+    const paintObject* object = DrawingModel::instance()->objects.front();
+    const double midX = (object->minX + object->maxX) / 2;
+    const double midY = (object->minY + object->maxY) / 2;
+    QCOMPARE(app->originX + app->ratio * midX, 200.0);
+    QCOMPARE(app->originY - app->ratio * midY, 150.0);
+    QVERIFY(app->basicInfoLabel->text().contains(QString::asprintf("Ratio=</font>%f", ratio)));
+}
+
+void TestQwgtDisplay::wheelZooms()
+{
+    ViewerApp* app = ViewerApp::instance();
+    app->ratio = 2;
+    QWheelEvent forward(QPointF(10, 10), canvas()->mapToGlobal(QPointF(10, 10)), QPoint(),
+                        QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(canvas(), &forward);
+    QCOMPARE(app->ratio, 3.0);
+    QWheelEvent backward(QPointF(10, 10), canvas()->mapToGlobal(QPointF(10, 10)), QPoint(),
+                         QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(canvas(), &backward);
+    QApplication::sendEvent(canvas(), &backward);
+    QCOMPARE(app->ratio, 1.0);
+}
+
+QTEST_MAIN(TestQwgtDisplay)
+#include "tst_qwgtdisplay.moc"

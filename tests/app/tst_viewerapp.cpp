@@ -1,0 +1,186 @@
+#include "app/qwgtdisplay.h"
+#include "app/viewerapp.h"
+#include "support/testapp.h"
+
+#include <QLabel>
+#include <QMainWindow>
+#include <QtTest>
+
+#include <limits>
+
+class TestViewerApp : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { testapp::resetApplication(); }
+    void builtInColors_data();
+    void builtInColors();
+    void fileColorsWin();
+    void settingsAreReadPositionally_data();
+    void settingsAreReadPositionally();
+    void mappingAndBasicInfo();
+    void farCoordinatesClampInsteadOfOverflowing();
+    void titleFollowsModeAndFile();
+};
+
+void TestViewerApp::builtInColors_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QColor>("expected");
+    QTest::newRow("aqua") << "aqua" << QColor(0, 255, 255);
+    QTest::newRow("10") << "10" << QColor(0, 255, 255);
+    QTest::newRow("maroon") << "maroon" << QColor(128, 0, 0);
+    QTest::newRow("9") << "9" << QColor(128, 0, 0);
+    QTest::newRow("1") << "1" << QColor(255, 255, 255);
+    QTest::newRow("16") << "16" << QColor(0, 0, 0);
+    QTest::newRow("0") << "0" << QColor();
+    QTest::newRow("17") << "17" << QColor();
+    QTest::newRow("Red") << "Red" << QColor();
+    QTest::newRow("red ") << "red " << QColor();
+}
+
+void TestViewerApp::builtInColors()
+{
+    QFETCH(QString, name);
+    QFETCH(QColor, expected);
+    const QColor actual = ViewerApp::instance()->colorOf(name.toStdString());
+    QCOMPARE(actual.isValid(), expected.isValid());
+    if (expected.isValid())
+        QCOMPARE(actual, expected);
+}
+
+void TestViewerApp::fileColorsWin()
+{
+    testapp::loadText("color red 0 0 255\ncolor 4 1 1 1\ncolor glow 300 -5 128\nendheader\n");
+    const ViewerApp* app = ViewerApp::instance();
+    QCOMPARE(app->colorOf("red"), QColor(0, 0, 255));
+    QCOMPARE(app->colorOf("4"), QColor(1, 1, 1));
+    QCOMPARE(app->colorOf("glow"), QColor(255, 0, 128));
+    QCOMPARE(app->colorOf("blue"), QColor(0, 0, 255));
+}
+
+struct Settings {
+    double ratio;
+    int pointSize, lineWidth;
+    QColor highlight;
+    int width, height, toolButtonSize, infoFontSize;
+};
+Q_DECLARE_METATYPE(Settings)
+
+void TestViewerApp::settingsAreReadPositionally_data()
+{
+    const ViewerApp* app = ViewerApp::instance();
+    const Settings defaults = {app->ratio,         app->pointSize,      app->lineWidth,
+                               app->highlightColor, app->windowWidth,    app->windowHeight,
+                               app->toolButtonSize, app->infoFontSize};
+    QTest::addColumn<QByteArray>("config");
+    QTest::addColumn<Settings>("expected");
+    QTest::newRow("all seven with remarks")
+        << QByteArray("2.5 ratio\n100 7 words\n4\n1 2 3 rgb\n800 600\n40\n5\ntypeusing pt\n")
+        << Settings{2.5, 100, 4, QColor(1, 2, 3), 800, 600, 40, 5};
+    QTest::newRow("leading blank lines and spaces")
+        << QByteArray("\n\n   3\n  2\n1\n0 0 0\n640 480\n30\n2\n")
+        << Settings{3, 2, 1, QColor(0, 0, 0), 640, 480, 30, 2};
+    // Line 4 holds two numbers: blue comes from line 5, whose rest is dropped, so every later
+    // setting is read one line further down.
+    QTest::newRow("short line shifts the rest")
+        << QByteArray("2\n3\n1\n10 20\n30 999\n640 480\n30\n2\n")
+        << Settings{2, 3, 1, QColor(10, 20, 30), 640, 480, 30, 2};
+    QTest::newRow("floors") << QByteArray("2\n0\n-4\n0 0 0\n640 480\n3\n-2\n")
+                            << Settings{2, 1, 1, QColor(0, 0, 0), 640, 480, 3, 1};
+    QTest::newRow("unreadable value stops the rest")
+        << QByteArray("2\n5\nwide\n0 0 0\n640 480\n30\n2\n")
+        << Settings{2, 5, defaults.lineWidth, defaults.highlight, defaults.width,
+                    defaults.height, defaults.toolButtonSize, defaults.infoFontSize};
+    QTest::newRow("ratio that is no positive number is refused")
+        << QByteArray("0\n5\n") << Settings{defaults.ratio, 5, defaults.lineWidth,
+                                              defaults.highlight, defaults.width,
+                                              defaults.height, defaults.toolButtonSize,
+                                              defaults.infoFontSize};
+    QTest::newRow("negative ratio") << QByteArray("-2\n") << defaults;
+    QTest::newRow("overflowing ratio") << QByteArray("1e999\n") << defaults;
+    QTest::newRow("empty") << QByteArray() << defaults;
+}
+
+void TestViewerApp::settingsAreReadPositionally()
+{
+    QFETCH(QByteArray, config);
+    QFETCH(Settings, expected);
+    ViewerApp* app = ViewerApp::instance();
+    const Settings before = {app->ratio,         app->pointSize,      app->lineWidth,
+                             app->highlightColor, app->windowWidth,    app->windowHeight,
+                             app->toolButtonSize, app->infoFontSize};
+    app->readSettings(std::string_view(config.constData(), config.size()));
+    QCOMPARE(app->ratio, expected.ratio);
+    QCOMPARE(app->pointSize, expected.pointSize);
+    QCOMPARE(app->lineWidth, expected.lineWidth);
+    QCOMPARE(app->highlightColor, expected.highlight);
+    QCOMPARE(app->windowWidth, expected.width);
+    QCOMPARE(app->windowHeight, expected.height);
+    QCOMPARE(app->toolButtonSize, expected.toolButtonSize);
+    QCOMPARE(app->infoFontSize, expected.infoFontSize);
+    app->readSettings(std::string_view());
+    app->ratio = before.ratio;
+    app->pointSize = before.pointSize;
+    app->lineWidth = before.lineWidth;
+    app->highlightColor = before.highlight;
+    app->windowWidth = before.width;
+    app->windowHeight = before.height;
+    app->toolButtonSize = before.toolButtonSize;
+    app->infoFontSize = before.infoFontSize;
+}
+
+void TestViewerApp::mappingAndBasicInfo()
+{
+    ViewerApp* app = ViewerApp::instance();
+    app->ratio = 2;
+    app->originX = 100;
+    app->originY = 300;
+    QCOMPARE(app->pixelX(10), 120);
+    QCOMPARE(app->pixelY(20), 260);
+    // Truncation toward zero on both sides of the origin.
+    QCOMPARE(app->pixelX(-50.6), -1);
+    QCOMPARE(app->pixelY(150.3), -0);
+    QCOMPARE(app->pixelLength(1.74), 3);
+    app->mouseX = 120;
+    app->mouseY = 260;
+    app->fixX = 100;
+    app->fixY = 301;
+    app->infoFontSize = 4;
+    app->updateInfo();
+    QCOMPARE(app->basicInfoLabel->text(),
+             QStringLiteral(" <font color=blue size=4><font color=black>Mouse=</font>( 10.00 , "
+                            "20.00 )<br><font color=black>Fix=</font>( 0.00 , -0.50 ) <br><font "
+                            "color=black>Ratio=</font>2.000000</font>"));
+    app->infoFontSize = 3;
+}
+
+void TestViewerApp::farCoordinatesClampInsteadOfOverflowing()
+{
+    ViewerApp* app = ViewerApp::instance();
+    app->ratio = 1e6;
+    const int limit = static_cast<int>(ViewerApp::kPixelLimit);
+    QCOMPARE(app->pixelX(1e300), limit);
+    QCOMPARE(app->pixelX(-1e300), -limit);
+    QCOMPARE(app->pixelY(1e300), -limit);
+    QCOMPARE(app->pixelX(std::numeric_limits<double>::infinity()), limit);
+    QCOMPARE(app->pixelX(std::numeric_limits<double>::quiet_NaN()), -limit);
+    QCOMPARE(app->pixelLength(1e300), limit);
+    // Everything that can be on a screen maps exactly.
+    QCOMPARE(app->pixelX(123.4567), 123456700);
+}
+
+void TestViewerApp::titleFollowsModeAndFile()
+{
+    ViewerApp* app = ViewerApp::instance();
+    QCOMPARE(app->mainWindow->windowTitle(), QStringLiteral("Vedra 1.1 [ move - default ]"));
+    app->fileName = "a.las";
+    app->setMode(1);
+    QCOMPARE(app->mainWindow->windowTitle(), QStringLiteral("a.las - Vedra 1.1 [ pick ]"));
+    app->setMode(0);
+    QCOMPARE(app->mainWindow->windowTitle(), QStringLiteral("a.las - Vedra 1.1 [ move - default ]"));
+}
+
+QTEST_MAIN(TestViewerApp)
+#include "tst_viewerapp.moc"

@@ -1,0 +1,54 @@
+#include "support/testapp.h"
+
+#include "app/qwgtdisplay.h"
+#include "app/viewerapp.h"
+#include "model/drawingmodel.h"
+
+#include <QFile>
+#include <QListWidget>
+
+#include <QtTest>
+
+namespace testapp {
+
+void resetApplication()
+{
+    if (!ViewerApp::instance()) {
+        static char name[] = "vedra-test";
+        static char* argv[] = {name, nullptr};
+        ViewerApp::create(1, argv);
+    }
+    ViewerApp* app = ViewerApp::instance();
+    app->commands.clearItemList(app->itemList);
+    app->relatedList->clear();
+    app->fileName.clear();
+    app->loadScript();
+    app->resetPick();
+    app->listedName.clear();
+    app->originX = app->originY = 0.0;
+    app->ratio = 1.0;
+    app->fixX = app->fixY = 0.0;
+    app->mouseX = app->mouseY = 0.0;
+    app->pointSize = 3;
+    app->lineWidth = 1;
+    app->highlightColor = QColor(255, 128, 0);
+    app->setMode(0);
+}
+
+std::string writeFile(const QString& path, const QByteArray& text)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        qFatal("cannot write %s", qPrintable(path));
+    file.write(text);
+    return QFile::encodeName(path).toStdString();
+}
+
+void loadText(const QByteArray& text)
+{
+    ViewerApp* app = ViewerApp::instance();
+    app->fileName = writeFile(QStringLiteral("current.las"), text);
+    app->loadScript();
+}
+
+} // namespace testapp

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+#include <string>
+
+class paintObject;
+
+// Shared set-up for tests that need the application controller and its window.
+namespace testapp {
+
+// Creates the controller once per test program (with no file to load) and returns the view to
+// a known state: origin (0, 0), ratio 1, fix (0, 0), move mode, nothing loaded or listed.
+void resetApplication();
+// Writes text to a file (created or truncated) and returns its path as 8-bit text.
+std::string writeFile(const QString& path, const QByteArray& text);
+// Loads the text as the current script input through a file in the working directory.
+void loadText(const QByteArray& text);
+
+} // namespace testapp
