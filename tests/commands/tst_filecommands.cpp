@@ -1,0 +1,211 @@
+#include "app/viewerapp.h"
+#include "model/drawingmodel.h"
+#include "model/paintobject.h"
+#include "support/testapp.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QListWidget>
+#include <QMainWindow>
+#include <QTemporaryDir>
+#include <QTextEdit>
+#include <QtTest>
+
+namespace {
+
+// Answers the next modal file dialog with the given path.
+void answerFileDialog(const QString& path)
+{
+    QTimer::singleShot(0, [path] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("Open .las file"));
+        QCOMPARE(dialog->nameFilters(), QStringList(QStringLiteral("las files (*.las)")));
+        if (path.isEmpty()) {
+            dialog->reject();
+            return;
+        }
+        dialog->selectFile(path);
+        // accept() is protected in QFileDialog; it is a slot, so call it through the meta-object.
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+}
+
+} // namespace
+
+class TestFileCommands : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void stepsThroughTheSeries_data();
+    void stepsThroughTheSeries();
+    void splitsIndexFileNames_data();
+    void splitsIndexFileNames();
+    void openThroughTheDialog();
+    void openNonAsciiName();
+    void cancelledDialogChangesNothing();
+    void reloadKeepsDescriptionAndRelatedEntries();
+
+private:
+    QTemporaryDir directory;
+};
+
+void TestFileCommands::init()
+{
+    testapp::resetApplication();
+    QVERIFY(directory.isValid());
+}
+
+void TestFileCommands::stepsThroughTheSeries_data()
+{
+    QTest::addColumn<QStringList>("present");
+    QTest::addColumn<QString>("current");
+    QTest::addColumn<bool>("forward");
+    QTest::addColumn<QString>("expected");
+    const QStringList none;
+    QTest::newRow("next over a gap") << QStringList{"f.3", "f.7"} << "f.3" << true << "f.7";
+    QTest::newRow("next with nothing above") << QStringList{"f.3"} << "f.3" << true << "f.4";
+    QTest::newRow("next beyond twenty") << QStringList{"f.3", "f.24"} << "f.3" << true << "f.4";
+    QTest::newRow("next at the twentieth") << QStringList{"f.3", "f.23"} << "f.3" << true << "f.23";
+    QTest::newRow("previous finds nothing in twenty")
+        << QStringList{"f.2", "f.25"} << "f.25" << false << "f.24";
+    QTest::newRow("previous over a gap") << QStringList{"f.2", "f.9"} << "f.9" << false << "f.2";
+    QTest::newRow("previous to zero") << QStringList{"f.1"} << "f.1" << false << "f.0";
+    QTest::newRow("previous from zero") << QStringList{"f.0"} << "f.0" << false << "f.0";
+    QTest::newRow("leading zeros next") << QStringList{"f.007", "f.8"} << "f.007" << true << "f.8";
+    QTest::newRow("leading zeros previous") << QStringList{"f.007"} << "f.007" << false << "f.6";
+    QTest::newRow("no index") << QStringList{"f"} << "f" << true << "f";
+    QTest::newRow("upper-case extension") << QStringList{} << "f.3.LAS" << true << "f.3.LAS";
+    QTest::newRow("no dot before the index") << QStringList{} << "f3" << false << "f3";
+}
+
+void TestFileCommands::stepsThroughTheSeries()
+{
+    QFETCH(QStringList, present);
+    QFETCH(QString, current);
+    QFETCH(bool, forward);
+    QFETCH(QString, expected);
+    QTemporaryDir series;
+    const auto pathOf = [&series](const QString& stem) {
+        return series.filePath(stem.endsWith(QLatin1String(".LAS")) ? stem : stem + ".las");
+    };
+    for (const QString& stem : present)
+        testapp::writeFile(pathOf(stem), "endheader\npt 1 1 red 0 // " + stem.toLatin1() + "\n");
+    ViewerApp* app = ViewerApp::instance();
+    app->fileName = QFile::encodeName(pathOf(current)).toStdString();
+    app->loadScript();
+    app->listedName = "pt";
+    if (forward)
+        app->commands.doSwitchNextFile();
+    else
+        app->commands.doSwitchPreFile();
+    QCOMPARE(QFile::decodeName(app->fileName.c_str()), pathOf(expected));
+    const DrawingModel::ObjectList& objects = DrawingModel::instance()->objects;
+    if (expected == current) {
+        // Nothing happened, not even a reload.
+        QCOMPARE(app->listedName, std::string("pt"));
+        return;
+    }
+    QCOMPARE(app->listedName, std::string());
+    QVERIFY(app->mainWindow->windowTitle().startsWith(pathOf(expected) + " - Vedra 1.1"));
+    if (present.contains(expected)) {
+        QCOMPARE(objects.size(), std::size_t(1));
+        QCOMPARE(objects.front()->comments, QStringList(" " + expected));
+    } else {
+        QVERIFY(objects.empty());
+    }
+}
+
+void TestFileCommands::splitsIndexFileNames_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("matches");
+    QTest::addColumn<QString>("prefix");
+    QTest::addColumn<int>("index");
+    QTest::newRow("plain") << "C:/run/f.12.las" << true << "C:/run/f." << 12;
+    QTest::newRow("several numbers") << "run.3.5.las" << true << "run.3." << 5;
+    QTest::newRow("text after the match") << "a.2.las.bak" << true << "a." << 2;
+    QTest::newRow("blank in the name") << "my run.4.las" << true << "my run." << 4;
+    QTest::newRow("index too large for an int") << "f.99999999999.las" << true << "f." << 0;
+    QTest::newRow("no index") << "f.las" << false << "" << -1;
+    QTest::newRow("upper case") << "f.3.LAS" << false << "" << -1;
+}
+
+void TestFileCommands::splitsIndexFileNames()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, matches);
+    QFETCH(QString, prefix);
+    QFETCH(int, index);
+    ViewerApp* app = ViewerApp::instance();
+    app->fileName = QFile::encodeName(name).toStdString();
+    std::string actualPrefix = "untouched", actualSuffix = "untouched";
+    int actualIndex = -1;
+    QCOMPARE(app->commands.splitIndexFileName(actualPrefix, actualIndex, actualSuffix), matches);
+    QCOMPARE(QString::fromStdString(actualPrefix), matches ? prefix : QStringLiteral("untouched"));
+    QCOMPARE(actualIndex, index);
+    QCOMPARE(actualSuffix, std::string(matches ? ".las" : "untouched"));
+}
+
+void TestFileCommands::openThroughTheDialog()
+{
+    ViewerApp* app = ViewerApp::instance();
+    testapp::loadText("endheader\npt 0 0 red 0\n");
+    app->commands.doListAnItemType("pt");
+    QCOMPARE(app->itemList->count(), 1);
+    const QString path = directory.filePath(QStringLiteral("chosen.las"));
+    testapp::writeFile(path, "endheader\nline 0 0 1 1 red\nrect 0 0 2 2 blue\n");
+    app->ratio = 3;
+    answerFileDialog(path);
+    app->openAction->trigger();
+    QCOMPARE(QFile::decodeName(app->fileName.c_str()), path);
+    QCOMPARE(app->mainWindow->windowTitle(), path + QStringLiteral(" - Vedra 1.1 [ move - default ]"));
+    QCOMPARE(DrawingModel::instance()->objects.size(), std::size_t(2));
+    QCOMPARE(app->itemList->count(), 0);
+    QCOMPARE(app->listedName, std::string());
+    // A newly opened file is drawn at the current view.
+    QCOMPARE(app->ratio, 3.0);
+}
+
+void TestFileCommands::openNonAsciiName()
+{
+    ViewerApp* app = ViewerApp::instance();
+    const QString path = directory.filePath(QStringLiteral("résumé.las"));
+    testapp::writeFile(path, "endheader\npt 0 0 red 0\n");
+    answerFileDialog(path);
+    app->commands.doOpenfile();
+    QCOMPARE(DrawingModel::instance()->objects.size(), std::size_t(1));
+    QVERIFY(app->mainWindow->windowTitle().startsWith(path));
+}
+
+void TestFileCommands::cancelledDialogChangesNothing()
+{
+    ViewerApp* app = ViewerApp::instance();
+    testapp::loadText("endheader\npt 0 0 red 0\n");
+    app->listedName = "pt";
+    answerFileDialog(QString());
+    app->commands.doOpenfile();
+    QCOMPARE(app->fileName, std::string("current.las"));
+    QCOMPARE(app->listedName, std::string("pt"));
+    QCOMPARE(DrawingModel::instance()->objects.size(), std::size_t(1));
+}
+
+void TestFileCommands::reloadKeepsDescriptionAndRelatedEntries()
+{
+    ViewerApp* app = ViewerApp::instance();
+    testapp::loadText("endheader\npt 0 0 red 0\n");
+    app->itemText->setText(QStringLiteral("kept"));
+    app->relatedList->addItem(QStringLiteral("pt:net==a"));
+    app->pickedList.push_back(DrawingModel::instance()->objects.front());
+    app->reloadAction->trigger();
+    QCOMPARE(app->itemText->toPlainText(), QStringLiteral("kept"));
+    QCOMPARE(app->relatedList->count(), 1);
+    QVERIFY(app->pickedList.empty());
+    QCOMPARE(app->pickRect[2], -999999999);
+    QCOMPARE(DrawingModel::instance()->objects.size(), std::size_t(1));
+}
+
+QTEST_MAIN(TestFileCommands)
+#include "tst_filecommands.moc"
