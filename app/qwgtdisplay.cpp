@@ -11,7 +11,8 @@
 
 #include <algorithm>
 
-namespace {
+namespace
+{
 
 // Half-diagonal of the fix marker's diamond, pixels.
 constexpr int kFixMarkerSize = 5;
@@ -20,7 +21,9 @@ const QColor kRubberBandFill(255, 255, 0, 60);
 
 } // namespace
 
-QwgtDisplay::QwgtDisplay(QWidget* parent) : QWidget(parent) {}
+QwgtDisplay::QwgtDisplay(QWidget* parent) : QWidget(parent)
+{
+}
 
 void QwgtDisplay::paintLayer(QPainter* painter, int layer) const
 {
@@ -150,7 +153,8 @@ void QwgtDisplay::wheelEvent(QWheelEvent* event)
         app->commands.doZoomout();
 }
 
-// Only objects wholly inside the band, edges included, are picked.
+// Only objects wholly inside the band, edges included, are picked. An object whose box is
+// inverted (no geometry, or corners given the wrong way round) is never wholly inside anything.
 void QwgtDisplay::pickInRect() const
 {
     ViewerApp* app = ViewerApp::instance();
@@ -161,8 +165,9 @@ void QwgtDisplay::pickInRect() const
     const double ymin = (app->originY - band[1]) / app->ratio;
     const double ymax = (app->originY - band[3]) / app->ratio;
     for (paintObject* object : DrawingModel::instance()->objects) {
-        if (object->visible && object->minX >= xmin && object->minY >= ymin &&
-            object->maxX <= xmax && object->maxY <= ymax)
+        if (object->visible && object->minX <= object->maxX && object->minY <= object->maxY &&
+            object->minX >= xmin && object->minY >= ymin && object->maxX <= xmax &&
+            object->maxY <= ymax)
             app->pickedList.push_back(object);
     }
 }

@@ -23,7 +23,8 @@
 #include <cstdlib>
 #include <limits>
 
-namespace {
+namespace
+{
 
 // config.ini is a few lines; anything larger is not one.
 constexpr long long kMaxConfigBytes = 1 << 20;
@@ -38,7 +39,7 @@ struct NamedColor {
 };
 
 constexpr NamedColor kBuiltInColors[] = {
-    {"white", 255, 255, 255}, {"yellow", 255, 255, 0}, {"fuchsia", 255, 0, 255},
+    {"white", 255, 255, 255}, {"yellow", 255, 255, 0},   {"fuchsia", 255, 0, 255},
     {"red", 255, 0, 0},       {"silver", 192, 192, 192}, {"gray", 128, 128, 128},
     {"olive", 128, 128, 0},   {"purple", 128, 0, 128},   {"maroon", 128, 0, 0},
     {"aqua", 0, 255, 255},    {"lime", 0, 255, 0},       {"teal", 0, 128, 128},
@@ -105,8 +106,8 @@ void ViewerApp::readSettings(std::string_view configText)
     words.skipLine();
     int red = 0, green = 0, blue = 0;
     if (words.readInt(red) && words.readInt(green) && words.readInt(blue))
-        highlightColor = QColor(std::clamp(red, 0, 255), std::clamp(green, 0, 255),
-                                std::clamp(blue, 0, 255));
+        highlightColor =
+            QColor(std::clamp(red, 0, 255), std::clamp(green, 0, 255), std::clamp(blue, 0, 255));
     words.skipLine();
     int width = 0, height = 0;
     if (words.readInt(width) && words.readInt(height)) {
@@ -278,9 +279,9 @@ void ViewerApp::buildToolBars()
         addCommand(mainToolBar, ":/icon/zoomin.png", "Zoom In", &QFunctionality::doZoomin);
     zoomOutAction =
         addCommand(mainToolBar, ":/icon/zoomout.png", "Zoom Out", &QFunctionality::doZoomout);
-    resizeFitAction = addCommand(mainToolBar, ":/icon/resizefit.png",
-                                 "Resize Figure To Fit Display Region",
-                                 &QFunctionality::dotResizefit);
+    resizeFitAction =
+        addCommand(mainToolBar, ":/icon/resizefit.png", "Resize Figure To Fit Display Region",
+                   &QFunctionality::dotResizefit);
     gotoFixAction = addCommand(mainToolBar, ":/icon/gotocdt.png", "Move Fix Position To ...",
                                &QFunctionality::doGotoCdt);
     pickModeAction = addCommand(mainToolBar, ":/icon/pickmode.png", "Change to Pick Mode",
@@ -288,9 +289,9 @@ void ViewerApp::buildToolBars()
     conditionalPickAction = addCommand(mainToolBar, ":/icon/conditionalpick.png",
                                        "Conditional Pick", &QFunctionality::doConditionalPick);
     conditionalPickAction->setShortcuts(QKeySequence::Find);
-    previousFileAction = addCommand(mainToolBar, ":/icon/prefile.png",
-                                    "Switch to Previous Index File",
-                                    &QFunctionality::doSwitchPreFile);
+    previousFileAction =
+        addCommand(mainToolBar, ":/icon/prefile.png", "Switch to Previous Index File",
+                   &QFunctionality::doSwitchPreFile);
     previousFileAction->setShortcuts(QKeySequence::MoveToPreviousWord);
     nextFileAction = addCommand(mainToolBar, ":/icon/nextfile.png", "Switch to Next Index File",
                                 &QFunctionality::doSwitchNextFile);
@@ -303,8 +304,8 @@ void ViewerApp::buildToolBars()
     objectControlToolBar->setMovable(true);
     objectControlToolBar->setIconSize(icons);
     mainWindow->addToolBar(Qt::LeftToolBarArea, objectControlToolBar);
-    pointSizeUpAction = addCommand(objectControlToolBar, ":/icon/pointsizeup.png",
-                                   "Point Size Up", &QFunctionality::doPointSizeup);
+    pointSizeUpAction = addCommand(objectControlToolBar, ":/icon/pointsizeup.png", "Point Size Up",
+                                   &QFunctionality::doPointSizeup);
     pointSizeDownAction = addCommand(objectControlToolBar, ":/icon/pointsizedown.png",
                                      "Point Size Down", &QFunctionality::doPointSizedown);
     lineWidenAction = addCommand(objectControlToolBar, ":/icon/linewiden.png", "Line Widen",

@@ -10,7 +10,8 @@
 #include <QListWidget>
 #include <QTextEdit>
 
-namespace {
+namespace
+{
 
 const std::string kPickedListName = "picked";
 

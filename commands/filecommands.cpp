@@ -7,14 +7,15 @@
 
 #include <QFile>
 #include <QFileDialog>
-#include <QMainWindow>
 #include <QListWidget>
+#include <QMainWindow>
 #include <QRegularExpression>
 
 #include <fstream>
 #include <limits>
 
-namespace {
+namespace
+{
 
 // Neighbours tried in each direction before settling on the next index anyway.
 constexpr int kSeriesSearchSteps = 20;
@@ -59,8 +60,9 @@ void QFunctionality::switchToFile(const std::string& name)
 void QFunctionality::doOpenfile()
 {
     ViewerApp* app = ViewerApp::instance();
-    const QString path = QFileDialog::getOpenFileName(app->mainWindow, QStringLiteral("Open .las file"),
-                                                      QString(), QStringLiteral("las files (*.las)"));
+    const QString path =
+        QFileDialog::getOpenFileName(app->mainWindow, QStringLiteral("Open .las file"), QString(),
+                                     QStringLiteral("las files (*.las)"));
     if (path.isEmpty())
         return;
     switchToFile(QFile::encodeName(path).toStdString());
@@ -91,8 +93,8 @@ void QFunctionality::doSwitchNextFile()
     if (index == std::numeric_limits<int>::max())
         return;
     std::string chosen = seriesMember(prefix, index + 1, suffix);
-    for (int step = 1; step <= kSeriesSearchSteps && index <= std::numeric_limits<int>::max() - step;
-         ++step) {
+    for (int step = 1;
+         step <= kSeriesSearchSteps && index <= std::numeric_limits<int>::max() - step; ++step) {
         const std::string candidate = seriesMember(prefix, index + step, suffix);
         if (opensForReading(candidate)) {
             chosen = candidate;

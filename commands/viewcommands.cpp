@@ -11,7 +11,8 @@
 
 #include <cmath>
 
-namespace {
+namespace
+{
 
 constexpr double kZoomFactor = 1.5;
 

@@ -51,8 +51,12 @@ void paintObjectHandler::hideAllObject()
 }
 
 // The listing itself only reads the singletons, so the controller's command object serves.
+// Clearing the highlights changes the picture, and the listing repaints only when selected
+// entries go (not at all when the type is listed already), so the canvas is redrawn here.
 void paintObjectHandler::doListAnItemType()
 {
     DrawingModel::instance()->clearHighlight();
-    ViewerApp::instance()->commands.doListAnItemType(typeKeyword());
+    ViewerApp* app = ViewerApp::instance();
+    app->commands.doListAnItemType(typeKeyword());
+    app->display->repaint();
 }

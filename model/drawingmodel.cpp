@@ -76,8 +76,7 @@ void DrawingModel::addObjectFromRecord(const std::string& keyword, std::string_v
         list->push_back(object);
 }
 
-paintObject* DrawingModel::createObjectFromRecord(const std::string& keyword,
-                                                  std::string_view rest)
+paintObject* DrawingModel::createObjectFromRecord(const std::string& keyword, std::string_view rest)
 {
     const auto handler = handlers.find(keyword);
     if (handler == handlers.end())

@@ -7,7 +7,8 @@
 
 #include <vector>
 
-namespace {
+namespace
+{
 
 // Splits at every occurrence of the separator, keeping empty parts.
 std::vector<std::string_view> splitKeepEmpty(std::string_view text, std::string_view separator)

@@ -3,7 +3,8 @@
 #include "model/paintobject.h"
 #include "query/comparator.h"
 
-namespace {
+namespace
+{
 
 bool startsOperator(QChar c)
 {

@@ -2,7 +2,8 @@
 
 #include <cmath>
 
-namespace {
+namespace
+{
 
 constexpr double kEqualTolerance = 1e-07;
 

@@ -9,7 +9,8 @@
 
 #include <QFile>
 
-namespace {
+namespace
+{
 
 // config.ini is a few lines; anything larger is not one.
 constexpr long long kMaxConfigBytes = 1 << 20;

@@ -12,10 +12,9 @@ Query::Query(const QString& text)
 
 bool Query::matches(const paintObject& object, const DrawingModel::ComparatorMap& comparators) const
 {
-    return std::any_of(conjunctions.begin(), conjunctions.end(),
-                       [&](const Conjunction& conjunction) {
-                           return conjunction.matches(object, comparators);
-                       });
+    return std::any_of(
+        conjunctions.begin(), conjunctions.end(),
+        [&](const Conjunction& conjunction) { return conjunction.matches(object, comparators); });
 }
 
 bool Query::isWellFormed() const

@@ -9,11 +9,12 @@
 #include "query/query.h"
 
 #include <QInputDialog>
-#include <QMainWindow>
 #include <QListWidget>
+#include <QMainWindow>
 #include <QStringList>
 
-namespace {
+namespace
+{
 
 const QString kUnusableQuery =
     QStringLiteral("<b>wrong format, no such type, or no such property</b>");

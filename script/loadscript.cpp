@@ -9,7 +9,8 @@
 #include <algorithm>
 #include <limits>
 
-namespace {
+namespace
+{
 
 // Larger files cannot be held in memory with their objects on any machine Vedra runs on.
 constexpr long long kMaxScriptBytes = std::numeric_limits<long long>::max() / 2;

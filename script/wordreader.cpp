@@ -7,7 +7,8 @@
 #include <limits>
 #include <locale.h>
 
-namespace {
+namespace
+{
 
 // The blank characters of the classic locale.
 bool isBlank(char c)

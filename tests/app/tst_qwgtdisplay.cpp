@@ -9,7 +9,8 @@
 #include <QMainWindow>
 #include <QtTest>
 
-namespace {
+namespace
+{
 
 constexpr int kCanvasWidth = 400;
 constexpr int kCanvasHeight = 300;

@@ -71,8 +71,8 @@ Q_DECLARE_METATYPE(Settings)
 void TestViewerApp::settingsAreReadPositionally_data()
 {
     const ViewerApp* app = ViewerApp::instance();
-    const Settings defaults = {app->ratio,         app->pointSize,      app->lineWidth,
-                               app->highlightColor, app->windowWidth,    app->windowHeight,
+    const Settings defaults = {app->ratio,          app->pointSize,   app->lineWidth,
+                               app->highlightColor, app->windowWidth, app->windowHeight,
                                app->toolButtonSize, app->infoFontSize};
     QTest::addColumn<QByteArray>("config");
     QTest::addColumn<Settings>("expected");
@@ -91,13 +91,19 @@ void TestViewerApp::settingsAreReadPositionally_data()
                             << Settings{2, 1, 1, QColor(0, 0, 0), 640, 480, 3, 1};
     QTest::newRow("unreadable value stops the rest")
         << QByteArray("2\n5\nwide\n0 0 0\n640 480\n30\n2\n")
-        << Settings{2, 5, defaults.lineWidth, defaults.highlight, defaults.width,
-                    defaults.height, defaults.toolButtonSize, defaults.infoFontSize};
+        << Settings{2,
+                    5,
+                    defaults.lineWidth,
+                    defaults.highlight,
+                    defaults.width,
+                    defaults.height,
+                    defaults.toolButtonSize,
+                    defaults.infoFontSize};
     QTest::newRow("ratio that is no positive number is refused")
-        << QByteArray("0\n5\n") << Settings{defaults.ratio, 5, defaults.lineWidth,
-                                              defaults.highlight, defaults.width,
-                                              defaults.height, defaults.toolButtonSize,
-                                              defaults.infoFontSize};
+        << QByteArray("0\n5\n") << Settings{defaults.ratio,          5,
+                                            defaults.lineWidth,      defaults.highlight,
+                                            defaults.width,          defaults.height,
+                                            defaults.toolButtonSize, defaults.infoFontSize};
     QTest::newRow("negative ratio") << QByteArray("-2\n") << defaults;
     QTest::newRow("overflowing ratio") << QByteArray("1e999\n") << defaults;
     QTest::newRow("empty") << QByteArray() << defaults;
@@ -108,8 +114,8 @@ void TestViewerApp::settingsAreReadPositionally()
     QFETCH(QByteArray, config);
     QFETCH(Settings, expected);
     ViewerApp* app = ViewerApp::instance();
-    const Settings before = {app->ratio,         app->pointSize,      app->lineWidth,
-                             app->highlightColor, app->windowWidth,    app->windowHeight,
+    const Settings before = {app->ratio,          app->pointSize,   app->lineWidth,
+                             app->highlightColor, app->windowWidth, app->windowHeight,
                              app->toolButtonSize, app->infoFontSize};
     app->readSettings(std::string_view(config.constData(), config.size()));
     QCOMPARE(app->ratio, expected.ratio);
@@ -179,7 +185,8 @@ void TestViewerApp::titleFollowsModeAndFile()
     app->setMode(1);
     QCOMPARE(app->mainWindow->windowTitle(), QStringLiteral("a.las - Vedra 1.1 [ pick ]"));
     app->setMode(0);
-    QCOMPARE(app->mainWindow->windowTitle(), QStringLiteral("a.las - Vedra 1.1 [ move - default ]"));
+    QCOMPARE(app->mainWindow->windowTitle(),
+             QStringLiteral("a.las - Vedra 1.1 [ move - default ]"));
 }
 
 QTEST_MAIN(TestViewerApp)

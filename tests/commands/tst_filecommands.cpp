@@ -11,7 +11,8 @@
 #include <QTextEdit>
 #include <QtTest>
 
-namespace {
+namespace
+{
 
 // Answers the next modal file dialog with the given path.
 void answerFileDialog(const QString& path)
@@ -161,7 +162,8 @@ void TestFileCommands::openThroughTheDialog()
     answerFileDialog(path);
     app->openAction->trigger();
     QCOMPARE(QFile::decodeName(app->fileName.c_str()), path);
-    QCOMPARE(app->mainWindow->windowTitle(), path + QStringLiteral(" - Vedra 1.1 [ move - default ]"));
+    QCOMPARE(app->mainWindow->windowTitle(),
+             path + QStringLiteral(" - Vedra 1.1 [ move - default ]"));
     QCOMPARE(DrawingModel::instance()->objects.size(), std::size_t(2));
     QCOMPARE(app->itemList->count(), 0);
     QCOMPARE(app->listedName, std::string());

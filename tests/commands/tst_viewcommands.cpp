@@ -7,7 +7,8 @@
 #include <QMessageBox>
 #include <QtTest>
 
-namespace {
+namespace
+{
 
 // The world point at the fix position, as the Basic Info panel shows it.
 QPointF fixInWorld()

@@ -12,7 +12,8 @@
 
 // Helpers of the drawable-kind tests: objects made from record text, drawn on a small white
 // canvas the way the display draws them, and pixel comparisons that name where they fail.
-namespace canvas {
+namespace canvas
+{
 
 constexpr int kWidth = 200;
 constexpr int kHeight = 120;
@@ -48,8 +49,7 @@ inline QImage render(const paintObject& object)
 }
 
 // A reference picture drawn directly with the given pen and brush.
-template <typename Draw>
-QImage reference(const QPen& pen, const QBrush& brush, Draw draw)
+template <typename Draw> QImage reference(const QPen& pen, const QBrush& brush, Draw draw)
 {
     QImage image = blank();
     QPainter painter(&image);
@@ -88,4 +88,28 @@ inline QString colorAt(const QImage& image, QPoint at)
     return QColor(image.pixel(at)).name();
 }
 
+// Empty when every listed pixel has the colour, else the first one that has not.
+inline QString wrongPixel(const QImage& image, const QList<QPoint>& pixels, const QColor& color)
+{
+    for (const QPoint& at : pixels)
+        if (colorAt(image, at) != color.name())
+            return QStringLiteral("pixel (%1,%2) is %3, expected %4")
+                .arg(at.x())
+                .arg(at.y())
+                .arg(colorAt(image, at), color.name());
+    return QString();
+}
+
+inline QRectF boundsOf(const paintObject& object)
+{
+    return QRectF(QPointF(object.minX, object.minY), QPointF(object.maxX, object.maxY));
+}
+
 } // namespace canvas
+
+// Passes on an empty text, else fails with the text as the message.
+#define VERIFY_NO_MISMATCH(text)                                                                   \
+    do {                                                                                           \
+        const QString mismatch = (text);                                                           \
+        QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));                                        \
+    } while (false)

@@ -58,7 +58,8 @@ void TestLoadScript::headerColorsRedefineAndReplace()
 
 void TestLoadScript::secondLoadForgetsColorsAndDeclarations()
 {
-    testapp::loadText("color mine 10 20 30\nproperty pt net string none\nendheader\npt 0 0 mine 0\n");
+    testapp::loadText(
+        "color mine 10 20 30\nproperty pt net string none\nendheader\npt 0 0 mine 0\n");
     DrawingModel* model = DrawingModel::instance();
     QCOMPARE(ViewerApp::instance()->colorOf("mine"), QColor(10, 20, 30));
     QCOMPARE(model->objects.front()->properties.value(QStringLiteral("net")),
@@ -118,7 +119,8 @@ void TestLoadScript::recordTextKeepsItsParts()
     QCOMPARE(path->propertiesText(), QStringLiteral("w=3"));
     QCOMPARE(objects[1]->comments, QStringList({QStringLiteral(" a"), QStringLiteral("b")}));
     QVERIFY(objects[1]->relatedSearches.isEmpty());
-    QCOMPARE(objects[2]->relatedSearches, QStringList({QStringLiteral(" q1"), QStringLiteral("q2 ")}));
+    QCOMPARE(objects[2]->relatedSearches,
+             QStringList({QStringLiteral(" q1"), QStringLiteral("q2 ")}));
     QCOMPARE(objects[2]->comments,
              QStringList({QStringLiteral(" n1 !! not related"), QStringLiteral("n2")}));
 }

@@ -9,7 +9,8 @@
 
 #include <QtTest>
 
-namespace testapp {
+namespace testapp
+{
 
 void resetApplication()
 {
@@ -47,6 +48,10 @@ std::string writeFile(const QString& path, const QByteArray& text)
 void loadText(const QByteArray& text)
 {
     ViewerApp* app = ViewerApp::instance();
+    // Loading deletes every object: the explorer must let go of them first, as a reload does.
+    app->commands.clearItemList(app->itemList);
+    app->listedName.clear();
+    app->resetPick();
     app->fileName = writeFile(QStringLiteral("current.las"), text);
     app->loadScript();
 }

@@ -7,7 +7,8 @@
 class paintObject;
 
 // Shared set-up for tests that need the application controller and its window.
-namespace testapp {
+namespace testapp
+{
 
 // Creates the controller once per test program (with no file to load) and returns the view to
 // a known state: origin (0, 0), ratio 1, fix (0, 0), move mode, nothing loaded or listed.

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+
+// Writes reproducible large script inputs for the benchmark: the same arguments always give the
+// same bytes.
+namespace generatelas
+{
+
+// All six kinds with declared properties, per-record pairs, related searches, comments and
+// colours from the header, spread over a square of about 10000 x 10000 world units.
+void writeMixed(const std::string& path, int records);
+// Plain rectangles only, without properties or comments.
+void writeRectangles(const std::string& path, int records);
+
+} // namespace generatelas
