@@ -35,15 +35,21 @@ void QwgtDisplay::paintLayer(QPainter* painter, int layer) const
     }
 }
 
+// The outline of the background is drawn with the painter's initial pen: on the canvas, the
+// widget's foreground colour.
+void QwgtDisplay::paintScene(QPainter* painter, const QSize& size) const
+{
+    painter->setBrush(QBrush(QColor(255, 255, 255)));
+    painter->drawRect(QRect(QPoint(0, 0), QPoint(size.width() - 1, size.height() - 1)));
+    paintLayer(painter, 0);
+    paintLayer(painter, 1);
+}
+
 void QwgtDisplay::paintEvent(QPaintEvent*)
 {
     const ViewerApp* app = ViewerApp::instance();
     QPainter painter(this);
-    painter.setBrush(QBrush(QColor(255, 255, 255)));
-    painter.drawRect(QRect(QPoint(0, 0), QPoint(width() - 1, height() - 1)));
-
-    paintLayer(&painter, 0);
-    paintLayer(&painter, 1);
+    paintScene(&painter, size());
 
     if (app->mode == 1) {
         const int* band = app->pickRect;

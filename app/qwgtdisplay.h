@@ -14,6 +14,9 @@ public:
     // Paints every visible object whose highlighted flag equals the layer (0 or 1), in load
     // order. The screen and the printer both paint layer 0, then layer 1.
     void paintLayer(QPainter* painter, int layer) const;
+    // The drawing as the canvas shows it on a device of the given size: the white background
+    // with its outline, then both layers. Used for the screen and for exported pictures.
+    void paintScene(QPainter* painter, const QSize& size) const;
     // Replaces the picked list with the visible objects wholly inside the rubber band.
     void pickInRect() const;
 
