@@ -10,6 +10,7 @@
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <optional>
 
 namespace
 {
@@ -25,14 +26,54 @@ QwgtDisplay::QwgtDisplay(QWidget* parent) : QWidget(parent)
 {
 }
 
+// Objects that cannot touch the painter's device (or its clip) are skipped without being
+// visited. The test is made in world units against the device rectangle widened by the largest
+// reach of a marker or pen beyond an object's box, and by a pixel for truncation; clamping far
+// coordinates only moves them along the same side of the device, so skipped objects would have
+// drawn nothing there. Boxes are taken corner-wise (a rectangle given from its larger corner is
+// still drawn), and a NaN box is never skipped.
 void QwgtDisplay::paintLayer(QPainter* painter, int layer) const
 {
-    for (const paintObject* object : DrawingModel::instance()->objects) {
+    DrawingModel* model = DrawingModel::instance();
+    const DrawingModel::ObjectList& objects = model->objects;
+    const std::vector<DrawingModel::Bounds>& bounds = model->boundsOfObjects();
+    const std::optional<DrawingModel::Bounds> area = visibleWorldArea(painter);
+    for (std::size_t i = 0; i < objects.size(); ++i) {
+        if (area) {
+            const DrawingModel::Bounds& b = bounds[i];
+            const bool outside = (b.maxX < area->minX && b.minX < area->minX) ||
+                                 (b.minX > area->maxX && b.maxX > area->maxX) ||
+                                 (b.maxY < area->minY && b.minY < area->minY) ||
+                                 (b.minY > area->maxY && b.maxY > area->maxY);
+            if (outside)
+                continue;
+        }
+        const paintObject* object = objects[i];
         if (object->visible && static_cast<int>(object->highlighted) == layer) {
             object->preparePainter(painter);
             object->paint(painter);
         }
     }
+}
+
+// The world rectangle that can put pixels on the painter's device; none when the painter is
+// transformed (then every object is painted).
+std::optional<DrawingModel::Bounds> QwgtDisplay::visibleWorldArea(const QPainter* painter)
+{
+    if (!painter->device() || painter->transform().type() != QTransform::TxNone)
+        return std::nullopt;
+    QRect device(0, 0, painter->device()->width(), painter->device()->height());
+    if (painter->hasClipping())
+        device &= painter->clipBoundingRect().toAlignedRect();
+    const ViewerApp* app = ViewerApp::instance();
+    const double reach = 2.0 + std::min(static_cast<double>(app->pointSize), ViewerApp::kPixelLimit) +
+                         std::min(static_cast<double>(app->lineWidth), ViewerApp::kPixelLimit);
+    const double left = device.left() - reach, right = device.right() + 1 + reach;
+    const double top = device.top() - reach, bottom = device.bottom() + 1 + reach;
+    return DrawingModel::Bounds{(left - app->originX) / app->ratio,
+                                (app->originY - bottom) / app->ratio,
+                                (right - app->originX) / app->ratio,
+                                (app->originY - top) / app->ratio};
 }
 
 // The outline of the background is drawn with the painter's initial pen: on the canvas, the
@@ -170,10 +211,12 @@ void QwgtDisplay::pickInRect() const
     const double xmax = (band[2] - app->originX) / app->ratio;
     const double ymin = (app->originY - band[1]) / app->ratio;
     const double ymax = (app->originY - band[3]) / app->ratio;
-    for (paintObject* object : DrawingModel::instance()->objects) {
-        if (object->visible && object->minX <= object->maxX && object->minY <= object->maxY &&
-            object->minX >= xmin && object->minY >= ymin && object->maxX <= xmax &&
-            object->maxY <= ymax)
-            app->pickedList.push_back(object);
+    DrawingModel* model = DrawingModel::instance();
+    const std::vector<DrawingModel::Bounds>& bounds = model->boundsOfObjects();
+    for (std::size_t i = 0; i < bounds.size(); ++i) {
+        const DrawingModel::Bounds& b = bounds[i];
+        if (b.minX <= b.maxX && b.minY <= b.maxY && b.minX >= xmin && b.minY >= ymin &&
+            b.maxX <= xmax && b.maxY <= ymax && model->objects[i]->visible)
+            app->pickedList.push_back(model->objects[i]);
     }
 }

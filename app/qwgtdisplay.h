@@ -1,6 +1,10 @@
 #pragma once
 
+#include "model/drawingmodel.h"
+
 #include <QWidget>
+
+#include <optional>
 
 class QPainter;
 
@@ -28,6 +32,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    static std::optional<DrawingModel::Bounds> visibleWorldArea(const QPainter* painter);
     // Moves the origin so that the picture follows the mouse since the left press.
     void dragOrigin(double x, double y) const;
 

@@ -344,11 +344,11 @@ void ViewerApp::fitToView()
     constexpr double kMinExtent = 1e-9;
     double xmin = std::numeric_limits<double>::max(), ymin = xmin;
     double xmax = -std::numeric_limits<double>::max(), ymax = xmax;
-    for (const paintObject* object : DrawingModel::instance()->objects) {
-        xmin = std::min(xmin, object->minX);
-        ymin = std::min(ymin, object->minY);
-        xmax = std::max(xmax, object->maxX);
-        ymax = std::max(ymax, object->maxY);
+    for (const DrawingModel::Bounds& b : DrawingModel::instance()->boundsOfObjects()) {
+        xmin = std::min(xmin, b.minX);
+        ymin = std::min(ymin, b.minY);
+        xmax = std::max(xmax, b.maxX);
+        ymax = std::max(ymax, b.maxY);
     }
     const double boxWidth = xmax - xmin;
     const double boxHeight = ymax - ymin;

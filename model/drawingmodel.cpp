@@ -72,8 +72,22 @@ void DrawingModel::addObjectFromRecord(const std::string& keyword, std::string_v
     paintObject* object = createObjectFromRecord(keyword, rest);
     if (!object)
         return;
-    for (ObjectList* list : joinLists[keyword])
+    for (ObjectList* list : joinLists[keyword]) {
         list->push_back(object);
+        if (list == &objects && objectBounds.size() + 1 == objects.size())
+            objectBounds.push_back({object->minX, object->minY, object->maxX, object->maxY});
+    }
+}
+
+const std::vector<DrawingModel::Bounds>& DrawingModel::boundsOfObjects()
+{
+    if (objectBounds.size() != objects.size()) {
+        objectBounds.clear();
+        objectBounds.reserve(objects.size());
+        for (const paintObject* object : objects)
+            objectBounds.push_back({object->minX, object->minY, object->maxX, object->maxY});
+    }
+    return objectBounds;
 }
 
 paintObject* DrawingModel::createObjectFromRecord(const std::string& keyword, std::string_view rest)
@@ -91,6 +105,7 @@ void DrawingModel::clearObjects()
     for (paintObject* object : objects)
         delete object;
     objects.clear();
+    objectBounds.clear();
     for (auto& entry : objectsByType)
         entry.second.clear();
 }

@@ -27,6 +27,10 @@ public:
     // the one place that deletes objects.
     using ObjectList = std::vector<paintObject*>;
     using ComparatorMap = std::map<QString, std::unique_ptr<Comparator>>;
+    // An object's bounding box in world units, as its minX, minY, maxX and maxY give it.
+    struct Bounds {
+        double minX, minY, maxX, maxY;
+    };
 
     // The singleton, created on first use from config.ini in the working directory.
     static DrawingModel* instance();
@@ -51,6 +55,10 @@ public:
     void setTypeVisible(const std::string& keyword, int visible);
     ObjectList& objectsOfType(const std::string& keyword);
 
+    // The bounds of `objects`, index for index, in one contiguous array: the scans that visit
+    // every object (painting, picking, fitting) read them without touching the objects.
+    const std::vector<Bounds>& boundsOfObjects();
+
     void addListActions(QMenu* menu) const;
     void addVisibilityActions(QWidget* toolBar) const;
 
@@ -74,4 +82,7 @@ public:
 
 private:
     static std::unique_ptr<DrawingModel> singleton;
+    // Kept in step with `objects` by addObjectFromRecord and clearObjects; rebuilt when code
+    // appended to `objects` directly.
+    std::vector<Bounds> objectBounds;
 };

@@ -5,6 +5,8 @@
 
 #include <QPixmap>
 
+#include <unordered_map>
+
 #include <vector>
 
 namespace
@@ -78,6 +80,20 @@ QString paintObject::descriptionTail() const
 QColor paintObject::color() const
 {
     return ViewerApp::instance()->colorOf(colorName);
+}
+
+const QBrush& paintObject::solidBrush(const QColor& color)
+{
+    // Files use a handful of colours; the bound only guards against a file that defines many.
+    constexpr std::size_t kMaxCachedBrushes = 4096;
+    static std::unordered_map<QRgb, QBrush> brushes;
+    const QRgb key = color.rgba();
+    const auto found = brushes.find(key);
+    if (found != brushes.end() && found->second.color() == color)
+        return found->second;
+    if (brushes.size() >= kMaxCachedBrushes)
+        brushes.clear();
+    return brushes[key] = QBrush(color, Qt::SolidPattern);
 }
 
 QIcon paintObject::colorIcon(int width, int height) const

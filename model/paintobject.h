@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QBrush>
 #include <QIcon>
 #include <QMap>
 #include <QPointF>
@@ -69,4 +70,7 @@ protected:
     QIcon colorIcon(int width, int height) const;
     // The object's colour as colorOf() resolves its colour word.
     QColor color() const;
+    // A solid brush of the colour, the same brush object for the same colour: a painter given
+    // the brush it already has keeps its prepared fill instead of setting it up again.
+    static const QBrush& solidBrush(const QColor& color);
 };

@@ -95,8 +95,7 @@ void paintPoint::preparePainter(QPainter* painter) const
 {
     const QColor own = color();
     painter->setPen(QPen(own));
-    painter->setBrush(
-        QBrush(highlighted ? ViewerApp::instance()->highlightColor : own, Qt::SolidPattern));
+    painter->setBrush(solidBrush(highlighted ? ViewerApp::instance()->highlightColor : own));
 }
 
 void paintPoint::paint(QPainter* painter) const

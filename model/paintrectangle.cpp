@@ -17,10 +17,10 @@ void paintRectangle::prepareFilledPainter(QPainter* painter, const QColor& color
 {
     if (highlighted) {
         painter->setPen(QPen(color));
-        painter->setBrush(QBrush(ViewerApp::instance()->highlightColor, Qt::SolidPattern));
+        painter->setBrush(solidBrush(ViewerApp::instance()->highlightColor));
     } else {
         painter->setPen(QPen(kOutlineGrey));
-        painter->setBrush(QBrush(color, Qt::SolidPattern));
+        painter->setBrush(solidBrush(color));
     }
 }
 
