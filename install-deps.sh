@@ -2,7 +2,7 @@
 # Installs the Debian 12 packages that Vedra needs to build, run and test, using sudo when not
 # run as root. Packages already present are left as they are.
 set -e
-packages="cmake g++ make qt6-base-dev"
+packages="cmake g++ make qt6-base-dev qt6-svg-dev"
 missing=""
 for package in $packages; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||

@@ -27,70 +27,145 @@ QwgtDisplay::QwgtDisplay(QWidget* parent) : QWidget(parent)
 }
 
 // Objects that cannot touch the painter's device (or its clip) are skipped without being
-// visited. The test is made in world units against the device rectangle widened by the largest
+// visited. The test is made in world units against the device rectangles widened by the largest
 // reach of a marker or pen beyond an object's box, and by a pixel for truncation; clamping far
 // coordinates only moves them along the same side of the device, so skipped objects would have
 // drawn nothing there. Boxes are taken corner-wise (a rectangle given from its larger corner is
-// still drawn), and a NaN box is never skipped.
-void QwgtDisplay::paintLayer(QPainter* painter, int layer) const
+// still drawn), and a NaN box is never skipped. The visible objects that remain are collected
+// in load order into `candidates`.
+void QwgtDisplay::collectCandidates(const std::vector<DrawingModel::Bounds>& areas) const
 {
     DrawingModel* model = DrawingModel::instance();
     const DrawingModel::ObjectList& objects = model->objects;
     const std::vector<DrawingModel::Bounds>& bounds = model->boundsOfObjects();
-    const std::optional<DrawingModel::Bounds> area = visibleWorldArea(painter);
-    for (std::size_t i = 0; i < objects.size(); ++i) {
-        if (area) {
-            const DrawingModel::Bounds& b = bounds[i];
-            const bool outside = (b.maxX < area->minX && b.minX < area->minX) ||
-                                 (b.minX > area->maxX && b.maxX > area->maxX) ||
-                                 (b.maxY < area->minY && b.minY < area->minY) ||
-                                 (b.minY > area->maxY && b.maxY > area->maxY);
-            if (outside)
-                continue;
+    for (std::vector<const paintObject*>& layer : candidates)
+        layer.clear();
+    const auto take = [this](const paintObject* object) {
+        if (object->visible)
+            candidates[object->highlighted ? 1 : 0].push_back(object);
+    };
+    if (areas.empty()) {
+        for (const paintObject* object : objects)
+            take(object);
+    } else if (areas.size() == 1) {
+        const DrawingModel::Bounds area = areas.front();
+        for (std::size_t i = 0; i < objects.size(); ++i) {
+            if (boxesMeet(bounds[i], area))
+                take(objects[i]);
         }
-        const paintObject* object = objects[i];
-        if (object->visible && static_cast<int>(object->highlighted) == layer) {
-            object->preparePainter(painter);
-            object->paint(painter);
+    } else {
+        for (std::size_t i = 0; i < objects.size(); ++i) {
+            const DrawingModel::Bounds& b = bounds[i];
+            if (std::any_of(areas.begin(), areas.end(),
+                            [&b](const DrawingModel::Bounds& area) { return boxesMeet(b, area); }))
+                take(objects[i]);
         }
     }
 }
 
-// The world rectangle that can put pixels on the painter's device; none when the painter is
-// transformed (then every object is painted).
-std::optional<DrawingModel::Bounds> QwgtDisplay::visibleWorldArea(const QPainter* painter)
+void QwgtDisplay::paintCandidates(QPainter* painter, int layer) const
 {
-    if (!painter->device() || painter->transform().type() != QTransform::TxNone)
-        return std::nullopt;
-    QRect device(0, 0, painter->device()->width(), painter->device()->height());
-    if (painter->hasClipping())
-        device &= painter->clipBoundingRect().toAlignedRect();
+    for (const paintObject* object : candidates[layer]) {
+        object->preparePainter(painter);
+        object->paint(painter);
+    }
+}
+
+void QwgtDisplay::paintLayer(QPainter* painter, int layer) const
+{
+    collectCandidates(visibleWorldAreas(painter));
+    paintCandidates(painter, layer);
+}
+
+namespace
+{
+
+// How far beyond its box (and its truncated pixels) an object may draw: a marker's size or a
+// pen's width, and a pixel for truncation.
+double reachInPixels()
+{
     const ViewerApp* app = ViewerApp::instance();
-    const double reach = 2.0 + std::min(static_cast<double>(app->pointSize), ViewerApp::kPixelLimit) +
-                         std::min(static_cast<double>(app->lineWidth), ViewerApp::kPixelLimit);
-    const double left = device.left() - reach, right = device.right() + 1 + reach;
-    const double top = device.top() - reach, bottom = device.bottom() + 1 + reach;
-    return DrawingModel::Bounds{(left - app->originX) / app->ratio,
-                                (app->originY - bottom) / app->ratio,
-                                (right - app->originX) / app->ratio,
-                                (app->originY - top) / app->ratio};
+    return 2.0 + std::min(static_cast<double>(app->pointSize), ViewerApp::kPixelLimit) +
+           std::min(static_cast<double>(app->lineWidth), ViewerApp::kPixelLimit);
+}
+
+// The world box of the pixel box from (left, top) to (right, bottom), edges as real numbers.
+DrawingModel::Bounds worldBox(double left, double top, double right, double bottom)
+{
+    const ViewerApp* app = ViewerApp::instance();
+    return {(left - app->originX) / app->ratio, (app->originY - bottom) / app->ratio,
+            (right - app->originX) / app->ratio, (app->originY - top) / app->ratio};
+}
+
+} // namespace
+
+DrawingModel::Bounds QwgtDisplay::worldAreaOf(const QRect& pixels)
+{
+    const double reach = reachInPixels();
+    return worldBox(pixels.left() - reach, pixels.top() - reach, pixels.right() + 1 + reach,
+                    pixels.bottom() + 1 + reach);
+}
+
+std::optional<DrawingModel::Bounds> QwgtDisplay::worldInteriorOf(const QRect& pixels)
+{
+    const double reach = reachInPixels();
+    const double left = pixels.left() + reach, right = pixels.right() - reach;
+    const double top = pixels.top() + reach, bottom = pixels.bottom() - reach;
+    if (left > right || top > bottom)
+        return std::nullopt;
+    return worldBox(left, top, right, bottom);
+}
+
+// The world rectangles that can put pixels on the painter's device, one per rectangle of its
+// clip; none when the painter is transformed (then every object is painted).
+std::vector<DrawingModel::Bounds> QwgtDisplay::visibleWorldAreas(const QPainter* painter)
+{
+    std::vector<DrawingModel::Bounds> areas;
+    if (!painter->device() || painter->transform().type() != QTransform::TxNone)
+        return areas;
+    const QRect device(0, 0, painter->device()->width(), painter->device()->height());
+    if (!painter->hasClipping()) {
+        areas.push_back(worldAreaOf(device));
+        return areas;
+    }
+    for (const QRect& clip : painter->clipRegion()) {
+        const QRect visible = clip & device;
+        if (!visible.isEmpty())
+            areas.push_back(worldAreaOf(visible));
+    }
+    // A clip that leaves nothing visible still must not turn culling off.
+    if (areas.empty())
+        areas.push_back({1.0, 1.0, -1.0, -1.0});
+    return areas;
 }
 
 // The outline of the background is drawn with the painter's initial pen: on the canvas, the
 // widget's foreground colour.
-void QwgtDisplay::paintScene(QPainter* painter, const QSize& size) const
+void QwgtDisplay::paintScene(QPainter* painter, const QSize& size,
+                             const std::vector<QRect>& reached) const
 {
     painter->setBrush(QBrush(QColor(255, 255, 255)));
     painter->drawRect(QRect(QPoint(0, 0), QPoint(size.width() - 1, size.height() - 1)));
-    paintLayer(painter, 0);
-    paintLayer(painter, 1);
+    std::vector<DrawingModel::Bounds> areas;
+    for (const QRect& rect : reached)
+        areas.push_back(worldAreaOf(rect));
+    collectCandidates(reached.empty() ? visibleWorldAreas(painter) : areas);
+    paintCandidates(painter, 0);
+    paintCandidates(painter, 1);
 }
 
 void QwgtDisplay::paintEvent(QPaintEvent*)
 {
     const ViewerApp* app = ViewerApp::instance();
     QPainter painter(this);
-    paintScene(&painter, size());
+    // While the left button pans, the scene comes from an image that follows the drag, so that
+    // each step repaints only what came into view.
+    if (dragging && app->mode == 0) {
+        painter.drawImage(0, 0, panCache.scene(*this, size(), painter.pen()));
+    } else {
+        panCache.clear();
+        paintScene(&painter, size());
+    }
 
     if (app->mode == 1) {
         const int* band = app->pickRect;

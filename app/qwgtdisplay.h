@@ -1,12 +1,15 @@
 #pragma once
 
+#include "app/pancache.h"
 #include "model/drawingmodel.h"
 
 #include <QWidget>
 
 #include <optional>
+#include <vector>
 
 class QPainter;
+class paintObject;
 
 // The canvas: paints the drawing model's objects in the controller's view and turns mouse input
 // into panning, rubber-band picking, setting the fix position and zooming.
@@ -19,10 +22,26 @@ public:
     // order. The screen and the printer both paint layer 0, then layer 1.
     void paintLayer(QPainter* painter, int layer) const;
     // The drawing as the canvas shows it on a device of the given size: the white background
-    // with its outline, then both layers. Used for the screen and for exported pictures.
-    void paintScene(QPainter* painter, const QSize& size) const;
+    // with its outline, then both layers. Used for the screen and for exported pictures. Given
+    // pixel rectangles, only objects that can reach them are painted: the painter's clip must
+    // then show nothing that other objects could draw.
+    void paintScene(QPainter* painter, const QSize& size,
+                    const std::vector<QRect>& reached = {}) const;
     // Replaces the picked list with the visible objects wholly inside the rubber band.
     void pickInRect() const;
+    // Whether two boxes, taken corner-wise, overlap (edges included).
+    static bool boxesMeet(const DrawingModel::Bounds& box, const DrawingModel::Bounds& area)
+    {
+        return !((box.maxX < area.minX && box.minX < area.minX) ||
+                 (box.minX > area.maxX && box.maxX > area.maxX) ||
+                 (box.maxY < area.minY && box.minY < area.minY) ||
+                 (box.minY > area.maxY && box.maxY > area.maxY));
+    }
+    // The world box that can put pixels into the pixel rectangle at the current view.
+    static DrawingModel::Bounds worldAreaOf(const QRect& pixels);
+    // The world box in which an object's box keeps everything it draws, markers and pens
+    // included, inside the pixel rectangle; none when the reach leaves no room.
+    static std::optional<DrawingModel::Bounds> worldInteriorOf(const QRect& pixels);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -32,7 +51,11 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    static std::optional<DrawingModel::Bounds> visibleWorldArea(const QPainter* painter);
+    static std::vector<DrawingModel::Bounds> visibleWorldAreas(const QPainter* painter);
+    // Sorts the visible objects that meet one of the world areas (all of them when there are no
+    // areas) into `candidates` by layer, in load order.
+    void collectCandidates(const std::vector<DrawingModel::Bounds>& areas) const;
+    void paintCandidates(QPainter* painter, int layer) const;
     // Moves the origin so that the picture follows the mouse since the left press.
     void dragOrigin(double x, double y) const;
 
@@ -44,4 +67,8 @@ private:
     // Where the left button went down, screen pixels.
     double pressX = 0.0;
     double pressY = 0.0;
+    // The visible objects of the last scan that may reach the device, per layer in load order;
+    // kept to reuse their memory from one paint to the next.
+    mutable std::vector<const paintObject*> candidates[2];
+    PanCache panCache;
 };

@@ -1,5 +1,6 @@
 #include "app/viewerapp.h"
 
+#include "app/filedrophandler.h"
 #include "app/qwgtdisplay.h"
 #include "model/drawingmodel.h"
 #include "model/paintobject.h"
@@ -180,6 +181,9 @@ void ViewerApp::buildMainWindow()
     mode = 0;
     updateTitle();
     mainWindow->setWindowIcon(QIcon(QStringLiteral(":/icon/logo.png")));
+    // A .las file dropped on the window opens as "Open Script Input" opens it.
+    const auto* drops = new FileDropHandler(mainWindow);
+    QObject::connect(drops, &FileDropHandler::fileDropped, &commands, &QFunctionality::openFile);
     mainWindow->resize(windowWidth, windowHeight);
 
     display = new QwgtDisplay(mainWindow);

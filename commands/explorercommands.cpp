@@ -76,6 +76,7 @@ void QFunctionality::doUpdateHighlight()
     ViewerApp* app = ViewerApp::instance();
     for (int row = 0; QListWidgetItem* item = app->itemList->item(row); ++row)
         entryOf(item)->object->highlighted = item->isSelected();
+    DrawingModel::instance()->sceneChanged();
     app->display->repaint();
 }
 

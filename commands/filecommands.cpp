@@ -3,6 +3,7 @@
 #include "app/viewerapp.h"
 #include "commands/qfunctionality.h"
 #include "commands/qwgtlistitemwithobj.h"
+#include "model/drawingmodel.h"
 #include "model/paintobject.h"
 
 #include <QFile>
@@ -37,6 +38,7 @@ void QFunctionality::clearItemList(QListWidget* list)
 {
     for (int row = 0; row < list->count(); ++row)
         static_cast<QwgtListItemWithObj*>(list->item(row))->object->highlighted = false;
+    DrawingModel::instance()->sceneChanged();
     list->clear();
 }
 
@@ -65,6 +67,11 @@ void QFunctionality::doOpenfile()
                                      QStringLiteral("las files (*.las)"));
     if (path.isEmpty())
         return;
+    openFile(path);
+}
+
+void QFunctionality::openFile(const QString& path)
+{
     switchToFile(QFile::encodeName(path).toStdString());
 }
 

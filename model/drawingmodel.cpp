@@ -72,6 +72,7 @@ void DrawingModel::addObjectFromRecord(const std::string& keyword, std::string_v
     paintObject* object = createObjectFromRecord(keyword, rest);
     if (!object)
         return;
+    sceneChanged();
     for (ObjectList* list : joinLists[keyword]) {
         list->push_back(object);
         if (list == &objects && objectBounds.size() + 1 == objects.size())
@@ -106,6 +107,7 @@ void DrawingModel::clearObjects()
         delete object;
     objects.clear();
     objectBounds.clear();
+    sceneChanged();
     for (auto& entry : objectsByType)
         entry.second.clear();
 }
@@ -120,6 +122,7 @@ void DrawingModel::clearHighlight()
 {
     for (paintObject* object : objects)
         object->highlighted = false;
+    sceneChanged();
 }
 
 void DrawingModel::setTypeVisible(const std::string& keyword, int visible)
@@ -129,6 +132,7 @@ void DrawingModel::setTypeVisible(const std::string& keyword, int visible)
         return;
     for (paintObject* object : entry->second)
         object->visible = visible != 0;
+    sceneChanged();
 }
 
 DrawingModel::ObjectList& DrawingModel::objectsOfType(const std::string& keyword)

@@ -79,6 +79,10 @@ public:
     std::map<std::string, QMap<QString, QString>> propertyDefaults;
     std::map<std::string, ComparatorMap> comparators;
     std::set<std::string> typesInUse;
+    // Counts the changes of what the canvas shows (objects, their visibility and highlight), so
+    // that a picture kept from an earlier paint can tell that it is out of date.
+    unsigned long long sceneGeneration = 0;
+    void sceneChanged() { ++sceneGeneration; }
 
 private:
     static std::unique_ptr<DrawingModel> singleton;

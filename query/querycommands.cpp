@@ -129,4 +129,5 @@ void QFunctionality::highlightMatching(const QString& typeName, const Query& que
         if (query.matches(*object, comparators))
             object->highlighted = true;
     }
+    DrawingModel::instance()->sceneChanged();
 }

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+// The command line of vedra-export, read into what to render, how and where.
+class ExportOptions
+{
+public:
+    // The picture formats, chosen by the output's extension.
+    enum class Format { Png, Pdf, Svg };
+
+    // Reads the arguments after the program name. Returns false with a one-line message in
+    // error when they are unusable; "--help" reads as valid and sets help, whatever follows.
+    bool parse(const QStringList& arguments, QString& error);
+    // The --help text.
+    static QString usage();
+    // The output of one series member: every "%d" of the output pattern becomes its number.
+    QString outputFor(qint64 number) const;
+
+    // Largest canvas edge accepted, the same limit the viewer puts on its window.
+    static constexpr int kMaxEdge = 16384;
+
+    QSize size{1600, 1000};
+    // Without a given view, each input is fitted to the canvas.
+    bool viewGiven = false;
+    double originX = 0.0;
+    double originY = 0.0;
+    double ratio = 1.0;
+    // Empty: config.ini of the working directory, as the viewer reads it.
+    QString configPath;
+    bool series = false;
+    bool help = false;
+    QString input;
+    QString output;
+    Format format = Format::Png;
+};
