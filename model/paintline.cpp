@@ -7,12 +7,6 @@
 
 #include <algorithm>
 
-QPen paintLine::strokePen(const QColor& color)
-{
-    return QPen(QBrush(color, Qt::SolidPattern), ViewerApp::instance()->lineWidth, Qt::SolidLine,
-                Qt::SquareCap, Qt::BevelJoin);
-}
-
 QString paintLine::description() const
 {
     return QStringLiteral("Line\n") + QString::asprintf("%f %f\n%f %f\n", x1, y1, x2, y2) +

@@ -2,8 +2,6 @@
 
 #include "model/paintobject.h"
 
-#include <QPen>
-
 // A segment between two world points, stroked with the viewer-wide line width.
 class paintLine : public paintObject
 {
@@ -16,10 +14,6 @@ public:
     void paint(QPainter* painter) const override;
     void parse(std::string_view geometryAndProperties) override;
     void computeBounds() override;
-
-    // The pen of everything stroked like a line (lines, paths, cross markers): lineWidth pixels,
-    // square caps, bevel joins.
-    static QPen strokePen(const QColor& color);
 
     double x1 = 0.0;
     double y1 = 0.0;

@@ -82,18 +82,56 @@ QColor paintObject::color() const
     return ViewerApp::instance()->colorOf(colorName);
 }
 
+namespace
+{
+
+// Files use a handful of colours; the bound only guards against a file that defines many.
+constexpr std::size_t kMaxCachedStyles = 4096;
+
+// The style made by `make` for the key, made once and then shared; `same` tells whether a
+// cached style is the one asked for (colours that differ only where the key cannot see).
+template <typename Style, typename Make, typename Same>
+const Style& sharedStyle(std::unordered_map<quint64, Style>& cache, quint64 key, Same same,
+                         Make make)
+{
+    const auto found = cache.find(key);
+    if (found != cache.end() && same(found->second))
+        return found->second;
+    if (cache.size() >= kMaxCachedStyles)
+        cache.clear();
+    return cache[key] = make();
+}
+
+} // namespace
+
 const QBrush& paintObject::solidBrush(const QColor& color)
 {
-    // Files use a handful of colours; the bound only guards against a file that defines many.
-    constexpr std::size_t kMaxCachedBrushes = 4096;
-    static std::unordered_map<QRgb, QBrush> brushes;
-    const QRgb key = color.rgba();
-    const auto found = brushes.find(key);
-    if (found != brushes.end() && found->second.color() == color)
-        return found->second;
-    if (brushes.size() >= kMaxCachedBrushes)
-        brushes.clear();
-    return brushes[key] = QBrush(color, Qt::SolidPattern);
+    static std::unordered_map<quint64, QBrush> brushes;
+    return sharedStyle(
+        brushes, color.rgba(), [&color](const QBrush& brush) { return brush.color() == color; },
+        [&color] { return QBrush(color, Qt::SolidPattern); });
+}
+
+const QPen& paintObject::cosmeticPen(const QColor& color)
+{
+    static std::unordered_map<quint64, QPen> pens;
+    return sharedStyle(
+        pens, color.rgba(), [&color](const QPen& pen) { return pen.color() == color; },
+        [&color] { return QPen(color); });
+}
+
+const QPen& paintObject::strokePen(const QColor& color)
+{
+    static std::unordered_map<quint64, QPen> pens;
+    const int width = ViewerApp::instance()->lineWidth;
+    const quint64 key = (static_cast<quint64>(static_cast<quint32>(width)) << 32) | color.rgba();
+    return sharedStyle(
+        pens, key,
+        [&color, width](const QPen& pen) { return pen.color() == color && pen.width() == width; },
+        [&color, width] {
+            return QPen(QBrush(color, Qt::SolidPattern), width, Qt::SolidLine, Qt::SquareCap,
+                        Qt::BevelJoin);
+        });
 }
 
 QIcon paintObject::colorIcon(int width, int height) const

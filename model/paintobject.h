@@ -3,6 +3,7 @@
 #include <QBrush>
 #include <QIcon>
 #include <QMap>
+#include <QPen>
 #include <QPointF>
 #include <QString>
 #include <QStringList>
@@ -73,4 +74,9 @@ protected:
     // A solid brush of the colour, the same brush object for the same colour: a painter given
     // the brush it already has keeps its prepared fill instead of setting it up again.
     static const QBrush& solidBrush(const QColor& color);
+    // A one-pixel pen of the colour, shared the same way.
+    static const QPen& cosmeticPen(const QColor& color);
+    // The pen of lines, paths and crosses: a solid brush of the colour, lineWidth pixels wide,
+    // square caps and bevel joins; shared the same way.
+    static const QPen& strokePen(const QColor& color);
 };

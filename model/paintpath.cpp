@@ -29,8 +29,7 @@ QPointF paintPath::anchorPoint() const
 
 void paintPath::preparePainter(QPainter* painter) const
 {
-    painter->setPen(
-        paintLine::strokePen(highlighted ? ViewerApp::instance()->highlightColor : color()));
+    painter->setPen(strokePen(highlighted ? ViewerApp::instance()->highlightColor : color()));
 }
 
 // Each segment is drawn on its own so that every one gets its own square caps, as a line does.
@@ -38,7 +37,7 @@ void paintPath::paint(QPainter* painter) const
 {
     if (vertices.size() < 2)
         return;
-    const std::vector<QPoint> points = pixelVertices(vertices);
+    const std::vector<QPoint>& points = pixelVertices(vertices);
     for (std::size_t i = 1; i < points.size(); ++i) {
         const QLine segment(points[i - 1], points[i]);
         painter->drawLines(&segment, 1);

@@ -28,25 +28,34 @@ constexpr double kFirstCornerCos = 6.123233995736766e-17;
 constexpr double kFirstCornerSin = 1.0;
 constexpr double kFullTurn = 6.283185307179586;
 
-// A regular n-gon of circumradius s around (sx, sy), screen y down. Each angle is the previous
-// plus one step, so the corners follow the accumulated sum rather than i * step.
+// The cosine and sine of each corner's angle for a regular n-gon: each angle is the previous
+// plus one step, so the corners follow the accumulated sum rather than i * step. Computed once
+// per corner count.
+const std::vector<QPointF>& unitCorners(int corners)
+{
+    static std::vector<std::vector<QPointF>> tables(kMaxMarkerCorners + 1);
+    std::vector<QPointF>& table = tables[static_cast<std::size_t>(corners)];
+    if (!table.empty())
+        return table;
+    const double step = kFullTurn / corners;
+    table.reserve(static_cast<std::size_t>(corners));
+    double angle = kFirstCornerAngle;
+    table.emplace_back(kFirstCornerCos, kFirstCornerSin);
+    for (int i = 1; i < corners; ++i) {
+        angle += step;
+        table.emplace_back(std::cos(angle), std::sin(angle));
+    }
+    return table;
+}
+
+// A regular n-gon of circumradius s around (sx, sy), screen y down.
 void drawRegularPolygon(QPainter* painter, int sx, int sy, int s, int corners)
 {
     corners = std::min(corners, kMaxMarkerCorners);
-    const double step = kFullTurn / corners;
-    std::vector<QPointF> points;
-    points.reserve(static_cast<std::size_t>(corners));
-    double angle = kFirstCornerAngle;
-    double cosine = kFirstCornerCos;
-    double sine = kFirstCornerSin;
-    for (int i = 0; i < corners; ++i) {
-        if (i > 0) {
-            angle += step;
-            cosine = std::cos(angle);
-            sine = std::sin(angle);
-        }
-        points.emplace_back(sx + s * cosine, sy - s * sine);
-    }
+    static std::vector<QPointF> points;
+    points.clear();
+    for (const QPointF& unit : unitCorners(corners))
+        points.emplace_back(sx + s * unit.x(), sy - s * unit.y());
     painter->drawPolygon(points.data(), corners, Qt::OddEvenFill);
 }
 
@@ -94,7 +103,7 @@ QPointF paintPoint::anchorPoint() const
 void paintPoint::preparePainter(QPainter* painter) const
 {
     const QColor own = color();
-    painter->setPen(QPen(own));
+    painter->setPen(cosmeticPen(own));
     painter->setBrush(solidBrush(highlighted ? ViewerApp::instance()->highlightColor : own));
 }
 
@@ -116,7 +125,7 @@ void paintPoint::paint(QPainter* painter) const
     }
     case Cross: {
         // A cross is two strokes and has no fill to highlight, so it keeps its own colour.
-        painter->setPen(paintLine::strokePen(color()));
+        painter->setPen(strokePen(color()));
         const QLine horizontal(sx - s, sy, sx + s, sy);
         const QLine vertical(sx, sy - s, sx, sy + s);
         painter->drawLines(&horizontal, 1);

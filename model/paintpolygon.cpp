@@ -38,7 +38,7 @@ void paintPolygon::paint(QPainter* painter) const
 {
     if (vertices.empty())
         return;
-    const std::vector<QPoint> points = pixelVertices(vertices);
+    const std::vector<QPoint>& points = pixelVertices(vertices);
     painter->drawPolygon(points.data(), static_cast<int>(points.size()), Qt::OddEvenFill);
 }
 

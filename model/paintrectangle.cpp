@@ -16,10 +16,10 @@ const QColor kOutlineGrey(100, 100, 100);
 void paintRectangle::prepareFilledPainter(QPainter* painter, const QColor& color, bool highlighted)
 {
     if (highlighted) {
-        painter->setPen(QPen(color));
+        painter->setPen(cosmeticPen(color));
         painter->setBrush(solidBrush(ViewerApp::instance()->highlightColor));
     } else {
-        painter->setPen(QPen(kOutlineGrey));
+        painter->setPen(cosmeticPen(kOutlineGrey));
         painter->setBrush(solidBrush(color));
     }
 }

@@ -73,11 +73,13 @@ QString endVerticesText(const std::vector<QPointF>& vertices, const QString& mid
            QString::asprintf("\n%f %f", last.x(), last.y());
 }
 
-std::vector<QPoint> pixelVertices(const std::vector<QPointF>& vertices)
+// One buffer serves every call: painting is single-threaded, and a polygon is drawn before the
+// next one is mapped.
+const std::vector<QPoint>& pixelVertices(const std::vector<QPointF>& vertices)
 {
+    static std::vector<QPoint> points;
     const ViewerApp* app = ViewerApp::instance();
-    std::vector<QPoint> points;
-    points.reserve(vertices.size());
+    points.clear();
     for (const QPointF& v : vertices)
         points.emplace_back(app->pixelX(v.x()), app->pixelY(v.y()));
     return points;

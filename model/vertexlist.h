@@ -29,5 +29,5 @@ QString vertexLines(const std::vector<QPointF>& vertices);
 // First vertex, the middle line, last vertex; zeros stand in for the ends when there are none.
 QString endVerticesText(const std::vector<QPointF>& vertices, const QString& middleLine);
 
-// The vertices mapped to whole screen pixels.
-std::vector<QPoint> pixelVertices(const std::vector<QPointF>& vertices);
+// The vertices mapped to whole screen pixels, in a buffer that the next call reuses.
+const std::vector<QPoint>& pixelVertices(const std::vector<QPointF>& vertices);
