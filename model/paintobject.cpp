@@ -1,6 +1,7 @@
 #include "model/paintobject.h"
 
 #include "app/viewerapp.h"
+#include "model/objectarena.h"
 #include "script/wordreader.h"
 
 #include <QPixmap>
@@ -38,6 +39,16 @@ QStringList splitAtHash(std::string_view text)
 }
 
 } // namespace
+
+void* paintObject::operator new(std::size_t bytes)
+{
+    return ObjectArena::allocate(bytes);
+}
+
+void paintObject::operator delete(void* memory, std::size_t bytes)
+{
+    ObjectArena::release(memory, bytes);
+}
 
 // The record is cut at "//" (comments), its first piece at "!!" (related searches); pieces after
 // a second separator are dropped. Splitting the bytes gives the same pieces as splitting their

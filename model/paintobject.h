@@ -25,6 +25,11 @@ public:
 
     virtual ~paintObject() = default;
 
+    // Objects live in the object arena; deleting one through a base pointer passes the size of
+    // its whole class.
+    static void* operator new(std::size_t bytes);
+    static void operator delete(void* memory, std::size_t bytes);
+
     // Several lines: the kind's header line, its coordinates, then descriptionTail().
     virtual QString description() const = 0;
     // A small pixmap of the kind's own size filled with the object's colour.
@@ -53,10 +58,11 @@ public:
     std::string colorName;
     // Draws the object in the second pass, in the highlight colour.
     bool highlighted = false;
+    // Hidden objects are neither drawn nor picked by the rubber band. (Next to the other flag,
+    // so that the two share one word.)
+    bool visible = true;
     QStringList comments;
     QStringList relatedSearches;
-    // Hidden objects are neither drawn nor picked by the rubber band.
-    bool visible = true;
     PropertyMap properties;
     // Bounding box in world units; inverted (empty) until computeBounds() sets it.
     double minX = std::numeric_limits<double>::max();

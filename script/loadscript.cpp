@@ -1,19 +1,20 @@
 // Reading a script input (.las) into the drawing model.
+#include "script/loadscript.h"
+
 #include "app/viewerapp.h"
 #include "model/drawingmodel.h"
-#include "script/textfile.h"
+#include "script/chunkedtext.h"
 #include "script/wordreader.h"
 
 #include <QColor>
 
 #include <algorithm>
-#include <limits>
 
 namespace
 {
 
-// Larger files cannot be held in memory with their objects on any machine Vedra runs on.
-constexpr long long kMaxScriptBytes = std::numeric_limits<long long>::max() / 2;
+// Large enough that reading costs little next to parsing, small next to the objects of a file.
+constexpr std::size_t kBlockBytes = std::size_t(1) << 20;
 
 QString latin1(std::string_view bytes)
 {
@@ -22,50 +23,83 @@ QString latin1(std::string_view bytes)
 
 } // namespace
 
+void ViewerApp::loadScript()
+{
+    loadScriptInBlocks(*this, kBlockBytes);
+}
+
 // The header is a stream of words: each line's first word decides, the words it needs may run
 // onto following lines, and the rest of the line where they end is dropped. A number that cannot
 // be read ends the whole load. After "endheader" every line is a keyword and its record text.
-void ViewerApp::loadScript()
+//
+// The text arrives in blocks, so each statement is first only read, from its first word to its
+// end; if that ran into the end of the text read so far, more is read and the statement is read
+// again from its start. Its effect follows once its reads are final, so it happens once.
+void loadScriptInBlocks(ViewerApp& app, std::size_t blockBytes)
 {
-    fileColors.clear();
+    app.fileColors.clear();
     DrawingModel* model = DrawingModel::instance();
     model->clearPropertyDeclarations();
     model->clearObjects();
 
-    const std::optional<std::string> text = readTextFile(fileName, kMaxScriptBytes);
-    if (!text)
+    ChunkedText file;
+    if (!file.open(app.fileName, blockBytes))
         return;
-    WordReader words(*text);
-
-    std::string_view word;
-    while (words.readWord(word)) {
-        if (word == "color") {
-            std::string_view name;
-            int red = 0, green = 0, blue = 0;
-            words.readWord(name);
-            words.readInt(red);
-            words.readInt(green);
-            words.readInt(blue);
-            if (!words.failed())
-                fileColors[std::string(name)] = QColor(
-                    std::clamp(red, 0, 255), std::clamp(green, 0, 255), std::clamp(blue, 0, 255));
-        } else if (word == "property") {
-            std::string_view type, name, kind, defaultValue;
-            words.readWord(type);
-            words.readWord(name);
-            words.readWord(kind);
-            words.readWord(defaultValue);
-            if (!words.failed())
-                model->declareProperty(std::string(type), latin1(name), std::string(kind),
-                                       latin1(defaultValue));
+    WordReader words(file.text());
+    // Runs `reads` until they no longer depend on text not read yet; returns their last result.
+    // Every statement starts with a word, so the blanks before it are dropped first, at each
+    // try: a long run of blank lines is then neither kept nor read again.
+    const auto readStatement = [&words, &file](const auto& reads) {
+        WordReader start = words;
+        for (;;) {
+            start.skipBlanks();
+            words = start;
+            const bool result = reads();
+            if (!words.reachedEnd() || !file.readMore(start.position()))
+                return result;
+            start.rebase(file.text(), 0);
         }
-        const bool endOfHeader = word == "endheader";
-        words.skipLine();
-        if (endOfHeader)
+    };
+
+    bool endOfHeader = false;
+    while (!endOfHeader) {
+        std::string_view word, name, type, kind, defaultValue;
+        int red = 0, green = 0, blue = 0;
+        const bool statement = readStatement([&] {
+            if (!words.readWord(word))
+                return false;
+            if (word == "color") {
+                words.readWord(name);
+                words.readInt(red);
+                words.readInt(green);
+                words.readInt(blue);
+            } else if (word == "property") {
+                words.readWord(type);
+                words.readWord(name);
+                words.readWord(kind);
+                words.readWord(defaultValue);
+            }
+            words.skipLine();
+            return true;
+        });
+        if (!statement)
             break;
+        if (!words.failed() && word == "color")
+            app.fileColors[std::string(name)] = QColor(
+                std::clamp(red, 0, 255), std::clamp(green, 0, 255), std::clamp(blue, 0, 255));
+        else if (!words.failed() && word == "property")
+            model->declareProperty(std::string(type), latin1(name), std::string(kind),
+                                   latin1(defaultValue));
+        endOfHeader = word == "endheader";
     }
 
     std::string keyword;
-    while (words.readWord(keyword))
-        model->addObjectFromRecord(keyword, words.readRestOfLine());
+    std::string_view rest;
+    while (readStatement([&] {
+        if (!words.readWord(keyword))
+            return false;
+        rest = words.readRestOfLine();
+        return true;
+    }))
+        model->addObjectFromRecord(keyword, rest);
 }

@@ -71,8 +71,7 @@ bool WordReader::startRead()
         fail = true;
         return false;
     }
-    while (pos < text.size() && isBlank(text[pos]))
-        ++pos;
+    skipBlanks();
     if (pos >= text.size()) {
         eof = fail = true;
         return false;
@@ -180,6 +179,14 @@ bool WordReader::readInt(int& value)
     value = negative ? static_cast<int>(-static_cast<long long>(magnitude))
                      : static_cast<int>(magnitude);
     return true;
+}
+
+void WordReader::skipBlanks()
+{
+    if (fail || eof)
+        return;
+    while (pos < text.size() && isBlank(text[pos]))
+        ++pos;
 }
 
 void WordReader::skipLine()

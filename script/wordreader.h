@@ -30,8 +30,22 @@ public:
     // a carriage return right before the line feed is dropped too (files written on Windows).
     std::string_view readRestOfLine();
 
+    // Moves past blanks without reading: every read skips them first anyway, so the next read
+    // gives the same, and no flag changes. Lets a caller drop the blanks before a word.
+    void skipBlanks();
+    // Continues on another buffer that holds this reader's unread bytes from newPos on, with the
+    // failure state kept: the text may be read in parts that replace each other.
+    void rebase(std::string_view newText, std::size_t newPos)
+    {
+        text = newText;
+        pos = newPos;
+    }
+
     bool failed() const { return fail; }
     bool atEnd() const { return pos >= text.size(); }
+    // Whether a read ran into the end of the text, so that more text could have changed it.
+    bool reachedEnd() const { return eof; }
+    std::size_t position() const { return pos; }
 
 private:
     // Skips leading blanks; false (and the stream fails) when nothing is left to read.

@@ -1,0 +1,59 @@
+#include "model/objectarena.h"
+
+#include <algorithm>
+#include <new>
+
+ObjectArena& ObjectArena::instance()
+{
+    // Never destroyed: the drawing model is destroyed at exit after any function-local static
+    // made later, and still frees its objects into the arena then.
+    static ObjectArena* const arena = new ObjectArena;
+    return *arena;
+}
+
+std::size_t ObjectArena::roundedSize(std::size_t bytes)
+{
+    return (bytes + kAlignment - 1) / kAlignment * kAlignment;
+}
+
+void* ObjectArena::allocate(std::size_t bytes)
+{
+    const std::size_t size = roundedSize(bytes);
+    if (size > kLargestSize)
+        return ::operator new(bytes);
+    ObjectArena& arena = instance();
+    ++arena.liveObjects;
+    FreeCell*& reusable = arena.freeCells[size / kAlignment];
+    if (reusable) {
+        FreeCell* cell = reusable;
+        reusable = cell->next;
+        return cell;
+    }
+    if (arena.usedInLastBlock + size > kBlockBytes) {
+        arena.blocks.push_back(std::make_unique<std::byte[]>(kBlockBytes));
+        arena.usedInLastBlock = 0;
+    }
+    void* memory = arena.blocks.back().get() + arena.usedInLastBlock;
+    arena.usedInLastBlock += size;
+    return memory;
+}
+
+void ObjectArena::release(void* memory, std::size_t bytes)
+{
+    if (!memory)
+        return;
+    const std::size_t size = roundedSize(bytes);
+    if (size > kLargestSize) {
+        ::operator delete(memory);
+        return;
+    }
+    ObjectArena& arena = instance();
+    if (--arena.liveObjects == 0) {
+        arena.blocks.clear();
+        arena.usedInLastBlock = kBlockBytes;
+        std::fill(arena.freeCells.begin(), arena.freeCells.end(), nullptr);
+        return;
+    }
+    FreeCell*& reusable = arena.freeCells[size / kAlignment];
+    reusable = new (memory) FreeCell{reusable};
+}

@@ -1,0 +1,44 @@
+#include "script/chunkedtext.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+
+bool ChunkedText::open(const std::string& path, std::size_t blockBytes)
+{
+    const QString name = QFile::decodeName(path.c_str());
+    if (!QFileInfo(name).isFile())
+        return false;
+    file.setFileName(name);
+    // Unbuffered: blocks go straight into the buffer, with no copy through QFile's own.
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return false;
+    this->blockBytes = std::max<std::size_t>(blockBytes, 1);
+    unread = file.size();
+    allIn = false;
+    return true;
+}
+
+bool ChunkedText::readMore(std::size_t consumed)
+{
+    if (allIn)
+        return false;
+    buffer.erase(0, consumed);
+    const std::size_t kept = buffer.size();
+    const std::size_t wanted =
+        std::min(std::max(blockBytes, kept), static_cast<std::size_t>(unread));
+    buffer.resize(kept + wanted);
+    const qint64 got =
+        wanted > 0 ? file.read(buffer.data() + kept, static_cast<qint64>(wanted)) : 0;
+    buffer.resize(kept + static_cast<std::size_t>(std::max<qint64>(got, 0)));
+    unread -= std::max<qint64>(got, 0);
+    // Reading nothing before the size seen at opening means the file shrank or became unreadable.
+    allIn = unread <= 0 || got <= 0;
+    if (allIn) {
+        complete = buffer.size();
+    } else {
+        const std::size_t lineFeed = std::string_view(buffer).substr(kept).rfind('\n');
+        complete = lineFeed == std::string_view::npos ? complete - consumed : kept + lineFeed + 1;
+    }
+    return true;
+}
