@@ -103,6 +103,7 @@ paintObject* DrawingModel::createObjectFromRecord(const std::string& keyword, st
 
 void DrawingModel::clearObjects()
 {
+    paintObject::forgetSharedRecordParts();
     for (paintObject* object : objects)
         delete object;
     objects.clear();
@@ -114,6 +115,7 @@ void DrawingModel::clearObjects()
 
 void DrawingModel::clearPropertyDeclarations()
 {
+    paintObject::forgetSharedRecordParts();
     propertyDefaults.clear();
     comparators.clear();
 }

@@ -50,6 +50,36 @@ void paintObject::operator delete(void* memory, std::size_t bytes)
     ObjectArena::release(memory, bytes);
 }
 
+namespace
+{
+
+// What the records of one load share. Dumps repeat a few nets, layers and searches across
+// millions of objects: records with the same pairs (of the same type) get one shared property
+// map, records with the same related-search text one shared list, instead of a private copy of a
+// few hundred bytes each. Keyed by the record text, so a repeat costs no parsing either. Bounded;
+// past the bound, new texts are parsed as usual.
+struct SharedRecordParts {
+    static constexpr std::size_t kMaxEntries = 1 << 16;
+    std::unordered_map<std::string, paintObject::PropertyMap> properties;
+    std::unordered_map<std::string, QStringList> searches;
+    // The declared defaults of the record being read, or null outside readRecord.
+    const paintObject::PropertyMap* defaults = nullptr;
+};
+
+SharedRecordParts& shared()
+{
+    static SharedRecordParts* const parts = new SharedRecordParts;
+    return *parts;
+}
+
+} // namespace
+
+void paintObject::forgetSharedRecordParts()
+{
+    shared().properties.clear();
+    shared().searches.clear();
+}
+
 // The record is cut at "//" (comments), its first piece at "!!" (related searches); pieces after
 // a second separator are dropped. Splitting the bytes gives the same pieces as splitting their
 // Latin-1 text, without converting records that have neither separator.
@@ -58,21 +88,49 @@ void paintObject::readRecord(std::string_view record, const PropertyMap& default
     properties = defaults;
     const std::vector<std::string_view> byComment = splitKeepEmpty(record, "//");
     const std::vector<std::string_view> byRelated = splitKeepEmpty(byComment[0], "!!");
+    shared().defaults = &defaults;
     parse(byRelated[0]);
-    if (byRelated.size() > 1)
-        relatedSearches = splitAtHash(byRelated[1]);
+    shared().defaults = nullptr;
+    if (byRelated.size() > 1) {
+        auto& searches = shared().searches;
+        const std::string key(byRelated[1]);
+        const auto known = searches.find(key);
+        if (known != searches.end()) {
+            relatedSearches = known->second;
+        } else {
+            relatedSearches = splitAtHash(byRelated[1]);
+            if (searches.size() < SharedRecordParts::kMaxEntries)
+                searches.emplace(key, relatedSearches);
+        }
+    }
     if (byComment.size() > 1)
         comments = splitAtHash(byComment[1]);
     computeBounds();
 }
 
+// Within readRecord the properties start as the type's defaults, so the same remaining text
+// always gives the same map: the defaults' address and the text identify it.
 void paintObject::readPropertyPairs(WordReader& words)
 {
+    const PropertyMap* defaults = shared().defaults;
+    std::string key;
+    if (defaults) {
+        const std::string_view rest = words.rest();
+        key.reserve(sizeof defaults + rest.size());
+        key.append(reinterpret_cast<const char*>(&defaults), sizeof defaults).append(rest);
+        const auto known = shared().properties.find(key);
+        if (known != shared().properties.end()) {
+            properties = known->second;
+            return;
+        }
+    }
     std::string_view name, value;
     while (words.readWord(name) && words.readWord(value)) {
         properties.insert(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())),
                           QString::fromLatin1(value.data(), static_cast<qsizetype>(value.size())));
     }
+    if (defaults && shared().properties.size() < SharedRecordParts::kMaxEntries)
+        shared().properties.emplace(std::move(key), properties);
 }
 
 QString paintObject::propertiesText() const

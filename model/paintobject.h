@@ -51,6 +51,9 @@ public:
     void readRecord(std::string_view record, const PropertyMap& defaults);
     // Reads NAME VALUE pairs until a read fails; a name without a value is dropped.
     void readPropertyPairs(WordReader& words);
+    // Forgets the property maps and related searches that records share: called whenever the
+    // declared defaults change or the objects are deleted.
+    static void forgetSharedRecordParts();
     // "name=value" lines in name order, joined with "\n".
     QString propertiesText() const;
 

@@ -2,6 +2,7 @@
 // property declarations of the loaded file's header.
 #include "handlers/paintobjecthandler.h"
 #include "model/drawingmodel.h"
+#include "model/paintobject.h"
 #include "query/doublecomparator.h"
 #include "query/stringcomparator.h"
 #include "script/textfile.h"
@@ -49,6 +50,7 @@ void DrawingModel::readTypeUsing(const QString& configPath,
 void DrawingModel::declareProperty(const std::string& keyword, const QString& name,
                                    const std::string& kind, const QString& defaultValue)
 {
+    paintObject::forgetSharedRecordParts();
     propertyDefaults[keyword][name] = defaultValue;
     if (kind == "string")
         comparators[keyword][name] = std::make_unique<StringComparator>();

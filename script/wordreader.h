@@ -46,6 +46,8 @@ public:
     // Whether a read ran into the end of the text, so that more text could have changed it.
     bool reachedEnd() const { return eof; }
     std::size_t position() const { return pos; }
+    // The text not read yet; empty once a read has failed.
+    std::string_view rest() const { return fail ? std::string_view() : text.substr(pos); }
 
 private:
     // Skips leading blanks; false (and the stream fails) when nothing is left to read.

@@ -7,6 +7,8 @@
 
 #include <QtTest>
 
+#include <memory>
+
 class TestLoadScript : public QObject
 {
     Q_OBJECT
@@ -23,6 +25,7 @@ private slots:
     void recordTextKeepsItsParts();
     void crLfLoadsLikeLf();
     void missingFileLeavesAnEmptyModel();
+    void repeatedPairsKeepTheirTypesDefaults();
 };
 
 void TestLoadScript::emptyFilesLoadNothing_data()
@@ -151,6 +154,25 @@ void TestLoadScript::missingFileLeavesAnEmptyModel()
     ViewerApp::instance()->fileName = "does-not-exist.las";
     ViewerApp::instance()->loadScript();
     QVERIFY(DrawingModel::instance()->objects.empty());
+}
+
+// Records with the same pair text share one property map; the map must still be the one that
+// the record's own type and the declarations in force give.
+void TestLoadScript::repeatedPairsKeepTheirTypesDefaults()
+{
+    testapp::loadText("property pt w string 1\nproperty line w string 2\nendheader\n"
+                      "pt 0 0 red 0 a b !! q#r\nline 0 0 1 1 red a b !! q#r\npt 5 5 red 1 a b\n");
+    const DrawingModel::ObjectList& objects = DrawingModel::instance()->objects;
+    QCOMPARE(objects.size(), std::size_t(3));
+    QCOMPARE(objects[0]->propertiesText(), QStringLiteral("a=b\nw=1"));
+    QCOMPARE(objects[1]->propertiesText(), QStringLiteral("a=b\nw=2"));
+    QCOMPARE(objects[2]->propertiesText(), QStringLiteral("a=b\nw=1"));
+    QCOMPARE(objects[1]->relatedSearches, QStringList({QStringLiteral(" q"), QStringLiteral("r")}));
+
+    DrawingModel* model = DrawingModel::instance();
+    model->declareProperty("pt", QStringLiteral("w"), "string", QStringLiteral("9"));
+    const std::unique_ptr<paintObject> later(model->createObjectFromRecord("pt", " 1 1 red 0 a b"));
+    QCOMPARE(later->propertiesText(), QStringLiteral("a=b\nw=9"));
 }
 
 QTEST_MAIN(TestLoadScript)
