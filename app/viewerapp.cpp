@@ -95,7 +95,7 @@ void ViewerApp::readSettings(std::string_view configText)
 {
     WordReader words(configText);
     double configRatio = 0.0;
-    if (words.readDouble(configRatio) && std::isfinite(configRatio) && configRatio > 0.0)
+    if (words.readDouble(configRatio) && configRatio >= kMinRatio && configRatio <= kMaxRatio)
         ratio = configRatio;
     words.skipLine();
     int value = 0;
@@ -155,6 +155,18 @@ int ViewerApp::toPixel(double value)
     return static_cast<int>(value);
 }
 
+bool ViewerApp::isUsableView(double originX, double originY, double ratio)
+{
+    if (!(ratio >= kMinRatio && ratio <= kMaxRatio) || !std::isfinite(originX) ||
+        !std::isfinite(originY))
+        return false;
+    for (const double pixel : {-kPixelLimit, kPixelLimit}) {
+        if (!std::isfinite((pixel - originX) / ratio) || !std::isfinite((originY - pixel) / ratio))
+            return false;
+    }
+    return true;
+}
+
 int ViewerApp::pixelX(double x) const
 {
     return toPixel(originX + ratio * x);
@@ -172,7 +184,8 @@ int ViewerApp::pixelLength(double length) const
 
 int ViewerApp::iconSize() const
 {
-    return std::max(toolButtonSize - 6, 1);
+    // Written so that a size near INT_MIN from config.ini cannot overflow.
+    return std::max(toolButtonSize, 7) - 6;
 }
 
 void ViewerApp::buildMainWindow()
@@ -361,13 +374,18 @@ void ViewerApp::fitToView()
     const int w = display->width();
     const int h = display->height();
     const double newRatio = kFitMargin * std::min(w / boxWidth, h / boxHeight);
-    if (!std::isfinite(newRatio) || newRatio <= 0.0)
+    const double newFixX = w / 2;
+    const double newFixY = h / 2;
+    // Each bound is halved before adding, so that a box near the largest doubles has a centre.
+    const double newOriginX = newFixX - newRatio * (xmin * 0.5 + xmax * 0.5);
+    const double newOriginY = newRatio * (ymin * 0.5 + ymax * 0.5) - newFixY + h;
+    if (!isUsableView(newOriginX, newOriginY, newRatio))
         return;
     ratio = newRatio;
-    fixX = w / 2;
-    fixY = h / 2;
-    originX = fixX - ratio * (xmin + xmax) * 0.5;
-    originY = ratio * (ymin + ymax) * 0.5 - fixY + h;
+    fixX = newFixX;
+    fixY = newFixY;
+    originX = newOriginX;
+    originY = newOriginY;
     display->repaint();
     updateInfo();
 }

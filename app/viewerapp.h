@@ -59,6 +59,14 @@ public:
     int pixelLength(double length) const;
     static int toPixel(double value);
     static constexpr double kPixelLimit = 5.0e8;
+    // The zoom ratios a view may have: far beyond what any drawing needs, and far enough from
+    // the limits of a double that pixels / ratio and ratio * coordinate keep their meaning.
+    static constexpr double kMinRatio = 1e-200;
+    static constexpr double kMaxRatio = 1e200;
+    // Whether a view keeps every number derived from it finite: a ratio within its range, a
+    // finite origin, and finite world coordinates for every pixel value up to kPixelLimit. The
+    // commands that move or zoom the view refuse one that is not.
+    static bool isUsableView(double originX, double originY, double ratio);
 
     QMainWindow* mainWindow = nullptr;
     QwgtDisplay* display = nullptr;
@@ -96,7 +104,7 @@ public:
     // Screen pixels of world (0, 0).
     double originX = 0.0;
     double originY = 0.0;
-    // Pixels per world unit; always a positive finite number.
+    // Pixels per world unit; always within [kMinRatio, kMaxRatio].
     double ratio = 1.0;
     // Last mouse position on the canvas, screen pixels.
     double mouseX = 0.0;

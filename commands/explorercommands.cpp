@@ -86,8 +86,13 @@ void QFunctionality::doMoveToObject(QListWidgetItem* item)
         return;
     ViewerApp* app = ViewerApp::instance();
     const QPointF anchor = entryOf(item)->object->anchorPoint();
-    app->originX = app->fixX - anchor.x() * app->ratio;
-    app->originY = app->fixY + anchor.y() * app->ratio;
+    const double originX = app->fixX - anchor.x() * app->ratio;
+    const double originY = app->fixY + anchor.y() * app->ratio;
+    // An object too far out for this zoom to show leaves the view where it is.
+    if (!ViewerApp::isUsableView(originX, originY, app->ratio))
+        return;
+    app->originX = originX;
+    app->originY = originY;
     app->display->repaint();
     app->updateInfo();
 }

@@ -28,13 +28,16 @@ void QFunctionality::showWarning(const QString& text) const
 void QFunctionality::zoomTo(double newRatio)
 {
     ViewerApp* app = ViewerApp::instance();
-    // Far beyond any useful zoom the ratio would stop being a positive finite number.
-    if (!std::isfinite(newRatio) || newRatio <= 0.0)
-        return;
     const double oldRatio = app->ratio;
+    const double originX = app->fixX - newRatio * (app->fixX - app->originX) / oldRatio;
+    const double originY = app->fixY + newRatio * (app->originY - app->fixY) / oldRatio;
+    // At the ends of the ratio range (or where the view's numbers would stop being finite) the
+    // zoom stops: the view stays as it is.
+    if (!ViewerApp::isUsableView(originX, originY, newRatio))
+        return;
     app->ratio = newRatio;
-    app->originX = app->fixX - newRatio * (app->fixX - app->originX) / oldRatio;
-    app->originY = app->fixY + newRatio * (app->originY - app->fixY) / oldRatio;
+    app->originX = originX;
+    app->originY = originY;
     app->display->repaint();
     app->updateInfo();
 }
@@ -73,8 +76,13 @@ void QFunctionality::doGotoCdt()
         showWarning(QStringLiteral("<b>Wrong Format!</b>"));
         return;
     }
-    app->originX = app->fixX - x * app->ratio;
-    app->originY = app->fixY + y * app->ratio;
+    const double originX = app->fixX - x * app->ratio;
+    const double originY = app->fixY + y * app->ratio;
+    // A point too far out for this zoom to show leaves the view where it is.
+    if (!ViewerApp::isUsableView(originX, originY, app->ratio))
+        return;
+    app->originX = originX;
+    app->originY = originY;
     app->display->repaint();
     app->updateInfo();
 }

@@ -1,0 +1,2 @@
+pt 1 1 red 0
+endheader
