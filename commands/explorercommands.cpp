@@ -84,15 +84,5 @@ void QFunctionality::doMoveToObject(QListWidgetItem* item)
 {
     if (!item)
         return;
-    ViewerApp* app = ViewerApp::instance();
-    const QPointF anchor = entryOf(item)->object->anchorPoint();
-    const double originX = app->fixX - anchor.x() * app->ratio;
-    const double originY = app->fixY + anchor.y() * app->ratio;
-    // An object too far out for this zoom to show leaves the view where it is.
-    if (!ViewerApp::isUsableView(originX, originY, app->ratio))
-        return;
-    app->originX = originX;
-    app->originY = originY;
-    app->display->repaint();
-    app->updateInfo();
+    bringToFix(entryOf(item)->object->anchorPoint());
 }

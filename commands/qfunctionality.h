@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPointF>
 #include <QString>
 
 #include <memory>
@@ -62,6 +63,8 @@ public slots:
 private:
     // Loads fileName as a newly chosen file: reload, then the title.
     void switchToFile(const std::string& name);
+    // Moves the view so that the world point lies at the fix position; the ratio stays.
+    void bringToFix(const QPointF& world);
     // The zoom about the fix position to the new ratio.
     void zoomTo(double newRatio);
     bool runConditionalPick(const QString& text);

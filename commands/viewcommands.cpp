@@ -76,9 +76,15 @@ void QFunctionality::doGotoCdt()
         showWarning(QStringLiteral("<b>Wrong Format!</b>"));
         return;
     }
-    const double originX = app->fixX - x * app->ratio;
-    const double originY = app->fixY + y * app->ratio;
-    // A point too far out for this zoom to show leaves the view where it is.
+    bringToFix(QPointF(x, y));
+}
+
+// A point too far out for this zoom to show leaves the view where it is.
+void QFunctionality::bringToFix(const QPointF& world)
+{
+    ViewerApp* app = ViewerApp::instance();
+    const double originX = app->fixX - world.x() * app->ratio;
+    const double originY = app->fixY + world.y() * app->ratio;
     if (!ViewerApp::isUsableView(originX, originY, app->ratio))
         return;
     app->originX = originX;

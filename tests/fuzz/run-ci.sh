@@ -4,7 +4,7 @@
 # or out-of-memory fails the script. Usage: tests/fuzz/run-ci.sh [BUILD_DIR] [SECONDS_PER_TARGET]
 set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
-build_dir=${1:-$source_dir/build-fuzz}
+build_dir=$(realpath -m "${1:-$source_dir/build-fuzz}")
 seconds=${2:-25}
 targets="fuzz_loadscript fuzz_config fuzz_query fuzz_indexname"
 

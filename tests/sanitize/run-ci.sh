@@ -4,7 +4,7 @@
 # Usage: tests/sanitize/run-ci.sh [BUILD_DIR]
 set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
-build_dir=${1:-$source_dir/build-sanitize}
+build_dir=$(realpath -m "${1:-$source_dir/build-sanitize}")
 
 # -g1: line numbers in the reports at a fraction of the size of full debug information.
 cmake -S "$source_dir" -B "$build_dir" -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS=-g1 \
