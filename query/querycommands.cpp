@@ -19,13 +19,22 @@ namespace
 const QString kUnusableQuery =
     QStringLiteral("<b>wrong format, no such type, or no such property</b>");
 
-// The comparators of a type; a type without declarations compares nothing.
-const DrawingModel::ComparatorMap& comparatorsOf(const std::string& type)
+// The objects of the type that satisfy the query, in load order; hidden ones included. A type
+// without declarations has no comparators.
+std::vector<paintObject*> matchingObjects(const QString& typeName, const Query& query)
 {
     static const DrawingModel::ComparatorMap none;
-    const auto& all = DrawingModel::instance()->comparators;
-    const auto entry = all.find(type);
-    return entry != all.end() ? entry->second : none;
+    DrawingModel* model = DrawingModel::instance();
+    const std::string type = typeName.toLatin1().toStdString();
+    const auto declared = model->comparators.find(type);
+    const DrawingModel::ComparatorMap& comparators =
+        declared != model->comparators.end() ? declared->second : none;
+    std::vector<paintObject*> matches;
+    for (paintObject* object : model->objectsOfType(type)) {
+        if (query.matches(*object, comparators))
+            matches.push_back(object);
+    }
+    return matches;
 }
 
 } // namespace
@@ -71,17 +80,9 @@ bool QFunctionality::runConditionalPick(const QString& text)
     return true;
 }
 
-// Hidden objects are tested and picked like the others.
 void QFunctionality::pickMatching(const QString& typeName, const Query& query)
 {
-    const std::string type = typeName.toLatin1().toStdString();
-    std::vector<paintObject*>& picked = ViewerApp::instance()->pickedList;
-    picked.clear();
-    const DrawingModel::ComparatorMap& comparators = comparatorsOf(type);
-    for (paintObject* object : DrawingModel::instance()->objectsOfType(type)) {
-        if (query.matches(*object, comparators))
-            picked.push_back(object);
-    }
+    ViewerApp::instance()->pickedList = matchingObjects(typeName, query);
 }
 
 void QFunctionality::doExpandRelatedSearch(QListWidgetItem* item)
@@ -122,12 +123,8 @@ void QFunctionality::runHighlightSearch(const QString& text)
 
 void QFunctionality::highlightMatching(const QString& typeName, const Query& query)
 {
-    const std::string type = typeName.toLatin1().toStdString();
     ViewerApp::instance()->pickedList.clear();
-    const DrawingModel::ComparatorMap& comparators = comparatorsOf(type);
-    for (paintObject* object : DrawingModel::instance()->objectsOfType(type)) {
-        if (query.matches(*object, comparators))
-            object->highlighted = true;
-    }
+    for (paintObject* object : matchingObjects(typeName, query))
+        object->highlighted = true;
     DrawingModel::instance()->sceneChanged();
 }

@@ -68,8 +68,7 @@ private slots:
 void TestPanCache::initTestCase()
 {
     testapp::resetApplication();
-    ViewerApp::instance()->display->setFixedSize(240, 160);
-    QVERIFY(QTest::qWaitForWindowExposed(ViewerApp::instance()->mainWindow));
+    QVERIFY(testapp::showCanvasAt(QSize(240, 160)));
 }
 
 void TestPanCache::panningPaintsWhatAFullRepaintPaints_data()

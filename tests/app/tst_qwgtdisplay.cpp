@@ -55,9 +55,7 @@ private slots:
 void TestQwgtDisplay::initTestCase()
 {
     testapp::resetApplication();
-    canvas()->setFixedSize(kCanvasWidth, kCanvasHeight);
-    QVERIFY(QTest::qWaitForWindowExposed(ViewerApp::instance()->mainWindow));
-    QTRY_COMPARE(canvas()->size(), QSize(kCanvasWidth, kCanvasHeight));
+    QVERIFY(testapp::showCanvasAt(QSize(kCanvasWidth, kCanvasHeight)));
 }
 
 void TestQwgtDisplay::init()

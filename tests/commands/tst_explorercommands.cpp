@@ -137,9 +137,7 @@ private slots:
 void TestExplorerCommands::initTestCase()
 {
     testapp::resetApplication();
-    app()->display->setFixedSize(kCanvasWidth, kCanvasHeight);
-    QVERIFY(QTest::qWaitForWindowExposed(app()->mainWindow));
-    QTRY_COMPARE(app()->display->size(), QSize(kCanvasWidth, kCanvasHeight));
+    QVERIFY(testapp::showCanvasAt(QSize(kCanvasWidth, kCanvasHeight)));
 }
 
 void TestExplorerCommands::init()

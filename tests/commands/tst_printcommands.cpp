@@ -112,9 +112,7 @@ private slots:
 void TestPrintCommands::initTestCase()
 {
     testapp::resetApplication();
-    ViewerApp::instance()->display->setFixedSize(kCanvasWidth, kCanvasHeight);
-    QVERIFY(QTest::qWaitForWindowExposed(ViewerApp::instance()->mainWindow));
-    QTRY_COMPARE(ViewerApp::instance()->display->size(), QSize(kCanvasWidth, kCanvasHeight));
+    QVERIFY(testapp::showCanvasAt(QSize(kCanvasWidth, kCanvasHeight)));
 }
 
 void TestPrintCommands::init()

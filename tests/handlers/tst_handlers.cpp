@@ -101,9 +101,7 @@ private slots:
 void TestHandlers::initTestCase()
 {
     testapp::resetApplication();
-    ViewerApp::instance()->display->setFixedSize(kCanvasWidth, kCanvasHeight);
-    QVERIFY(QTest::qWaitForWindowExposed(ViewerApp::instance()->mainWindow));
-    QTRY_COMPARE(ViewerApp::instance()->display->size(), QSize(kCanvasWidth, kCanvasHeight));
+    QVERIFY(testapp::showCanvasAt(QSize(kCanvasWidth, kCanvasHeight)));
 }
 
 void TestHandlers::init()

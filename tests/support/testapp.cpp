@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QListWidget>
+#include <QMainWindow>
 
 #include <QtTest>
 
@@ -34,6 +35,14 @@ void resetApplication()
     app->lineWidth = 1;
     app->highlightColor = QColor(255, 128, 0);
     app->setMode(0);
+}
+
+bool showCanvasAt(const QSize& size)
+{
+    ViewerApp* app = ViewerApp::instance();
+    app->display->setFixedSize(size);
+    return QTest::qWaitForWindowExposed(app->mainWindow) &&
+           QTest::qWaitFor([&] { return app->display->size() == size; });
 }
 
 std::string writeFile(const QString& path, const QByteArray& text)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSize>
 #include <QString>
 
 #include <string>
@@ -13,6 +14,9 @@ namespace testapp
 // Creates the controller once per test program (with no file to load) and returns the view to
 // a known state: origin (0, 0), ratio 1, fix (0, 0), move mode, nothing loaded or listed.
 void resetApplication();
+// Gives the canvas a fixed size and waits until the shown window has laid it out; false when it
+// did not take the size.
+bool showCanvasAt(const QSize& size);
 // Writes text to a file (created or truncated) and returns its path as 8-bit text.
 std::string writeFile(const QString& path, const QByteArray& text);
 // Loads the text as the current script input through a file in the working directory.
