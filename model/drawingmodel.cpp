@@ -13,6 +13,10 @@
 
 #include <cstdlib>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 std::unique_ptr<DrawingModel> DrawingModel::singleton;
 
 DrawingModel* DrawingModel::instance()
@@ -26,6 +30,12 @@ DrawingModel* DrawingModel::instance()
 
 DrawingModel::DrawingModel(const QString& configPath)
 {
+#ifdef __GLIBC__
+    // Each load frees the previous file's objects: millions of small blocks. With glibc's fast
+    // bins they pile up unmerged and are merged later in long passes over memory that has left the
+    // cache; without them each block is merged as it is freed, while its neighbours are at hand.
+    mallopt(M_MXFAST, 0);
+#endif
     std::vector<std::unique_ptr<paintObjectHandler>> created;
     created.push_back(std::make_unique<paintPointHandler>());
     created.push_back(std::make_unique<paintLineHandler>());
@@ -49,6 +59,7 @@ DrawingModel::~DrawingModel()
 
 std::string DrawingModel::registerHandler(std::unique_ptr<paintObjectHandler> handler)
 {
+    routes.clear();
     std::string keyword = handler->typeKeyword();
     handlers[keyword] = std::move(handler);
     return keyword;
@@ -67,13 +78,27 @@ void DrawingModel::addJoinList(const std::string& keyword, ObjectList* list)
     joinLists[keyword].push_back(list);
 }
 
+const DrawingModel::TypeRoute* DrawingModel::routeOf(const std::string& keyword)
+{
+    for (const TypeRoute& route : routes) {
+        if (route.keyword == keyword)
+            return &route;
+    }
+    const auto handler = handlers.find(keyword);
+    if (handler == handlers.end())
+        return nullptr;
+    return &routes.emplace_back(
+        TypeRoute{keyword, handler->second.get(), &propertyDefaults[keyword], &joinLists[keyword]});
+}
+
 void DrawingModel::addObjectFromRecord(const std::string& keyword, std::string_view rest)
 {
-    paintObject* object = createObjectFromRecord(keyword, rest);
-    if (!object)
+    const TypeRoute* route = routeOf(keyword);
+    if (!route)
         return;
+    paintObject* object = createObject(*route, rest);
     sceneChanged();
-    for (ObjectList* list : joinLists[keyword]) {
+    for (ObjectList* list : *route->lists) {
         list->push_back(object);
         if (list == &objects && objectBounds.size() + 1 == objects.size())
             objectBounds.push_back({object->minX, object->minY, object->maxX, object->maxY});
@@ -93,11 +118,14 @@ const std::vector<DrawingModel::Bounds>& DrawingModel::boundsOfObjects()
 
 paintObject* DrawingModel::createObjectFromRecord(const std::string& keyword, std::string_view rest)
 {
-    const auto handler = handlers.find(keyword);
-    if (handler == handlers.end())
-        return nullptr;
-    paintObject* object = handler->second->createObject();
-    object->readRecord(rest, propertyDefaults[keyword]);
+    const TypeRoute* route = routeOf(keyword);
+    return route ? createObject(*route, rest) : nullptr;
+}
+
+paintObject* DrawingModel::createObject(const TypeRoute& route, std::string_view rest)
+{
+    paintObject* object = route.handler->createObject();
+    object->readRecord(rest, *route.defaults);
     return object;
 }
 
@@ -115,6 +143,7 @@ void DrawingModel::clearObjects()
 
 void DrawingModel::clearPropertyDeclarations()
 {
+    routes.clear();
     paintObject::forgetSharedRecordParts();
     propertyDefaults.clear();
     comparators.clear();

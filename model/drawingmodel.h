@@ -85,7 +85,21 @@ public:
     void sceneChanged() { ++sceneGeneration; }
 
 private:
+    // Where a record's keyword leads: found once per keyword, instead of by three map lookups
+    // per record. Points into map nodes, which stay in place until erased; forgotten whenever an
+    // entry may go or a handler be replaced.
+    struct TypeRoute {
+        std::string keyword;
+        paintObjectHandler* handler;
+        QMap<QString, QString>* defaults;
+        std::vector<ObjectList*>* lists;
+    };
+    // The route of a keyword that has a handler, else null.
+    const TypeRoute* routeOf(const std::string& keyword);
+    paintObject* createObject(const TypeRoute& route, std::string_view rest);
+
     static std::unique_ptr<DrawingModel> singleton;
+    std::vector<TypeRoute> routes;
     // Kept in step with `objects` by addObjectFromRecord and clearObjects; rebuilt when code
     // appended to `objects` directly.
     std::vector<Bounds> objectBounds;

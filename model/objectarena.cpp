@@ -30,7 +30,8 @@ void* ObjectArena::allocate(std::size_t bytes)
         return cell;
     }
     if (arena.usedInLastBlock + size > kBlockBytes) {
-        arena.blocks.push_back(std::make_unique<std::byte[]>(kBlockBytes));
+        // Not zeroed: every object is constructed in place before use.
+        arena.blocks.push_back(std::unique_ptr<std::byte[]>(new std::byte[kBlockBytes]));
         arena.usedInLastBlock = 0;
     }
     void* memory = arena.blocks.back().get() + arena.usedInLastBlock;

@@ -1,41 +1,52 @@
 #include "model/paintobject.h"
 
 #include "app/viewerapp.h"
+#include "model/latin1stringcache.h"
 #include "model/objectarena.h"
+#include "model/textkeyedtable.h"
 #include "script/wordreader.h"
 
 #include <QPixmap>
 
+#include <optional>
 #include <unordered_map>
-
-#include <vector>
 
 namespace
 {
 
-// Splits at every occurrence of the separator, keeping empty parts.
-std::vector<std::string_view> splitKeepEmpty(std::string_view text, std::string_view separator)
+// The text before the first separator and the text between the first and second; the second
+// piece is absent (null data) when the separator does not occur.
+struct TwoPieces {
+    std::string_view first;
+    std::optional<std::string_view> second;
+};
+
+TwoPieces firstTwoPieces(std::string_view text, std::string_view separator)
 {
-    std::vector<std::string_view> parts;
-    std::size_t start = 0;
+    const std::size_t at = text.find(separator);
+    if (at == std::string_view::npos)
+        return {text, std::nullopt};
+    const std::string_view after = text.substr(at + separator.size());
+    return {text.substr(0, at), after.substr(0, after.find(separator))};
+}
+
+// Splits at every "#", keeping empty parts, each piece converted by `convert`.
+template <typename Convert> QStringList splitAtHash(std::string_view text, Convert convert)
+{
+    QStringList pieces;
     for (;;) {
-        const std::size_t at = text.find(separator, start);
-        if (at == std::string_view::npos) {
-            parts.push_back(text.substr(start));
-            return parts;
-        }
-        parts.push_back(text.substr(start, at - start));
-        start = at + separator.size();
+        const std::size_t at = text.find('#');
+        pieces.append(convert(text.substr(0, at)));
+        if (at == std::string_view::npos)
+            return pieces;
+        text.remove_prefix(at + 1);
     }
 }
 
 // Record text is 8-bit; every byte becomes the Latin-1 character of the same value.
-QStringList splitAtHash(std::string_view text)
+QString latin1(std::string_view bytes)
 {
-    QStringList pieces;
-    for (const std::string_view piece : splitKeepEmpty(text, "#"))
-        pieces.append(QString::fromLatin1(piece.data(), static_cast<qsizetype>(piece.size())));
-    return pieces;
+    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
 } // namespace
@@ -59,9 +70,12 @@ namespace
 // few hundred bytes each. Keyed by the record text, so a repeat costs no parsing either. Bounded;
 // past the bound, new texts are parsed as usual.
 struct SharedRecordParts {
-    static constexpr std::size_t kMaxEntries = 1 << 16;
-    std::unordered_map<std::string, paintObject::PropertyMap> properties;
-    std::unordered_map<std::string, QStringList> searches;
+    static constexpr std::uint32_t kMaxEntries = 1 << 16;
+    // Keyed by the remaining record text, in the context of the type's declared defaults.
+    TextKeyedTable<paintObject::PropertyMap> properties{kMaxEntries};
+    TextKeyedTable<QStringList> searches{kMaxEntries};
+    // Property names and values, and related searches, as shared strings.
+    Latin1StringCache strings;
     // The declared defaults of the record being read, or null outside readRecord.
     const paintObject::PropertyMap* defaults = nullptr;
 };
@@ -78,6 +92,7 @@ void paintObject::forgetSharedRecordParts()
 {
     shared().properties.clear();
     shared().searches.clear();
+    shared().strings.clear();
 }
 
 // The record is cut at "//" (comments), its first piece at "!!" (related searches); pieces after
@@ -86,25 +101,22 @@ void paintObject::forgetSharedRecordParts()
 void paintObject::readRecord(std::string_view record, const PropertyMap& defaults)
 {
     properties = defaults;
-    const std::vector<std::string_view> byComment = splitKeepEmpty(record, "//");
-    const std::vector<std::string_view> byRelated = splitKeepEmpty(byComment[0], "!!");
+    const TwoPieces byComment = firstTwoPieces(record, "//");
+    const TwoPieces byRelated = firstTwoPieces(byComment.first, "!!");
     shared().defaults = &defaults;
-    parse(byRelated[0]);
+    parse(byRelated.first);
     shared().defaults = nullptr;
-    if (byRelated.size() > 1) {
+    if (byRelated.second) {
         auto& searches = shared().searches;
-        const std::string key(byRelated[1]);
-        const auto known = searches.find(key);
-        if (known != searches.end()) {
-            relatedSearches = known->second;
+        if (const QStringList* known = searches.find(nullptr, *byRelated.second)) {
+            relatedSearches = *known;
         } else {
-            relatedSearches = splitAtHash(byRelated[1]);
-            if (searches.size() < SharedRecordParts::kMaxEntries)
-                searches.emplace(key, relatedSearches);
+            relatedSearches = splitAtHash(*byRelated.second, latin1);
+            searches.insert(nullptr, *byRelated.second, relatedSearches);
         }
     }
-    if (byComment.size() > 1)
-        comments = splitAtHash(byComment[1]);
+    if (byComment.second)
+        comments = splitAtHash(*byComment.second, latin1);
     computeBounds();
 }
 
@@ -113,24 +125,19 @@ void paintObject::readRecord(std::string_view record, const PropertyMap& default
 void paintObject::readPropertyPairs(WordReader& words)
 {
     const PropertyMap* defaults = shared().defaults;
-    std::string key;
+    const std::string_view rest = words.rest();
     if (defaults) {
-        const std::string_view rest = words.rest();
-        key.reserve(sizeof defaults + rest.size());
-        key.append(reinterpret_cast<const char*>(&defaults), sizeof defaults).append(rest);
-        const auto known = shared().properties.find(key);
-        if (known != shared().properties.end()) {
-            properties = known->second;
+        if (const PropertyMap* known = shared().properties.find(defaults, rest)) {
+            properties = *known;
             return;
         }
     }
+    Latin1StringCache& strings = shared().strings;
     std::string_view name, value;
-    while (words.readWord(name) && words.readWord(value)) {
-        properties.insert(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())),
-                          QString::fromLatin1(value.data(), static_cast<qsizetype>(value.size())));
-    }
-    if (defaults && shared().properties.size() < SharedRecordParts::kMaxEntries)
-        shared().properties.emplace(std::move(key), properties);
+    while (words.readWord(name) && words.readWord(value))
+        properties.insert(strings.text(name), strings.text(value));
+    if (defaults)
+        shared().properties.insert(defaults, rest, properties);
 }
 
 QString paintObject::propertiesText() const

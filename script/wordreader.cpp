@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <charconv>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <limits>
 #include <locale.h>
@@ -20,6 +21,11 @@ bool isDigit(char c)
 {
     return c >= '0' && c <= '9';
 }
+
+// Decimals of at most this many digits are converted by one division (see readDouble).
+constexpr int kExactDigits = 15;
+constexpr double kPowersOfTen[kExactDigits + 1] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                   1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
 
 // Converts an accumulated number text as the standard library's numeric input does: the whole
 // text must be a number; an overflow gives the largest finite value and fails, an underflow
@@ -104,32 +110,52 @@ bool WordReader::readWord(std::string& word)
 // one decimal point, then an 'e' or 'E' (only after a digit) with an optional sign and digits.
 // The scan stops at the first character that cannot continue the number; what it took must then
 // be a whole number, else the read fails with 0 ("1e", "-", "." fail; "1.5abc" reads 1.5).
+//
+// Most numbers in a dump are short decimals, and for those the scan also does the conversion:
+// with at most 15 digits, the digits form an integer below 2^53 and the value is that integer
+// divided by a power of ten of at most 10^15, both exact doubles, so the one correctly rounded
+// division gives the correctly rounded value that the full conversion gives.
 bool WordReader::readDouble(double& value)
 {
     if (!startRead())
         return false;
-    const std::size_t start = pos;
-    const std::size_t n = text.size();
-    if (text[pos] == '+' || text[pos] == '-')
-        ++pos;
-    bool mantissa = false, decimal = false, exponent = false;
-    while (pos < n) {
-        const char c = text[pos];
-        if (isDigit(c)) {
-            mantissa = true;
-        } else if (c == '.' && !decimal && !exponent) {
-            decimal = true;
-        } else if ((c == 'e' || c == 'E') && !exponent && mantissa) {
-            exponent = true;
-            if (pos + 1 < n && (text[pos + 1] == '+' || text[pos + 1] == '-'))
-                ++pos;
-        } else {
-            break;
+    const char* const first = text.data() + pos;
+    const char* const end = text.data() + text.size();
+    const char* at = first;
+    const bool negative = *at == '-';
+    if (negative || *at == '+')
+        ++at;
+    std::uint64_t digits = 0;
+    int digitCount = 0, fractionDigits = 0;
+    const auto takeDigits = [&](bool fraction) {
+        for (; at < end && isDigit(*at); ++at) {
+            if (++digitCount <= kExactDigits) {
+                digits = digits * 10 + static_cast<unsigned>(*at - '0');
+                fractionDigits += fraction;
+            }
         }
-        ++pos;
+    };
+    takeDigits(false);
+    if (at < end && *at == '.') {
+        ++at;
+        takeDigits(true);
     }
-    eof = pos >= n;
-    if (!convertDouble(text.data() + start, text.data() + pos, value))
+    const bool exponent = digitCount > 0 && at < end && (*at == 'e' || *at == 'E');
+    if (exponent) {
+        ++at;
+        if (at < end && (*at == '+' || *at == '-'))
+            ++at;
+        while (at < end && isDigit(*at))
+            ++at;
+    }
+    pos = static_cast<std::size_t>(at - text.data());
+    eof = at >= end;
+    if (digitCount > 0 && digitCount <= kExactDigits && !exponent) {
+        const double magnitude = static_cast<double>(digits) / kPowersOfTen[fractionDigits];
+        value = negative ? -magnitude : magnitude;
+        return true;
+    }
+    if (!convertDouble(first, at, value))
         fail = true;
     return !fail;
 }

@@ -135,6 +135,17 @@ void TestWordReader::matchesStreamOnNamedCases_data()
         "5e+3x",
         "\xe9\xe8 1",
         "1\v2\f3\r4",
+        // Either side of the shortcut for decimals of at most 15 digits.
+        "123456789012345",
+        "1234567890123456",
+        "9007199254740993",
+        "0.123456789012345",
+        "0.1234567890123456",
+        "-0.000",
+        "5.",
+        "0.30000000000000004",
+        "999999999999999.9",
+        "000000000000000000001.25",
     };
     for (const char* text : cases)
         QTest::newRow(text) << QString::fromLatin1(text);
@@ -167,6 +178,20 @@ void TestWordReader::matchesStreamOnGeneratedText()
         for (int i = 0; i < 4; ++i)
             reads.push_back(static_cast<Read>(random() % 3));
         compareReads(text, reads);
+        if (QTest::currentTestFailed())
+            return;
+    }
+    // Plain decimals of 1 to 20 digits, where the short ones take a shortcut of their own.
+    for (int round = 0; round < 60000; ++round) {
+        std::string text = random() % 2 ? "-" : "";
+        const int digits = 1 + static_cast<int>(random() % 20);
+        const int point = static_cast<int>(random() % (digits + 1));
+        for (int i = 0; i < digits; ++i) {
+            if (i == point)
+                text += '.';
+            text += static_cast<char>('0' + random() % 10);
+        }
+        compareReads(text + " " + text, {Read::Double, Read::Double});
         if (QTest::currentTestFailed())
             return;
     }

@@ -1,0 +1,121 @@
+#pragma once
+
+#include "model/bytehash.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// A bounded table from short byte texts to values, for sharing what repeated record texts
+// produce. Each text comes with a context (any address) that tells apart equal texts read under
+// different conditions. Open addressing over one array of slot numbers and entries in one array
+// that hold the heads of their texts (longer texts continue in one pool): a lookup touches two
+// places instead of a chain of heap nodes. Once it holds maxEntries values it takes no more; texts
+// longer than kLongestText are never stored, so the pool stays within maxEntries * kLongestText
+// bytes.
+template <typename Value> class TextKeyedTable
+{
+public:
+    static constexpr std::size_t kLongestText = 256;
+
+    explicit TextKeyedTable(std::uint32_t maxEntries) : maxEntries(maxEntries)
+    {
+        while (slotMask + 1 < 2 * std::size_t(maxEntries))
+            slotMask = slotMask * 2 + 1;
+    }
+
+    // The value stored for the text and context, or null.
+    const Value* find(const void* context, std::string_view text) const
+    {
+        if (entries.empty())
+            return nullptr;
+        const std::uint64_t hash = hashOf(context, text);
+        const std::uint64_t tag = tagOf(hash);
+        for (std::size_t slot = hash & slotMask; slotEntries[slot] != 0;
+             slot = (slot + 1) & slotMask) {
+            if ((slotEntries[slot] & kTagBits) != tag)
+                continue;
+            const Entry& entry = entries[(slotEntries[slot] & ~kTagBits) - 1];
+            if (entry.hash == hash && entry.context == context && textEquals(entry, text))
+                return &entry.value;
+        }
+        return nullptr;
+    }
+
+    // Stores a copy of the value for a text not stored yet, if there is room.
+    void insert(const void* context, std::string_view text, const Value& value)
+    {
+        if (entries.size() >= maxEntries || text.size() > kLongestText)
+            return;
+        if (slotEntries.empty())
+            slotEntries.assign(slotMask + 1, 0);
+        const std::uint64_t hash = hashOf(context, text);
+        std::size_t slot = hash & slotMask;
+        while (slotEntries[slot] != 0)
+            slot = (slot + 1) & slotMask;
+        Entry& entry = entries.emplace_back(Entry{hash,
+                                                  context,
+                                                  value,
+                                                  static_cast<std::uint32_t>(pool.size()),
+                                                  static_cast<std::uint32_t>(text.size()),
+                                                  {}});
+        const std::size_t inlined = std::min(text.size(), kInlineText);
+        std::memcpy(entry.head, text.data(), inlined);
+        pool.append(text.substr(inlined));
+        slotEntries[slot] = tagOf(hash) | entries.size();
+    }
+
+    // Forgets every entry and returns the memory.
+    void clear()
+    {
+        std::vector<std::uint64_t>().swap(slotEntries);
+        std::vector<Entry>().swap(entries);
+        std::string().swap(pool);
+    }
+
+private:
+    static constexpr std::uint64_t kTagBits = 0xFFFFFFFF00000000ull;
+
+    // Never 0 for a stored entry's slot, whose low half is at least 1.
+    static std::uint64_t tagOf(std::uint64_t hash) { return hash & kTagBits; }
+
+    // Texts up to this length are compared within their entry, without a visit to the pool.
+    static constexpr std::size_t kInlineText = 32;
+
+    struct Entry {
+        std::uint64_t hash;
+        const void* context;
+        Value value;
+        // Where the part of the text after its head starts in the pool, and the whole length.
+        std::uint32_t tailStart;
+        std::uint32_t textLength;
+        char head[kInlineText];
+    };
+
+    bool textEquals(const Entry& entry, std::string_view text) const
+    {
+        if (entry.textLength != text.size())
+            return false;
+        const std::size_t inlined = std::min(text.size(), kInlineText);
+        return std::memcmp(entry.head, text.data(), inlined) == 0 &&
+               std::memcmp(pool.data() + entry.tailStart, text.data() + inlined,
+                           text.size() - inlined) == 0;
+    }
+
+    static std::uint64_t hashOf(const void* context, std::string_view text)
+    {
+        return hashBytes(reinterpret_cast<std::uintptr_t>(context), text);
+    }
+
+    const std::uint32_t maxEntries;
+    std::size_t slotMask = 0;
+    // Per slot: entry number + 1 in the low half, the high half of the entry's hash in the high
+    // half; 0 for an empty slot. Allocated with the first entry. The hash half lets a lookup
+    // pass by other texts' slots without visiting their entries.
+    std::vector<std::uint64_t> slotEntries;
+    std::vector<Entry> entries;
+    std::string pool;
+};
