@@ -118,14 +118,19 @@ bool PanCache::shiftIsExact(int dx, int dy) const
     const std::optional<DrawingModel::Bounds> insideNow = QwgtDisplay::worldInteriorOf(canvas);
     const std::optional<DrawingModel::Bounds> insideBefore = QwgtDisplay::worldInteriorOf(before);
     DrawingModel* model = DrawingModel::instance();
-    const std::vector<DrawingModel::Bounds>& bounds = model->boundsOfObjects();
-    for (std::size_t i = 0; i < bounds.size(); ++i) {
-        const DrawingModel::Bounds& b = bounds[i];
+    const BoundsIndex& index = model->boundsIndex();
+    const BoundsIndex::Cells query = index.meetQuery(seen);
+    const std::vector<BoundsIndex::Cells>& cells = index.cells();
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        if (!BoundsIndex::mayMeet(cells[i], query))
+            continue;
+        const paintObject* object = model->objects[i];
+        const DrawingModel::Bounds b{object->minX, object->minY, object->maxX, object->maxY};
         if (!QwgtDisplay::boxesMeet(b, seen))
             continue;
         const bool inside =
             insideNow && insideBefore && within(b, *insideNow) && within(b, *insideBefore);
-        if (!inside && model->objects[i]->visible)
+        if (!inside && object->visible)
             return false;
     }
     return true;

@@ -31,13 +31,15 @@ QwgtDisplay::QwgtDisplay(QWidget* parent) : QWidget(parent)
 // reach of a marker or pen beyond an object's box, and by a pixel for truncation; clamping far
 // coordinates only moves them along the same side of the device, so skipped objects would have
 // drawn nothing there. Boxes are taken corner-wise (a rectangle given from its larger corner is
-// still drawn), and a NaN box is never skipped. The visible objects that remain are collected
-// in load order into `candidates`.
+// still drawn), and a NaN box is never skipped. The test reads the compact bounds, which may keep
+// an object that cannot reach the device (it then draws nothing there) but never drops one that
+// can. The visible objects that remain are collected in load order into `candidates`.
 void QwgtDisplay::collectCandidates(const std::vector<DrawingModel::Bounds>& areas) const
 {
     DrawingModel* model = DrawingModel::instance();
     const DrawingModel::ObjectList& objects = model->objects;
-    const std::vector<DrawingModel::Bounds>& bounds = model->boundsOfObjects();
+    const BoundsIndex& index = model->boundsIndex();
+    const std::vector<BoundsIndex::Cells>& cells = index.cells();
     for (std::vector<const paintObject*>& layer : candidates)
         layer.clear();
     const auto take = [this](const paintObject* object) {
@@ -47,19 +49,25 @@ void QwgtDisplay::collectCandidates(const std::vector<DrawingModel::Bounds>& are
     if (areas.empty()) {
         for (const paintObject* object : objects)
             take(object);
-    } else if (areas.size() == 1) {
-        const DrawingModel::Bounds area = areas.front();
+        return;
+    }
+    std::vector<BoundsIndex::Cells> queries;
+    for (const DrawingModel::Bounds& area : areas)
+        queries.push_back(index.meetQuery(area));
+    if (queries.size() == 1) {
+        const BoundsIndex::Cells query = queries.front();
         for (std::size_t i = 0; i < objects.size(); ++i) {
-            if (boxesMeet(bounds[i], area))
+            if (BoundsIndex::mayMeet(cells[i], query))
                 take(objects[i]);
         }
-    } else {
-        for (std::size_t i = 0; i < objects.size(); ++i) {
-            const DrawingModel::Bounds& b = bounds[i];
-            if (std::any_of(areas.begin(), areas.end(),
-                            [&b](const DrawingModel::Bounds& area) { return boxesMeet(b, area); }))
-                take(objects[i]);
-        }
+        return;
+    }
+    for (std::size_t i = 0; i < objects.size(); ++i) {
+        const BoundsIndex::Cells& box = cells[i];
+        if (std::any_of(queries.begin(), queries.end(), [&box](const BoundsIndex::Cells& query) {
+                return BoundsIndex::mayMeet(box, query);
+            }))
+            take(objects[i]);
     }
 }
 
@@ -287,11 +295,15 @@ void QwgtDisplay::pickInRect() const
     const double ymin = (app->originY - band[1]) / app->ratio;
     const double ymax = (app->originY - band[3]) / app->ratio;
     DrawingModel* model = DrawingModel::instance();
-    const std::vector<DrawingModel::Bounds>& bounds = model->boundsOfObjects();
-    for (std::size_t i = 0; i < bounds.size(); ++i) {
-        const DrawingModel::Bounds& b = bounds[i];
-        if (b.minX <= b.maxX && b.minY <= b.maxY && b.minX >= xmin && b.minY >= ymin &&
-            b.maxX <= xmax && b.maxY <= ymax && model->objects[i]->visible)
-            app->pickedList.push_back(model->objects[i]);
+    const BoundsIndex& index = model->boundsIndex();
+    const BoundsIndex::Cells query = index.withinQuery({xmin, ymin, xmax, ymax});
+    const std::vector<BoundsIndex::Cells>& cells = index.cells();
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        if (!BoundsIndex::mayLieWithin(cells[i], query))
+            continue;
+        paintObject* object = model->objects[i];
+        if (object->minX <= object->maxX && object->minY <= object->maxY && object->minX >= xmin &&
+            object->minY >= ymin && object->maxX <= xmax && object->maxY <= ymax && object->visible)
+            app->pickedList.push_back(object);
     }
 }

@@ -359,14 +359,8 @@ void ViewerApp::fitToView()
 {
     constexpr double kFitMargin = 0.95;
     constexpr double kMinExtent = 1e-9;
-    double xmin = std::numeric_limits<double>::max(), ymin = xmin;
-    double xmax = -std::numeric_limits<double>::max(), ymax = xmax;
-    for (const DrawingModel::Bounds& b : DrawingModel::instance()->boundsOfObjects()) {
-        xmin = std::min(xmin, b.minX);
-        ymin = std::min(ymin, b.minY);
-        xmax = std::max(xmax, b.maxX);
-        ymax = std::max(ymax, b.maxY);
-    }
+    const DrawingModel::Bounds& extent = DrawingModel::instance()->boundsIndex().extent();
+    const double xmin = extent.minX, ymin = extent.minY, xmax = extent.maxX, ymax = extent.maxY;
     const double boxWidth = xmax - xmin;
     const double boxHeight = ymax - ymin;
     if (!(boxWidth > kMinExtent) && !(boxHeight > kMinExtent))

@@ -98,20 +98,16 @@ void DrawingModel::addObjectFromRecord(const std::string& keyword, std::string_v
         return;
     paintObject* object = createObject(*route, rest);
     sceneChanged();
-    for (ObjectList* list : *route->lists) {
+    boundsCurrent = false;
+    for (ObjectList* list : *route->lists)
         list->push_back(object);
-        if (list == &objects && objectBounds.size() + 1 == objects.size())
-            objectBounds.push_back({object->minX, object->minY, object->maxX, object->maxY});
-    }
 }
 
-const std::vector<DrawingModel::Bounds>& DrawingModel::boundsOfObjects()
+const BoundsIndex& DrawingModel::boundsIndex()
 {
-    if (objectBounds.size() != objects.size()) {
-        objectBounds.clear();
-        objectBounds.reserve(objects.size());
-        for (const paintObject* object : objects)
-            objectBounds.push_back({object->minX, object->minY, object->maxX, object->maxY});
+    if (!boundsCurrent || objectBounds.size() != objects.size()) {
+        objectBounds.rebuild(objects);
+        boundsCurrent = true;
     }
     return objectBounds;
 }

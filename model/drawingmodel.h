@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/boundsindex.h"
 #include "query/comparator.h"
 
 #include <QMap>
@@ -27,10 +28,8 @@ public:
     // the one place that deletes objects.
     using ObjectList = std::vector<paintObject*>;
     using ComparatorMap = std::map<QString, std::unique_ptr<Comparator>>;
-    // An object's bounding box in world units, as its minX, minY, maxX and maxY give it.
-    struct Bounds {
-        double minX, minY, maxX, maxY;
-    };
+    // A box in world units.
+    using Bounds = BoundsIndex::WorldBox;
 
     // The singleton, created on first use from config.ini in the working directory.
     static DrawingModel* instance();
@@ -55,9 +54,10 @@ public:
     void setTypeVisible(const std::string& keyword, int visible);
     ObjectList& objectsOfType(const std::string& keyword);
 
-    // The bounds of `objects`, index for index, in one contiguous array: the scans that visit
-    // every object (painting, picking, fitting) read them without touching the objects.
-    const std::vector<Bounds>& boundsOfObjects();
+    // The bounds of `objects`, index for index, compact and in one array, and their extent: the
+    // scans that visit every object (painting, picking, fitting) read them instead of the
+    // objects. Rebuilt when the objects have changed since.
+    const BoundsIndex& boundsIndex();
 
     void addListActions(QMenu* menu) const;
     void addVisibilityActions(QWidget* toolBar) const;
@@ -100,7 +100,7 @@ private:
 
     static std::unique_ptr<DrawingModel> singleton;
     std::vector<TypeRoute> routes;
-    // Kept in step with `objects` by addObjectFromRecord and clearObjects; rebuilt when code
-    // appended to `objects` directly.
-    std::vector<Bounds> objectBounds;
+    BoundsIndex objectBounds;
+    // Whether objectBounds describes `objects` as they are.
+    bool boundsCurrent = true;
 };

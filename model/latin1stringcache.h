@@ -21,7 +21,7 @@ public:
 private:
     // Longer texts are rarely repeated word for word; they are converted without caching.
     static constexpr std::size_t kLongestText = 24;
-    static constexpr std::size_t kSlots = 8192;
+    static constexpr std::size_t kSlots = 1024;
 
     // One cache line: a lookup compares the bytes kept here and touches the string only to share
     // it.

@@ -103,4 +103,6 @@ void loadScriptInBlocks(ViewerApp& app, std::size_t blockBytes)
         return true;
     }))
         model->addObjectFromRecord(keyword, rest);
+    // Indexed now, as part of the load, rather than by whichever paint or pick comes first.
+    model->boundsIndex();
 }

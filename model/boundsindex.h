@@ -1,0 +1,82 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+class paintObject;
+
+// The objects' bounding boxes in the compact form that the scans over every object read: each
+// box as the range of cells it covers on a grid of 65,535 x 65,535 cells laid over the objects'
+// extent, 8 bytes per object instead of 32, in load order. A cell range always covers its box,
+// so a scan that skips the objects whose cells fail a test skips only objects whose exact box
+// fails it too; the objects that remain are then tested exactly. Corners outside the grid, and
+// infinite ones, fall into its border cells; a box with a NaN corner covers every cell.
+class BoundsIndex
+{
+public:
+    // A box in world units.
+    struct WorldBox {
+        double minX, minY, maxX, maxY;
+    };
+    // Cells from low to high, both included, on each axis.
+    struct Cells {
+        std::uint16_t lowX, lowY, highX, highY;
+    };
+
+    // Indexes the objects' boxes, and finds their extent.
+    void rebuild(const std::vector<paintObject*>& objects);
+    void clear();
+    std::size_t size() const { return boxes.size(); }
+    const std::vector<Cells>& cells() const { return boxes; }
+    // The smallest of the objects' minX and minY and the largest of their maxX and maxY, NaN
+    // ignored; inverted (largest double as minimum) with no objects.
+    const WorldBox& extent() const { return objectsExtent; }
+
+    // The cells to test boxes against with mayMeet().
+    Cells meetQuery(const WorldBox& area) const;
+    // False only when the box that the cells come from cannot meet the area of the query: both
+    // of its corners left of it, or both right of it, or both below, or both above.
+    static bool mayMeet(const Cells& box, const Cells& query)
+    {
+        return box.lowX <= query.highX && box.highX >= query.lowX && box.lowY <= query.highY &&
+               box.highY >= query.lowY;
+    }
+    // The cells to test boxes against with mayLieWithin().
+    Cells withinQuery(const WorldBox& area) const;
+    // False only when the box that the cells come from cannot lie within the area of the query,
+    // the box taken as given (a box with its corners the wrong way round, or with a NaN corner,
+    // lies within nothing).
+    static bool mayLieWithin(const Cells& box, const Cells& query)
+    {
+        return box.lowX >= query.lowX && box.highX <= query.highX && box.lowY >= query.lowY &&
+               box.highY <= query.highY;
+    }
+
+private:
+    static constexpr std::uint16_t kLastCell = 65535;
+
+    // One axis of the grid: world coordinate -> position in cells.
+    struct Axis {
+        double origin = 0.0;
+        double cellsPerUnit = 0.0;
+        // Without a grid every value but NaN is at 0 (an infinity times 0 would be NaN).
+        double position(double value) const
+        {
+            if (cellsPerUnit == 0.0)
+                return value == value ? 0.0 : value;
+            return (value - origin) * cellsPerUnit;
+        }
+        // The cell of the value, rounded down or up; NaN gives the first or the last cell.
+        std::uint16_t lowCell(double value) const;
+        std::uint16_t highCell(double value) const;
+        // The cells that the two corners span, both rounded outward; all with a NaN corner.
+        void span(double a, double b, std::uint16_t& low, std::uint16_t& high) const;
+        static Axis over(double low, double high);
+    };
+
+    Axis xAxis, yAxis;
+    std::vector<Cells> boxes;
+    WorldBox objectsExtent = emptyExtent();
+
+    static WorldBox emptyExtent();
+};

@@ -1,0 +1,129 @@
+#include "model/boundsindex.h"
+#include "model/paintrectangle.h"
+
+#include <QtTest>
+
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <random>
+
+namespace
+{
+
+constexpr double kInf = std::numeric_limits<double>::infinity();
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kLargest = std::numeric_limits<double>::max();
+
+// Coordinates that stress the grid: its edges, values just beside them, far and odd values.
+double coordinate(std::mt19937_64& random)
+{
+    static const double special[] = {0.0,    -0.0,     1.0,  -1.0,  1e-300, 5e-324, 1e300,
+                                     -1e300, kLargest, kInf, -kInf, kNaN,   100.0,  100.0000001};
+    if (random() % 3 == 0)
+        return special[random() % std::size(special)];
+    return std::uniform_real_distribution<double>(-1000.0, 1000.0)(random);
+}
+
+// The exact tests that the index must never contradict: corner-wise, NaN never skipped.
+bool boxMeets(const paintObject& b, const BoundsIndex::WorldBox& a)
+{
+    return !((b.maxX < a.minX && b.minX < a.minX) || (b.minX > a.maxX && b.maxX > a.maxX) ||
+             (b.maxY < a.minY && b.minY < a.minY) || (b.minY > a.maxY && b.maxY > a.maxY));
+}
+
+// As the rubber band picks: a box given the wrong way round (or with a NaN) lies within nothing.
+bool boxLiesWithin(const paintObject& b, const BoundsIndex::WorldBox& a)
+{
+    return b.minX <= b.maxX && b.minY <= b.maxY && b.minX >= a.minX && b.maxX <= a.maxX &&
+           b.minY >= a.minY && b.maxY <= a.maxY;
+}
+
+} // namespace
+
+class TestBoundsIndex : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // Whatever the boxes and areas, an object that meets or lies within an area exactly is never
+    // dropped by the compact test; the extent is the plain minimum and maximum.
+    void neverDropsWhatTheExactTestKeeps_data()
+    {
+        QTest::addColumn<bool>("plainGrid");
+        QTest::newRow("grid over ordinary boxes") << true;
+        QTest::newRow("grid stretched by far and odd boxes") << false;
+    }
+
+    void neverDropsWhatTheExactTestKeeps()
+    {
+        QFETCH(bool, plainGrid);
+        std::mt19937_64 random(plainGrid ? 7 : 11);
+        std::vector<std::unique_ptr<paintRectangle>> owned;
+        std::vector<paintObject*> objects;
+        BoundsIndex::WorldBox extent{kLargest, kLargest, -kLargest, -kLargest};
+        for (int i = 0; i < 400; ++i) {
+            auto& rect = owned.emplace_back(std::make_unique<paintRectangle>());
+            const auto value = [&] {
+                return plainGrid ? std::uniform_real_distribution<double>(-10, 10)(random)
+                                 : coordinate(random);
+            };
+            rect->minX = value();
+            rect->minY = value();
+            rect->maxX = value();
+            rect->maxY = value();
+            objects.push_back(rect.get());
+            extent = {std::min(extent.minX, rect->minX), std::min(extent.minY, rect->minY),
+                      std::max(extent.maxX, rect->maxX), std::max(extent.maxY, rect->maxY)};
+        }
+        BoundsIndex index;
+        index.rebuild(objects);
+        QCOMPARE(index.size(), objects.size());
+        QCOMPARE(index.extent().minX, extent.minX);
+        QCOMPARE(index.extent().maxY, extent.maxY);
+        for (int round = 0; round < 400; ++round) {
+            BoundsIndex::WorldBox area{coordinate(random), coordinate(random), coordinate(random),
+                                       coordinate(random)};
+            // Areas whose edges are some box's corners exactly, where rounding matters most.
+            if (round % 2 == 0) {
+                const paintObject* a = objects[random() % objects.size()];
+                const paintObject* b = objects[random() % objects.size()];
+                area = {a->minX, a->minY, b->maxX, b->maxY};
+            }
+            const BoundsIndex::Cells meet = index.meetQuery(area);
+            const BoundsIndex::Cells within = index.withinQuery(area);
+            for (std::size_t i = 0; i < objects.size(); ++i) {
+                if (boxMeets(*objects[i], area))
+                    QVERIFY(BoundsIndex::mayMeet(index.cells()[i], meet));
+                if (boxLiesWithin(*objects[i], area))
+                    QVERIFY(BoundsIndex::mayLieWithin(index.cells()[i], within));
+            }
+        }
+    }
+
+    // The compact test must also be selective, or every scan visits every object.
+    void dropsBoxesFarFromTheArea()
+    {
+        std::vector<std::unique_ptr<paintRectangle>> owned;
+        std::vector<paintObject*> objects;
+        for (int i = 0; i < 100; ++i) {
+            auto& rect = owned.emplace_back(std::make_unique<paintRectangle>());
+            rect->minX = rect->minY = i * 10.0;
+            rect->maxX = rect->maxY = i * 10.0 + 1.0;
+            objects.push_back(rect.get());
+        }
+        BoundsIndex index;
+        index.rebuild(objects);
+        const BoundsIndex::WorldBox area{0.0, 0.0, 25.0, 25.0};
+        int meeting = 0, within = 0;
+        for (std::size_t i = 0; i < objects.size(); ++i) {
+            meeting += BoundsIndex::mayMeet(index.cells()[i], index.meetQuery(area));
+            within += BoundsIndex::mayLieWithin(index.cells()[i], index.withinQuery(area));
+        }
+        QCOMPARE(meeting, 3);
+        QCOMPARE(within, 3);
+    }
+};
+
+QTEST_MAIN(TestBoundsIndex)
+#include "tst_boundsindex.moc"
