@@ -120,9 +120,14 @@ bool PanCache::shiftIsExact(int dx, int dy) const
     DrawingModel* model = DrawingModel::instance();
     const BoundsIndex& index = model->boundsIndex();
     const BoundsIndex::Cells query = index.meetQuery(seen);
+    // Cells that settle without a look at the object that it lies inside both interiors.
+    const BoundsIndex::Cells surelyNow = index.insideQuery(insideNow);
+    const BoundsIndex::Cells surelyBefore = index.insideQuery(insideBefore);
     const std::vector<BoundsIndex::Cells>& cells = index.cells();
     for (std::size_t i = 0; i < cells.size(); ++i) {
-        if (!BoundsIndex::mayMeet(cells[i], query))
+        if (!BoundsIndex::mayMeet(cells[i], query) ||
+            (BoundsIndex::mayLieWithin(cells[i], surelyNow) &&
+             BoundsIndex::mayLieWithin(cells[i], surelyBefore)))
             continue;
         const paintObject* object = model->objects[i];
         const DrawingModel::Bounds b{object->minX, object->minY, object->maxX, object->maxY};

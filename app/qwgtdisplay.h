@@ -70,5 +70,7 @@ private:
     // The visible objects of the last scan that may reach the device, per layer in load order;
     // kept to reuse their memory from one paint to the next.
     mutable std::vector<const paintObject*> candidates[2];
+    // The indices of the objects whose compact bounds may reach the painted area, kept likewise.
+    mutable std::vector<std::size_t> reaching;
     PanCache panCache;
 };

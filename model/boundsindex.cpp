@@ -107,3 +107,19 @@ BoundsIndex::Cells BoundsIndex::withinQuery(const WorldBox& area) const
     return {xAxis.lowCell(area.minX), yAxis.lowCell(area.minY), xAxis.highCell(area.maxX),
             yAxis.highCell(area.maxY)};
 }
+
+// A box's cell at or after the one after the low edge's cell (rounded up) lies after the edge: a
+// value at or before the edge could not have a later cell. Likewise at the high edge.
+BoundsIndex::Cells BoundsIndex::insideQuery(const std::optional<WorldBox>& area) const
+{
+    constexpr Cells kNoBox{kLastCell, kLastCell, 0, 0};
+    if (!area || std::isnan(area->minX) || std::isnan(area->minY) || std::isnan(area->maxX) ||
+        std::isnan(area->maxY))
+        return kNoBox;
+    const Cells edges = meetQuery(*area);
+    if (edges.lowX >= kLastCell || edges.lowY >= kLastCell || edges.highX == 0 || edges.highY == 0)
+        return kNoBox;
+    return {static_cast<std::uint16_t>(edges.lowX + 1), static_cast<std::uint16_t>(edges.lowY + 1),
+            static_cast<std::uint16_t>(edges.highX - 1),
+            static_cast<std::uint16_t>(edges.highY - 1)};
+}

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
+#include <optional>
 #include <vector>
 
 class paintObject;
 
 // The objects' bounding boxes in the compact form that the scans over every object read: each
-// box as the range of cells it covers on a grid of 65,535 x 65,535 cells laid over the objects'
+// box as the range of cells it covers on a grid of 32,767 x 32,767 cells laid over the objects'
 // extent, 8 bytes per object instead of 32, in load order. A cell range always covers its box,
 // so a scan that skips the objects whose cells fail a test skips only objects whose exact box
 // fails it too; the objects that remain are then tested exactly. Corners outside the grid, and
@@ -35,11 +37,13 @@ public:
     // The cells to test boxes against with mayMeet().
     Cells meetQuery(const WorldBox& area) const;
     // False only when the box that the cells come from cannot meet the area of the query: both
-    // of its corners left of it, or both right of it, or both below, or both above.
+    // of its corners left of it, or both right of it, or both below, or both above. That is,
+    // lowX <= query.highX, lowY <= query.highY, highX >= query.lowX and highY >= query.lowY.
     static bool mayMeet(const Cells& box, const Cells& query)
     {
-        return box.lowX <= query.highX && box.highX >= query.lowX && box.lowY <= query.highY &&
-               box.highY >= query.lowY;
+        return lanesAtMost(packed(box) ^ highLanes(),
+                           packed({query.highX, query.highY, query.lowX, query.lowY}) ^
+                               highLanes());
     }
     // The cells to test boxes against with mayLieWithin().
     Cells withinQuery(const WorldBox& area) const;
@@ -48,12 +52,35 @@ public:
     // lies within nothing).
     static bool mayLieWithin(const Cells& box, const Cells& query)
     {
-        return box.lowX >= query.lowX && box.highX <= query.highX && box.lowY >= query.lowY &&
-               box.highY <= query.highY;
+        return lanesAtMost(packed(query) ^ highLanes(), packed(box) ^ highLanes());
     }
 
+    // The cells to test boxes against with mayLieWithin() to learn that a box surely lies within
+    // the area: a box that passes has both corners strictly inside it. Without an area, or with
+    // NaN edges, no box passes.
+    Cells insideQuery(const std::optional<WorldBox>& area) const;
+
 private:
-    static constexpr std::uint16_t kLastCell = 65535;
+    // Cells have 15 bits, so that four of them compare at once within one 64-bit word.
+    static constexpr std::uint16_t kLastCell = 32767;
+
+    // The four cells as the four 16-bit lanes of one word.
+    static std::uint64_t packed(const Cells& cells)
+    {
+        std::uint64_t word;
+        std::memcpy(&word, &cells, sizeof word);
+        return word;
+    }
+    // The lanes of the high cells, all ones: a high cell xor this is kLastCell minus it, which
+    // turns each of the tests "high >= limit" into a test "low <= limit" like the others.
+    static std::uint64_t highLanes() { return packed({0, 0, kLastCell, kLastCell}); }
+    // Whether each lane of `a` is at most the same lane of `b`: setting each lane's top bit in
+    // `b` keeps the subtraction within the lane, and the bit survives where b >= a.
+    static bool lanesAtMost(std::uint64_t a, std::uint64_t b)
+    {
+        constexpr std::uint64_t kTopBits = 0x8000800080008000ull;
+        return (((b | kTopBits) - a) & kTopBits) == kTopBits;
+    }
 
     // One axis of the grid: world coordinate -> position in cells.
     struct Axis {

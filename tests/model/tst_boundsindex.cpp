@@ -39,6 +39,14 @@ bool boxLiesWithin(const paintObject& b, const BoundsIndex::WorldBox& a)
            b.minY >= a.minY && b.maxY <= a.maxY;
 }
 
+// Corner-wise, as a picture shift requires of the objects it moves.
+bool boxLiesStrictlyInside(const paintObject& b, const BoundsIndex::WorldBox& a)
+{
+    const double lowX = std::min(b.minX, b.maxX), highX = std::max(b.minX, b.maxX);
+    const double lowY = std::min(b.minY, b.maxY), highY = std::max(b.minY, b.maxY);
+    return lowX > a.minX && highX < a.maxX && lowY > a.minY && highY < a.maxY;
+}
+
 } // namespace
 
 class TestBoundsIndex : public QObject
@@ -47,7 +55,8 @@ class TestBoundsIndex : public QObject
 
 private slots:
     // Whatever the boxes and areas, an object that meets or lies within an area exactly is never
-    // dropped by the compact test; the extent is the plain minimum and maximum.
+    // dropped by the compact test, and one that the compact test puts inside an area surely is
+    // inside; the extent is the plain minimum and maximum.
     void neverDropsWhatTheExactTestKeeps_data()
     {
         QTest::addColumn<bool>("plainGrid");
@@ -92,11 +101,14 @@ private slots:
             }
             const BoundsIndex::Cells meet = index.meetQuery(area);
             const BoundsIndex::Cells within = index.withinQuery(area);
+            const BoundsIndex::Cells surelyInside = index.insideQuery(area);
             for (std::size_t i = 0; i < objects.size(); ++i) {
                 if (boxMeets(*objects[i], area))
                     QVERIFY(BoundsIndex::mayMeet(index.cells()[i], meet));
                 if (boxLiesWithin(*objects[i], area))
                     QVERIFY(BoundsIndex::mayLieWithin(index.cells()[i], within));
+                if (BoundsIndex::mayLieWithin(index.cells()[i], surelyInside))
+                    QVERIFY(boxLiesStrictlyInside(*objects[i], area));
             }
         }
     }
@@ -115,13 +127,15 @@ private slots:
         BoundsIndex index;
         index.rebuild(objects);
         const BoundsIndex::WorldBox area{0.0, 0.0, 25.0, 25.0};
-        int meeting = 0, within = 0;
+        int meeting = 0, within = 0, surelyInside = 0;
         for (std::size_t i = 0; i < objects.size(); ++i) {
             meeting += BoundsIndex::mayMeet(index.cells()[i], index.meetQuery(area));
             within += BoundsIndex::mayLieWithin(index.cells()[i], index.withinQuery(area));
+            surelyInside += BoundsIndex::mayLieWithin(index.cells()[i], index.insideQuery(area));
         }
         QCOMPARE(meeting, 3);
         QCOMPARE(within, 3);
+        QCOMPARE(surelyInside, 2);
     }
 };
 
