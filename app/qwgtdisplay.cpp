@@ -83,6 +83,7 @@ void QwgtDisplay::collectCandidates(const std::vector<DrawingModel::Bounds>& are
 
 void QwgtDisplay::paintCandidates(QPainter* painter, int layer) const
 {
+    const ViewerApp::PaintColors colors;
     for (const paintObject* object : candidates[layer]) {
         object->preparePainter(painter);
         object->paint(painter);

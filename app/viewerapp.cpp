@@ -125,6 +125,30 @@ void ViewerApp::readSettings(std::string_view configText)
 
 QColor ViewerApp::colorOf(const std::string& name) const
 {
+    if (paintColorScopes > 0) {
+        if (const QColor* known = paintColors.find(name))
+            return *known;
+    }
+    const QColor color = lookUpColor(name);
+    if (paintColorScopes > 0)
+        paintColors.remember(name, color);
+    return color;
+}
+
+ViewerApp::PaintColors::PaintColors()
+{
+    ViewerApp* app = instance();
+    if (app->paintColorScopes++ == 0)
+        app->paintColors.clear();
+}
+
+ViewerApp::PaintColors::~PaintColors()
+{
+    --instance()->paintColorScopes;
+}
+
+QColor ViewerApp::lookUpColor(const std::string& name) const
+{
     const auto fromFile = fileColors.find(name);
     if (fromFile != fileColors.end())
         return fromFile->second;
@@ -146,15 +170,6 @@ void ViewerApp::resetPick()
     pickedList.clear();
 }
 
-int ViewerApp::toPixel(double value)
-{
-    if (!(value > -kPixelLimit))
-        return static_cast<int>(-kPixelLimit);
-    if (value > kPixelLimit)
-        return static_cast<int>(kPixelLimit);
-    return static_cast<int>(value);
-}
-
 bool ViewerApp::isUsableView(double originX, double originY, double ratio)
 {
     if (!(ratio >= kMinRatio && ratio <= kMaxRatio) || !std::isfinite(originX) ||
@@ -165,21 +180,6 @@ bool ViewerApp::isUsableView(double originX, double originY, double ratio)
             return false;
     }
     return true;
-}
-
-int ViewerApp::pixelX(double x) const
-{
-    return toPixel(originX + ratio * x);
-}
-
-int ViewerApp::pixelY(double y) const
-{
-    return toPixel(originY - ratio * y);
-}
-
-int ViewerApp::pixelLength(double length) const
-{
-    return toPixel(ratio * length);
 }
 
 int ViewerApp::iconSize() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/colormemo.h"
 #include "commands/qfunctionality.h"
 
 #include <QColor>
@@ -37,6 +38,16 @@ public:
     // The colour of a name: the loaded file's colours first, then the built-in table; an
     // unknown name gives an invalid colour.
     QColor colorOf(const std::string& name) const;
+    // While one exists, colorOf() remembers what it resolves: a paint resolves a colour per
+    // object, and neither the file's colours nor the built-in table can change during a paint.
+    class PaintColors
+    {
+    public:
+        PaintColors();
+        ~PaintColors();
+        PaintColors(const PaintColors&) = delete;
+        PaintColors& operator=(const PaintColors&) = delete;
+    };
     void setMode(int m);
     // Resets the rubber band to its far-away empty state and empties the picked list.
     void resetPick();
@@ -53,11 +64,18 @@ public:
 
     // World to screen, truncated toward zero to whole pixels. Values beyond kPixelLimit (and NaN)
     // are clamped first: nothing that far can be on any screen, and truncating them to int
-    // would be undefined.
-    int pixelX(double x) const;
-    int pixelY(double y) const;
-    int pixelLength(double length) const;
-    static int toPixel(double value);
+    // would be undefined. Inline: every vertex of every painted object passes through here.
+    int pixelX(double x) const { return toPixel(originX + ratio * x); }
+    int pixelY(double y) const { return toPixel(originY - ratio * y); }
+    int pixelLength(double length) const { return toPixel(ratio * length); }
+    static int toPixel(double value)
+    {
+        if (!(value > -kPixelLimit))
+            return static_cast<int>(-kPixelLimit);
+        if (value > kPixelLimit)
+            return static_cast<int>(kPixelLimit);
+        return static_cast<int>(value);
+    }
     static constexpr double kPixelLimit = 5.0e8;
     // The zoom ratios a view may have: far beyond what any drawing needs, and far enough from
     // the limits of a double that pixels / ratio and ratio * coordinate keep their meaning.
@@ -136,7 +154,13 @@ public:
     QFunctionality commands;
 
 private:
+    // What colorOf() resolved since the outermost PaintColors began, and how many are alive.
+    mutable ColorMemo paintColors;
+    int paintColorScopes = 0;
+
     ViewerApp(int argc, char** argv);
+    // colorOf() without the memo.
+    QColor lookUpColor(const std::string& name) const;
     void buildMainWindow();
     void buildInfoDock();
     void buildExplorerDock();
