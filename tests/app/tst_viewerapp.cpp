@@ -17,6 +17,7 @@ private slots:
     void builtInColors_data();
     void builtInColors();
     void fileColorsWin();
+    void eachNamePaintsInItsFilesColour();
     void settingsAreReadPositionally_data();
     void settingsAreReadPositionally();
     void mappingAndBasicInfo();
@@ -58,6 +59,39 @@ void TestViewerApp::fileColorsWin()
     QCOMPARE(app->colorOf("4"), QColor(1, 1, 1));
     QCOMPARE(app->colorOf("glow"), QColor(255, 0, 128));
     QCOMPARE(app->colorOf("blue"), QColor(0, 0, 255));
+}
+
+// A paint remembers the colours it resolves; with more names than it keeps at once, and after a
+// new file redefines every name, each object must still get its own file's colour.
+void TestViewerApp::eachNamePaintsInItsFilesColour()
+{
+    QVERIFY(testapp::showCanvasAt(QSize(420, 60)));
+    constexpr int kNames = 100;
+    for (const bool second : {false, true}) {
+        QByteArray text;
+        for (int i = 0; i < kNames; ++i) {
+            const QColor color = second ? QColor(7, i, 2 * i) : QColor(i, 2 * i, 7);
+            text += QStringLiteral("color n%1 %2 %3 %4\n")
+                        .arg(i)
+                        .arg(color.red())
+                        .arg(color.green())
+                        .arg(color.blue())
+                        .toLatin1();
+        }
+        text += "endheader\n";
+        for (int i = 0; i < kNames; ++i)
+            text += QStringLiteral("rect %1 -30 %2 -10 n%3\n")
+                        .arg(i * 4)
+                        .arg(i * 4 + 2)
+                        .arg(i)
+                        .toLatin1();
+        testapp::loadText(text);
+        const QImage image = ViewerApp::instance()->display->grab().toImage();
+        for (int i = 0; i < kNames; ++i) {
+            const QColor expected = second ? QColor(7, i, 2 * i) : QColor(i, 2 * i, 7);
+            QCOMPARE(image.pixelColor(i * 4 + 1, 20), expected);
+        }
+    }
 }
 
 struct Settings {
