@@ -58,14 +58,29 @@ BoundsIndex::WorldBox BoundsIndex::emptyExtent()
     return {kLargest, kLargest, -kLargest, -kLargest};
 }
 
+void BoundsIndex::extend(WorldBox& extent, const paintObject& object)
+{
+    extent.minX = std::min(extent.minX, object.minX);
+    extent.minY = std::min(extent.minY, object.minY);
+    extent.maxX = std::max(extent.maxX, object.maxX);
+    extent.maxY = std::max(extent.maxY, object.maxY);
+}
+
+void BoundsIndex::noteAppended(const paintObject& object)
+{
+    extend(notedExtent, object);
+    ++notedObjects;
+}
+
+// The noted extent serves when the objects are exactly those noted, which the count tells as long
+// as objects are only appended between clears; otherwise the extent takes a pass of its own.
 void BoundsIndex::rebuild(const std::vector<paintObject*>& objects)
 {
-    WorldBox extent = emptyExtent();
-    for (const paintObject* object : objects) {
-        extent.minX = std::min(extent.minX, object->minX);
-        extent.minY = std::min(extent.minY, object->minY);
-        extent.maxX = std::max(extent.maxX, object->maxX);
-        extent.maxY = std::max(extent.maxY, object->maxY);
+    WorldBox extent = notedExtent;
+    if (notedObjects != objects.size()) {
+        extent = emptyExtent();
+        for (const paintObject* object : objects)
+            extend(extent, *object);
     }
     objectsExtent = extent;
     xAxis = Axis::over(extent.minX, extent.maxX);
@@ -83,7 +98,8 @@ void BoundsIndex::rebuild(const std::vector<paintObject*>& objects)
 void BoundsIndex::clear()
 {
     std::vector<Cells>().swap(boxes);
-    objectsExtent = emptyExtent();
+    objectsExtent = notedExtent = emptyExtent();
+    notedObjects = 0;
 }
 
 // A box meets the area when its larger corner reaches the area's low edge and its smaller corner

@@ -25,8 +25,12 @@ public:
         std::uint16_t lowX, lowY, highX, highY;
     };
 
+    // Notes an object appended to the list that the next rebuild() indexes, while its bounds are
+    // at hand: the extent then need not be found in a pass of its own.
+    void noteAppended(const paintObject& object);
     // Indexes the objects' boxes, and finds their extent.
     void rebuild(const std::vector<paintObject*>& objects);
+    // Forgets every box; the list is empty from now on.
     void clear();
     std::size_t size() const { return boxes.size(); }
     const std::vector<Cells>& cells() const { return boxes; }
@@ -104,6 +108,10 @@ private:
     Axis xAxis, yAxis;
     std::vector<Cells> boxes;
     WorldBox objectsExtent = emptyExtent();
+    // The extent of the objects noted since the last clear(), and their number.
+    WorldBox notedExtent = emptyExtent();
+    std::size_t notedObjects = 0;
 
     static WorldBox emptyExtent();
+    static void extend(WorldBox& extent, const paintObject& object);
 };

@@ -99,8 +99,11 @@ void DrawingModel::addObjectFromRecord(const std::string& keyword, std::string_v
     paintObject* object = createObject(*route, rest);
     sceneChanged();
     boundsCurrent = false;
-    for (ObjectList* list : *route->lists)
+    for (ObjectList* list : *route->lists) {
         list->push_back(object);
+        if (list == &objects)
+            objectBounds.noteAppended(*object);
+    }
 }
 
 const BoundsIndex& DrawingModel::boundsIndex()
