@@ -8,6 +8,7 @@
 
 #include <QPixmap>
 
+#include <algorithm>
 #include <optional>
 #include <unordered_map>
 
@@ -34,6 +35,7 @@ TwoPieces firstTwoPieces(std::string_view text, std::string_view separator)
 template <typename Convert> QStringList splitAtHash(std::string_view text, Convert convert)
 {
     QStringList pieces;
+    pieces.reserve(static_cast<qsizetype>(std::count(text.begin(), text.end(), '#')) + 1);
     for (;;) {
         const std::size_t at = text.find('#');
         pieces.append(convert(text.substr(0, at)));

@@ -1,0 +1,151 @@
+#include "scenes.h"
+#include "support/testapp.h"
+
+#include <QtTest>
+
+#include <random>
+
+namespace
+{
+
+// Two thousand objects of every kind spread beyond the canvas on all sides, densely enough that
+// many cross its edges at any of the views below, while most are skipped.
+QByteArray spreadScene()
+{
+    std::mt19937 random(42);
+    const auto at = [&random] { return static_cast<double>(random() % 800) - 400.0; };
+    QByteArray text = "endheader\n";
+    for (int i = 0; i < 2000; ++i) {
+        const double x = at(), y = at();
+        switch (i % 6) {
+        case 0:
+            text += QStringLiteral("pt %1 %2 red %3\n").arg(x).arg(y).arg(i % 8).toLatin1();
+            break;
+        case 1:
+            text += QStringLiteral("line %1 %2 %3 %4 blue\n")
+                        .arg(x)
+                        .arg(y)
+                        .arg(x + 30)
+                        .arg(y - 9)
+                        .toLatin1();
+            break;
+        case 2:
+            text += QStringLiteral("rect %1 %2 %3 %4 teal\n")
+                        .arg(x)
+                        .arg(y)
+                        .arg(x + 12)
+                        .arg(y + 7)
+                        .toLatin1();
+            break;
+        case 3:
+            text += QStringLiteral("circle %1 %2 6 purple\n").arg(x).arg(y).toLatin1();
+            break;
+        case 4:
+            text += QStringLiteral("path 3 %1 %2 %3 %4 %5 %6 navy\n")
+                        .arg(x)
+                        .arg(y)
+                        .arg(x + 20)
+                        .arg(y + 5)
+                        .arg(x + 8)
+                        .arg(y + 30)
+                        .toLatin1();
+            break;
+        default:
+            text += QStringLiteral("polygon 3 %1 %2 %3 %4 %5 %6 olive\n")
+                        .arg(x)
+                        .arg(y)
+                        .arg(x + 15)
+                        .arg(y)
+                        .arg(x + 7)
+                        .arg(y + 12)
+                        .toLatin1();
+        }
+    }
+    return text;
+}
+
+// Both layers through the canvas's own layer painting, as the printer gets them.
+QImage layersOn(const QSize& page)
+{
+    QImage image(page, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    ViewerApp::instance()->display->paintLayer(&painter, 0);
+    ViewerApp::instance()->display->paintLayer(&painter, 1);
+    return image;
+}
+
+// The same by plain painting of every visible object, highlighted ones last.
+QImage plainLayersOn(const QSize& page)
+{
+    QImage image(page, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    for (const bool highlighted : {false, true}) {
+        for (const paintObject* object : DrawingModel::instance()->objects) {
+            if (object->visible && object->highlighted == highlighted) {
+                object->preparePainter(&painter);
+                object->paint(&painter);
+            }
+        }
+    }
+    return image;
+}
+
+} // namespace
+
+class TestCulling : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        testapp::resetApplication();
+        QVERIFY(testapp::showCanvasAt(QSize(240, 160)));
+    }
+
+    // Painting skips objects by their compact bounds; what it paints must still be exactly
+    // what painting every object paints, on the canvas and on a page larger than the canvas.
+    void skippingObjectsChangesNoPixel_data()
+    {
+        QTest::addColumn<bool>("spread");
+        QTest::addColumn<double>("ratio");
+        QTest::addColumn<QPointF>("origin");
+        QTest::addColumn<int>("pointSize");
+        QTest::addColumn<int>("lineWidth");
+        QTest::newRow("every kind") << false << 2.0 << QPointF(20.5, 140.25) << 3 << 5;
+        QTest::newRow("every kind, far zoom") << false << 1e7 << QPointF(-3e7, 2e7) << 3 << 1;
+        QTest::newRow("spread") << true << 1.0 << QPointF(120, 80) << 3 << 1;
+        QTest::newRow("spread, zoomed out") << true << 0.5 << QPointF(120, 80) << 3 << 1;
+        QTest::newRow("spread, zoomed in") << true << 4.0 << QPointF(-700, 900) << 3 << 1;
+        QTest::newRow("spread, big markers and wide lines")
+            << true << 1.0 << QPointF(300, -200) << 60 << 40;
+    }
+
+    void skippingObjectsChangesNoPixel()
+    {
+        QFETCH(bool, spread);
+        QFETCH(double, ratio);
+        QFETCH(QPointF, origin);
+        QFETCH(int, pointSize);
+        QFETCH(int, lineWidth);
+        testapp::resetApplication();
+        testapp::loadText(spread ? spreadScene() : scenes::kEveryKind);
+        ViewerApp* app = ViewerApp::instance();
+        app->ratio = ratio;
+        app->originX = origin.x();
+        app->originY = origin.y();
+        app->pointSize = pointSize;
+        app->lineWidth = lineWidth;
+        DrawingModel::ObjectList& objects = DrawingModel::instance()->objects;
+        objects[1]->highlighted = true;
+        objects[6]->visible = false;
+        QVERIFY(scenes::paintedWhole() == scenes::paintedPlainly());
+        const QSize page = app->display->size() * 3;
+        QVERIFY(layersOn(page) == plainLayersOn(page));
+    }
+};
+
+QTEST_MAIN(TestCulling)
+#include "tst_culling.moc"
