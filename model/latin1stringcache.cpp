@@ -8,6 +8,9 @@
 
 QString Latin1StringCache::text(std::string_view bytes)
 {
+    // An empty view may have no address, which memcpy and memcmp do not accept.
+    if (bytes.empty())
+        bytes = "";
     const QLatin1StringView latin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
     if (bytes.size() > kLongestText)
         return QString(latin1);

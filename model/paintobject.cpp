@@ -76,7 +76,7 @@ struct SharedRecordParts {
     // Keyed by the remaining record text, in the context of the type's declared defaults.
     TextKeyedTable<paintObject::PropertyMap> properties{kMaxEntries};
     TextKeyedTable<QStringList> searches{kMaxEntries};
-    // Property names and values, and related searches, as shared strings.
+    // Property names and values as shared strings.
     Latin1StringCache strings;
     // The declared defaults of the record being read, or null outside readRecord.
     const paintObject::PropertyMap* defaults = nullptr;

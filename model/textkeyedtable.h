@@ -32,6 +32,7 @@ public:
     {
         if (entries.empty())
             return nullptr;
+        text = nonNull(text);
         const std::uint64_t hash = hashOf(context, text);
         const std::uint64_t tag = tagOf(hash);
         for (std::size_t slot = hash & slotMask; slotEntries[slot] != 0;
@@ -50,6 +51,7 @@ public:
     {
         if (entries.size() >= maxEntries || text.size() > kLongestText)
             return;
+        text = nonNull(text);
         if (slotEntries.empty())
             slotEntries.assign(slotMask + 1, 0);
         const std::uint64_t hash = hashOf(context, text);
@@ -104,6 +106,9 @@ private:
                std::memcmp(pool.data() + entry.tailStart, text.data() + inlined,
                            text.size() - inlined) == 0;
     }
+
+    // The same text with an address that memcpy and memcmp accept even when it is empty.
+    static std::string_view nonNull(std::string_view text) { return text.empty() ? "" : text; }
 
     static std::uint64_t hashOf(const void* context, std::string_view text)
     {
