@@ -80,6 +80,9 @@ struct SharedRecordParts {
     Latin1StringCache strings;
     // The declared defaults of the record being read, or null outside readRecord.
     const paintObject::PropertyMap* defaults = nullptr;
+    // The pair text of the record being read, noted by readPropertyPairs and read at the end of
+    // readRecord: its table slot is fetched meanwhile.
+    std::optional<std::string_view> pendingPairs;
 };
 
 SharedRecordParts& shared()
@@ -100,16 +103,24 @@ void paintObject::forgetSharedRecordParts()
 // The record is cut at "//" (comments), its first piece at "!!" (related searches); pieces after
 // a second separator are dropped. Splitting the bytes gives the same pieces as splitting their
 // Latin-1 text, without converting records that have neither separator.
+//
+// The shared tables mostly live outside the processor's caches by the time a record needs them,
+// so their slots are fetched as soon as the texts are known, and looked at after the geometry
+// has been read. The pairs are read last; nothing read before depends on them.
 void paintObject::readRecord(std::string_view record, const PropertyMap& defaults)
 {
     properties = defaults;
     const TwoPieces byComment = firstTwoPieces(record, "//");
     const TwoPieces byRelated = firstTwoPieces(byComment.first, "!!");
-    shared().defaults = &defaults;
+    SharedRecordParts& parts = shared();
+    auto& searches = parts.searches;
+    if (byRelated.second)
+        searches.prefetch(nullptr, *byRelated.second);
+    parts.defaults = &defaults;
+    parts.pendingPairs.reset();
     parse(byRelated.first);
-    shared().defaults = nullptr;
+    parts.defaults = nullptr;
     if (byRelated.second) {
-        auto& searches = shared().searches;
         if (const QStringList* known = searches.find(nullptr, *byRelated.second)) {
             relatedSearches = *known;
         } else {
@@ -120,26 +131,40 @@ void paintObject::readRecord(std::string_view record, const PropertyMap& default
     if (byComment.second)
         comments = splitAtHash(*byComment.second, latin1);
     computeBounds();
+    if (parts.pendingPairs) {
+        const std::string_view pairs = *parts.pendingPairs;
+        if (const PropertyMap* known = parts.properties.find(&defaults, pairs)) {
+            properties = *known;
+        } else {
+            WordReader words(pairs);
+            readPairs(words);
+            parts.properties.insert(&defaults, pairs, properties);
+        }
+    }
 }
 
 // Within readRecord the properties start as the type's defaults, so the same remaining text
-// always gives the same map: the defaults' address and the text identify it.
+// always gives the same map: the defaults' address and the text identify it. There the text is
+// only noted, to be read at the end of readRecord. A reader over the text not read yet gives the
+// same pairs as the reader it came from: a reader that failed, or ran into the end, has no such
+// text left.
 void paintObject::readPropertyPairs(WordReader& words)
 {
-    const PropertyMap* defaults = shared().defaults;
-    const std::string_view rest = words.rest();
-    if (defaults) {
-        if (const PropertyMap* known = shared().properties.find(defaults, rest)) {
-            properties = *known;
-            return;
-        }
+    SharedRecordParts& parts = shared();
+    if (parts.defaults) {
+        parts.pendingPairs = words.rest();
+        parts.properties.prefetch(parts.defaults, *parts.pendingPairs);
+        return;
     }
+    readPairs(words);
+}
+
+void paintObject::readPairs(WordReader& words)
+{
     Latin1StringCache& strings = shared().strings;
     std::string_view name, value;
     while (words.readWord(name) && words.readWord(value))
         properties.insert(strings.text(name), strings.text(value));
-    if (defaults)
-        shared().properties.insert(defaults, rest, properties);
 }
 
 QString paintObject::propertiesText() const

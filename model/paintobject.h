@@ -76,6 +76,8 @@ public:
 protected:
     // The part of every description after the coordinate lines: properties, "\n", comments.
     QString descriptionTail() const;
+    // Reads NAME VALUE pairs until a read fails, into the properties as they are.
+    void readPairs(WordReader& words);
     // A pixmap of the given size in the object's colour, for icon().
     QIcon colorIcon(int width, int height) const;
     // The object's colour as colorOf() resolves its colour word.

@@ -46,6 +46,14 @@ public:
         return nullptr;
     }
 
+    // Asks the processor to start fetching the slot where find() will begin for the text, so that
+    // work done in between hides the wait.
+    void prefetch(const void* context, std::string_view text) const
+    {
+        if (!slotEntries.empty())
+            __builtin_prefetch(&slotEntries[hashOf(context, nonNull(text)) & slotMask]);
+    }
+
     // Stores a copy of the value for a text not stored yet, if there is room.
     void insert(const void* context, std::string_view text, const Value& value)
     {
