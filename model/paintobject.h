@@ -49,7 +49,8 @@ public:
     // Fills the object from the text after its type keyword: properties start as a copy of the
     // type's declared defaults, then the record's geometry, pairs, related searches, comments.
     void readRecord(std::string_view record, const PropertyMap& defaults);
-    // Reads NAME VALUE pairs until a read fails; a name without a value is dropped.
+    // Reads NAME VALUE pairs until a read fails; a name without a value is dropped. Within
+    // readRecord the pairs are only noted here and read at its end.
     void readPropertyPairs(WordReader& words);
     // Forgets the property maps and related searches that records share: called whenever the
     // declared defaults change or the objects are deleted.
@@ -76,8 +77,6 @@ public:
 protected:
     // The part of every description after the coordinate lines: properties, "\n", comments.
     QString descriptionTail() const;
-    // Reads NAME VALUE pairs until a read fails, into the properties as they are.
-    void readPairs(WordReader& words);
     // A pixmap of the given size in the object's colour, for icon().
     QIcon colorIcon(int width, int height) const;
     // The object's colour as colorOf() resolves its colour word.
@@ -90,4 +89,8 @@ protected:
     // The pen of lines, paths and crosses: a solid brush of the colour, lineWidth pixels wide,
     // square caps and bevel joins; shared the same way.
     static const QPen& strokePen(const QColor& color);
+
+private:
+    // Reads NAME VALUE pairs until a read fails, into the properties as they are.
+    void readPairs(WordReader& words);
 };
