@@ -43,16 +43,10 @@ inline QImage paintedWhole()
     return image;
 }
 
-// The same picture by plain painting: every visible object in load order, the highlighted ones
-// in a second pass, with nothing skipped.
-inline QImage paintedPlainly()
+// Plain painting: every visible object in load order, the highlighted ones in a second pass,
+// with nothing skipped.
+inline void paintEveryObject(QPainter& painter)
 {
-    const QwgtDisplay* display = ViewerApp::instance()->display;
-    QImage image(display->size(), QImage::Format_RGB32);
-    QPainter painter(&image);
-    painter.setPen(display->palette().color(display->foregroundRole()));
-    painter.setBrush(QBrush(QColor(255, 255, 255)));
-    painter.drawRect(QRect(QPoint(0, 0), QPoint(image.width() - 1, image.height() - 1)));
     for (const bool highlighted : {false, true}) {
         for (const paintObject* object : DrawingModel::instance()->objects) {
             if (object->visible && object->highlighted == highlighted) {
@@ -61,6 +55,18 @@ inline QImage paintedPlainly()
             }
         }
     }
+}
+
+// The picture of paintedWhole() by plain painting.
+inline QImage paintedPlainly()
+{
+    const QwgtDisplay* display = ViewerApp::instance()->display;
+    QImage image(display->size(), QImage::Format_RGB32);
+    QPainter painter(&image);
+    painter.setPen(display->palette().color(display->foregroundRole()));
+    painter.setBrush(QBrush(QColor(255, 255, 255)));
+    painter.drawRect(QRect(QPoint(0, 0), QPoint(image.width() - 1, image.height() - 1)));
+    paintEveryObject(painter);
     return image;
 }
 

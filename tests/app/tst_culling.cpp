@@ -75,20 +75,13 @@ QImage layersOn(const QSize& page)
     return image;
 }
 
-// The same by plain painting of every visible object, highlighted ones last.
+// The same by plain painting.
 QImage plainLayersOn(const QSize& page)
 {
     QImage image(page, QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter painter(&image);
-    for (const bool highlighted : {false, true}) {
-        for (const paintObject* object : DrawingModel::instance()->objects) {
-            if (object->visible && object->highlighted == highlighted) {
-                object->preparePainter(&painter);
-                object->paint(&painter);
-            }
-        }
-    }
+    scenes::paintEveryObject(painter);
     return image;
 }
 
