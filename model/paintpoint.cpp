@@ -1,6 +1,7 @@
 #include "model/paintpoint.h"
 
 #include "app/viewerapp.h"
+#include "model/outlinedrect.h"
 #include "model/paintline.h"
 #include "script/wordreader.h"
 
@@ -120,7 +121,7 @@ void paintPoint::paint(QPainter* painter) const
         break;
     case Square: {
         const QRect square(QPoint(sx - s, sy - s), QPoint(sx + s, sy + s));
-        painter->drawRects(&square, 1);
+        drawOutlinedRect(painter, square);
         break;
     }
     case Cross: {

@@ -1,6 +1,7 @@
 #include "model/paintrectangle.h"
 
 #include "app/viewerapp.h"
+#include "model/outlinedrect.h"
 #include "script/wordreader.h"
 
 #include <QPainter>
@@ -57,7 +58,7 @@ void paintRectangle::paint(QPainter* painter) const
     const ViewerApp* app = ViewerApp::instance();
     const QRect rect(QPoint(app->pixelX(x1), app->pixelY(y2)),
                      QPoint(app->pixelX(x2), app->pixelY(y1)));
-    painter->drawRects(&rect, 1);
+    drawOutlinedRect(painter, rect);
 }
 
 void paintRectangle::parse(std::string_view geometryAndProperties)
