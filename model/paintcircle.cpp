@@ -2,6 +2,7 @@
 
 #include "app/viewerapp.h"
 #include "model/paintrectangle.h"
+#include "model/shapestamps.h"
 #include "script/wordreader.h"
 
 #include <QPainter>
@@ -40,7 +41,8 @@ void paintCircle::paint(QPainter* painter) const
     const int r = app->pixelLength(radius);
     const int sx = app->pixelX(cx);
     const int sy = app->pixelY(cy);
-    painter->drawEllipse(QRect(QPoint(sx - r, sy - r), QPoint(sx + r - 1, sy + r - 1)));
+    ShapeStamps::drawEllipse(painter,
+                             QRect(QPoint(sx - r, sy - r), QPoint(sx + r - 1, sy + r - 1)));
 }
 
 void paintCircle::parse(std::string_view geometryAndProperties)

@@ -2,6 +2,7 @@
 
 #include "app/viewerapp.h"
 #include "model/paintline.h"
+#include "model/shapestamps.h"
 #include "model/vertexlist.h"
 
 #include <QPainter>
@@ -38,10 +39,11 @@ void paintPath::paint(QPainter* painter) const
     if (vertices.size() < 2)
         return;
     const std::vector<QPoint>& points = pixelVertices(vertices);
-    for (std::size_t i = 1; i < points.size(); ++i) {
-        const QLine segment(points[i - 1], points[i]);
-        painter->drawLines(&segment, 1);
-    }
+    static std::vector<QLine> segments;
+    segments.clear();
+    for (std::size_t i = 1; i < points.size(); ++i)
+        segments.emplace_back(points[i - 1], points[i]);
+    ShapeStamps::drawLines(painter, segments.data(), static_cast<int>(segments.size()));
 }
 
 void paintPath::parse(std::string_view geometryAndProperties)

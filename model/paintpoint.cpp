@@ -3,6 +3,7 @@
 #include "app/viewerapp.h"
 #include "model/outlinedrect.h"
 #include "model/paintline.h"
+#include "model/shapestamps.h"
 #include "script/wordreader.h"
 
 #include <QPainter>
@@ -117,7 +118,8 @@ void paintPoint::paint(QPainter* painter) const
     const int s = ViewerApp::toPixel(app->pointSize);
     switch (shape) {
     case Circle:
-        painter->drawEllipse(QRect(QPoint(sx - s, sy - s), QPoint(sx + s - 1, sy + s - 1)));
+        ShapeStamps::drawEllipse(painter,
+                                 QRect(QPoint(sx - s, sy - s), QPoint(sx + s - 1, sy + s - 1)));
         break;
     case Square: {
         const QRect square(QPoint(sx - s, sy - s), QPoint(sx + s, sy + s));
@@ -127,16 +129,14 @@ void paintPoint::paint(QPainter* painter) const
     case Cross: {
         // A cross is two strokes and has no fill to highlight, so it keeps its own colour.
         painter->setPen(strokePen(color()));
-        const QLine horizontal(sx - s, sy, sx + s, sy);
-        const QLine vertical(sx, sy - s, sx, sy + s);
-        painter->drawLines(&horizontal, 1);
-        painter->drawLines(&vertical, 1);
+        const QLine strokes[] = {QLine(sx - s, sy, sx + s, sy), QLine(sx, sy - s, sx, sy + s)};
+        ShapeStamps::drawLines(painter, strokes, 2);
         break;
     }
     case Triangle: {
         const QPoint corners[] = {QPoint(sx + s, sy + s), QPoint(sx, sy - s),
                                   QPoint(sx - s, sy + s)};
-        painter->drawConvexPolygon(corners, 3);
+        ShapeStamps::drawConvexPolygon(painter, corners, 3);
         break;
     }
     default:

@@ -1,6 +1,7 @@
 #include "model/paintpolygon.h"
 
 #include "model/paintrectangle.h"
+#include "model/shapestamps.h"
 #include "model/vertexlist.h"
 
 #include <QPainter>
@@ -39,7 +40,7 @@ void paintPolygon::paint(QPainter* painter) const
     if (vertices.empty())
         return;
     const std::vector<QPoint>& points = pixelVertices(vertices);
-    painter->drawPolygon(points.data(), static_cast<int>(points.size()), Qt::OddEvenFill);
+    ShapeStamps::drawPolygon(painter, points.data(), static_cast<int>(points.size()));
 }
 
 void paintPolygon::parse(std::string_view geometryAndProperties)

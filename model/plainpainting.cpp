@@ -1,0 +1,47 @@
+#include "model/plainpainting.h"
+
+#include <QPaintEngine>
+#include <QPainter>
+
+#include <cmath>
+
+namespace
+{
+
+bool isOpaqueSolid(const QBrush& brush)
+{
+    return brush.style() == Qt::SolidPattern && brush.color().isValid() &&
+           brush.color().alpha() == 255;
+}
+
+bool isWholePixelShift(const QTransform& transform)
+{
+    return transform.type() == QTransform::TxNone ||
+           (transform.type() == QTransform::TxTranslate &&
+            transform.dx() == std::trunc(transform.dx()) &&
+            transform.dy() == std::trunc(transform.dy()));
+}
+
+} // namespace
+
+bool paintsPlainly(const QPainter& painter)
+{
+    const QPen& pen = painter.pen();
+    const QBrush& brush = painter.brush();
+    return painter.paintEngine() != nullptr &&
+           painter.paintEngine()->type() == QPaintEngine::Raster &&
+           !painter.testRenderHint(QPainter::Antialiasing) && painter.opacity() == 1.0 &&
+           painter.compositionMode() == QPainter::CompositionMode_SourceOver &&
+           (pen.style() == Qt::NoPen ||
+            (pen.style() == Qt::SolidLine && pen.widthF() <= 1.0 && isOpaqueSolid(pen.brush()))) &&
+           (brush.style() == Qt::NoBrush || isOpaqueSolid(brush)) &&
+           !painter.viewTransformEnabled() &&
+           painter.worldTransform().type() == QTransform::TxNone &&
+           isWholePixelShift(painter.deviceTransform());
+}
+
+// Without a view transform the viewport is the device's rectangle.
+bool liesOnDevice(const QPainter& painter, const QRect& box)
+{
+    return painter.viewport().contains(box, false);
+}

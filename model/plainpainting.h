@@ -1,0 +1,15 @@
+#pragma once
+
+class QPainter;
+class QRect;
+
+// Whether the painter paints plainly: the raster engine, aliased, fully opaque in source-over,
+// the world untransformed (the device may place it at a whole-pixel offset, as a widget inside
+// its window), a pen that is absent or solid, opaque and at most one pixel wide, and a brush that
+// is absent or solid and opaque. What such a painter sets for a shape can be reproduced by
+// simpler means than its general path.
+bool paintsPlainly(const QPainter& painter);
+
+// Whether the box of pixels lies wholly on the painter's device, where nothing it holds is cut
+// at the device's edge. Only meaningful for a painter that paints plainly.
+bool liesOnDevice(const QPainter& painter, const QRect& box);

@@ -1,0 +1,226 @@
+#include "model/shapestamps.h"
+
+#include "model/plainpainting.h"
+
+#include <QPaintEngine>
+#include <QPainter>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+namespace
+{
+
+// Stamps hold 8-bit colour; other targets keep more of a pen's colour than a stamp could.
+bool takesStamps(const QPainter& painter)
+{
+    const QPaintDevice* target = painter.paintEngine()->paintDevice();
+    if (target == nullptr || target->devType() != QInternal::Image)
+        return false;
+    const QImage::Format format = static_cast<const QImage*>(target)->format();
+    return format == QImage::Format_RGB32 || format == QImage::Format_ARGB32 ||
+           format == QImage::Format_ARGB32_Premultiplied;
+}
+
+template <typename Value> void appendBytes(std::string& text, const Value& value)
+{
+    char bytes[sizeof(Value)];
+    std::memcpy(bytes, &value, sizeof(Value));
+    text.append(bytes, sizeof(Value));
+}
+
+// What the painter paints a shape with, as far as it can change the pixels of a plain painter.
+void appendStyle(std::string& text, const QPainter& painter)
+{
+    const QPen& pen = painter.pen();
+    const QBrush& brush = painter.brush();
+    appendBytes(text, static_cast<int>(pen.style()));
+    if (pen.style() != Qt::NoPen) {
+        appendBytes(text, pen.color().rgba64());
+        appendBytes(text, pen.widthF());
+        appendBytes(text, pen.isCosmetic());
+        appendBytes(text, static_cast<int>(pen.capStyle()));
+        appendBytes(text, static_cast<int>(pen.joinStyle()));
+    }
+    appendBytes(text, static_cast<int>(brush.style()));
+    if (brush.style() != Qt::NoBrush)
+        appendBytes(text, brush.color().rgba64());
+}
+
+// The box of the points with a pixel of room on every side for the outline.
+QRect areaOf(const QPoint* points, int count)
+{
+    int left = points[0].x(), right = left, top = points[0].y(), bottom = top;
+    for (int i = 1; i < count; ++i) {
+        left = std::min(left, points[i].x());
+        right = std::max(right, points[i].x());
+        top = std::min(top, points[i].y());
+        bottom = std::max(bottom, points[i].y());
+    }
+    return QRect(QPoint(left - 1, top - 1), QPoint(right + 1, bottom + 1));
+}
+
+} // namespace
+
+std::unordered_map<std::string, ShapeStamps::Stamp>& ShapeStamps::stamps()
+{
+    static std::unordered_map<std::string, Stamp> cache;
+    return cache;
+}
+
+std::size_t ShapeStamps::size()
+{
+    return stamps().size();
+}
+
+ShapeStamps::Stamp* ShapeStamps::stampFor(const QPainter& painter, char kind, const QRect& area,
+                                          const QPoint* points, int count)
+{
+    if (area.width() > kMaxSide || area.height() > kMaxSide || !paintsPlainly(painter) ||
+        !liesOnDevice(painter, area) || !takesStamps(painter))
+        return nullptr;
+    // One buffer serves every key, so that looking a stamp up allocates nothing.
+    static std::string key;
+    key.clear();
+    key.push_back(kind);
+    // Offsets within an area at most kMaxSide across fit a byte each.
+    key.push_back(static_cast<char>(area.width()));
+    key.push_back(static_cast<char>(area.height()));
+    for (int i = 0; i < count; ++i) {
+        key.push_back(static_cast<char>(points[i].x() - area.left()));
+        key.push_back(static_cast<char>(points[i].y() - area.top()));
+    }
+    appendStyle(key, painter);
+    std::unordered_map<std::string, Stamp>& cache = stamps();
+    const auto found = cache.find(key);
+    if (found != cache.end())
+        return &found->second;
+    if (cache.size() >= kMaxStamps)
+        cache.clear();
+    return &cache[key];
+}
+
+QImage ShapeStamps::scratchFor(const QRect& area)
+{
+    QImage scratch(area.width() + 2 * kScratchMargin, area.height() + 2 * kScratchMargin,
+                   QImage::Format_ARGB32_Premultiplied);
+    scratch.fill(Qt::transparent);
+    return scratch;
+}
+
+// Every pixel the shape painted is opaque; the ones it left alone stay fully transparent.
+void ShapeStamps::record(Stamp& stamp, const QImage& scratch, const QSize& size)
+{
+    stamp.recorded = true;
+    for (int y = 0; y < scratch.height(); ++y) {
+        const bool inRows = y >= kScratchMargin && y < kScratchMargin + size.height();
+        const auto* line = reinterpret_cast<const QRgb*>(scratch.constScanLine(y));
+        for (int x = 0; x < scratch.width(); ++x) {
+            const bool inside = inRows && x >= kScratchMargin && x < kScratchMargin + size.width();
+            if (!inside && qAlpha(line[x]) != 0)
+                return;
+        }
+    }
+    stamp.image = scratch.copy(kScratchMargin, kScratchMargin, size.width(), size.height());
+    stamp.usable = true;
+}
+
+template <typename Draw>
+void ShapeStamps::paint(QPainter* painter, Stamp* stamp, const QRect& area, const Draw& draw)
+{
+    if (stamp != nullptr && !stamp->recorded) {
+        QImage scratch = scratchFor(area);
+        {
+            QPainter scratchPainter(&scratch);
+            scratchPainter.setPen(painter->pen());
+            scratchPainter.setBrush(painter->brush());
+            draw(&scratchPainter,
+                 QPoint(kScratchMargin - area.left(), kScratchMargin - area.top()));
+        }
+        record(*stamp, scratch, area.size());
+    }
+    if (stamp != nullptr && stamp->usable)
+        painter->drawImage(area.topLeft(), stamp->image);
+    else
+        draw(painter, QPoint());
+}
+
+namespace
+{
+
+// The points shifted, for painting a shape on a scratch image.
+template <std::size_t Capacity>
+const QPoint* shifted(std::array<QPoint, Capacity>& room, const QPoint* points, int count,
+                      const QPoint& shift)
+{
+    for (int i = 0; i < count; ++i)
+        room[static_cast<std::size_t>(i)] = points[i] + shift;
+    return room.data();
+}
+
+} // namespace
+
+void ShapeStamps::drawPolygon(QPainter* painter, const QPoint* points, int count)
+{
+    const auto draw = [points, count](QPainter* target, const QPoint& shift) {
+        std::array<QPoint, kMaxPoints> room;
+        target->drawPolygon(shift.isNull() ? points : shifted(room, points, count, shift), count,
+                            Qt::OddEvenFill);
+    };
+    if (count < 1 || count > kMaxPoints) {
+        painter->drawPolygon(points, count, Qt::OddEvenFill);
+        return;
+    }
+    const QRect area = areaOf(points, count);
+    paint(painter, stampFor(*painter, 'P', area, points, count), area, draw);
+}
+
+void ShapeStamps::drawConvexPolygon(QPainter* painter, const QPoint* points, int count)
+{
+    const auto draw = [points, count](QPainter* target, const QPoint& shift) {
+        std::array<QPoint, kMaxPoints> room;
+        target->drawConvexPolygon(shift.isNull() ? points : shifted(room, points, count, shift),
+                                  count);
+    };
+    if (count < 1 || count > kMaxPoints) {
+        painter->drawConvexPolygon(points, count);
+        return;
+    }
+    const QRect area = areaOf(points, count);
+    paint(painter, stampFor(*painter, 'C', area, points, count), area, draw);
+}
+
+void ShapeStamps::drawEllipse(QPainter* painter, const QRect& rect)
+{
+    const auto draw = [&rect](QPainter* target, const QPoint& shift) {
+        target->drawEllipse(rect.translated(shift));
+    };
+    if (rect.isEmpty()) {
+        painter->drawEllipse(rect);
+        return;
+    }
+    const QRect area = rect.adjusted(-1, -1, 1, 1);
+    paint(painter, stampFor(*painter, 'E', area, nullptr, 0), area, draw);
+}
+
+void ShapeStamps::drawLines(QPainter* painter, const QLine* lines, int count)
+{
+    const auto draw = [lines, count](QPainter* target, const QPoint& shift) {
+        for (int i = 0; i < count; ++i) {
+            const QLine line = lines[i].translated(shift);
+            target->drawLines(&line, 1);
+        }
+    };
+    if (count < 1 || 2 * count > kMaxPoints) {
+        draw(painter, QPoint());
+        return;
+    }
+    std::array<QPoint, kMaxPoints> ends;
+    for (int i = 0; i < count; ++i) {
+        ends[static_cast<std::size_t>(2 * i)] = lines[i].p1();
+        ends[static_cast<std::size_t>(2 * i + 1)] = lines[i].p2();
+    }
+    const QRect area = areaOf(ends.data(), 2 * count);
+    paint(painter, stampFor(*painter, 'L', area, ends.data(), 2 * count), area, draw);
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QImage>
+#include <QLine>
+#include <QPoint>
+#include <QRect>
+
+#include <string>
+#include <unordered_map>
+
+class QPainter;
+
+// Paints small shapes given in whole pixels by copying the pixels that Qt set for the same shape
+// before. A large drawing is mostly shapes a few pixels across, and for them the painter's general
+// path (outline set-up, scan conversion, the stroker) costs many times the pixels it sets. A
+// shape in whole pixels, painted plainly (see paintsPlainly()) with a pen at most one pixel wide,
+// sets the same pixels wherever it lies wholly on the device, only shifted: scan conversion and
+// the thin-line stroker work in fixed point from exact whole-pixel input. So the first time a
+// shape appears in a pen and brush, Qt paints it on a transparent scratch image; the painted
+// pixels, all opaque, become its stamp, and every later copy is that image drawn in place.
+//
+// Each function paints exactly what the QPainter call it names paints; where the painter or the
+// place does not allow a stamp, it makes that call.
+class ShapeStamps
+{
+public:
+    // As drawPolygon() with the odd-even rule.
+    static void drawPolygon(QPainter* painter, const QPoint* points, int count);
+    static void drawConvexPolygon(QPainter* painter, const QPoint* points, int count);
+    static void drawEllipse(QPainter* painter, const QRect& rect);
+    // The lines one by one, each its own drawLines() call.
+    static void drawLines(QPainter* painter, const QLine* lines, int count);
+
+    // How many stamps are kept.
+    static std::size_t size();
+
+private:
+    // Larger shapes cost about as much to copy as to paint, and would fill the cache.
+    static constexpr int kMaxSide = 48;
+    static constexpr int kMaxPoints = 24;
+    // Room around the expected area, to catch a shape that paints beyond it.
+    static constexpr int kScratchMargin = 4;
+    // The cache starts afresh when it is full; a drawing has few distinct small shapes.
+    static constexpr std::size_t kMaxStamps = 8192;
+
+    struct Stamp {
+        QImage image;
+        bool recorded = false;
+        // False when the shape painted outside its expected area: Qt then always paints it.
+        bool usable = false;
+    };
+
+    // The stamp for the shape of this kind through the points (relative to the area's corner)
+    // in the painter's pen and brush, or null where the painter or the area allows none.
+    static Stamp* stampFor(const QPainter& painter, char kind, const QRect& area,
+                           const QPoint* points, int count);
+    static void record(Stamp& stamp, const QImage& scratch, const QSize& size);
+    static QImage scratchFor(const QRect& area);
+
+    // Paints what draw(painter, QPoint()) paints, where draw(target, shift) paints the shape
+    // shifted by whole pixels.
+    template <typename Draw>
+    static void paint(QPainter* painter, Stamp* stamp, const QRect& area, const Draw& draw);
+
+    static std::unordered_map<std::string, Stamp>& stamps();
+};

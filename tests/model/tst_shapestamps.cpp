@@ -1,0 +1,171 @@
+#include "model/shapestamps.h"
+
+#include <QPainter>
+#include <QtTest>
+
+#include <functional>
+#include <random>
+#include <vector>
+
+namespace
+{
+
+using PainterSetup = std::function<void(QPainter&)>;
+
+constexpr int kWidth = 90;
+constexpr int kHeight = 70;
+
+const QColor kGrey(100, 100, 100);
+const QColor kRed(200, 30, 20);
+const QColor kOrange(255, 128, 0);
+
+// A shape in whole pixels relative to its own corner, and the painter call that draws it.
+struct Shape {
+    enum Kind { Polygon, ConvexPolygon, Ellipse, Lines } kind;
+    std::vector<QPoint> points;
+};
+
+Shape randomShape(std::mt19937& random)
+{
+    const auto between = [&random](int low, int high) {
+        return std::uniform_int_distribution<int>(low, high)(random);
+    };
+    Shape shape{static_cast<Shape::Kind>(between(0, 3)), {}};
+    const int side = between(0, 1) == 0 ? 3 : 20;
+    const int count = shape.kind == Shape::Ellipse ? 2 : between(1, 8);
+    for (int i = 0; i < count; ++i)
+        shape.points.emplace_back(between(0, side), between(0, side));
+    return shape;
+}
+
+// Draws the shape at the offset, through the stamps or straight through the painter.
+void draw(QPainter& painter, const Shape& shape, const QPoint& at, bool stamped)
+{
+    std::vector<QPoint> points;
+    for (const QPoint& point : shape.points)
+        points.push_back(point + at);
+    const int count = static_cast<int>(points.size());
+    std::vector<QLine> lines;
+    for (int i = 1; i < count; ++i)
+        lines.emplace_back(points[i - 1], points[i]);
+    const QRect box(points.front(), points.back());
+    switch (shape.kind) {
+    case Shape::Polygon:
+        if (stamped)
+            ShapeStamps::drawPolygon(&painter, points.data(), count);
+        else
+            painter.drawPolygon(points.data(), count, Qt::OddEvenFill);
+        break;
+    case Shape::ConvexPolygon:
+        if (stamped)
+            ShapeStamps::drawConvexPolygon(&painter, points.data(), count);
+        else
+            painter.drawConvexPolygon(points.data(), count);
+        break;
+    case Shape::Ellipse:
+        if (stamped)
+            ShapeStamps::drawEllipse(&painter, box);
+        else
+            painter.drawEllipse(box);
+        break;
+    case Shape::Lines:
+        if (stamped) {
+            ShapeStamps::drawLines(&painter, lines.data(), static_cast<int>(lines.size()));
+        } else {
+            for (const QLine& line : lines)
+                painter.drawLines(&line, 1);
+        }
+        break;
+    }
+}
+
+} // namespace
+
+class TestShapeStamps : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // A few dozen shapes painted again and again at random places, overlapping, in and across
+    // the image's edges: through the stamps they set exactly the pixels that the painter's own
+    // calls set. The reference is painted on a 24-bit image, which takes no stamps.
+    void paintsWhatThePainterPaints_data()
+    {
+        QTest::addColumn<PainterSetup>("setup");
+        QTest::addColumn<QImage::Format>("format");
+        QTest::addColumn<bool>("stampsExpected");
+        const auto pens = [](QPen pen, QBrush brush) {
+            return [pen, brush](QPainter& painter) {
+                painter.setPen(pen);
+                painter.setBrush(brush);
+            };
+        };
+        QTest::newRow("grey outline")
+            << PainterSetup(pens(QPen(kGrey), kRed)) << QImage::Format_RGB32 << true;
+        QTest::newRow("highlighted") << PainterSetup(pens(QPen(kRed), kOrange))
+                                     << QImage::Format_ARGB32_Premultiplied << true;
+        QTest::newRow("lines only")
+            << PainterSetup(
+                   pens(QPen(kRed, 1, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin), Qt::NoBrush))
+            << QImage::Format_RGB32 << true;
+        QTest::newRow("zero-width pen")
+            << PainterSetup(pens(QPen(kGrey, 0), kRed)) << QImage::Format_ARGB32 << true;
+        QTest::newRow("no pen") << PainterSetup(pens(Qt::NoPen, kRed)) << QImage::Format_RGB32
+                                << true;
+        QTest::newRow("clipped") << PainterSetup([pens](QPainter& painter) {
+            pens(QPen(kGrey), kRed)(painter);
+            painter.setClipRegion(QRegion(10, 5, 40, 30) + QRegion(50, 20, 20, 45));
+        }) << QImage::Format_RGB32
+                                 << true;
+        QTest::newRow("wide pen") << PainterSetup(pens(QPen(kGrey, 3), kRed))
+                                  << QImage::Format_RGB32 << false;
+        QTest::newRow("antialiased") << PainterSetup([pens](QPainter& painter) {
+            pens(QPen(kGrey), kRed)(painter);
+            painter.setRenderHint(QPainter::Antialiasing);
+        }) << QImage::Format_RGB32 << false;
+        QTest::newRow("see-through brush") << PainterSetup(pens(QPen(kGrey), QColor(9, 9, 9, 90)))
+                                           << QImage::Format_ARGB32_Premultiplied << false;
+        QTest::newRow("shifted") << PainterSetup([pens](QPainter& painter) {
+            pens(QPen(kGrey), kRed)(painter);
+            painter.translate(5, 3);
+        }) << QImage::Format_RGB32
+                                 << false;
+    }
+    void paintsWhatThePainterPaints()
+    {
+        QFETCH(PainterSetup, setup);
+        QFETCH(QImage::Format, format);
+        QFETCH(bool, stampsExpected);
+        QImage expected(kWidth, kHeight, QImage::Format_RGB888);
+        expected.fill(QColor(20, 200, 90));
+        QImage actual(kWidth, kHeight, format);
+        actual.fill(QColor(20, 200, 90));
+        QPainter expectedPainter(&expected);
+        QPainter actualPainter(&actual);
+        setup(expectedPainter);
+        setup(actualPainter);
+        std::mt19937 random(QTest::currentDataTag()[0]);
+        std::vector<Shape> shapes;
+        for (int i = 0; i < 40; ++i)
+            shapes.push_back(randomShape(random));
+        const std::size_t stampsBefore = ShapeStamps::size();
+        for (int i = 0; i < 1200; ++i) {
+            const Shape& shape = shapes[random() % shapes.size()];
+            const QPoint at(static_cast<int>(random() % (kWidth + 20)) - 15,
+                            static_cast<int>(random() % (kHeight + 20)) - 15);
+            draw(expectedPainter, shape, at, false);
+            draw(actualPainter, shape, at, true);
+            if (actual.convertToFormat(QImage::Format_RGB32) !=
+                expected.convertToFormat(QImage::Format_RGB32))
+                QFAIL(qPrintable(QStringLiteral("differs after shape %1 (kind %2) at (%3, %4)")
+                                     .arg(i)
+                                     .arg(shape.kind)
+                                     .arg(at.x())
+                                     .arg(at.y())));
+        }
+        QCOMPARE(ShapeStamps::size() > stampsBefore, stampsExpected);
+    }
+};
+
+QTEST_MAIN(TestShapeStamps)
+#include "tst_shapestamps.moc"
