@@ -58,7 +58,7 @@ void drawRegularPolygon(QPainter* painter, int sx, int sy, int s, int corners)
     points.clear();
     for (const QPointF& unit : unitCorners(corners))
         points.emplace_back(sx + s * unit.x(), sy - s * unit.y());
-    painter->drawPolygon(points.data(), corners, Qt::OddEvenFill);
+    ShapeStamps::drawPolygon(painter, points.data(), corners);
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstring>
 
 namespace
@@ -48,6 +49,12 @@ void appendStyle(std::string& text, const QPainter& painter)
         appendBytes(text, brush.color().rgba64());
 }
 
+// Whether x - whole is exact in doubles, by Sterbenz's lemma (whole / 2 <= x <= 2 * whole).
+bool subtractsExactly(double x, int whole)
+{
+    return whole > 0 && x >= whole / 2.0 && x <= 2.0 * whole;
+}
+
 // The box of the points with a pixel of room on every side for the outline.
 QRect areaOf(const QPoint* points, int count)
 {
@@ -74,12 +81,14 @@ std::size_t ShapeStamps::size()
     return stamps().size();
 }
 
-ShapeStamps::Stamp* ShapeStamps::stampFor(const QPainter& painter, char kind, const QRect& area,
-                                          const QPoint* points, int count)
+bool ShapeStamps::allowsStamp(const QPainter& painter, const QRect& area)
 {
-    if (area.width() > kMaxSide || area.height() > kMaxSide || !paintsPlainly(painter) ||
-        !liesOnDevice(painter, area) || !takesStamps(painter))
-        return nullptr;
+    return area.width() <= kMaxSide && area.height() <= kMaxSide && paintsPlainly(painter) &&
+           liesOnDevice(painter, area) && takesStamps(painter);
+}
+
+std::string& ShapeStamps::keyFor(char kind, const QRect& area)
+{
     // One buffer serves every key, so that looking a stamp up allocates nothing.
     static std::string key;
     key.clear();
@@ -87,18 +96,32 @@ ShapeStamps::Stamp* ShapeStamps::stampFor(const QPainter& painter, char kind, co
     // Offsets within an area at most kMaxSide across fit a byte each.
     key.push_back(static_cast<char>(area.width()));
     key.push_back(static_cast<char>(area.height()));
-    for (int i = 0; i < count; ++i) {
-        key.push_back(static_cast<char>(points[i].x() - area.left()));
-        key.push_back(static_cast<char>(points[i].y() - area.top()));
-    }
+    return key;
+}
+
+ShapeStamps::Stamp& ShapeStamps::stampFor(const QPainter& painter, std::string& key)
+{
     appendStyle(key, painter);
     std::unordered_map<std::string, Stamp>& cache = stamps();
     const auto found = cache.find(key);
     if (found != cache.end())
-        return &found->second;
+        return found->second;
     if (cache.size() >= kMaxStamps)
         cache.clear();
-    return &cache[key];
+    return cache[key];
+}
+
+ShapeStamps::Stamp* ShapeStamps::stampForPoints(const QPainter& painter, char kind,
+                                                const QRect& area, const QPoint* points, int count)
+{
+    if (!allowsStamp(painter, area))
+        return nullptr;
+    std::string& key = keyFor(kind, area);
+    for (int i = 0; i < count; ++i) {
+        key.push_back(static_cast<char>(points[i].x() - area.left()));
+        key.push_back(static_cast<char>(points[i].y() - area.top()));
+    }
+    return &stampFor(painter, key);
 }
 
 QImage ShapeStamps::scratchFor(const QRect& area)
@@ -173,7 +196,7 @@ void ShapeStamps::drawPolygon(QPainter* painter, const QPoint* points, int count
         return;
     }
     const QRect area = areaOf(points, count);
-    paint(painter, stampFor(*painter, 'P', area, points, count), area, draw);
+    paint(painter, stampForPoints(*painter, 'P', area, points, count), area, draw);
 }
 
 void ShapeStamps::drawConvexPolygon(QPainter* painter, const QPoint* points, int count)
@@ -188,7 +211,7 @@ void ShapeStamps::drawConvexPolygon(QPainter* painter, const QPoint* points, int
         return;
     }
     const QRect area = areaOf(points, count);
-    paint(painter, stampFor(*painter, 'C', area, points, count), area, draw);
+    paint(painter, stampForPoints(*painter, 'C', area, points, count), area, draw);
 }
 
 void ShapeStamps::drawEllipse(QPainter* painter, const QRect& rect)
@@ -201,7 +224,8 @@ void ShapeStamps::drawEllipse(QPainter* painter, const QRect& rect)
         return;
     }
     const QRect area = rect.adjusted(-1, -1, 1, 1);
-    paint(painter, stampFor(*painter, 'E', area, nullptr, 0), area, draw);
+    paint(painter, allowsStamp(*painter, area) ? &stampFor(*painter, keyFor('E', area)) : nullptr,
+          area, draw);
 }
 
 void ShapeStamps::drawLines(QPainter* painter, const QLine* lines, int count)
@@ -222,5 +246,59 @@ void ShapeStamps::drawLines(QPainter* painter, const QLine* lines, int count)
         ends[static_cast<std::size_t>(2 * i + 1)] = lines[i].p2();
     }
     const QRect area = areaOf(ends.data(), 2 * count);
-    paint(painter, stampFor(*painter, 'L', area, ends.data(), 2 * count), area, draw);
+    paint(painter, stampForPoints(*painter, 'L', area, ends.data(), 2 * count), area, draw);
+}
+
+// The corners are not whole pixels, so the shape is only the same wherever the painter's fixed
+// point sees the same corners shifted by whole pixels. It converts a coordinate x to 64 x
+// rounded or truncated; that shifts with x by whole pixels as long as x - d is exact for the
+// shift d. The key holds the exact offsets of the corners from the area's corner, and the scratch
+// image gets the corners shifted exactly, so both conversions see the same fractions.
+void ShapeStamps::drawPolygon(QPainter* painter, const QPointF* points, int count)
+{
+    const auto draw = [points, count](QPainter* target, const QPoint& shift) {
+        std::array<QPointF, kMaxPoints> room;
+        for (int i = 0; i < count && !shift.isNull(); ++i)
+            room[static_cast<std::size_t>(i)] = points[i] + shift;
+        target->drawPolygon(shift.isNull() ? points : room.data(), count, Qt::OddEvenFill);
+    };
+    if (count < 1 || count > kMaxPoints) {
+        painter->drawPolygon(points, count, Qt::OddEvenFill);
+        return;
+    }
+    double left = points[0].x(), right = left, top = points[0].y(), bottom = top;
+    for (int i = 1; i < count; ++i) {
+        left = std::min(left, points[i].x());
+        right = std::max(right, points[i].x());
+        top = std::min(top, points[i].y());
+        bottom = std::max(bottom, points[i].y());
+    }
+    // NaN or far corners stay with the painter: the area must be a small box of whole pixels.
+    constexpr double kFar = 1 << 24;
+    Stamp* stamp = nullptr;
+    if (left > -kFar && right < kFar && top > -kFar && bottom < kFar) {
+        const QRect area(
+            QPoint(static_cast<int>(std::floor(left)) - 1, static_cast<int>(std::floor(top)) - 1),
+            QPoint(static_cast<int>(std::ceil(right)) + 1,
+                   static_cast<int>(std::ceil(bottom)) + 1));
+        const int shiftX = area.left() - kScratchMargin;
+        const int shiftY = area.top() - kScratchMargin;
+        bool exact = allowsStamp(*painter, area);
+        for (int i = 0; i < count && exact; ++i)
+            exact = subtractsExactly(points[i].x(), area.left()) &&
+                    subtractsExactly(points[i].x(), shiftX) &&
+                    subtractsExactly(points[i].y(), area.top()) &&
+                    subtractsExactly(points[i].y(), shiftY);
+        if (exact) {
+            std::string& key = keyFor('F', area);
+            for (int i = 0; i < count; ++i) {
+                appendBytes(key, points[i].x() - area.left());
+                appendBytes(key, points[i].y() - area.top());
+            }
+            stamp = &stampFor(*painter, key);
+        }
+        paint(painter, stamp, area, draw);
+        return;
+    }
+    draw(painter, QPoint());
 }

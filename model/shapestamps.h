@@ -26,6 +26,8 @@ class ShapeStamps
 public:
     // As drawPolygon() with the odd-even rule.
     static void drawPolygon(QPainter* painter, const QPoint* points, int count);
+    // The same for corners that are not whole pixels.
+    static void drawPolygon(QPainter* painter, const QPointF* points, int count);
     static void drawConvexPolygon(QPainter* painter, const QPoint* points, int count);
     static void drawEllipse(QPainter* painter, const QRect& rect);
     // The lines one by one, each its own drawLines() call.
@@ -50,10 +52,16 @@ private:
         bool usable = false;
     };
 
-    // The stamp for the shape of this kind through the points (relative to the area's corner)
-    // in the painter's pen and brush, or null where the painter or the area allows none.
-    static Stamp* stampFor(const QPainter& painter, char kind, const QRect& area,
-                           const QPoint* points, int count);
+    static bool allowsStamp(const QPainter& painter, const QRect& area);
+    // The key buffer, holding the kind and the area's size; the caller adds the geometry relative
+    // to the area's corner.
+    static std::string& keyFor(char kind, const QRect& area);
+    // The stamp for the key completed with the painter's pen and brush, new if not yet recorded.
+    static Stamp& stampFor(const QPainter& painter, std::string& key);
+    // The stamp for the shape of this kind through the points, or null where the painter or the
+    // area allows none.
+    static Stamp* stampForPoints(const QPainter& painter, char kind, const QRect& area,
+                                 const QPoint* points, int count);
     static void record(Stamp& stamp, const QImage& scratch, const QSize& size);
     static QImage scratchFor(const QRect& area);
 

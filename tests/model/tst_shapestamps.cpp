@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QtTest>
 
+#include <cmath>
 #include <functional>
 #include <random>
 #include <vector>
@@ -164,6 +165,50 @@ private slots:
                                      .arg(at.y())));
         }
         QCOMPARE(ShapeStamps::size() > stampsBefore, stampsExpected);
+    }
+
+    // Regular polygons with corners off the pixel grid, as markers have, anchored at whole pixels
+    // all over a canvas-sized image, so that their coordinates span every magnitude a canvas has.
+    void fractionalCornersMatchAnywhere()
+    {
+        QImage expected(2100, 1100, QImage::Format_RGB888);
+        expected.fill(QColor(255, 255, 255));
+        QImage actual(expected.size(), QImage::Format_ARGB32_Premultiplied);
+        actual.fill(QColor(255, 255, 255));
+        QPainter expectedPainter(&expected);
+        QPainter actualPainter(&actual);
+        std::mt19937 random(7);
+        const auto between = [&random](int low, int high) {
+            return std::uniform_int_distribution<int>(low, high)(random);
+        };
+        const std::size_t stampsBefore = ShapeStamps::size();
+        for (int i = 0; i < 20000; ++i) {
+            const int corners = between(3, 9);
+            const int size = between(1, 9);
+            const QPoint at(between(-10, expected.width() + 10),
+                            between(-10, expected.height() + 10));
+            std::vector<QPointF> points;
+            double angle = 1.5707963267948966;
+            for (int k = 0; k < corners; ++k, angle += 6.283185307179586 / corners)
+                points.emplace_back(at.x() + size * std::cos(angle),
+                                    at.y() - size * std::sin(angle));
+            const QColor colour = i % 2 ? kRed : kOrange;
+            for (QPainter* painter : {&expectedPainter, &actualPainter}) {
+                painter->setPen(QPen(kGrey));
+                painter->setBrush(colour);
+            }
+            expectedPainter.drawPolygon(points.data(), corners, Qt::OddEvenFill);
+            ShapeStamps::drawPolygon(&actualPainter, points.data(), corners);
+        }
+        QVERIFY(ShapeStamps::size() > stampsBefore);
+        const QImage reference = expected.convertToFormat(QImage::Format_RGB32);
+        const QImage painted = actual.convertToFormat(QImage::Format_RGB32);
+        for (int y = 0; y < reference.height(); ++y) {
+            for (int x = 0; x < reference.width(); ++x) {
+                if (painted.pixel(x, y) != reference.pixel(x, y))
+                    QFAIL(qPrintable(QStringLiteral("pixel (%1, %2) differs").arg(x).arg(y)));
+            }
+        }
     }
 };
 
