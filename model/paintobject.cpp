@@ -9,8 +9,8 @@
 #include <QPixmap>
 
 #include <algorithm>
+#include <array>
 #include <optional>
-#include <unordered_map>
 
 namespace
 {
@@ -188,46 +188,54 @@ QColor paintObject::color() const
 namespace
 {
 
-// Files use a handful of colours; the bound only guards against a file that defines many.
-constexpr std::size_t kMaxCachedStyles = 4096;
+// A style kept for a key, in a small table of places chosen by the key: files use a handful of
+// colours, and a style that meets another in its place simply replaces it.
+template <typename Style> struct StylePlace {
+    quint64 key = 0;
+    bool used = false;
+    Style style;
+};
 
-// The style made by `make` for the key, made once and then shared; `same` tells whether a
-// cached style is the one asked for (colours that differ only where the key cannot see).
+template <typename Style> using StyleTable = std::array<StylePlace<Style>, 64>;
+
+// The style made by `make` for the key, made once and then shared until another style takes its
+// place; `same` tells whether a kept style is the one asked for (colours that differ only where
+// the key cannot see). The reference is meant for immediate use, as by setPen().
 template <typename Style, typename Make, typename Same>
-const Style& sharedStyle(std::unordered_map<quint64, Style>& cache, quint64 key, Same same,
-                         Make make)
+const Style& sharedStyle(StyleTable<Style>& table, quint64 key, Same same, Make make)
 {
-    const auto found = cache.find(key);
-    if (found != cache.end() && same(found->second))
-        return found->second;
-    if (cache.size() >= kMaxCachedStyles)
-        cache.clear();
-    return cache[key] = make();
+    StylePlace<Style>& place = table[(key * 0x9E3779B97F4A7C15ULL) >> 58];
+    if (!place.used || place.key != key || !same(place.style)) {
+        place.style = make();
+        place.key = key;
+        place.used = true;
+    }
+    return place.style;
 }
 
 } // namespace
 
 const QBrush& paintObject::solidBrush(const QColor& color)
 {
-    static std::unordered_map<quint64, QBrush> brushes;
+    static StyleTable<QBrush> brushes;
     return sharedStyle(
-        brushes, color.rgba(), [&color](const QBrush& brush) { return brush.color() == color; },
+        brushes, color.rgba64(), [&color](const QBrush& brush) { return brush.color() == color; },
         [&color] { return QBrush(color, Qt::SolidPattern); });
 }
 
 const QPen& paintObject::cosmeticPen(const QColor& color)
 {
-    static std::unordered_map<quint64, QPen> pens;
+    static StyleTable<QPen> pens;
     return sharedStyle(
-        pens, color.rgba(), [&color](const QPen& pen) { return pen.color() == color; },
+        pens, color.rgba64(), [&color](const QPen& pen) { return pen.color() == color; },
         [&color] { return QPen(color); });
 }
 
 const QPen& paintObject::strokePen(const QColor& color)
 {
-    static std::unordered_map<quint64, QPen> pens;
+    static StyleTable<QPen> pens;
     const int width = ViewerApp::instance()->lineWidth;
-    const quint64 key = (static_cast<quint64>(static_cast<quint32>(width)) << 32) | color.rgba();
+    const quint64 key = color.rgba64() ^ (static_cast<quint64>(static_cast<quint32>(width)) << 20);
     return sharedStyle(
         pens, key,
         [&color, width](const QPen& pen) { return pen.color() == color && pen.width() == width; },

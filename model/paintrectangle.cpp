@@ -20,7 +20,8 @@ void paintRectangle::prepareFilledPainter(QPainter* painter, const QColor& color
         painter->setPen(cosmeticPen(color));
         painter->setBrush(solidBrush(ViewerApp::instance()->highlightColor));
     } else {
-        painter->setPen(cosmeticPen(kOutlineGrey));
+        static const QPen outline(kOutlineGrey);
+        painter->setPen(outline);
         painter->setBrush(solidBrush(color));
     }
 }
