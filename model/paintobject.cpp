@@ -188,28 +188,46 @@ QColor paintObject::color() const
 namespace
 {
 
-// A style kept for a key, in a small table of places chosen by the key: files use a handful of
-// colours, and a style that meets another in its place simply replaces it.
+// Styles kept by key in a small open-addressed table: files use a handful of colours, and a kept
+// style stays the same object (so painters and stamps see the same shared data) until the table
+// fills up and starts afresh.
 template <typename Style> struct StylePlace {
     quint64 key = 0;
     bool used = false;
     Style style;
 };
 
-template <typename Style> using StyleTable = std::array<StylePlace<Style>, 64>;
+template <typename Style> struct StyleTable {
+    static constexpr std::size_t kPlaces = 128;
+    static constexpr std::size_t kMostUsed = 96;
+    std::array<StylePlace<Style>, kPlaces> places;
+    std::size_t used = 0;
+};
 
-// The style made by `make` for the key, made once and then shared until another style takes its
-// place; `same` tells whether a kept style is the one asked for (colours that differ only where
-// the key cannot see). The reference is meant for immediate use, as by setPen().
+// The style made by `make` for the key, made once and then shared; `same` tells whether a kept
+// style is the one asked for (colours that differ only where the key cannot see).
 template <typename Style, typename Make, typename Same>
 const Style& sharedStyle(StyleTable<Style>& table, quint64 key, Same same, Make make)
 {
-    StylePlace<Style>& place = table[(key * 0x9E3779B97F4A7C15ULL) >> 58];
-    if (!place.used || place.key != key || !same(place.style)) {
-        place.style = make();
-        place.key = key;
-        place.used = true;
+    constexpr std::size_t kPlaces = StyleTable<Style>::kPlaces;
+    std::size_t at = (key * 0x9E3779B97F4A7C15ULL) >> 57;
+    for (;; at = (at + 1) % kPlaces) {
+        StylePlace<Style>& place = table.places[at];
+        if (!place.used)
+            break;
+        if (place.key == key) {
+            if (!same(place.style))
+                place.style = make();
+            return place.style;
+        }
     }
+    if (table.used >= StyleTable<Style>::kMostUsed) {
+        table = StyleTable<Style>();
+        return sharedStyle(table, key, same, make);
+    }
+    StylePlace<Style>& place = table.places[at];
+    place = {key, true, make()};
+    ++table.used;
     return place.style;
 }
 

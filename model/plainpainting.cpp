@@ -26,18 +26,25 @@ bool isWholePixelShift(const QTransform& transform)
 
 bool paintsPlainly(const QPainter& painter)
 {
-    const QPen& pen = painter.pen();
-    const QBrush& brush = painter.brush();
+    return hasPlainSetting(painter) && isPlainStyle(painter.pen(), painter.brush());
+}
+
+bool hasPlainSetting(const QPainter& painter)
+{
     return painter.paintEngine() != nullptr &&
            painter.paintEngine()->type() == QPaintEngine::Raster &&
            !painter.testRenderHint(QPainter::Antialiasing) && painter.opacity() == 1.0 &&
            painter.compositionMode() == QPainter::CompositionMode_SourceOver &&
-           (pen.style() == Qt::NoPen ||
-            (pen.style() == Qt::SolidLine && pen.widthF() <= 1.0 && isOpaqueSolid(pen.brush()))) &&
-           (brush.style() == Qt::NoBrush || isOpaqueSolid(brush)) &&
            !painter.viewTransformEnabled() &&
            painter.worldTransform().type() == QTransform::TxNone &&
            isWholePixelShift(painter.deviceTransform());
+}
+
+bool isPlainStyle(const QPen& pen, const QBrush& brush)
+{
+    return (pen.style() == Qt::NoPen ||
+            (pen.style() == Qt::SolidLine && pen.widthF() <= 1.0 && isOpaqueSolid(pen.brush()))) &&
+           (brush.style() == Qt::NoBrush || isOpaqueSolid(brush));
 }
 
 // Without a view transform the viewport is the device's rectangle.

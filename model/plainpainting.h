@@ -1,6 +1,8 @@
 #pragma once
 
+class QBrush;
 class QPainter;
+class QPen;
 class QRect;
 
 // Whether the painter paints plainly: the raster engine, aliased, fully opaque in source-over,
@@ -9,6 +11,10 @@ class QRect;
 // is absent or solid and opaque. What such a painter sets for a shape can be reproduced by
 // simpler means than its general path.
 bool paintsPlainly(const QPainter& painter);
+
+// The parts of paintsPlainly() that are not the pen and brush, and those that are.
+bool hasPlainSetting(const QPainter& painter);
+bool isPlainStyle(const QPen& pen, const QBrush& brush);
 
 // Whether the box of pixels lies wholly on the painter's device, where nothing it holds is cut
 // at the device's edge. Only meaningful for a painter that paints plainly.

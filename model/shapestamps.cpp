@@ -31,22 +31,11 @@ template <typename Value> void appendBytes(std::string& text, const Value& value
     text.append(bytes, sizeof(Value));
 }
 
-// What the painter paints a shape with, as far as it can change the pixels of a plain painter.
+// The pen's and brush's shared data, as bytes of a key.
 void appendStyle(std::string& text, const QPainter& painter)
 {
-    const QPen& pen = painter.pen();
-    const QBrush& brush = painter.brush();
-    appendBytes(text, static_cast<int>(pen.style()));
-    if (pen.style() != Qt::NoPen) {
-        appendBytes(text, pen.color().rgba64());
-        appendBytes(text, pen.widthF());
-        appendBytes(text, pen.isCosmetic());
-        appendBytes(text, static_cast<int>(pen.capStyle()));
-        appendBytes(text, static_cast<int>(pen.joinStyle()));
-    }
-    appendBytes(text, static_cast<int>(brush.style()));
-    if (brush.style() != Qt::NoBrush)
-        appendBytes(text, brush.color().rgba64());
+    appendBytes(text, const_cast<QPen&>(painter.pen()).data_ptr());
+    appendBytes(text, const_cast<QBrush&>(painter.brush()).data_ptr().get());
 }
 
 // Whether x - whole is exact in doubles, by Sterbenz's lemma (whole / 2 <= x <= 2 * whole).
@@ -78,12 +67,14 @@ std::unordered_map<std::string, ShapeStamps::Stamp>& ShapeStamps::stamps()
 
 std::size_t ShapeStamps::size()
 {
-    return stamps().size();
+    const auto& cache = stamps();
+    return static_cast<std::size_t>(std::count_if(
+        cache.begin(), cache.end(), [](const auto& entry) { return entry.second.usable; }));
 }
 
 bool ShapeStamps::allowsStamp(const QPainter& painter, const QRect& area)
 {
-    return area.width() <= kMaxSide && area.height() <= kMaxSide && paintsPlainly(painter) &&
+    return area.width() <= kMaxSide && area.height() <= kMaxSide && hasPlainSetting(painter) &&
            liesOnDevice(painter, area) && takesStamps(painter);
 }
 
@@ -108,7 +99,10 @@ ShapeStamps::Stamp& ShapeStamps::stampFor(const QPainter& painter, std::string& 
         return found->second;
     if (cache.size() >= kMaxStamps)
         cache.clear();
-    return cache[key];
+    Stamp& stamp = cache[key];
+    stamp.pen = painter.pen();
+    stamp.brush = painter.brush();
+    return stamp;
 }
 
 ShapeStamps::Stamp* ShapeStamps::stampForPoints(const QPainter& painter, char kind,
@@ -152,6 +146,8 @@ void ShapeStamps::record(Stamp& stamp, const QImage& scratch, const QSize& size)
 template <typename Draw>
 void ShapeStamps::paint(QPainter* painter, Stamp* stamp, const QRect& area, const Draw& draw)
 {
+    if (stamp != nullptr && !stamp->recorded && !isPlainStyle(stamp->pen, stamp->brush))
+        stamp->recorded = true;
     if (stamp != nullptr && !stamp->recorded) {
         QImage scratch = scratchFor(area);
         {

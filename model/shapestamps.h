@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QBrush>
 #include <QImage>
 #include <QLine>
+#include <QPen>
 #include <QPoint>
 #include <QRect>
 
@@ -33,7 +35,7 @@ public:
     // The lines one by one, each its own drawLines() call.
     static void drawLines(QPainter* painter, const QLine* lines, int count);
 
-    // How many stamps are kept.
+    // How many stamps stand in for the painter's own calls.
     static std::size_t size();
 
 private:
@@ -45,10 +47,16 @@ private:
     // The cache starts afresh when it is full; a drawing has few distinct small shapes.
     static constexpr std::size_t kMaxStamps = 8192;
 
+    // Keys name the pen and brush by their shared data. The stamp keeps copies of both, so that
+    // the data stays alive and unchanged (shared data is copied before it changes) while the key
+    // names it.
     struct Stamp {
+        QPen pen;
+        QBrush brush;
         QImage image;
         bool recorded = false;
-        // False when the shape painted outside its expected area: Qt then always paints it.
+        // False when the pen or brush is not plain, or the shape painted outside its expected
+        // area: Qt then always paints it.
         bool usable = false;
     };
 
@@ -56,7 +64,8 @@ private:
     // The key buffer, holding the kind and the area's size; the caller adds the geometry relative
     // to the area's corner.
     static std::string& keyFor(char kind, const QRect& area);
-    // The stamp for the key completed with the painter's pen and brush, new if not yet recorded.
+    // The stamp for the key completed with the painter's pen and brush, new (holding them) if not
+    // yet recorded.
     static Stamp& stampFor(const QPainter& painter, std::string& key);
     // The stamp for the shape of this kind through the points, or null where the painter or the
     // area allows none.
