@@ -105,8 +105,9 @@ void paintObject::forgetSharedRecordParts()
 // Latin-1 text, without converting records that have neither separator.
 //
 // The shared tables mostly live outside the processor's caches by the time a record needs them,
-// so their slots are fetched as soon as the texts are known, and looked at after the geometry
-// has been read. The pairs are read last; nothing read before depends on them.
+// so their slots are fetched as soon as the texts are known, the entries the slots name once the
+// geometry has been read, and the entries are looked at after the comments have been split. The
+// pairs are read last; nothing read before depends on them.
 void paintObject::readRecord(std::string_view record, const PropertyMap& defaults)
 {
     properties = defaults;
@@ -120,6 +121,13 @@ void paintObject::readRecord(std::string_view record, const PropertyMap& default
     parts.pendingPairs.reset();
     parse(byRelated.first);
     parts.defaults = nullptr;
+    if (byRelated.second)
+        searches.prefetchEntry(nullptr, *byRelated.second);
+    if (parts.pendingPairs)
+        parts.properties.prefetchEntry(&defaults, *parts.pendingPairs);
+    if (byComment.second)
+        comments = splitAtHash(*byComment.second, latin1);
+    computeBounds();
     if (byRelated.second) {
         if (const QStringList* known = searches.find(nullptr, *byRelated.second)) {
             relatedSearches = *known;
@@ -128,9 +136,6 @@ void paintObject::readRecord(std::string_view record, const PropertyMap& default
             searches.insert(nullptr, *byRelated.second, relatedSearches);
         }
     }
-    if (byComment.second)
-        comments = splitAtHash(*byComment.second, latin1);
-    computeBounds();
     if (parts.pendingPairs) {
         const std::string_view pairs = *parts.pendingPairs;
         if (const PropertyMap* known = parts.properties.find(&defaults, pairs)) {

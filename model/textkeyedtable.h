@@ -54,6 +54,21 @@ public:
             __builtin_prefetch(&slotEntries[hashOf(context, nonNull(text)) & slotMask]);
     }
 
+    // The second step of fetching ahead, once the slot has arrived: asks the processor to fetch
+    // the entry that the slot names, if it may hold the text.
+    void prefetchEntry(const void* context, std::string_view text) const
+    {
+        if (entries.empty())
+            return;
+        const std::uint64_t hash = hashOf(context, nonNull(text));
+        const std::uint64_t slot = slotEntries[hash & slotMask];
+        if (slot != 0 && (slot & kTagBits) == tagOf(hash)) {
+            const Entry* entry = &entries[(slot & ~kTagBits) - 1];
+            __builtin_prefetch(entry);
+            __builtin_prefetch(reinterpret_cast<const char*>(entry + 1) - 1);
+        }
+    }
+
     // Stores a copy of the value for a text not stored yet, if there is room.
     void insert(const void* context, std::string_view text, const Value& value)
     {
