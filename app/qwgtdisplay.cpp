@@ -84,7 +84,17 @@ void QwgtDisplay::collectCandidates(const std::vector<DrawingModel::Bounds>& are
 void QwgtDisplay::paintCandidates(QPainter* painter, int layer) const
 {
     const ViewerApp::PaintColors colors;
-    for (const paintObject* object : candidates[layer]) {
+    // Each object is fetched from memory a few objects ahead of its turn: the cache lines of its
+    // first 256 bytes, which hold every member of the drawable kinds.
+    const std::vector<const paintObject*>& objects = candidates[layer];
+    constexpr std::size_t kFetchAhead = 6;
+    for (std::size_t k = 0; k < objects.size(); ++k) {
+        if (k + kFetchAhead < objects.size()) {
+            const char* ahead = reinterpret_cast<const char*>(objects[k + kFetchAhead]);
+            for (int line = 0; line < 4; ++line)
+                __builtin_prefetch(ahead + 64 * line);
+        }
+        const paintObject* object = objects[k];
         object->preparePainter(painter);
         object->paint(painter);
     }
