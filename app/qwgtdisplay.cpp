@@ -3,6 +3,7 @@
 #include "app/viewerapp.h"
 #include "model/drawingmodel.h"
 #include "model/paintobject.h"
+#include "model/shapestamps.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -84,6 +85,8 @@ void QwgtDisplay::collectCandidates(const std::vector<DrawingModel::Bounds>& are
 void QwgtDisplay::paintCandidates(QPainter* painter, int layer) const
 {
     const ViewerApp::PaintColors colors;
+    // Objects set only pen and brush.
+    const ShapeStamps::Session stamps(*painter);
     // Each object is fetched from memory a few objects ahead of its turn: the cache lines of its
     // first 256 bytes, which hold every member of the drawable kinds.
     const std::vector<const paintObject*>& objects = candidates[layer];

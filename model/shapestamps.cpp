@@ -72,10 +72,32 @@ std::size_t ShapeStamps::size()
         cache.begin(), cache.end(), [](const auto& entry) { return entry.second.usable; }));
 }
 
+const ShapeStamps::Session* ShapeStamps::session = nullptr;
+
+ShapeStamps::Session::Session(const QPainter& painter)
+    : painter(painter), allowed(settingAllowsStamps(painter)), viewport(painter.viewport()),
+      previous(session)
+{
+    session = this;
+}
+
+ShapeStamps::Session::~Session()
+{
+    session = previous;
+}
+
+bool ShapeStamps::settingAllowsStamps(const QPainter& painter)
+{
+    return hasPlainSetting(painter) && takesStamps(painter);
+}
+
 bool ShapeStamps::allowsStamp(const QPainter& painter, const QRect& area)
 {
-    return area.width() <= kMaxSide && area.height() <= kMaxSide && hasPlainSetting(painter) &&
-           liesOnDevice(painter, area) && takesStamps(painter);
+    if (area.width() > kMaxSide || area.height() > kMaxSide)
+        return false;
+    if (session != nullptr && &session->painter == &painter)
+        return session->allowed && session->viewport.contains(area, false);
+    return settingAllowsStamps(painter) && liesOnDevice(painter, area);
 }
 
 std::string& ShapeStamps::keyFor(char kind, const QRect& area)

@@ -35,6 +35,25 @@ public:
     // The lines one by one, each its own drawLines() call.
     static void drawLines(QPainter* painter, const QLine* lines, int count);
 
+    // While one exists, the painter given to it keeps its setting (everything but pen and
+    // brush: engine, hints, opacity, composition, transforms, viewport), so that whether it
+    // allows stamps is found once instead of for every shape.
+    class Session
+    {
+    public:
+        explicit Session(const QPainter& painter);
+        ~Session();
+        Session(const Session&) = delete;
+        Session& operator=(const Session&) = delete;
+
+    private:
+        friend class ShapeStamps;
+        const QPainter& painter;
+        bool allowed;
+        QRect viewport;
+        const Session* previous;
+    };
+
     // How many stamps stand in for the painter's own calls.
     static std::size_t size();
 
@@ -61,6 +80,8 @@ private:
     };
 
     static bool allowsStamp(const QPainter& painter, const QRect& area);
+    static bool settingAllowsStamps(const QPainter& painter);
+    static const Session* session;
     // The key buffer, holding the kind and the area's size; the caller adds the geometry relative
     // to the area's corner.
     static std::string& keyFor(char kind, const QRect& area);

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <functional>
+#include <optional>
 #include <random>
 #include <vector>
 
@@ -95,6 +96,8 @@ private slots:
         QTest::addColumn<PainterSetup>("setup");
         QTest::addColumn<QImage::Format>("format");
         QTest::addColumn<bool>("stampsExpected");
+        // Whether the stamps are told once that the painter keeps its setting.
+        QTest::addColumn<bool>("inSession");
         const auto pens = [](QPen pen, QBrush brush) {
             return [pen, brush](QPainter& painter) {
                 painter.setPen(pen);
@@ -102,38 +105,51 @@ private slots:
             };
         };
         QTest::newRow("grey outline")
-            << PainterSetup(pens(QPen(kGrey), kRed)) << QImage::Format_RGB32 << true;
+            << PainterSetup(pens(QPen(kGrey), kRed)) << QImage::Format_RGB32 << true << false;
         QTest::newRow("highlighted") << PainterSetup(pens(QPen(kRed), kOrange))
-                                     << QImage::Format_ARGB32_Premultiplied << true;
+                                     << QImage::Format_ARGB32_Premultiplied << true << false;
         QTest::newRow("lines only")
             << PainterSetup(
                    pens(QPen(kRed, 1, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin), Qt::NoBrush))
-            << QImage::Format_RGB32 << true;
+            << QImage::Format_RGB32 << true << false;
         QTest::newRow("zero-width pen")
-            << PainterSetup(pens(QPen(kGrey, 0), kRed)) << QImage::Format_ARGB32 << true;
+            << PainterSetup(pens(QPen(kGrey, 0), kRed)) << QImage::Format_ARGB32 << true << false;
         QTest::newRow("no pen") << PainterSetup(pens(Qt::NoPen, kRed)) << QImage::Format_RGB32
-                                << true;
+                                << true << false;
         QTest::newRow("clipped") << PainterSetup([pens](QPainter& painter) {
             pens(QPen(kGrey), kRed)(painter);
             painter.setClipRegion(QRegion(10, 5, 40, 30) + QRegion(50, 20, 20, 45));
         }) << QImage::Format_RGB32
-                                 << true;
+                                 << true << false;
         QTest::newRow("wide pen") << PainterSetup(pens(QPen(kGrey, 3), kRed))
-                                  << QImage::Format_RGB32 << false;
+                                  << QImage::Format_RGB32 << false << false;
         QTest::newRow("antialiased") << PainterSetup([pens](QPainter& painter) {
             pens(QPen(kGrey), kRed)(painter);
             painter.setRenderHint(QPainter::Antialiasing);
-        }) << QImage::Format_RGB32 << false;
+        }) << QImage::Format_RGB32 << false
+                                     << false;
         QTest::newRow("see-through brush") << PainterSetup(pens(QPen(kGrey), QColor(9, 9, 9, 90)))
-                                           << QImage::Format_ARGB32_Premultiplied << false;
+                                           << QImage::Format_ARGB32_Premultiplied << false << false;
         QTest::newRow("shifted") << PainterSetup([pens](QPainter& painter) {
             pens(QPen(kGrey), kRed)(painter);
             painter.translate(5, 3);
         }) << QImage::Format_RGB32
-                                 << false;
+                                 << false << false;
+        QTest::newRow("grey outline, in a session")
+            << PainterSetup(pens(QPen(kGrey), kRed)) << QImage::Format_RGB32 << true << true;
+        QTest::newRow("clipped, in a session") << PainterSetup([pens](QPainter& painter) {
+            pens(QPen(kRed), kOrange)(painter);
+            painter.setClipRegion(QRegion(10, 5, 40, 30) + QRegion(50, 20, 20, 45));
+        }) << QImage::Format_ARGB32_Premultiplied
+                                               << true << true;
+        QTest::newRow("antialiased, in a session") << PainterSetup([pens](QPainter& painter) {
+            pens(QPen(kGrey), kRed)(painter);
+            painter.setRenderHint(QPainter::Antialiasing);
+        }) << QImage::Format_RGB32 << false << true;
     }
     void paintsWhatThePainterPaints()
     {
+        QFETCH(bool, inSession);
         QFETCH(PainterSetup, setup);
         QFETCH(QImage::Format, format);
         QFETCH(bool, stampsExpected);
@@ -145,6 +161,9 @@ private slots:
         QPainter actualPainter(&actual);
         setup(expectedPainter);
         setup(actualPainter);
+        std::optional<ShapeStamps::Session> session;
+        if (inSession)
+            session.emplace(actualPainter);
         std::mt19937 random(QTest::currentDataTag()[0]);
         std::vector<Shape> shapes;
         for (int i = 0; i < 40; ++i)
