@@ -1,6 +1,7 @@
 #include "model/paintline.h"
 
 #include "app/viewerapp.h"
+#include "model/shapestamps.h"
 #include "script/wordreader.h"
 
 #include <QPainter>
@@ -39,7 +40,7 @@ void paintLine::paint(QPainter* painter) const
 {
     const ViewerApp* app = ViewerApp::instance();
     const QLine line(app->pixelX(x1), app->pixelY(y1), app->pixelX(x2), app->pixelY(y2));
-    painter->drawLines(&line, 1);
+    ShapeStamps::drawLines(painter, &line, 1);
 }
 
 void paintLine::parse(std::string_view geometryAndProperties)
