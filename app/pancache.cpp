@@ -32,6 +32,27 @@ void PanCache::clear()
     painted.reset();
 }
 
+// Painting on the kept image rather than the widget also lets the painting code write the pixels
+// of small shapes straight into an image it knows (see ShapeStamps).
+const QImage& PanCache::freshScene(const QwgtDisplay& display, const QSize& size,
+                                   const QPen& outline, const QRegion& region)
+{
+    const QRect all(QPoint(0, 0), size);
+    if (image.size() != size)
+        image = QImage(size, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&image);
+    painter.setPen(outline);
+    const bool whole = QRegion(all).subtracted(region).isEmpty();
+    if (!whole)
+        painter.setClipRegion(region & all);
+    display.paintScene(&painter, size);
+    if (whole)
+        painted = currentView(size);
+    else
+        painted.reset();
+    return image;
+}
+
 void PanCache::paintWhole(const QwgtDisplay& display, const QPen& outline)
 {
     const View view = *painted;

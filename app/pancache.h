@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QImage>
 #include <QPen>
+#include <QRegion>
 
 #include "model/drawingmodel.h"
 
@@ -24,6 +25,10 @@ public:
     // The scene at the controller's current view on an image of the given size; outline is the
     // pen that the canvas border is drawn with.
     const QImage& scene(const QwgtDisplay& display, const QSize& size, const QPen& outline);
+    // The scene painted anew within the region (the whole scene when the region covers it),
+    // kept as the picture that a pan then shifts.
+    const QImage& freshScene(const QwgtDisplay& display, const QSize& size, const QPen& outline,
+                             const QRegion& region);
     // Forgets the image: the next scene is painted whole.
     void clear();
 

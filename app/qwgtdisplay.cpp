@@ -6,6 +6,7 @@
 #include "model/shapestamps.h"
 
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPolygon>
 #include <QWheelEvent>
@@ -186,17 +187,16 @@ void QwgtDisplay::paintScene(QPainter* painter, const QSize& size,
     paintCandidates(painter, 1);
 }
 
-void QwgtDisplay::paintEvent(QPaintEvent*)
+void QwgtDisplay::paintEvent(QPaintEvent* event)
 {
     const ViewerApp* app = ViewerApp::instance();
     QPainter painter(this);
-    // While the left button pans, the scene comes from an image that follows the drag, so that
-    // each step repaints only what came into view.
+    // The scene is painted on an image that is kept: while the left button pans, the image
+    // follows the drag, so that each step repaints only what came into view.
     if (dragging && app->mode == 0) {
         painter.drawImage(0, 0, panCache.scene(*this, size(), painter.pen()));
     } else {
-        panCache.clear();
-        paintScene(&painter, size());
+        painter.drawImage(0, 0, panCache.freshScene(*this, size(), painter.pen(), event->region()));
     }
 
     if (app->mode == 1) {

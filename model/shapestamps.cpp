@@ -79,6 +79,21 @@ ShapeStamps::Session::Session(const QPainter& painter)
       previous(session)
 {
     session = this;
+    const QPaintDevice* device = painter.device();
+    if (!allowed || device != painter.paintEngine()->paintDevice() ||
+        device->devType() != QInternal::Image ||
+        painter.deviceTransform().type() != QTransform::TxNone ||
+        !painter.paintEngine()->systemClip().isEmpty())
+        return;
+    const QImage* image = static_cast<const QImage*>(device);
+    writable = image->rect();
+    if (painter.hasClipping()) {
+        const QRegion clip = painter.clipRegion();
+        if (clip.rectCount() > 1)
+            return;
+        writable &= clip.boundingRect();
+    }
+    directImage = image;
 }
 
 ShapeStamps::Session::~Session()
@@ -165,6 +180,35 @@ void ShapeStamps::record(Stamp& stamp, const QImage& scratch, const QSize& size)
     stamp.usable = true;
 }
 
+// Written directly, a stamp's opaque pixels replace the image's, as source-over drawing of an
+// opaque pixel does. The image's pixels are reached without detaching it: the painter paints
+// into the very same memory.
+void ShapeStamps::drawStamp(QPainter* painter, const QPoint& at, const QImage& stamp)
+{
+    const QRect place(at, stamp.size());
+    if (session == nullptr || &session->painter != painter || session->directImage == nullptr ||
+        !session->writable.contains(place)) {
+        painter->drawImage(at, stamp);
+        return;
+    }
+    const QImage& image = *session->directImage;
+    const int width = stamp.width();
+    const int height = stamp.height();
+    const qsizetype imageLine = image.bytesPerLine();
+    const qsizetype stampLine = stamp.bytesPerLine();
+    const uchar* fromLine = stamp.constBits();
+    uchar* toLine = const_cast<uchar*>(image.constBits()) + at.y() * imageLine +
+                    at.x() * qsizetype(sizeof(QRgb));
+    for (int y = 0; y < height; ++y, fromLine += stampLine, toLine += imageLine) {
+        const auto* from = reinterpret_cast<const QRgb*>(fromLine);
+        auto* to = reinterpret_cast<QRgb*>(toLine);
+        for (int x = 0; x < width; ++x) {
+            if (qAlpha(from[x]) != 0)
+                to[x] = from[x];
+        }
+    }
+}
+
 template <typename Draw>
 void ShapeStamps::paint(QPainter* painter, Stamp* stamp, const QRect& area, const Draw& draw)
 {
@@ -182,7 +226,7 @@ void ShapeStamps::paint(QPainter* painter, Stamp* stamp, const QRect& area, cons
         record(*stamp, scratch, area.size());
     }
     if (stamp != nullptr && stamp->usable)
-        painter->drawImage(area.topLeft(), stamp->image);
+        drawStamp(painter, area.topLeft(), stamp->image);
     else
         draw(painter, QPoint());
 }

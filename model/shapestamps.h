@@ -36,8 +36,11 @@ public:
     static void drawLines(QPainter* painter, const QLine* lines, int count);
 
     // While one exists, the painter given to it keeps its setting (everything but pen and
-    // brush: engine, hints, opacity, composition, transforms, viewport), so that whether it
-    // allows stamps is found once instead of for every shape.
+    // brush: engine, hints, opacity, composition, transforms, viewport, clip), so that whether
+    // it allows stamps is found once instead of for every shape. A painter on an image (neither
+    // shifted nor clipped to more than one rectangle) then also has its stamps copied into the
+    // image's pixels directly: the painter's general image drawing costs several times as much
+    // for small images.
     class Session
     {
     public:
@@ -51,6 +54,10 @@ public:
         const QPainter& painter;
         bool allowed;
         QRect viewport;
+        // The image the painter paints on, when stamps may be written into its pixels directly
+        // (no offset, no clip but one rectangle), and the rectangle they may be written in.
+        const QImage* directImage = nullptr;
+        QRect writable;
         const Session* previous;
     };
 
@@ -81,6 +88,7 @@ private:
 
     static bool allowsStamp(const QPainter& painter, const QRect& area);
     static bool settingAllowsStamps(const QPainter& painter);
+    static void drawStamp(QPainter* painter, const QPoint& at, const QImage& stamp);
     static const Session* session;
     // The key buffer, holding the kind and the area's size; the caller adds the geometry relative
     // to the area's corner.

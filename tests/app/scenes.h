@@ -57,17 +57,19 @@ inline void paintEveryObject(QPainter& painter)
     }
 }
 
-// The picture of paintedWhole() by plain painting.
+// The picture of paintedWhole() by plain painting. Painted on a 24-bit image, which small shapes
+// are not stamped on: every shape is Qt's own.
 inline QImage paintedPlainly()
 {
     const QwgtDisplay* display = ViewerApp::instance()->display;
-    QImage image(display->size(), QImage::Format_RGB32);
+    QImage image(display->size(), QImage::Format_RGB888);
     QPainter painter(&image);
     painter.setPen(display->palette().color(display->foregroundRole()));
     painter.setBrush(QBrush(QColor(255, 255, 255)));
     painter.drawRect(QRect(QPoint(0, 0), QPoint(image.width() - 1, image.height() - 1)));
     paintEveryObject(painter);
-    return image;
+    painter.end();
+    return image.convertToFormat(QImage::Format_RGB32);
 }
 
 } // namespace scenes

@@ -75,14 +75,15 @@ QImage layersOn(const QSize& page)
     return image;
 }
 
-// The same by plain painting.
+// The same by plain painting, on a 24-bit image that takes no stamps.
 QImage plainLayersOn(const QSize& page)
 {
-    QImage image(page, QImage::Format_RGB32);
+    QImage image(page, QImage::Format_RGB888);
     image.fill(Qt::white);
     QPainter painter(&image);
     scenes::paintEveryObject(painter);
-    return image;
+    painter.end();
+    return image.convertToFormat(QImage::Format_RGB32);
 }
 
 } // namespace
@@ -137,6 +138,42 @@ private slots:
         QVERIFY(scenes::paintedWhole() == scenes::paintedPlainly());
         const QSize page = app->display->size() * 3;
         QVERIFY(layersOn(page) == plainLayersOn(page));
+    }
+
+    // The canvas itself, repainted in part (as when a window uncovers it) and then whole: each
+    // time the pixels it repaints are those of plain painting, and a pan that follows still
+    // moves the right picture.
+    void canvasRepaintsMatchPlainPainting()
+    {
+        testapp::resetApplication();
+        testapp::loadText(spreadScene());
+        ViewerApp* app = ViewerApp::instance();
+        app->ratio = 1.0;
+        app->originX = 120;
+        app->originY = 80;
+        // The fix marker is drawn over the scene; it is kept off the canvas here.
+        app->fixX = -100;
+        app->fixY = -100;
+        QwgtDisplay* display = app->display;
+        const QImage plain = scenes::paintedPlainly();
+        // The canvas last showed another view, so that nothing old passes for new.
+        QImage canvas(display->size(), QImage::Format_RGB32);
+        app->originX = 20;
+        display->render(&canvas);
+        app->originX = 120;
+        const QRect part(13, 7, 61, 45);
+        canvas.fill(Qt::black);
+        display->render(&canvas, part.topLeft(), QRegion(part));
+        QCOMPARE(canvas.copy(part), plain.copy(part));
+        display->render(&canvas);
+        QCOMPARE(canvas, plain);
+
+        QTest::mousePress(display, Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));
+        QTest::mouseMove(display, QPoint(103, 98));
+        const QImage panned = scenes::paintedPlainly();
+        display->render(&canvas);
+        QTest::mouseRelease(display, Qt::LeftButton, Qt::NoModifier, QPoint(103, 98));
+        QCOMPARE(canvas, panned);
     }
 };
 
