@@ -21,9 +21,12 @@ inline std::uint64_t hashBytes(std::uint64_t seed, std::string_view text)
         std::memcpy(&word, text.data() + at, 8);
         mix(word);
     }
+    // The last few bytes are gathered in a register: copied into a word in memory and read back,
+    // they would stall the read until the copy's bytes reach it.
     if (at < text.size()) {
         std::uint64_t last = 0;
-        std::memcpy(&last, text.data() + at, text.size() - at);
+        for (std::size_t i = at; i < text.size(); ++i)
+            last |= std::uint64_t(static_cast<unsigned char>(text[i])) << (8 * (i - at));
         mix(last);
     }
     // Tables pick slots by the low bits, which a multiply alone leaves poorly mixed.
