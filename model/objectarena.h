@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstddef>
+#include <limits>
 #include <memory>
+#include <new>
 #include <vector>
 
 // The memory of drawable objects. A file of a million objects makes a million small allocations
@@ -15,10 +17,11 @@ public:
     static void* allocate(std::size_t bytes);
     static void release(void* memory, std::size_t bytes);
 
-private:
     // Objects are made of pointers and doubles.
     static constexpr std::size_t kAlignment = alignof(double) > alignof(void*) ? alignof(double)
                                                                                : alignof(void*);
+
+private:
     static constexpr std::size_t kBlockBytes = std::size_t(1) << 20;
     // Larger objects come from the general allocator.
     static constexpr std::size_t kLargestSize = 512;
@@ -34,4 +37,36 @@ private:
     std::size_t usedInLastBlock = kBlockBytes;
     std::vector<FreeCell*> freeCells = std::vector<FreeCell*>(kLargestSize / kAlignment + 1);
     std::size_t liveObjects = 0;
+};
+
+// The arena's memory for a standard container that an object owns, so that what the object holds
+// lies next to it: a path's vertices are read right after the path is made, and painting then
+// finds both in the same few cache lines. Larger arrays come from the general allocator, as
+// larger objects do.
+template <typename T> class ArenaAllocator
+{
+public:
+    using value_type = T;
+    static_assert(alignof(T) <= ObjectArena::kAlignment);
+
+    ArenaAllocator() = default;
+    template <typename Other> ArenaAllocator(const ArenaAllocator<Other>&) noexcept {}
+
+    T* allocate(std::size_t count)
+    {
+        if (count > std::numeric_limits<std::size_t>::max() / sizeof(T))
+            throw std::bad_array_new_length();
+        return static_cast<T*>(ObjectArena::allocate(bytesOf(count)));
+    }
+    void deallocate(T* memory, std::size_t count) noexcept
+    {
+        ObjectArena::release(memory, bytesOf(count));
+    }
+
+    friend bool operator==(const ArenaAllocator&, const ArenaAllocator&) { return true; }
+    friend bool operator!=(const ArenaAllocator&, const ArenaAllocator&) { return false; }
+
+private:
+    // Never zero bytes: every allocation is a cell of its own.
+    static std::size_t bytesOf(std::size_t count) { return count == 0 ? 1 : count * sizeof(T); }
 };

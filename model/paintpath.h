@@ -1,6 +1,8 @@
 #pragma once
 
 #include "model/paintobject.h"
+#include "model/vertexlist.h"
+
 #include <QPointF>
 
 #include <vector>
@@ -19,5 +21,5 @@ public:
     void computeBounds() override;
 
     // Corners in record order, world units.
-    std::vector<QPointF> vertices;
+    VertexList vertices;
 };

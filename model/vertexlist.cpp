@@ -17,7 +17,7 @@ constexpr std::size_t kMinBytesPerVertex = 4;
 
 } // namespace
 
-void readVertexRecord(std::string_view text, paintObject& object, std::vector<QPointF>& vertices)
+void readVertexRecord(std::string_view text, paintObject& object, VertexList& vertices)
 {
     WordReader words(text);
     int count = 0;
@@ -38,7 +38,7 @@ void readVertexRecord(std::string_view text, paintObject& object, std::vector<QP
     object.readPropertyPairs(words);
 }
 
-void setVertexBounds(paintObject& object, const std::vector<QPointF>& vertices)
+void setVertexBounds(paintObject& object, const VertexList& vertices)
 {
     if (vertices.empty()) {
         object.minX = object.minY = std::numeric_limits<double>::max();
@@ -55,7 +55,7 @@ void setVertexBounds(paintObject& object, const std::vector<QPointF>& vertices)
     }
 }
 
-QString vertexLines(const std::vector<QPointF>& vertices)
+QString vertexLines(const VertexList& vertices)
 {
     QString lines;
     // The count came from an int, so every index fits one.
@@ -65,7 +65,7 @@ QString vertexLines(const std::vector<QPointF>& vertices)
     return lines;
 }
 
-QString endVerticesText(const std::vector<QPointF>& vertices, const QString& middleLine)
+QString endVerticesText(const VertexList& vertices, const QString& middleLine)
 {
     const QPointF first = vertices.empty() ? QPointF() : vertices.front();
     const QPointF last = vertices.empty() ? QPointF() : vertices.back();
@@ -75,7 +75,7 @@ QString endVerticesText(const std::vector<QPointF>& vertices, const QString& mid
 
 // One buffer serves every call: painting is single-threaded, and a polygon is drawn before the
 // next one is mapped.
-const std::vector<QPoint>& pixelVertices(const std::vector<QPointF>& vertices)
+const std::vector<QPoint>& pixelVertices(const VertexList& vertices)
 {
     static std::vector<QPoint> points;
     const ViewerApp* app = ViewerApp::instance();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/objectarena.h"
+
 #include <QPoint>
 #include <QPointF>
 #include <QString>
@@ -9,6 +11,9 @@
 
 class paintObject;
 
+// The world vertices of a path or polygon, kept in the object arena next to their object.
+using VertexList = std::vector<QPointF, ArenaAllocator<QPointF>>;
+
 // What paths and polygons share: both are a counted run of world vertices followed by the colour
 // word and property pairs, listed one vertex a line, bounded by their vertices and drawn through
 // the same world-to-pixel mapping.
@@ -17,17 +22,17 @@ class paintObject;
 // properties. A count of 0, a negative one or none gives no vertices. Only pairs read in full are
 // kept: when the count promises more numbers than the record holds, the vertices read so far
 // stay, and the colour and properties are lost with the failed read.
-void readVertexRecord(std::string_view text, paintObject& object, std::vector<QPointF>& vertices);
+void readVertexRecord(std::string_view text, paintObject& object, VertexList& vertices);
 
 // The bounding box of the vertices; with none the box stays inverted (empty), so that the object
 // adds nothing to fit-to-view.
-void setVertexBounds(paintObject& object, const std::vector<QPointF>& vertices);
+void setVertexBounds(paintObject& object, const VertexList& vertices);
 
 // One "[ i] x y" line per vertex, each ended by a line feed.
-QString vertexLines(const std::vector<QPointF>& vertices);
+QString vertexLines(const VertexList& vertices);
 
 // First vertex, the middle line, last vertex; zeros stand in for the ends when there are none.
-QString endVerticesText(const std::vector<QPointF>& vertices, const QString& middleLine);
+QString endVerticesText(const VertexList& vertices, const QString& middleLine);
 
 // The vertices mapped to whole screen pixels, in a buffer that the next call reuses.
-const std::vector<QPoint>& pixelVertices(const std::vector<QPointF>& vertices);
+const std::vector<QPoint>& pixelVertices(const VertexList& vertices);

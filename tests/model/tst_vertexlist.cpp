@@ -1,6 +1,7 @@
 #include "canvas.h"
 #include "model/paintpath.h"
 #include "model/paintpolygon.h"
+#include "model/vertexlist.h"
 #include "support/testapp.h"
 
 #include <QtTest>
@@ -9,7 +10,7 @@
 
 using namespace canvas;
 
-using Vertices = std::vector<QPointF>;
+using Vertices = VertexList;
 Q_DECLARE_METATYPE(Vertices)
 
 // Paths and polygons read, bound and list their vertices through the same code; every case runs
