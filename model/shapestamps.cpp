@@ -209,6 +209,10 @@ void ShapeStamps::drawStamp(QPainter* painter, const QPoint& at, const QImage& s
     }
 }
 
+// The scratch painter paints the shape at its own coordinates, moved by a whole-pixel translation
+// onto the scratch image: the painter computes everything it derives from the coordinates (a wide
+// pen's outline, say) exactly as on the device, and the translation then moves the results
+// exactly.
 template <typename Draw>
 void ShapeStamps::paint(QPainter* painter, Stamp* stamp, const QRect& area, const Draw& draw)
 {
@@ -220,38 +224,21 @@ void ShapeStamps::paint(QPainter* painter, Stamp* stamp, const QRect& area, cons
             QPainter scratchPainter(&scratch);
             scratchPainter.setPen(painter->pen());
             scratchPainter.setBrush(painter->brush());
-            draw(&scratchPainter,
-                 QPoint(kScratchMargin - area.left(), kScratchMargin - area.top()));
+            scratchPainter.translate(kScratchMargin - area.left(), kScratchMargin - area.top());
+            draw(&scratchPainter);
         }
         record(*stamp, scratch, area.size());
     }
     if (stamp != nullptr && stamp->usable)
         drawStamp(painter, area.topLeft(), stamp->image);
     else
-        draw(painter, QPoint());
+        draw(painter);
 }
-
-namespace
-{
-
-// The points shifted, for painting a shape on a scratch image.
-template <std::size_t Capacity>
-const QPoint* shifted(std::array<QPoint, Capacity>& room, const QPoint* points, int count,
-                      const QPoint& shift)
-{
-    for (int i = 0; i < count; ++i)
-        room[static_cast<std::size_t>(i)] = points[i] + shift;
-    return room.data();
-}
-
-} // namespace
 
 void ShapeStamps::drawPolygon(QPainter* painter, const QPoint* points, int count)
 {
-    const auto draw = [points, count](QPainter* target, const QPoint& shift) {
-        std::array<QPoint, kMaxPoints> room;
-        target->drawPolygon(shift.isNull() ? points : shifted(room, points, count, shift), count,
-                            Qt::OddEvenFill);
+    const auto draw = [points, count](QPainter* target) {
+        target->drawPolygon(points, count, Qt::OddEvenFill);
     };
     if (count < 1 || count > kMaxPoints) {
         painter->drawPolygon(points, count, Qt::OddEvenFill);
@@ -263,10 +250,8 @@ void ShapeStamps::drawPolygon(QPainter* painter, const QPoint* points, int count
 
 void ShapeStamps::drawConvexPolygon(QPainter* painter, const QPoint* points, int count)
 {
-    const auto draw = [points, count](QPainter* target, const QPoint& shift) {
-        std::array<QPoint, kMaxPoints> room;
-        target->drawConvexPolygon(shift.isNull() ? points : shifted(room, points, count, shift),
-                                  count);
+    const auto draw = [points, count](QPainter* target) {
+        target->drawConvexPolygon(points, count);
     };
     if (count < 1 || count > kMaxPoints) {
         painter->drawConvexPolygon(points, count);
@@ -278,9 +263,7 @@ void ShapeStamps::drawConvexPolygon(QPainter* painter, const QPoint* points, int
 
 void ShapeStamps::drawEllipse(QPainter* painter, const QRect& rect)
 {
-    const auto draw = [&rect](QPainter* target, const QPoint& shift) {
-        target->drawEllipse(rect.translated(shift));
-    };
+    const auto draw = [&rect](QPainter* target) { target->drawEllipse(rect); };
     if (rect.isEmpty()) {
         painter->drawEllipse(rect);
         return;
@@ -292,14 +275,12 @@ void ShapeStamps::drawEllipse(QPainter* painter, const QRect& rect)
 
 void ShapeStamps::drawLines(QPainter* painter, const QLine* lines, int count)
 {
-    const auto draw = [lines, count](QPainter* target, const QPoint& shift) {
-        for (int i = 0; i < count; ++i) {
-            const QLine line = lines[i].translated(shift);
-            target->drawLines(&line, 1);
-        }
+    const auto draw = [lines, count](QPainter* target) {
+        for (int i = 0; i < count; ++i)
+            target->drawLines(&lines[i], 1);
     };
     if (count < 1 || 2 * count > kMaxPoints) {
-        draw(painter, QPoint());
+        draw(painter);
         return;
     }
     std::array<QPoint, kMaxPoints> ends;
@@ -318,11 +299,8 @@ void ShapeStamps::drawLines(QPainter* painter, const QLine* lines, int count)
 // image gets the corners shifted exactly, so both conversions see the same fractions.
 void ShapeStamps::drawPolygon(QPainter* painter, const QPointF* points, int count)
 {
-    const auto draw = [points, count](QPainter* target, const QPoint& shift) {
-        std::array<QPointF, kMaxPoints> room;
-        for (int i = 0; i < count && !shift.isNull(); ++i)
-            room[static_cast<std::size_t>(i)] = points[i] + shift;
-        target->drawPolygon(shift.isNull() ? points : room.data(), count, Qt::OddEvenFill);
+    const auto draw = [points, count](QPainter* target) {
+        target->drawPolygon(points, count, Qt::OddEvenFill);
     };
     if (count < 1 || count > kMaxPoints) {
         painter->drawPolygon(points, count, Qt::OddEvenFill);
@@ -362,5 +340,5 @@ void ShapeStamps::drawPolygon(QPainter* painter, const QPointF* points, int coun
         paint(painter, stamp, area, draw);
         return;
     }
-    draw(painter, QPoint());
+    draw(painter);
 }
