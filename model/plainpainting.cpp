@@ -40,10 +40,11 @@ bool hasPlainSetting(const QPainter& painter)
            isWholePixelShift(painter.deviceTransform());
 }
 
-bool isPlainStyle(const QPen& pen, const QBrush& brush)
+bool isPlainStyle(const QPen& pen, const QBrush& brush, double widestPen)
 {
     return (pen.style() == Qt::NoPen ||
-            (pen.style() == Qt::SolidLine && pen.widthF() <= 1.0 && isOpaqueSolid(pen.brush()))) &&
+            (pen.style() == Qt::SolidLine && pen.widthF() <= widestPen &&
+             isOpaqueSolid(pen.brush()))) &&
            (brush.style() == Qt::NoBrush || isOpaqueSolid(brush));
 }
 

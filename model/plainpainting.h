@@ -14,7 +14,8 @@ bool paintsPlainly(const QPainter& painter);
 
 // The parts of paintsPlainly() that are not the pen and brush, and those that are.
 bool hasPlainSetting(const QPainter& painter);
-bool isPlainStyle(const QPen& pen, const QBrush& brush);
+// A pen wider than widestPen pixels is not plain.
+bool isPlainStyle(const QPen& pen, const QBrush& brush, double widestPen = 1.0);
 
 // Whether the box of pixels lies wholly on the painter's device, where nothing it holds is cut
 // at the device's edge. Only meaningful for a painter that paints plainly.

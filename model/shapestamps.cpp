@@ -44,8 +44,8 @@ bool subtractsExactly(double x, int whole)
     return whole > 0 && x >= whole / 2.0 && x <= 2.0 * whole;
 }
 
-// The box of the points with a pixel of room on every side for the outline.
-QRect areaOf(const QPoint* points, int count)
+// The box of the points with room on every side for the outline.
+QRect areaOf(const QPoint* points, int count, int reach)
 {
     int left = points[0].x(), right = left, top = points[0].y(), bottom = top;
     for (int i = 1; i < count; ++i) {
@@ -54,7 +54,17 @@ QRect areaOf(const QPoint* points, int count)
         top = std::min(top, points[i].y());
         bottom = std::max(bottom, points[i].y());
     }
-    return QRect(QPoint(left - 1, top - 1), QPoint(right + 1, bottom + 1));
+    return QRect(QPoint(left - reach, top - reach), QPoint(right + reach, bottom + reach));
+}
+
+// How far beyond a shape's points its outline may reach: a pixel, and a wide pen's width (half of
+// it to the side, half of it again for a square cap's corner, rounded up).
+int reachOf(const QPainter& painter)
+{
+    const QPen& pen = painter.pen();
+    if (pen.style() == Qt::NoPen || pen.widthF() <= 1.0)
+        return 1;
+    return 1 + static_cast<int>(std::ceil(pen.widthF()));
 }
 
 } // namespace
@@ -115,7 +125,7 @@ bool ShapeStamps::allowsStamp(const QPainter& painter, const QRect& area)
     return settingAllowsStamps(painter) && liesOnDevice(painter, area);
 }
 
-std::string& ShapeStamps::keyFor(char kind, const QRect& area)
+std::string* ShapeStamps::keyFor(const QPainter& painter, char kind, const QRect& area)
 {
     // One buffer serves every key, so that looking a stamp up allocates nothing.
     static std::string key;
@@ -124,7 +134,19 @@ std::string& ShapeStamps::keyFor(char kind, const QRect& area)
     // Offsets within an area at most kMaxSide across fit a byte each.
     key.push_back(static_cast<char>(area.width()));
     key.push_back(static_cast<char>(area.height()));
-    return key;
+    // A wide pen's outline is computed from the coordinates in doubles, whose last bit is worth
+    // the same only within one power of two: the same shape is the same stamp there.
+    const QPen& pen = painter.pen();
+    if (pen.style() != Qt::NoPen && pen.widthF() > 1.0) {
+        const int across = std::ilogb(area.left());
+        const int down = std::ilogb(area.top());
+        if (area.left() <= 0 || area.top() <= 0 || std::ilogb(area.right()) != across ||
+            std::ilogb(area.bottom()) != down)
+            return nullptr;
+        key.push_back(static_cast<char>(across));
+        key.push_back(static_cast<char>(down));
+    }
+    return &key;
 }
 
 ShapeStamps::Stamp& ShapeStamps::stampFor(const QPainter& painter, std::string& key)
@@ -145,14 +167,14 @@ ShapeStamps::Stamp& ShapeStamps::stampFor(const QPainter& painter, std::string& 
 ShapeStamps::Stamp* ShapeStamps::stampForPoints(const QPainter& painter, char kind,
                                                 const QRect& area, const QPoint* points, int count)
 {
-    if (!allowsStamp(painter, area))
+    std::string* key = allowsStamp(painter, area) ? keyFor(painter, kind, area) : nullptr;
+    if (key == nullptr)
         return nullptr;
-    std::string& key = keyFor(kind, area);
     for (int i = 0; i < count; ++i) {
-        key.push_back(static_cast<char>(points[i].x() - area.left()));
-        key.push_back(static_cast<char>(points[i].y() - area.top()));
+        key->push_back(static_cast<char>(points[i].x() - area.left()));
+        key->push_back(static_cast<char>(points[i].y() - area.top()));
     }
-    return &stampFor(painter, key);
+    return &stampFor(painter, *key);
 }
 
 QImage ShapeStamps::scratchFor(const QRect& area)
@@ -216,7 +238,7 @@ void ShapeStamps::drawStamp(QPainter* painter, const QPoint& at, const QImage& s
 template <typename Draw>
 void ShapeStamps::paint(QPainter* painter, Stamp* stamp, const QRect& area, const Draw& draw)
 {
-    if (stamp != nullptr && !stamp->recorded && !isPlainStyle(stamp->pen, stamp->brush))
+    if (stamp != nullptr && !stamp->recorded && !isPlainStyle(stamp->pen, stamp->brush, kWidestPen))
         stamp->recorded = true;
     if (stamp != nullptr && !stamp->recorded) {
         QImage scratch = scratchFor(area);
@@ -244,7 +266,7 @@ void ShapeStamps::drawPolygon(QPainter* painter, const QPoint* points, int count
         painter->drawPolygon(points, count, Qt::OddEvenFill);
         return;
     }
-    const QRect area = areaOf(points, count);
+    const QRect area = areaOf(points, count, reachOf(*painter));
     paint(painter, stampForPoints(*painter, 'P', area, points, count), area, draw);
 }
 
@@ -257,7 +279,7 @@ void ShapeStamps::drawConvexPolygon(QPainter* painter, const QPoint* points, int
         painter->drawConvexPolygon(points, count);
         return;
     }
-    const QRect area = areaOf(points, count);
+    const QRect area = areaOf(points, count, reachOf(*painter));
     paint(painter, stampForPoints(*painter, 'C', area, points, count), area, draw);
 }
 
@@ -268,9 +290,10 @@ void ShapeStamps::drawEllipse(QPainter* painter, const QRect& rect)
         painter->drawEllipse(rect);
         return;
     }
-    const QRect area = rect.adjusted(-1, -1, 1, 1);
-    paint(painter, allowsStamp(*painter, area) ? &stampFor(*painter, keyFor('E', area)) : nullptr,
-          area, draw);
+    const int reach = reachOf(*painter);
+    const QRect area = rect.adjusted(-reach, -reach, reach, reach);
+    std::string* key = allowsStamp(*painter, area) ? keyFor(*painter, 'E', area) : nullptr;
+    paint(painter, key ? &stampFor(*painter, *key) : nullptr, area, draw);
 }
 
 void ShapeStamps::drawLines(QPainter* painter, const QLine* lines, int count)
@@ -288,7 +311,7 @@ void ShapeStamps::drawLines(QPainter* painter, const QLine* lines, int count)
         ends[static_cast<std::size_t>(2 * i)] = lines[i].p1();
         ends[static_cast<std::size_t>(2 * i + 1)] = lines[i].p2();
     }
-    const QRect area = areaOf(ends.data(), 2 * count);
+    const QRect area = areaOf(ends.data(), 2 * count, reachOf(*painter));
     paint(painter, stampForPoints(*painter, 'L', area, ends.data(), 2 * count), area, draw);
 }
 
@@ -323,19 +346,19 @@ void ShapeStamps::drawPolygon(QPainter* painter, const QPointF* points, int coun
                    static_cast<int>(std::ceil(bottom)) + 1));
         const int shiftX = area.left() - kScratchMargin;
         const int shiftY = area.top() - kScratchMargin;
-        bool exact = allowsStamp(*painter, area);
+        bool exact = allowsStamp(*painter, area) && reachOf(*painter) == 1;
         for (int i = 0; i < count && exact; ++i)
             exact = subtractsExactly(points[i].x(), area.left()) &&
                     subtractsExactly(points[i].x(), shiftX) &&
                     subtractsExactly(points[i].y(), area.top()) &&
                     subtractsExactly(points[i].y(), shiftY);
-        if (exact) {
-            std::string& key = keyFor('F', area);
+        std::string* key = exact ? keyFor(*painter, 'F', area) : nullptr;
+        if (key != nullptr) {
             for (int i = 0; i < count; ++i) {
-                appendBytes(key, points[i].x() - area.left());
-                appendBytes(key, points[i].y() - area.top());
+                appendBytes(*key, points[i].x() - area.left());
+                appendBytes(*key, points[i].y() - area.top());
             }
-            stamp = &stampFor(*painter, key);
+            stamp = &stampFor(*painter, *key);
         }
         paint(painter, stamp, area, draw);
         return;

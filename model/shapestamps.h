@@ -68,6 +68,8 @@ private:
     // Larger shapes cost about as much to copy as to paint, and would fill the cache.
     static constexpr int kMaxSide = 48;
     static constexpr int kMaxPoints = 24;
+    // Wider pens make areas larger than stamps are worth.
+    static constexpr double kWidestPen = 16.0;
     // Room around the expected area, to catch a shape that paints beyond it.
     static constexpr int kScratchMargin = 4;
     // The cache starts afresh when it is full; a drawing has few distinct small shapes.
@@ -90,9 +92,10 @@ private:
     static bool settingAllowsStamps(const QPainter& painter);
     static void drawStamp(QPainter* painter, const QPoint& at, const QImage& stamp);
     static const Session* session;
-    // The key buffer, holding the kind and the area's size; the caller adds the geometry relative
-    // to the area's corner.
-    static std::string& keyFor(char kind, const QRect& area);
+    // The key buffer, holding the kind, the area's size and, for a wide pen, the powers of two
+    // the area lies within; the caller adds the geometry relative to the area's corner. Null
+    // when a wide pen's area straddles a power of two.
+    static std::string* keyFor(const QPainter& painter, char kind, const QRect& area);
     // The stamp for the key completed with the painter's pen and brush, new (holding them) if not
     // yet recorded.
     static Stamp& stampFor(const QPainter& painter, std::string& key);

@@ -122,7 +122,9 @@ private slots:
         }) << QImage::Format_RGB32
                                  << true << false;
         QTest::newRow("wide pen") << PainterSetup(pens(QPen(kGrey, 3), kRed))
-                                  << QImage::Format_RGB32 << false << false;
+                                  << QImage::Format_RGB32 << true << false;
+        QTest::newRow("very wide pen")
+            << PainterSetup(pens(QPen(kGrey, 17), kRed)) << QImage::Format_RGB32 << false << false;
         QTest::newRow("antialiased") << PainterSetup([pens](QPainter& painter) {
             pens(QPen(kGrey), kRed)(painter);
             painter.setRenderHint(QPainter::Antialiasing);
@@ -218,6 +220,67 @@ private slots:
             }
             expectedPainter.drawPolygon(points.data(), corners, Qt::OddEvenFill);
             ShapeStamps::drawPolygon(&actualPainter, points.data(), corners);
+        }
+        QVERIFY(ShapeStamps::size() > stampsBefore);
+        const QImage reference = expected.convertToFormat(QImage::Format_RGB32);
+        const QImage painted = actual.convertToFormat(QImage::Format_RGB32);
+        for (int y = 0; y < reference.height(); ++y) {
+            for (int x = 0; x < reference.width(); ++x) {
+                if (painted.pixel(x, y) != reference.pixel(x, y))
+                    QFAIL(qPrintable(QStringLiteral("pixel (%1, %2) differs").arg(x).arg(y)));
+            }
+        }
+    }
+
+    // Lines and polygons drawn with wide pens of several widths, caps and joins all over a
+    // canvas-sized image: a wide pen's outline is computed in doubles from the coordinates, and
+    // still every stamp sets what the painter sets.
+    void widePensMatchAnywhere_data()
+    {
+        QTest::addColumn<QPen>("pen");
+        QTest::addColumn<bool>("polygons");
+        QTest::newRow("2, square caps")
+            << QPen(kRed, 2, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin) << false;
+        QTest::newRow("3, flat caps")
+            << QPen(kRed, 3, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin) << false;
+        QTest::newRow("5, round caps")
+            << QPen(kRed, 5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin) << false;
+        QTest::newRow("2.5, polygons") << QPen(kGrey, 2.5) << true;
+    }
+    void widePensMatchAnywhere()
+    {
+        QFETCH(QPen, pen);
+        QFETCH(bool, polygons);
+        QImage expected(2100, 1100, QImage::Format_RGB888);
+        expected.fill(QColor(255, 255, 255));
+        QImage actual(expected.size(), QImage::Format_ARGB32_Premultiplied);
+        actual.fill(QColor(255, 255, 255));
+        QPainter expectedPainter(&expected);
+        QPainter actualPainter(&actual);
+        for (QPainter* painter : {&expectedPainter, &actualPainter}) {
+            painter->setPen(pen);
+            painter->setBrush(kOrange);
+        }
+        const ShapeStamps::Session session(actualPainter);
+        std::mt19937 random(11);
+        const auto between = [&random](int low, int high) {
+            return std::uniform_int_distribution<int>(low, high)(random);
+        };
+        std::vector<Shape> shapes;
+        for (int i = 0; i < 30; ++i) {
+            Shape shape{polygons ? Shape::Polygon : Shape::Lines, {}};
+            const int count = between(2, 4);
+            for (int k = 0; k < count; ++k)
+                shape.points.emplace_back(between(0, 6), between(0, 6));
+            shapes.push_back(shape);
+        }
+        const std::size_t stampsBefore = ShapeStamps::size();
+        for (int i = 0; i < 20000; ++i) {
+            const Shape& shape = shapes[random() % shapes.size()];
+            const QPoint at(between(-10, expected.width() + 10),
+                            between(-10, expected.height() + 10));
+            draw(expectedPainter, shape, at, false);
+            draw(actualPainter, shape, at, true);
         }
         QVERIFY(ShapeStamps::size() > stampsBefore);
         const QImage reference = expected.convertToFormat(QImage::Format_RGB32);
