@@ -83,12 +83,18 @@ std::size_t ShapeStamps::size()
 }
 
 const ShapeStamps::Session* ShapeStamps::session = nullptr;
+std::size_t ShapeStamps::stampsFound = 0;
+std::size_t ShapeStamps::stampsTurnedAway = 0;
 
 ShapeStamps::Session::Session(const QPainter& painter)
     : painter(painter), allowed(settingAllowsStamps(painter)), viewport(painter.viewport()),
       previous(session)
 {
     session = this;
+    if (previous == nullptr) {
+        stampsFound = 0;
+        stampsTurnedAway = 0;
+    }
     const QPaintDevice* device = painter.device();
     if (!allowed || device != painter.paintEngine()->paintDevice() ||
         device->devType() != QInternal::Image ||
@@ -109,6 +115,15 @@ ShapeStamps::Session::Session(const QPainter& painter)
 ShapeStamps::Session::~Session()
 {
     session = previous;
+    if (previous == nullptr && stampsTurnedAway > stampsFound)
+        clear();
+}
+
+void ShapeStamps::clear()
+{
+    stamps().clear();
+    stampsFound = 0;
+    stampsTurnedAway = 0;
 }
 
 bool ShapeStamps::settingAllowsStamps(const QPainter& painter)
@@ -149,19 +164,27 @@ std::string* ShapeStamps::keyFor(const QPainter& painter, char kind, const QRect
     return &key;
 }
 
-ShapeStamps::Stamp& ShapeStamps::stampFor(const QPainter& painter, std::string& key)
+// A full cache takes no more stamps: starting afresh in the middle of a scene with more shapes
+// than it holds would record them again and again. A session that had to turn away more shapes
+// than it found clears it at its end, so that a new view (a zoom, another file) gets stamps of
+// its own.
+ShapeStamps::Stamp* ShapeStamps::stampFor(const QPainter& painter, std::string& key)
 {
     appendStyle(key, painter);
     std::unordered_map<std::string, Stamp>& cache = stamps();
     const auto found = cache.find(key);
-    if (found != cache.end())
-        return found->second;
-    if (cache.size() >= kMaxStamps)
-        cache.clear();
+    if (found != cache.end()) {
+        ++stampsFound;
+        return &found->second;
+    }
+    if (cache.size() >= kMaxStamps) {
+        ++stampsTurnedAway;
+        return nullptr;
+    }
     Stamp& stamp = cache[key];
     stamp.pen = painter.pen();
     stamp.brush = painter.brush();
-    return stamp;
+    return &stamp;
 }
 
 ShapeStamps::Stamp* ShapeStamps::stampForPoints(const QPainter& painter, char kind,
@@ -174,7 +197,7 @@ ShapeStamps::Stamp* ShapeStamps::stampForPoints(const QPainter& painter, char ki
         key->push_back(static_cast<char>(points[i].x() - area.left()));
         key->push_back(static_cast<char>(points[i].y() - area.top()));
     }
-    return &stampFor(painter, *key);
+    return stampFor(painter, *key);
 }
 
 QImage ShapeStamps::scratchFor(const QRect& area)
@@ -293,7 +316,7 @@ void ShapeStamps::drawEllipse(QPainter* painter, const QRect& rect)
     const int reach = reachOf(*painter);
     const QRect area = rect.adjusted(-reach, -reach, reach, reach);
     std::string* key = allowsStamp(*painter, area) ? keyFor(*painter, 'E', area) : nullptr;
-    paint(painter, key ? &stampFor(*painter, *key) : nullptr, area, draw);
+    paint(painter, key ? stampFor(*painter, *key) : nullptr, area, draw);
 }
 
 void ShapeStamps::drawLines(QPainter* painter, const QLine* lines, int count)
@@ -358,7 +381,7 @@ void ShapeStamps::drawPolygon(QPainter* painter, const QPointF* points, int coun
                 appendBytes(*key, points[i].x() - area.left());
                 appendBytes(*key, points[i].y() - area.top());
             }
-            stamp = &stampFor(*painter, *key);
+            stamp = stampFor(*painter, *key);
         }
         paint(painter, stamp, area, draw);
         return;

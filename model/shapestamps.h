@@ -63,6 +63,8 @@ public:
 
     // How many stamps stand in for the painter's own calls.
     static std::size_t size();
+    // Forgets every stamp.
+    static void clear();
 
 private:
     // Larger shapes cost about as much to copy as to paint, and would fill the cache.
@@ -72,7 +74,7 @@ private:
     static constexpr double kWidestPen = 16.0;
     // Room around the expected area, to catch a shape that paints beyond it.
     static constexpr int kScratchMargin = 4;
-    // The cache starts afresh when it is full; a drawing has few distinct small shapes.
+    // A drawing has few distinct small shapes; see stampFor() for a full cache.
     static constexpr std::size_t kMaxStamps = 8192;
 
     // Keys name the pen and brush by their shared data. The stamp keeps copies of both, so that
@@ -97,8 +99,11 @@ private:
     // when a wide pen's area straddles a power of two.
     static std::string* keyFor(const QPainter& painter, char kind, const QRect& area);
     // The stamp for the key completed with the painter's pen and brush, new (holding them) if not
-    // yet recorded.
-    static Stamp& stampFor(const QPainter& painter, std::string& key);
+    // yet recorded; null when the cache is full.
+    static Stamp* stampFor(const QPainter& painter, std::string& key);
+    // Since the last session ended: stamps found, and shapes turned away by a full cache.
+    static std::size_t stampsFound;
+    static std::size_t stampsTurnedAway;
     // The stamp for the shape of this kind through the points, or null where the painter or the
     // area allows none.
     static Stamp* stampForPoints(const QPainter& painter, char kind, const QRect& area,

@@ -88,6 +88,10 @@ class TestShapeStamps : public QObject
     Q_OBJECT
 
 private slots:
+    // Each test starts with no stamps, so that what one records cannot fill the cache for the
+    // next.
+    void init() { ShapeStamps::clear(); }
+
     // A few dozen shapes painted again and again at random places, overlapping, in and across
     // the image's edges: through the stamps they set exactly the pixels that the painter's own
     // calls set. The reference is painted on a 24-bit image, which takes no stamps.
@@ -230,6 +234,34 @@ private slots:
                     QFAIL(qPrintable(QStringLiteral("pixel (%1, %2) differs").arg(x).arg(y)));
             }
         }
+    }
+
+    // A view with more distinct shapes than the cache holds fills it, then is painted by the
+    // painter itself; a session that found fewer stamps than it turned away leaves the cache
+    // empty for the next view, while one that mostly found stamps keeps them.
+    void aFullCacheMakesRoomForTheNextView()
+    {
+        QImage image(400, 300, QImage::Format_RGB32);
+        QPainter painter(&image);
+        const auto paintLines = [&painter](int colours) {
+            const ShapeStamps::Session session(painter);
+            for (int colour = 0; colour < colours; ++colour) {
+                painter.setPen(QPen(QColor(colour * 20, 0, 0)));
+                for (int dx = 0; dx < 46; ++dx) {
+                    for (int dy = 0; dy < 46; ++dy) {
+                        const QLine line(100, 100, 100 + dx, 100 + dy);
+                        ShapeStamps::drawLines(&painter, &line, 1);
+                    }
+                }
+            }
+        };
+        paintLines(1);
+        const std::size_t oneColour = ShapeStamps::size();
+        QCOMPARE(oneColour, std::size_t(46 * 46));
+        paintLines(1);
+        QCOMPARE(ShapeStamps::size(), oneColour);
+        paintLines(12);
+        QCOMPARE(ShapeStamps::size(), std::size_t(0));
     }
 
     // Lines and polygons drawn with wide pens of several widths, caps and joins all over a
