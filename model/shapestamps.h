@@ -74,8 +74,10 @@ private:
     static constexpr double kWidestPen = 16.0;
     // Room around the expected area, to catch a shape that paints beyond it.
     static constexpr int kScratchMargin = 4;
-    // A drawing has few distinct small shapes; see stampFor() for a full cache.
-    static constexpr std::size_t kMaxStamps = 8192;
+    // A drawing has a few thousand distinct small shapes (a million mixed objects at a fitted
+    // view with two-pixel lines: about 15,000, a few hundred bytes each); see stampFor() for a
+    // full cache.
+    static constexpr std::size_t kMaxStamps = 32768;
 
     // Keys name the pen and brush by their shared data. The stamp keeps copies of both, so that
     // the data stays alive and unchanged (shared data is copied before it changes) while the key

@@ -260,7 +260,7 @@ private slots:
         QCOMPARE(oneColour, std::size_t(46 * 46));
         paintLines(1);
         QCOMPARE(ShapeStamps::size(), oneColour);
-        paintLines(12);
+        paintLines(20);
         QCOMPARE(ShapeStamps::size(), std::size_t(0));
     }
 
