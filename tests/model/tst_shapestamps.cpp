@@ -246,7 +246,7 @@ private slots:
         const auto paintLines = [&painter](int colours) {
             const ShapeStamps::Session session(painter);
             for (int colour = 0; colour < colours; ++colour) {
-                painter.setPen(QPen(QColor(colour * 20, 0, 0)));
+                painter.setPen(QPen(QColor(colour * 12, 0, 0)));
                 for (int dx = 0; dx < 46; ++dx) {
                     for (int dy = 0; dy < 46; ++dy) {
                         const QLine line(100, 100, 100 + dx, 100 + dy);
