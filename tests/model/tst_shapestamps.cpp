@@ -81,6 +81,20 @@ void draw(QPainter& painter, const Shape& shape, const QPoint& at, bool stamped)
     }
 }
 
+// Where two pictures first differ, as their 32-bit pixels; empty when they do not.
+QString firstDifference(const QImage& actual, const QImage& expected)
+{
+    const QImage painted = actual.convertToFormat(QImage::Format_RGB32);
+    const QImage reference = expected.convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < reference.height(); ++y) {
+        for (int x = 0; x < reference.width(); ++x) {
+            if (painted.pixel(x, y) != reference.pixel(x, y))
+                return QStringLiteral("pixel (%1, %2) differs").arg(x).arg(y);
+        }
+    }
+    return QString();
+}
+
 } // namespace
 
 class TestShapeStamps : public QObject
@@ -226,14 +240,8 @@ private slots:
             ShapeStamps::drawPolygon(&actualPainter, points.data(), corners);
         }
         QVERIFY(ShapeStamps::size() > stampsBefore);
-        const QImage reference = expected.convertToFormat(QImage::Format_RGB32);
-        const QImage painted = actual.convertToFormat(QImage::Format_RGB32);
-        for (int y = 0; y < reference.height(); ++y) {
-            for (int x = 0; x < reference.width(); ++x) {
-                if (painted.pixel(x, y) != reference.pixel(x, y))
-                    QFAIL(qPrintable(QStringLiteral("pixel (%1, %2) differs").arg(x).arg(y)));
-            }
-        }
+        const QString difference = firstDifference(actual, expected);
+        QVERIFY2(difference.isEmpty(), qPrintable(difference));
     }
 
     // A view with more distinct shapes than the cache holds fills it, then is painted by the
@@ -315,14 +323,8 @@ private slots:
             draw(actualPainter, shape, at, true);
         }
         QVERIFY(ShapeStamps::size() > stampsBefore);
-        const QImage reference = expected.convertToFormat(QImage::Format_RGB32);
-        const QImage painted = actual.convertToFormat(QImage::Format_RGB32);
-        for (int y = 0; y < reference.height(); ++y) {
-            for (int x = 0; x < reference.width(); ++x) {
-                if (painted.pixel(x, y) != reference.pixel(x, y))
-                    QFAIL(qPrintable(QStringLiteral("pixel (%1, %2) differs").arg(x).arg(y)));
-            }
-        }
+        const QString difference = firstDifference(actual, expected);
+        QVERIFY2(difference.isEmpty(), qPrintable(difference));
     }
 };
 
