@@ -5,6 +5,7 @@
 #include <QLine>
 #include <QPen>
 #include <QPoint>
+#include <QPointF>
 #include <QRect>
 
 #include <string>
@@ -12,14 +13,17 @@
 
 class QPainter;
 
-// Paints small shapes given in whole pixels by copying the pixels that Qt set for the same shape
-// before. A large drawing is mostly shapes a few pixels across, and for them the painter's general
-// path (outline set-up, scan conversion, the stroker) costs many times the pixels it sets. A
-// shape in whole pixels, painted plainly (see paintsPlainly()) with a pen at most one pixel wide,
-// sets the same pixels wherever it lies wholly on the device, only shifted: scan conversion and
-// the thin-line stroker work in fixed point from exact whole-pixel input. So the first time a
-// shape appears in a pen and brush, Qt paints it on a transparent scratch image; the painted
-// pixels, all opaque, become its stamp, and every later copy is that image drawn in place.
+// Paints small shapes by copying the pixels that Qt set for the same shape before. A large
+// drawing is mostly shapes a few pixels across, and for them the painter's general path (outline
+// set-up, scan conversion, the stroker) costs many times the pixels it sets. A shape given in
+// whole pixels and painted plainly (see paintsPlainly()) sets the same pixels wherever it lies
+// wholly on the device, only shifted: scan conversion and the thin-line stroker work in fixed
+// point from exact whole-pixel input. So the first time a shape appears in a pen and brush, Qt
+// paints it on a transparent scratch image, at its own coordinates moved there by a whole-pixel
+// translation; the painted pixels, all opaque, become its stamp, and every later copy is that
+// image drawn in place. Corners off the pixel grid are stamped where their offsets convert
+// exactly; a wide pen's outline, computed in doubles, where the shape lies within the same powers
+// of two.
 //
 // Each function paints exactly what the QPainter call it names paints; where the painter or the
 // place does not allow a stamp, it makes that call.
@@ -103,7 +107,7 @@ private:
     // The stamp for the key completed with the painter's pen and brush, new (holding them) if not
     // yet recorded; null when the cache is full.
     static Stamp* stampFor(const QPainter& painter, std::string& key);
-    // Since the last session ended: stamps found, and shapes turned away by a full cache.
+    // Since the outermost session began: stamps found, and shapes turned away by a full cache.
     static std::size_t stampsFound;
     static std::size_t stampsTurnedAway;
     // The stamp for the shape of this kind through the points, or null where the painter or the
@@ -113,8 +117,7 @@ private:
     static void record(Stamp& stamp, const QImage& scratch, const QSize& size);
     static QImage scratchFor(const QRect& area);
 
-    // Paints what draw(painter, QPoint()) paints, where draw(target, shift) paints the shape
-    // shifted by whole pixels.
+    // Paints what draw(painter) paints: from the stamp, recording it first, when there is one.
     template <typename Draw>
     static void paint(QPainter* painter, Stamp* stamp, const QRect& area, const Draw& draw);
 
