@@ -280,37 +280,36 @@ void ShapeStamps::paint(QPainter* painter, Stamp* stamp, const QRect& area, cons
         draw(painter);
 }
 
-void ShapeStamps::drawPolygon(QPainter* painter, const QPoint* points, int count)
+template <typename Draw>
+void ShapeStamps::paintThrough(QPainter* painter, char kind, const QPoint* points, int count,
+                               const Draw& draw)
 {
-    const auto draw = [points, count](QPainter* target) {
-        target->drawPolygon(points, count, Qt::OddEvenFill);
-    };
     if (count < 1 || count > kMaxPoints) {
-        painter->drawPolygon(points, count, Qt::OddEvenFill);
+        draw(painter);
         return;
     }
     const QRect area = areaOf(points, count, reachOf(*painter));
-    paint(painter, stampForPoints(*painter, 'P', area, points, count), area, draw);
+    paint(painter, stampForPoints(*painter, kind, area, points, count), area, draw);
+}
+
+void ShapeStamps::drawPolygon(QPainter* painter, const QPoint* points, int count)
+{
+    paintThrough(painter, 'P', points, count, [points, count](QPainter* target) {
+        target->drawPolygon(points, count, Qt::OddEvenFill);
+    });
 }
 
 void ShapeStamps::drawConvexPolygon(QPainter* painter, const QPoint* points, int count)
 {
-    const auto draw = [points, count](QPainter* target) {
-        target->drawConvexPolygon(points, count);
-    };
-    if (count < 1 || count > kMaxPoints) {
-        painter->drawConvexPolygon(points, count);
-        return;
-    }
-    const QRect area = areaOf(points, count, reachOf(*painter));
-    paint(painter, stampForPoints(*painter, 'C', area, points, count), area, draw);
+    paintThrough(painter, 'C', points, count,
+                 [points, count](QPainter* target) { target->drawConvexPolygon(points, count); });
 }
 
 void ShapeStamps::drawEllipse(QPainter* painter, const QRect& rect)
 {
     const auto draw = [&rect](QPainter* target) { target->drawEllipse(rect); };
     if (rect.isEmpty()) {
-        painter->drawEllipse(rect);
+        draw(painter);
         return;
     }
     const int reach = reachOf(*painter);
@@ -334,8 +333,7 @@ void ShapeStamps::drawLines(QPainter* painter, const QLine* lines, int count)
         ends[static_cast<std::size_t>(2 * i)] = lines[i].p1();
         ends[static_cast<std::size_t>(2 * i + 1)] = lines[i].p2();
     }
-    const QRect area = areaOf(ends.data(), 2 * count, reachOf(*painter));
-    paint(painter, stampForPoints(*painter, 'L', area, ends.data(), 2 * count), area, draw);
+    paintThrough(painter, 'L', ends.data(), 2 * count, draw);
 }
 
 // The corners are not whole pixels, so the shape is only the same wherever the painter's fixed
@@ -349,7 +347,7 @@ void ShapeStamps::drawPolygon(QPainter* painter, const QPointF* points, int coun
         target->drawPolygon(points, count, Qt::OddEvenFill);
     };
     if (count < 1 || count > kMaxPoints) {
-        painter->drawPolygon(points, count, Qt::OddEvenFill);
+        draw(painter);
         return;
     }
     double left = points[0].x(), right = left, top = points[0].y(), bottom = top;

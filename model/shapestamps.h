@@ -121,5 +121,11 @@ private:
     template <typename Draw>
     static void paint(QPainter* painter, Stamp* stamp, const QRect& area, const Draw& draw);
 
+    // The same for a shape of this kind through the points, stamped when there are not too
+    // many of them.
+    template <typename Draw>
+    static void paintThrough(QPainter* painter, char kind, const QPoint* points, int count,
+                             const Draw& draw);
+
     static std::unordered_map<std::string, Stamp>& stamps();
 };

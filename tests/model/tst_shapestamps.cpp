@@ -81,6 +81,29 @@ void draw(QPainter& painter, const Shape& shape, const QPoint& at, bool stamped)
     }
 }
 
+// One picture painted twice: by the painter's own calls on a 24-bit image, which takes no
+// stamps, and through the stamps on an image of the given format.
+struct TwoCanvases {
+    TwoCanvases(const QSize& size, QImage::Format format, const QColor& background)
+        : expected(filled(size, QImage::Format_RGB888, background)),
+          actual(filled(size, format, background)), expectedPainter(&expected),
+          actualPainter(&actual)
+    {
+    }
+
+    static QImage filled(const QSize& size, QImage::Format format, const QColor& background)
+    {
+        QImage image(size, format);
+        image.fill(background);
+        return image;
+    }
+
+    QImage expected;
+    QImage actual;
+    QPainter expectedPainter;
+    QPainter actualPainter;
+};
+
 // Where two pictures first differ, as their 32-bit pixels; empty when they do not.
 QString firstDifference(const QImage& actual, const QImage& expected)
 {
@@ -173,12 +196,11 @@ private slots:
         QFETCH(PainterSetup, setup);
         QFETCH(QImage::Format, format);
         QFETCH(bool, stampsExpected);
-        QImage expected(kWidth, kHeight, QImage::Format_RGB888);
-        expected.fill(QColor(20, 200, 90));
-        QImage actual(kWidth, kHeight, format);
-        actual.fill(QColor(20, 200, 90));
-        QPainter expectedPainter(&expected);
-        QPainter actualPainter(&actual);
+        TwoCanvases canvases(QSize(kWidth, kHeight), format, QColor(20, 200, 90));
+        const QImage& expected = canvases.expected;
+        const QImage& actual = canvases.actual;
+        QPainter& expectedPainter = canvases.expectedPainter;
+        QPainter& actualPainter = canvases.actualPainter;
         setup(expectedPainter);
         setup(actualPainter);
         std::optional<ShapeStamps::Session> session;
@@ -210,12 +232,12 @@ private slots:
     // all over a canvas-sized image, so that their coordinates span every magnitude a canvas has.
     void fractionalCornersMatchAnywhere()
     {
-        QImage expected(2100, 1100, QImage::Format_RGB888);
-        expected.fill(QColor(255, 255, 255));
-        QImage actual(expected.size(), QImage::Format_ARGB32_Premultiplied);
-        actual.fill(QColor(255, 255, 255));
-        QPainter expectedPainter(&expected);
-        QPainter actualPainter(&actual);
+        TwoCanvases canvases(QSize(2100, 1100), QImage::Format_ARGB32_Premultiplied,
+                             QColor(255, 255, 255));
+        const QImage& expected = canvases.expected;
+        const QImage& actual = canvases.actual;
+        QPainter& expectedPainter = canvases.expectedPainter;
+        QPainter& actualPainter = canvases.actualPainter;
         std::mt19937 random(7);
         const auto between = [&random](int low, int high) {
             return std::uniform_int_distribution<int>(low, high)(random);
@@ -291,12 +313,12 @@ private slots:
     {
         QFETCH(QPen, pen);
         QFETCH(bool, polygons);
-        QImage expected(2100, 1100, QImage::Format_RGB888);
-        expected.fill(QColor(255, 255, 255));
-        QImage actual(expected.size(), QImage::Format_ARGB32_Premultiplied);
-        actual.fill(QColor(255, 255, 255));
-        QPainter expectedPainter(&expected);
-        QPainter actualPainter(&actual);
+        TwoCanvases canvases(QSize(2100, 1100), QImage::Format_ARGB32_Premultiplied,
+                             QColor(255, 255, 255));
+        const QImage& expected = canvases.expected;
+        const QImage& actual = canvases.actual;
+        QPainter& expectedPainter = canvases.expectedPainter;
+        QPainter& actualPainter = canvases.actualPainter;
         for (QPainter* painter : {&expectedPainter, &actualPainter}) {
             painter->setPen(pen);
             painter->setBrush(kOrange);
