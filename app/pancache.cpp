@@ -38,29 +38,26 @@ const QImage& PanCache::freshScene(const QwgtDisplay& display, const QSize& size
                                    const QPen& outline, const QRegion& region)
 {
     const QRect all(QPoint(0, 0), size);
+    if (QRegion(all).subtracted(region).isEmpty()) {
+        painted = currentView(size);
+        paintAnew(display, outline, size);
+    } else {
+        painted.reset();
+        paintAnew(display, outline, size, region & all);
+    }
+    return image;
+}
+
+void PanCache::paintAnew(const QwgtDisplay& display, const QPen& outline, const QSize& size,
+                         const std::optional<QRegion>& within)
+{
     if (image.size() != size)
         image = QImage(size, QImage::Format_ARGB32_Premultiplied);
     QPainter painter(&image);
     painter.setPen(outline);
-    const bool whole = QRegion(all).subtracted(region).isEmpty();
-    if (!whole)
-        painter.setClipRegion(region & all);
+    if (within)
+        painter.setClipRegion(*within);
     display.paintScene(&painter, size);
-    if (whole)
-        painted = currentView(size);
-    else
-        painted.reset();
-    return image;
-}
-
-void PanCache::paintWhole(const QwgtDisplay& display, const QPen& outline)
-{
-    const View view = *painted;
-    if (image.size() != view.size)
-        image = QImage(view.size, QImage::Format_ARGB32_Premultiplied);
-    QPainter painter(&image);
-    painter.setPen(outline);
-    display.paintScene(&painter, view.size);
 }
 
 const QImage& PanCache::scene(const QwgtDisplay& display, const QSize& size, const QPen& outline)
@@ -73,7 +70,7 @@ const QImage& PanCache::scene(const QwgtDisplay& display, const QSize& size, con
                            std::fabs(dy) < size.height();
     if (!shiftable || !shiftIsExact(static_cast<int>(dx), static_cast<int>(dy))) {
         painted = view;
-        paintWhole(display, outline);
+        paintAnew(display, outline, size);
         return image;
     }
     const int sx = static_cast<int>(dx), sy = static_cast<int>(dy);

@@ -52,7 +52,9 @@ private:
     static bool within(const DrawingModel::Bounds& box, const DrawingModel::Bounds& area);
     // Moves the image content by (dx, dy) pixels; what moves in from outside is left as it was.
     void scroll(int dx, int dy);
-    void paintWhole(const QwgtDisplay& display, const QPen& outline);
+    // Paints the scene on the image of the given size, within the region if there is one.
+    void paintAnew(const QwgtDisplay& display, const QPen& outline, const QSize& size,
+                   const std::optional<QRegion>& within = std::nullopt);
 
     QImage image;
     std::optional<View> painted;
