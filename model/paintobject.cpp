@@ -107,10 +107,10 @@ void paintObject::forgetSharedRecordParts()
 // The shared tables mostly live outside the processor's caches by the time a record needs them,
 // so their slots are fetched as soon as the texts are known, the entries the slots name once the
 // geometry has been read, and the entries are looked at after the comments have been split. The
-// pairs are read last; nothing read before depends on them.
+// properties are set last, once, from the shared map or from the type's defaults and the pairs;
+// nothing read before depends on them.
 void paintObject::readRecord(std::string_view record, const PropertyMap& defaults)
 {
-    properties = defaults;
     const TwoPieces byComment = firstTwoPieces(record, "//");
     const TwoPieces byRelated = firstTwoPieces(byComment.first, "!!");
     SharedRecordParts& parts = shared();
@@ -136,19 +136,22 @@ void paintObject::readRecord(std::string_view record, const PropertyMap& default
             searches.insert(nullptr, *byRelated.second, relatedSearches);
         }
     }
-    if (parts.pendingPairs) {
-        const std::string_view pairs = *parts.pendingPairs;
-        if (const PropertyMap* known = parts.properties.find(&defaults, pairs)) {
-            properties = *known;
-        } else {
-            WordReader words(pairs);
-            readPairs(words);
-            parts.properties.insert(&defaults, pairs, properties);
-        }
+    if (!parts.pendingPairs) {
+        properties = defaults;
+        return;
     }
+    const std::string_view pairs = *parts.pendingPairs;
+    if (const PropertyMap* known = parts.properties.find(&defaults, pairs)) {
+        properties = *known;
+        return;
+    }
+    properties = defaults;
+    WordReader words(pairs);
+    readPairs(words);
+    parts.properties.insert(&defaults, pairs, properties);
 }
 
-// Within readRecord the properties start as the type's defaults, so the same remaining text
+// Within readRecord the pairs are read over the type's defaults, so the same remaining text
 // always gives the same map: the defaults' address and the text identify it. There the text is
 // only noted, to be read at the end of readRecord. A reader over the text not read yet gives the
 // same pairs as the reader it came from: a reader that failed, or ran into the end, has no such

@@ -13,7 +13,14 @@
 // produce. Each text comes with a context (any address) that tells apart equal texts read under
 // different conditions. Open addressing over one array of slot numbers and entries in one array
 // that hold the heads of their texts (longer texts continue in one pool): a lookup touches two
-// places instead of a chain of heap nodes. Once it holds maxEntries values it takes no more; texts
+// places instead of a chain of heap nodes.
+//
+// A text is stored only when it comes a second time. Dumps mix texts that repeat (nets, layers)
+// with texts that never do (a cell's own name), and storing those would fill the table with
+// entries no lookup finds again, spread over more memory than the processor's caches hold. A
+// small array of fingerprints remembers the texts seen lately. The table holds only texts seen
+// twice or more, and its slots grow with it, so a lookup of a one-off text visits a compact
+// array of slots and, mostly, no entry. Once it holds maxEntries values it takes no more; texts
 // longer than kLongestText are never stored, so the pool stays within maxEntries * kLongestText
 // bytes.
 template <typename Value> class TextKeyedTable
@@ -21,11 +28,7 @@ template <typename Value> class TextKeyedTable
 public:
     static constexpr std::size_t kLongestText = 256;
 
-    explicit TextKeyedTable(std::uint32_t maxEntries) : maxEntries(maxEntries)
-    {
-        while (slotMask + 1 < 2 * std::size_t(maxEntries))
-            slotMask = slotMask * 2 + 1;
-    }
+    explicit TextKeyedTable(std::uint32_t maxEntries) : maxEntries(maxEntries) {}
 
     // The value stored for the text and context, or null.
     const Value* find(const void* context, std::string_view text) const
@@ -50,7 +53,7 @@ public:
     // work done in between hides the wait.
     void prefetch(const void* context, std::string_view text) const
     {
-        if (!slotEntries.empty())
+        if (!entries.empty())
             __builtin_prefetch(&slotEntries[hashOf(context, nonNull(text)) & slotMask]);
     }
 
@@ -69,15 +72,22 @@ public:
         }
     }
 
-    // Stores a copy of the value for a text not stored yet, if there is room.
+    // Offers the value for a text that find() did not find. The first time the text comes it is
+    // only remembered as seen; the next time a copy of the value is stored, if there is room.
     void insert(const void* context, std::string_view text, const Value& value)
     {
         if (entries.size() >= maxEntries || text.size() > kLongestText)
             return;
         text = nonNull(text);
-        if (slotEntries.empty())
-            slotEntries.assign(slotMask + 1, 0);
         const std::uint64_t hash = hashOf(context, text);
+        if (sightings.empty())
+            sightings.assign(kSightings, 0);
+        if (!seenBefore(hash)) {
+            sightings[sightingOf(hash)] = fingerprintOf(hash);
+            return;
+        }
+        if (2 * (entries.size() + 1) > slotEntries.size())
+            growSlots();
         std::size_t slot = hash & slotMask;
         while (slotEntries[slot] != 0)
             slot = (slot + 1) & slotMask;
@@ -96,7 +106,9 @@ public:
     // Forgets every entry and returns the memory.
     void clear()
     {
+        std::vector<std::uint32_t>().swap(sightings);
         std::vector<std::uint64_t>().swap(slotEntries);
+        slotMask = 0;
         std::vector<Entry>().swap(entries);
         std::string().swap(pool);
     }
@@ -106,6 +118,36 @@ private:
 
     // Never 0 for a stored entry's slot, whose low half is at least 1.
     static std::uint64_t tagOf(std::uint64_t hash) { return hash & kTagBits; }
+
+    // Fingerprints of texts seen lately: 128 KiB, which stays in the processor's caches. A text
+    // whose place another text took since is stored one sighting later, no harm done; with 32
+    // bits, a text taken for another is rare enough that one-off texts do not fill the table.
+    static constexpr std::size_t kSightings = std::size_t(1) << 15;
+    static std::size_t sightingOf(std::uint64_t hash) { return (hash >> 16) & (kSightings - 1); }
+    // Never 0, the mark of a place no text has taken.
+    static std::uint32_t fingerprintOf(std::uint64_t hash)
+    {
+        return static_cast<std::uint32_t>(hash >> 32) | 1;
+    }
+    bool seenBefore(std::uint64_t hash) const
+    {
+        return !sightings.empty() && sightings[sightingOf(hash)] == fingerprintOf(hash);
+    }
+
+    // Twice the slots, with every entry placed anew by its hash: kept at most half full.
+    void growSlots()
+    {
+        slotMask = slotEntries.empty() ? kFirstSlots - 1 : slotMask * 2 + 1;
+        slotEntries.assign(slotMask + 1, 0);
+        for (std::size_t number = 1; number <= entries.size(); ++number) {
+            const std::uint64_t hash = entries[number - 1].hash;
+            std::size_t slot = hash & slotMask;
+            while (slotEntries[slot] != 0)
+                slot = (slot + 1) & slotMask;
+            slotEntries[slot] = tagOf(hash) | number;
+        }
+    }
+    static constexpr std::size_t kFirstSlots = 1024;
 
     // Texts up to this length are compared within their entry, without a visit to the pool.
     static constexpr std::size_t kInlineText = 32;
@@ -140,6 +182,7 @@ private:
 
     const std::uint32_t maxEntries;
     std::size_t slotMask = 0;
+    std::vector<std::uint32_t> sightings;
     // Per slot: entry number + 1 in the low half, the high half of the entry's hash in the high
     // half; 0 for an empty slot. Allocated with the first entry. The hash half lets a lookup
     // pass by other texts' slots without visiting their entries.

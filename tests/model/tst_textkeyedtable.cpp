@@ -24,11 +24,16 @@ private slots:
             keys.emplace_back(nullptr, std::to_string(i));
         }
         keys.resize(kCapacity);
+        // Each text is offered as the loader offers it: once when first seen, again when it comes
+        // back.
         for (std::size_t i = 0; i < keys.size(); ++i) {
-            QVERIFY(!table.find(keys[i].first, keys[i].second));
-            table.insert(keys[i].first, keys[i].second, static_cast<int>(i));
+            for (int sighting = 0; sighting < 2; ++sighting) {
+                QVERIFY(!table.find(keys[i].first, keys[i].second));
+                table.insert(keys[i].first, keys[i].second, static_cast<int>(i));
+            }
         }
         // Full: what comes now is not kept, and what was kept stays.
+        table.insert(nullptr, "late", -1);
         table.insert(nullptr, "late", -1);
         QVERIFY(!table.find(nullptr, "late"));
         for (std::size_t i = 0; i < keys.size(); ++i) {
@@ -41,13 +46,42 @@ private slots:
         QVERIFY(!table.find(keys[1].first, keys[1].second));
     }
 
+    // Only texts that come back are stored: a stream of texts seen once (a cell's own name) leaves
+    // the room to the texts that repeat.
+    void keepsOnlyTextsThatRepeat()
+    {
+        TextKeyedTable<int> table(4);
+        // As the loader does: a text not found is read and offered.
+        const auto sight = [&table](const std::string& text, int value) {
+            if (!table.find(nullptr, text))
+                table.insert(nullptr, text, value);
+        };
+        sight("net a", 1);
+        QVERIFY(!table.find(nullptr, "net a"));
+        for (int i = 0; i < 100000; ++i) {
+            sight("cell u" + std::to_string(i), i);
+            if (i % 1000 == 0)
+                sight("net b", 2);
+        }
+        QVERIFY(table.find(nullptr, "net b"));
+        for (int i = 0; i < 100000; i += 997)
+            QVERIFY(!table.find(nullptr, "cell u" + std::to_string(i)));
+        // The one-off texts left room: a text that comes back now is still stored.
+        sight("net a", 1);
+        sight("net a", 1);
+        QVERIFY(table.find(nullptr, "net a"));
+        QCOMPARE(*table.find(nullptr, "net a"), 1);
+    }
+
     // A text too long to keep is left to be parsed each time.
     void doesNotKeepLongTexts()
     {
         TextKeyedTable<int> table(8);
         const std::string longest(TextKeyedTable<int>::kLongestText, 'a');
-        table.insert(nullptr, longest, 1);
-        table.insert(nullptr, longest + "a", 2);
+        for (int sighting = 0; sighting < 2; ++sighting) {
+            table.insert(nullptr, longest, 1);
+            table.insert(nullptr, longest + "a", 2);
+        }
         QVERIFY(table.find(nullptr, longest));
         QVERIFY(!table.find(nullptr, longest + "a"));
     }
