@@ -133,7 +133,8 @@ void paintObject::readRecord(std::string_view record, const PropertyMap& default
             relatedSearches = *known;
         } else {
             relatedSearches = splitAtHash(*byRelated.second, latin1);
-            searches.insert(nullptr, *byRelated.second, relatedSearches);
+            if (searches.admits(nullptr, *byRelated.second))
+                searches.insert(nullptr, *byRelated.second, relatedSearches);
         }
     }
     if (!parts.pendingPairs) {
@@ -148,7 +149,8 @@ void paintObject::readRecord(std::string_view record, const PropertyMap& default
     properties = defaults;
     WordReader words(pairs);
     readPairs(words);
-    parts.properties.insert(&defaults, pairs, properties);
+    if (parts.properties.admits(&defaults, pairs))
+        parts.properties.insert(&defaults, pairs, properties);
 }
 
 // Within readRecord the pairs are read over the type's defaults, so the same remaining text

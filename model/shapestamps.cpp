@@ -69,22 +69,21 @@ int reachOf(const QPainter& painter)
 
 } // namespace
 
-std::unordered_map<std::string, ShapeStamps::Stamp>& ShapeStamps::stamps()
+TextKeyedTable<ShapeStamps::Stamp>& ShapeStamps::stamps()
 {
-    static std::unordered_map<std::string, Stamp> cache;
+    static TextKeyedTable<Stamp> cache(kMaxStamps);
     return cache;
 }
 
 std::size_t ShapeStamps::size()
 {
-    const auto& cache = stamps();
-    return static_cast<std::size_t>(std::count_if(
-        cache.begin(), cache.end(), [](const auto& entry) { return entry.second.usable; }));
+    return usableStamps;
 }
 
 const ShapeStamps::Session* ShapeStamps::session = nullptr;
 std::size_t ShapeStamps::stampsFound = 0;
 std::size_t ShapeStamps::stampsTurnedAway = 0;
+std::size_t ShapeStamps::usableStamps = 0;
 
 ShapeStamps::Session::Session(const QPainter& painter)
     : painter(painter), allowed(settingAllowsStamps(painter)), viewport(painter.viewport()),
@@ -122,6 +121,7 @@ ShapeStamps::Session::~Session()
 void ShapeStamps::clear()
 {
     stamps().clear();
+    usableStamps = 0;
     stampsFound = 0;
     stampsTurnedAway = 0;
 }
@@ -164,31 +164,8 @@ std::string* ShapeStamps::keyFor(const QPainter& painter, char kind, const QRect
     return &key;
 }
 
-// A full cache takes no more stamps: starting afresh in the middle of a scene with more shapes
-// than it holds would record them again and again. A session that had to turn away more shapes
-// than it found clears it at its end, so that a new view (a zoom, another file) gets stamps of
-// its own.
-ShapeStamps::Stamp* ShapeStamps::stampFor(const QPainter& painter, std::string& key)
-{
-    appendStyle(key, painter);
-    std::unordered_map<std::string, Stamp>& cache = stamps();
-    const auto found = cache.find(key);
-    if (found != cache.end()) {
-        ++stampsFound;
-        return &found->second;
-    }
-    if (cache.size() >= kMaxStamps) {
-        ++stampsTurnedAway;
-        return nullptr;
-    }
-    Stamp& stamp = cache[key];
-    stamp.pen = painter.pen();
-    stamp.brush = painter.brush();
-    return &stamp;
-}
-
-ShapeStamps::Stamp* ShapeStamps::stampForPoints(const QPainter& painter, char kind,
-                                                const QRect& area, const QPoint* points, int count)
+std::string* ShapeStamps::keyForPoints(const QPainter& painter, char kind, const QRect& area,
+                                       const QPoint* points, int count)
 {
     std::string* key = allowsStamp(painter, area) ? keyFor(painter, kind, area) : nullptr;
     if (key == nullptr)
@@ -197,7 +174,7 @@ ShapeStamps::Stamp* ShapeStamps::stampForPoints(const QPainter& painter, char ki
         key->push_back(static_cast<char>(points[i].x() - area.left()));
         key->push_back(static_cast<char>(points[i].y() - area.top()));
     }
-    return stampFor(painter, *key);
+    return key;
 }
 
 QImage ShapeStamps::scratchFor(const QRect& area)
@@ -211,7 +188,6 @@ QImage ShapeStamps::scratchFor(const QRect& area)
 // Every pixel the shape painted is opaque; the ones it left alone stay fully transparent.
 void ShapeStamps::record(Stamp& stamp, const QImage& scratch, const QSize& size)
 {
-    stamp.recorded = true;
     for (int y = 0; y < scratch.height(); ++y) {
         const bool inRows = y >= kScratchMargin && y < kScratchMargin + size.height();
         const auto* line = reinterpret_cast<const QRgb*>(scratch.constScanLine(y));
@@ -254,26 +230,51 @@ void ShapeStamps::drawStamp(QPainter* painter, const QPoint& at, const QImage& s
     }
 }
 
+// A full cache takes no more stamps: starting afresh in the middle of a scene with more shapes
+// than it holds would record them again and again. A session that had to turn away more shapes
+// than it found clears it at its end, so that a new view (a zoom, another file) gets stamps of
+// its own.
+//
 // The scratch painter paints the shape at its own coordinates, moved by a whole-pixel translation
 // onto the scratch image: the painter computes everything it derives from the coordinates (a wide
 // pen's outline, say) exactly as on the device, and the translation then moves the results
 // exactly.
 template <typename Draw>
-void ShapeStamps::paint(QPainter* painter, Stamp* stamp, const QRect& area, const Draw& draw)
+const ShapeStamps::Stamp* ShapeStamps::stampFor(const QPainter& painter, std::string& key,
+                                                const QRect& area, const Draw& draw)
 {
-    if (stamp != nullptr && !stamp->recorded && !isPlainStyle(stamp->pen, stamp->brush, kWidestPen))
-        stamp->recorded = true;
-    if (stamp != nullptr && !stamp->recorded) {
+    appendStyle(key, painter);
+    TextKeyedTable<Stamp>& cache = stamps();
+    if (const Stamp* found = cache.find(nullptr, key)) {
+        ++stampsFound;
+        return found;
+    }
+    if (cache.full()) {
+        ++stampsTurnedAway;
+        return nullptr;
+    }
+    if (!cache.admits(nullptr, key))
+        return nullptr;
+    Stamp stamp{painter.pen(), painter.brush(), QImage(), false};
+    if (isPlainStyle(stamp.pen, stamp.brush, kWidestPen)) {
         QImage scratch = scratchFor(area);
         {
             QPainter scratchPainter(&scratch);
-            scratchPainter.setPen(painter->pen());
-            scratchPainter.setBrush(painter->brush());
+            scratchPainter.setPen(stamp.pen);
+            scratchPainter.setBrush(stamp.brush);
             scratchPainter.translate(kScratchMargin - area.left(), kScratchMargin - area.top());
             draw(&scratchPainter);
         }
-        record(*stamp, scratch, area.size());
+        record(stamp, scratch, area.size());
     }
+    usableStamps += stamp.usable ? 1 : 0;
+    return &cache.insert(nullptr, key, stamp);
+}
+
+template <typename Draw>
+void ShapeStamps::paint(QPainter* painter, std::string* key, const QRect& area, const Draw& draw)
+{
+    const Stamp* stamp = key != nullptr ? stampFor(*painter, *key, area, draw) : nullptr;
     if (stamp != nullptr && stamp->usable)
         drawStamp(painter, area.topLeft(), stamp->image);
     else
@@ -289,7 +290,7 @@ void ShapeStamps::paintThrough(QPainter* painter, char kind, const QPoint* point
         return;
     }
     const QRect area = areaOf(points, count, reachOf(*painter));
-    paint(painter, stampForPoints(*painter, kind, area, points, count), area, draw);
+    paint(painter, keyForPoints(*painter, kind, area, points, count), area, draw);
 }
 
 void ShapeStamps::drawPolygon(QPainter* painter, const QPoint* points, int count)
@@ -314,8 +315,7 @@ void ShapeStamps::drawEllipse(QPainter* painter, const QRect& rect)
     }
     const int reach = reachOf(*painter);
     const QRect area = rect.adjusted(-reach, -reach, reach, reach);
-    std::string* key = allowsStamp(*painter, area) ? keyFor(*painter, 'E', area) : nullptr;
-    paint(painter, key ? stampFor(*painter, *key) : nullptr, area, draw);
+    paint(painter, allowsStamp(*painter, area) ? keyFor(*painter, 'E', area) : nullptr, area, draw);
 }
 
 void ShapeStamps::drawLines(QPainter* painter, const QLine* lines, int count)
@@ -359,7 +359,6 @@ void ShapeStamps::drawPolygon(QPainter* painter, const QPointF* points, int coun
     }
     // NaN or far corners stay with the painter: the area must be a small box of whole pixels.
     constexpr double kFar = 1 << 24;
-    Stamp* stamp = nullptr;
     if (left > -kFar && right < kFar && top > -kFar && bottom < kFar) {
         const QRect area(
             QPoint(static_cast<int>(std::floor(left)) - 1, static_cast<int>(std::floor(top)) - 1),
@@ -379,9 +378,8 @@ void ShapeStamps::drawPolygon(QPainter* painter, const QPointF* points, int coun
                 appendBytes(*key, points[i].x() - area.left());
                 appendBytes(*key, points[i].y() - area.top());
             }
-            stamp = stampFor(*painter, *key);
         }
-        paint(painter, stamp, area, draw);
+        paint(painter, key, area, draw);
         return;
     }
     draw(painter);

@@ -8,8 +8,9 @@
 #include <QPointF>
 #include <QRect>
 
+#include "model/textkeyedtable.h"
+
 #include <string>
-#include <unordered_map>
 
 class QPainter;
 
@@ -80,8 +81,9 @@ private:
     static constexpr int kScratchMargin = 4;
     // A drawing has a few thousand distinct small shapes (a million mixed objects at a fitted
     // view with two-pixel lines: about 15,000, a few hundred bytes each); see stampFor() for a
-    // full cache.
-    static constexpr std::size_t kMaxStamps = 32768;
+    // full cache. A shape gets its stamp the second time it comes; one-off shapes are painted by
+    // the painter alone.
+    static constexpr std::uint32_t kMaxStamps = 32768;
 
     // Keys name the pen and brush by their shared data. The stamp keeps copies of both, so that
     // the data stays alive and unchanged (shared data is copied before it changes) while the key
@@ -90,7 +92,6 @@ private:
         QPen pen;
         QBrush brush;
         QImage image;
-        bool recorded = false;
         // False when the pen or brush is not plain, or the shape painted outside its expected
         // area: Qt then always paints it.
         bool usable = false;
@@ -104,22 +105,28 @@ private:
     // the area lies within; the caller adds the geometry relative to the area's corner. Null
     // when a wide pen's area straddles a power of two.
     static std::string* keyFor(const QPainter& painter, char kind, const QRect& area);
-    // The stamp for the key completed with the painter's pen and brush, new (holding them) if not
-    // yet recorded; null when the cache is full.
-    static Stamp* stampFor(const QPainter& painter, std::string& key);
+    // The stamp for the key completed with the painter's pen and brush, recorded now (holding
+    // them) if it was not yet and the cache takes it; null when there is none. `draw` paints the
+    // shape, which lies within the area.
+    template <typename Draw>
+    static const Stamp* stampFor(const QPainter& painter, std::string& key, const QRect& area,
+                                 const Draw& draw);
     // Since the outermost session began: stamps found, and shapes turned away by a full cache.
     static std::size_t stampsFound;
     static std::size_t stampsTurnedAway;
-    // The stamp for the shape of this kind through the points, or null where the painter or the
+    // Stamps that stand in for the painter's calls.
+    static std::size_t usableStamps;
+    // The key for the shape of this kind through the points, or null where the painter or the
     // area allows none.
-    static Stamp* stampForPoints(const QPainter& painter, char kind, const QRect& area,
-                                 const QPoint* points, int count);
+    static std::string* keyForPoints(const QPainter& painter, char kind, const QRect& area,
+                                     const QPoint* points, int count);
     static void record(Stamp& stamp, const QImage& scratch, const QSize& size);
     static QImage scratchFor(const QRect& area);
 
-    // Paints what draw(painter) paints: from the stamp, recording it first, when there is one.
+    // Paints what draw(painter) paints, from the shape's stamp when the key (null for none) has
+    // one.
     template <typename Draw>
-    static void paint(QPainter* painter, Stamp* stamp, const QRect& area, const Draw& draw);
+    static void paint(QPainter* painter, std::string* key, const QRect& area, const Draw& draw);
 
     // The same for a shape of this kind through the points, stamped when there are not too
     // many of them.
@@ -127,5 +134,5 @@ private:
     static void paintThrough(QPainter* painter, char kind, const QPoint* points, int count,
                              const Draw& draw);
 
-    static std::unordered_map<std::string, Stamp>& stamps();
+    static TextKeyedTable<Stamp>& stamps();
 };

@@ -72,20 +72,29 @@ public:
         }
     }
 
-    // Offers the value for a text that find() did not find. The first time the text comes it is
-    // only remembered as seen; the next time a copy of the value is stored, if there is room.
-    void insert(const void* context, std::string_view text, const Value& value)
+    // Whether a value for the text, which find() did not find, is to be stored now: only when the
+    // text comes a second time, there is room, and it is not too long. The first time, the text is
+    // only remembered as seen.
+    bool admits(const void* context, std::string_view text)
     {
-        if (entries.size() >= maxEntries || text.size() > kLongestText)
-            return;
-        text = nonNull(text);
-        const std::uint64_t hash = hashOf(context, text);
+        if (full() || text.size() > kLongestText)
+            return false;
+        const std::uint64_t hash = hashOf(context, nonNull(text));
+        if (seenBefore(hash))
+            return true;
         if (sightings.empty())
             sightings.assign(kSightings, 0);
-        if (!seenBefore(hash)) {
-            sightings[sightingOf(hash)] = fingerprintOf(hash);
-            return;
-        }
+        sightings[sightingOf(hash)] = fingerprintOf(hash);
+        return false;
+    }
+
+    bool full() const { return entries.size() >= maxEntries; }
+
+    // Stores a copy of the value for a text that admits() took, and gives the stored copy.
+    const Value& insert(const void* context, std::string_view text, const Value& value)
+    {
+        text = nonNull(text);
+        const std::uint64_t hash = hashOf(context, text);
         if (2 * (entries.size() + 1) > slotEntries.size())
             growSlots();
         std::size_t slot = hash & slotMask;
@@ -101,6 +110,7 @@ public:
         std::memcpy(entry.head, text.data(), inlined);
         pool.append(text.substr(inlined));
         slotEntries[slot] = tagOf(hash) | entries.size();
+        return entry.value;
     }
 
     // Forgets every entry and returns the memory.

@@ -266,6 +266,8 @@ private slots:
         QVERIFY2(difference.isEmpty(), qPrintable(difference));
     }
 
+    // A shape gets its stamp the second time it comes (now and then a later time, when another
+    // shape took its place among those seen), so a view painted once leaves no stamps.
     // A view with more distinct shapes than the cache holds fills it, then is painted by the
     // painter itself; a session that found fewer stamps than it turned away leaves the cache
     // empty for the next view, while one that mostly found stamps keeps them.
@@ -286,10 +288,14 @@ private slots:
             }
         };
         paintLines(1);
-        const std::size_t oneColour = ShapeStamps::size();
-        QCOMPARE(oneColour, std::size_t(46 * 46));
+        QCOMPARE(ShapeStamps::size(), std::size_t(0));
         paintLines(1);
-        QCOMPARE(ShapeStamps::size(), oneColour);
+        const std::size_t oneColour = ShapeStamps::size();
+        QVERIFY(oneColour >= 46 * 46 * 9 / 10 && oneColour <= 46 * 46);
+        paintLines(1);
+        QVERIFY(ShapeStamps::size() >= oneColour);
+        paintLines(20);
+        QVERIFY(ShapeStamps::size() >= oneColour);
         paintLines(20);
         QCOMPARE(ShapeStamps::size(), std::size_t(0));
     }
