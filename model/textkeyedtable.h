@@ -102,10 +102,10 @@ public:
             slot = (slot + 1) & slotMask;
         Entry& entry = entries.emplace_back(Entry{hash,
                                                   context,
-                                                  value,
                                                   static_cast<std::uint32_t>(pool.size()),
                                                   static_cast<std::uint32_t>(text.size()),
-                                                  {}});
+                                                  {},
+                                                  value});
         const std::size_t inlined = std::min(text.size(), kInlineText);
         std::memcpy(entry.head, text.data(), inlined);
         pool.append(text.substr(inlined));
@@ -162,14 +162,15 @@ private:
     // Texts up to this length are compared within their entry, without a visit to the pool.
     static constexpr std::size_t kInlineText = 32;
 
+    // What a lookup compares comes first, in the first 56 bytes, and the value after it.
     struct Entry {
         std::uint64_t hash;
         const void* context;
-        Value value;
         // Where the part of the text after its head starts in the pool, and the whole length.
         std::uint32_t tailStart;
         std::uint32_t textLength;
         char head[kInlineText];
+        Value value;
     };
 
     bool textEquals(const Entry& entry, std::string_view text) const
