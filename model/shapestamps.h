@@ -19,7 +19,7 @@ class QPainter;
 // set-up, scan conversion, the stroker) costs many times the pixels it sets. A shape given in
 // whole pixels and painted plainly (see paintsPlainly()) sets the same pixels wherever it lies
 // wholly on the device, only shifted: scan conversion and the thin-line stroker work in fixed
-// point from exact whole-pixel input. So the first time a shape appears in a pen and brush, Qt
+// point from exact whole-pixel input. So when a shape comes again in the same pen and brush, Qt
 // paints it on a transparent scratch image, at its own coordinates moved there by a whole-pixel
 // translation; the painted pixels, all opaque, become its stamp, and every later copy is that
 // image drawn in place. Corners off the pixel grid are stamped where their offsets convert
