@@ -82,9 +82,7 @@ public:
         const std::uint64_t hash = hashOf(context, nonNull(text));
         if (seenBefore(hash))
             return true;
-        if (sightings.empty())
-            sightings.assign(kSightings, 0);
-        sightings[sightingOf(hash)] = fingerprintOf(hash);
+        remember(hash);
         return false;
     }
 
@@ -95,6 +93,7 @@ public:
     {
         text = nonNull(text);
         const std::uint64_t hash = hashOf(context, text);
+        forget(hash);
         if (2 * (entries.size() + 1) > slotEntries.size())
             growSlots();
         std::size_t slot = hash & slotMask;
@@ -129,19 +128,59 @@ private:
     // Never 0 for a stored entry's slot, whose low half is at least 1.
     static std::uint64_t tagOf(std::uint64_t hash) { return hash & kTagBits; }
 
-    // Fingerprints of texts seen lately: 128 KiB, which stays in the processor's caches. A text
-    // whose place another text took since is stored one sighting later, no harm done; with 32
-    // bits, a text taken for another is rare enough that one-off texts do not fill the table.
+    // Fingerprints of texts seen lately: 128 KiB, which stays in the processor's caches, in sets
+    // of four within one cache line. A text goes to a free place of its set, or else takes the
+    // place of one chosen at random: texts that keep coming in the same order and share a set
+    // would otherwise keep taking each other's place and never be stored. A text whose place
+    // another took since is stored a sighting later, no harm done; with 32 bits, a text taken
+    // for another is rare enough that one-off texts do not fill the table.
     static constexpr std::size_t kSightings = std::size_t(1) << 15;
-    static std::size_t sightingOf(std::uint64_t hash) { return (hash >> 16) & (kSightings - 1); }
-    // Never 0, the mark of a place no text has taken.
+    static constexpr std::size_t kSightingWays = 4;
+    static std::size_t sightingSetOf(std::uint64_t hash)
+    {
+        return ((hash >> 16) & (kSightings / kSightingWays - 1)) * kSightingWays;
+    }
+    // Never 0, the mark of a free place.
     static std::uint32_t fingerprintOf(std::uint64_t hash)
     {
         return static_cast<std::uint32_t>(hash >> 32) | 1;
     }
     bool seenBefore(std::uint64_t hash) const
     {
-        return !sightings.empty() && sightings[sightingOf(hash)] == fingerprintOf(hash);
+        if (sightings.empty())
+            return false;
+        const std::uint32_t* set = &sightings[sightingSetOf(hash)];
+        const std::uint32_t fingerprint = fingerprintOf(hash);
+        return set[0] == fingerprint || set[1] == fingerprint || set[2] == fingerprint ||
+               set[3] == fingerprint;
+    }
+    // A stored text needs its place no more.
+    void forget(std::uint64_t hash)
+    {
+        if (sightings.empty())
+            return;
+        std::uint32_t* set = &sightings[sightingSetOf(hash)];
+        for (std::size_t way = 0; way < kSightingWays; ++way) {
+            if (set[way] == fingerprintOf(hash))
+                set[way] = 0;
+        }
+    }
+    void remember(std::uint64_t hash)
+    {
+        if (sightings.empty())
+            sightings.assign(kSightings, 0);
+        std::uint32_t* set = &sightings[sightingSetOf(hash)];
+        std::size_t way = 0;
+        while (way < kSightingWays && set[way] != 0)
+            ++way;
+        if (way == kSightingWays) {
+            // xorshift: a cheap, well-spread choice.
+            victimChoice ^= victimChoice << 13;
+            victimChoice ^= victimChoice >> 17;
+            victimChoice ^= victimChoice << 5;
+            way = victimChoice % kSightingWays;
+        }
+        set[way] = fingerprintOf(hash);
     }
 
     // Twice the slots, with every entry placed anew by its hash: kept at most half full.
@@ -194,6 +233,7 @@ private:
     const std::uint32_t maxEntries;
     std::size_t slotMask = 0;
     std::vector<std::uint32_t> sightings;
+    std::uint32_t victimChoice = 2463534242u;
     // Per slot: entry number + 1 in the low half, the high half of the entry's hash in the high
     // half; 0 for an empty slot. Allocated with the first entry. The hash half lets a lookup
     // pass by other texts' slots without visiting their entries.

@@ -81,6 +81,24 @@ private slots:
         QCOMPARE(*table.find(nullptr, "net a"), 1);
     }
 
+    // Texts that keep coming back in the same order are all stored in the end, even more of them
+    // than there are places to remember sightings: texts that share a place must not keep taking
+    // it from each other.
+    void storesTextsThatComeBackInTurn()
+    {
+        constexpr int kTexts = 20000;
+        TextKeyedTable<int> table(65536);
+        int stored = 0;
+        for (int round = 0; round < 12 && stored < kTexts; ++round) {
+            for (int i = 0; i < kTexts; ++i)
+                sight(table, nullptr, "net n" + std::to_string(i), i);
+            stored = 0;
+            for (int i = 0; i < kTexts; ++i)
+                stored += table.find(nullptr, "net n" + std::to_string(i)) != nullptr ? 1 : 0;
+        }
+        QCOMPARE(stored, kTexts);
+    }
+
     // A text too long to keep is left to be parsed each time.
     void doesNotKeepLongTexts()
     {
