@@ -108,7 +108,8 @@ ShapeStamps::Session::Session(const QPainter& painter)
             return;
         writable &= clip.boundingRect();
     }
-    directImage = image;
+    directPixels = reinterpret_cast<QRgb*>(const_cast<uchar*>(image->constBits()));
+    directStride = image->bytesPerLine() / qsizetype(sizeof(QRgb));
 }
 
 ShapeStamps::Session::~Session()
@@ -198,31 +199,27 @@ void ShapeStamps::record(Stamp& stamp, const QImage& scratch, const QSize& size)
         }
     }
     stamp.image = scratch.copy(kScratchMargin, kScratchMargin, size.width(), size.height());
+    stamp.pixels = reinterpret_cast<const QRgb*>(stamp.image.constBits());
+    stamp.stride = stamp.image.bytesPerLine() / qsizetype(sizeof(QRgb));
+    stamp.size = stamp.image.size();
     stamp.usable = true;
 }
 
 // Written directly, a stamp's opaque pixels replace the image's, as source-over drawing of an
 // opaque pixel does. The image's pixels are reached without detaching it: the painter paints
 // into the very same memory.
-void ShapeStamps::drawStamp(QPainter* painter, const QPoint& at, const QImage& stamp)
+void ShapeStamps::drawStamp(QPainter* painter, const QPoint& at, const Stamp& stamp)
 {
-    const QRect place(at, stamp.size());
-    if (session == nullptr || &session->painter != painter || session->directImage == nullptr ||
-        !session->writable.contains(place)) {
-        painter->drawImage(at, stamp);
+    if (session == nullptr || &session->painter != painter || session->directPixels == nullptr ||
+        !session->writable.contains(QRect(at, stamp.size))) {
+        painter->drawImage(at, stamp.image);
         return;
     }
-    const QImage& image = *session->directImage;
-    const int width = stamp.width();
-    const int height = stamp.height();
-    const qsizetype imageLine = image.bytesPerLine();
-    const qsizetype stampLine = stamp.bytesPerLine();
-    const uchar* fromLine = stamp.constBits();
-    uchar* toLine = const_cast<uchar*>(image.constBits()) + at.y() * imageLine +
-                    at.x() * qsizetype(sizeof(QRgb));
-    for (int y = 0; y < height; ++y, fromLine += stampLine, toLine += imageLine) {
-        const auto* from = reinterpret_cast<const QRgb*>(fromLine);
-        auto* to = reinterpret_cast<QRgb*>(toLine);
+    const int width = stamp.size.width();
+    const int height = stamp.size.height();
+    const QRgb* from = stamp.pixels;
+    QRgb* to = session->directPixels + at.y() * session->directStride + at.x();
+    for (int y = 0; y < height; ++y, from += stamp.stride, to += session->directStride) {
         for (int x = 0; x < width; ++x) {
             if (qAlpha(from[x]) != 0)
                 to[x] = from[x];
@@ -255,7 +252,9 @@ const ShapeStamps::Stamp* ShapeStamps::stampFor(const QPainter& painter, std::st
     }
     if (!cache.admits(nullptr, key))
         return nullptr;
-    Stamp stamp{painter.pen(), painter.brush(), QImage(), false};
+    Stamp stamp;
+    stamp.pen = painter.pen();
+    stamp.brush = painter.brush();
     if (isPlainStyle(stamp.pen, stamp.brush, kWidestPen)) {
         QImage scratch = scratchFor(area);
         {
@@ -276,7 +275,7 @@ void ShapeStamps::paint(QPainter* painter, std::string* key, const QRect& area, 
 {
     const Stamp* stamp = key != nullptr ? stampFor(*painter, *key, area, draw) : nullptr;
     if (stamp != nullptr && stamp->usable)
-        drawStamp(painter, area.topLeft(), stamp->image);
+        drawStamp(painter, area.topLeft(), *stamp);
     else
         draw(painter);
 }

@@ -59,9 +59,11 @@ public:
         const QPainter& painter;
         bool allowed;
         QRect viewport;
-        // The image the painter paints on, when stamps may be written into its pixels directly
-        // (no offset, no clip but one rectangle), and the rectangle they may be written in.
-        const QImage* directImage = nullptr;
+        // The pixels of the image the painter paints on, when stamps may be written into them
+        // directly (no offset, no clip but one rectangle), the pixels from one line to the next,
+        // and the rectangle stamps may be written in.
+        QRgb* directPixels = nullptr;
+        qsizetype directStride = 0;
         QRect writable;
         const Session* previous;
     };
@@ -92,6 +94,11 @@ private:
         QPen pen;
         QBrush brush;
         QImage image;
+        // The image's pixels and layout, kept here so that copying a stamp reads only the stamp
+        // and its pixels. The image is never changed, so they stay valid while it lives.
+        const QRgb* pixels = nullptr;
+        qsizetype stride = 0;
+        QSize size;
         // False when the pen or brush is not plain, or the shape painted outside its expected
         // area: Qt then always paints it.
         bool usable = false;
@@ -99,7 +106,7 @@ private:
 
     static bool allowsStamp(const QPainter& painter, const QRect& area);
     static bool settingAllowsStamps(const QPainter& painter);
-    static void drawStamp(QPainter* painter, const QPoint& at, const QImage& stamp);
+    static void drawStamp(QPainter* painter, const QPoint& at, const Stamp& stamp);
     static const Session* session;
     // The key buffer, holding the kind, the area's size and, for a wide pen, the powers of two
     // the area lies within; the caller adds the geometry relative to the area's corner. Null
