@@ -198,12 +198,15 @@ QColor paintObject::color() const
 namespace
 {
 
-// Styles kept by key in a small open-addressed table: files use a handful of colours, and a kept
-// style stays the same object (so painters and stamps see the same shared data) until the table
-// fills up and starts afresh.
+// Styles kept by colour and width in a small open-addressed table: files use a handful of
+// colours, and a kept style stays the same object (so painters and stamps see the same shared
+// data) until the table fills up and starts afresh. The colour and width it was made for are kept
+// beside it, so that telling whether it is the one asked for reads nothing out of the style.
 template <typename Style> struct StylePlace {
     quint64 key = 0;
     bool used = false;
+    int width = 0;
+    QColor color;
     Style style;
 };
 
@@ -214,29 +217,33 @@ template <typename Style> struct StyleTable {
     std::size_t used = 0;
 };
 
-// The style made by `make` for the key, made once and then shared; `same` tells whether a kept
-// style is the one asked for (colours that differ only where the key cannot see).
-template <typename Style, typename Make, typename Same>
-const Style& sharedStyle(StyleTable<Style>& table, quint64 key, Same same, Make make)
+// The style made by `make` for the colour and width, made once and then shared.
+template <typename Style, typename Make>
+const Style& sharedStyle(StyleTable<Style>& table, const QColor& color, int width, Make make)
 {
     constexpr std::size_t kPlaces = StyleTable<Style>::kPlaces;
+    const quint64 key = color.rgba64() ^ (static_cast<quint64>(static_cast<quint32>(width)) << 20);
     std::size_t at = (key * 0x9E3779B97F4A7C15ULL) >> 57;
     for (;; at = (at + 1) % kPlaces) {
         StylePlace<Style>& place = table.places[at];
         if (!place.used)
             break;
         if (place.key == key) {
-            if (!same(place.style))
+            // Colours that differ only where the key cannot see (their spec) share a place.
+            if (place.width != width || place.color != color) {
+                place.width = width;
+                place.color = color;
                 place.style = make();
+            }
             return place.style;
         }
     }
     if (table.used >= StyleTable<Style>::kMostUsed) {
         table = StyleTable<Style>();
-        return sharedStyle(table, key, same, make);
+        return sharedStyle(table, color, width, make);
     }
     StylePlace<Style>& place = table.places[at];
-    place = {key, true, make()};
+    place = {key, true, width, color, make()};
     ++table.used;
     return place.style;
 }
@@ -246,31 +253,23 @@ const Style& sharedStyle(StyleTable<Style>& table, quint64 key, Same same, Make 
 const QBrush& paintObject::solidBrush(const QColor& color)
 {
     static StyleTable<QBrush> brushes;
-    return sharedStyle(
-        brushes, color.rgba64(), [&color](const QBrush& brush) { return brush.color() == color; },
-        [&color] { return QBrush(color, Qt::SolidPattern); });
+    return sharedStyle(brushes, color, 0, [&color] { return QBrush(color, Qt::SolidPattern); });
 }
 
 const QPen& paintObject::cosmeticPen(const QColor& color)
 {
     static StyleTable<QPen> pens;
-    return sharedStyle(
-        pens, color.rgba64(), [&color](const QPen& pen) { return pen.color() == color; },
-        [&color] { return QPen(color); });
+    return sharedStyle(pens, color, 0, [&color] { return QPen(color); });
 }
 
 const QPen& paintObject::strokePen(const QColor& color)
 {
     static StyleTable<QPen> pens;
     const int width = ViewerApp::instance()->lineWidth;
-    const quint64 key = color.rgba64() ^ (static_cast<quint64>(static_cast<quint32>(width)) << 20);
-    return sharedStyle(
-        pens, key,
-        [&color, width](const QPen& pen) { return pen.color() == color && pen.width() == width; },
-        [&color, width] {
-            return QPen(QBrush(color, Qt::SolidPattern), width, Qt::SolidLine, Qt::SquareCap,
-                        Qt::BevelJoin);
-        });
+    return sharedStyle(pens, color, width, [&color, width] {
+        return QPen(QBrush(color, Qt::SolidPattern), width, Qt::SolidLine, Qt::SquareCap,
+                    Qt::BevelJoin);
+    });
 }
 
 QIcon paintObject::colorIcon(int width, int height) const
