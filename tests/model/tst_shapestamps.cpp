@@ -242,6 +242,11 @@ private slots:
         const auto between = [&random](int low, int high) {
             return std::uniform_int_distribution<int>(low, high)(random);
         };
+        // Made once, as the canvas keeps its pens and brushes: a stamp belongs to their shared
+        // data.
+        const QPen grey(kGrey);
+        const QBrush red(kRed);
+        const QBrush orange(kOrange);
         const std::size_t stampsBefore = ShapeStamps::size();
         for (int i = 0; i < 20000; ++i) {
             const int corners = between(3, 9);
@@ -253,10 +258,9 @@ private slots:
             for (int k = 0; k < corners; ++k, angle += 6.283185307179586 / corners)
                 points.emplace_back(at.x() + size * std::cos(angle),
                                     at.y() - size * std::sin(angle));
-            const QColor colour = i % 2 ? kRed : kOrange;
             for (QPainter* painter : {&expectedPainter, &actualPainter}) {
-                painter->setPen(QPen(kGrey));
-                painter->setBrush(colour);
+                painter->setPen(grey);
+                painter->setBrush(i % 2 ? red : orange);
             }
             expectedPainter.drawPolygon(points.data(), corners, Qt::OddEvenFill);
             ShapeStamps::drawPolygon(&actualPainter, points.data(), corners);
