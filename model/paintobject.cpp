@@ -229,7 +229,8 @@ const Style& sharedStyle(StyleTable<Style>& table, const QColor& color, int widt
         if (!place.used)
             break;
         if (place.key == key) {
-            // Colours that differ only where the key cannot see (their spec) share a place.
+            // Colours that differ only where the key cannot see (RGB against HSV, say) share a
+            // place.
             if (place.width != width || place.color != color) {
                 place.width = width;
                 place.color = color;
