@@ -260,7 +260,7 @@ const QBrush& paintObject::solidBrush(const QColor& color)
 const QPen& paintObject::cosmeticPen(const QColor& color)
 {
     static StyleTable<QPen> pens;
-    return sharedStyle(pens, color, 0, [&color] { return QPen(color); });
+    return sharedStyle(pens, color, 0, [&color] { return QPen(color, 0); });
 }
 
 const QPen& paintObject::strokePen(const QColor& color)

@@ -84,7 +84,8 @@ protected:
     // A solid brush of the colour, the same brush object for the same colour: a painter given
     // the brush it already has keeps its prepared fill instead of setting it up again.
     static const QBrush& solidBrush(const QColor& color);
-    // A one-pixel pen of the colour, shared the same way.
+    // A cosmetic (zero-width) pen of the colour, shared the same way: one pixel wide on the canvas,
+    // and still one device pixel, not a world unit, when the painting is scaled for print.
     static const QPen& cosmeticPen(const QColor& color);
     // The pen of lines, paths and crosses: a solid brush of the colour, lineWidth pixels wide,
     // square caps and bevel joins; shared the same way.

@@ -20,7 +20,7 @@ void paintRectangle::prepareFilledPainter(QPainter* painter, const QColor& color
         painter->setPen(cosmeticPen(color));
         painter->setBrush(solidBrush(ViewerApp::instance()->highlightColor));
     } else {
-        static const QPen outline(kOutlineGrey);
+        static const QPen outline(kOutlineGrey, 0);
         painter->setPen(outline);
         painter->setBrush(solidBrush(color));
     }

@@ -8,6 +8,7 @@
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPicture>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
@@ -105,6 +106,8 @@ private slots:
     void printsAPdf();
     void layersReproduceTheCanvas_data();
     void layersReproduceTheCanvas();
+    void outlinesStayOnePixelWhenScaled_data();
+    void outlinesStayOnePixelWhenScaled();
     void previewShowsOnePageAndReturns();
     void aboutBox();
 };
@@ -179,6 +182,58 @@ void TestPrintCommands::layersReproduceTheCanvas()
     QCOMPARE(printed.size(), canvas.size());
     QCOMPARE(firstDifferenceInside(printed, canvas), QString());
     QCOMPARE(printed.pixelColor(kOverlap), atOverlap);
+}
+
+void TestPrintCommands::outlinesStayOnePixelWhenScaled_data()
+{
+    QTest::addColumn<QByteArray>("record");
+    QTest::addColumn<bool>("highlighted");
+    QTest::newRow("grey outline") << QByteArray("rect 0 0 8 8 green") << false;
+    QTest::newRow("highlighted outline") << QByteArray("rect 0 0 8 8 green") << true;
+    QTest::newRow("highlighted square marker") << QByteArray("pt 4 4 green 1") << true;
+}
+
+// A print preview scales the page as the user zooms it: outlines stay one device pixel wide,
+// as on the canvas, instead of growing with the scale.
+void TestPrintCommands::outlinesStayOnePixelWhenScaled()
+{
+    QFETCH(QByteArray, record);
+    QFETCH(bool, highlighted);
+    testapp::loadText("endheader\n" + record + "\n");
+    ViewerApp* app = ViewerApp::instance();
+    app->originX = 10;
+    app->originY = 90;
+    app->ratio = 10;
+    app->pointSize = 20;
+    DrawingModel::instance()->objects.front()->highlighted = highlighted;
+    QPicture page;
+    {
+        QPainter painter(&page);
+        app->display->paintLayer(&painter, 0);
+        app->display->paintLayer(&painter, 1);
+    }
+    constexpr int kScale = 4;
+    QImage image(kScale * 100, kScale * 100, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        painter.scale(kScale, kScale);
+        painter.drawPicture(0, 0, page);
+    }
+    // Down the middle column: white, the top edge, then the inside in another colour.
+    const int column = kScale * 50;
+    int y = 0;
+    while (y < image.height() && image.pixel(column, y) == qRgb(255, 255, 255))
+        ++y;
+    QVERIFY(y < image.height());
+    const QRgb edge = image.pixel(column, y);
+    int thickness = 0;
+    while (y < image.height() && image.pixel(column, y) == edge) {
+        ++thickness;
+        ++y;
+    }
+    QCOMPARE(thickness, 1);
+    QVERIFY(y < image.height() && image.pixel(column, y) != qRgb(255, 255, 255));
 }
 
 void TestPrintCommands::previewShowsOnePageAndReturns()
