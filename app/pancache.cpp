@@ -151,8 +151,9 @@ bool PanCache::shiftIsExact(int dx, int dy) const
         const DrawingModel::Bounds b{object->minX, object->minY, object->maxX, object->maxY};
         if (!QwgtDisplay::boxesMeet(b, seen))
             continue;
-        const bool inside =
-            insideNow && insideBefore && within(b, *insideNow) && within(b, *insideBefore);
+        const bool inside = insideNow && insideBefore &&
+                            QwgtDisplay::boxLiesWithin(b, *insideNow) &&
+                            QwgtDisplay::boxLiesWithin(b, *insideBefore);
         if (!inside && object->visible)
             return false;
     }
@@ -163,12 +164,4 @@ DrawingModel::Bounds PanCache::unite(const DrawingModel::Bounds& a, const Drawin
 {
     return {std::min(a.minX, b.minX), std::min(a.minY, b.minY), std::max(a.maxX, b.maxX),
             std::max(a.maxY, b.maxY)};
-}
-
-// Corner-wise; a NaN corner is never within.
-bool PanCache::within(const DrawingModel::Bounds& box, const DrawingModel::Bounds& area)
-{
-    const double lowX = std::min(box.minX, box.maxX), highX = std::max(box.minX, box.maxX);
-    const double lowY = std::min(box.minY, box.maxY), highY = std::max(box.minY, box.maxY);
-    return lowX >= area.minX && highX <= area.maxX && lowY >= area.minY && highY <= area.maxY;
 }

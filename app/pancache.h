@@ -49,7 +49,6 @@ private:
     // object's pixels by exactly (dx, dy).
     bool shiftIsExact(int dx, int dy) const;
     static DrawingModel::Bounds unite(const DrawingModel::Bounds& a, const DrawingModel::Bounds& b);
-    static bool within(const DrawingModel::Bounds& box, const DrawingModel::Bounds& area);
     // Moves the image content by (dx, dy) pixels; what moves in from outside is left as it was.
     void scroll(int dx, int dy);
     // Paints the scene on the image of the given size, within the region if there is one.

@@ -203,7 +203,8 @@ void QwgtDisplay::paintEvent(QPaintEvent* event)
         const int* band = app->pickRect;
         painter.setPen(QPen(QColor(0, 0, 0)));
         painter.setBrush(QBrush(kRubberBandFill));
-        painter.drawRect(QRect(QPoint(band[0], band[1]), QPoint(band[2], band[3])));
+        // From the top-left corner to the bottom-right one, so that the outline runs along both.
+        painter.drawRect(QRect(QPoint(band[0], band[3]), QPoint(band[2], band[1])));
     }
 
     const auto corner = [app](double dx, double dy) {
@@ -307,8 +308,10 @@ void QwgtDisplay::wheelEvent(QWheelEvent* event)
         app->commands.doZoomout();
 }
 
-// Only objects wholly inside the band, edges included, are picked. An object whose box is
-// inverted (no geometry, or corners given the wrong way round) is never wholly inside anything.
+// Only objects wholly inside the band, edges included, are picked: both corners of the box, so
+// that a rectangle given larger corner first is picked as it is drawn, and not picked by a band
+// inside it. An object without geometry keeps the empty box, whose corners are the largest
+// doubles: no band holds them.
 void QwgtDisplay::pickInRect() const
 {
     ViewerApp* app = ViewerApp::instance();
@@ -326,8 +329,9 @@ void QwgtDisplay::pickInRect() const
         if (!BoundsIndex::mayLieWithin(cells[i], query))
             continue;
         paintObject* object = model->objects[i];
-        if (object->minX <= object->maxX && object->minY <= object->maxY && object->minX >= xmin &&
-            object->minY >= ymin && object->maxX <= xmax && object->maxY <= ymax && object->visible)
+        if (object->visible &&
+            boxLiesWithin({object->minX, object->minY, object->maxX, object->maxY},
+                          {xmin, ymin, xmax, ymax}))
             app->pickedList.push_back(object);
     }
 }

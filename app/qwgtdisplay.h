@@ -37,6 +37,16 @@ public:
                  (box.maxY < area.minY && box.minY < area.minY) ||
                  (box.minY > area.maxY && box.maxY > area.maxY));
     }
+    // Whether both corners of the box lie within the area (edges included), whichever way round
+    // the box's corners were given. A NaN corner lies within nothing.
+    static bool boxLiesWithin(const DrawingModel::Bounds& box, const DrawingModel::Bounds& area)
+    {
+        const auto between = [](double value, double low, double high) {
+            return value >= low && value <= high;
+        };
+        return between(box.minX, area.minX, area.maxX) && between(box.maxX, area.minX, area.maxX) &&
+               between(box.minY, area.minY, area.maxY) && between(box.maxY, area.minY, area.maxY);
+    }
     // The world box that can put pixels into the pixel rectangle at the current view.
     static DrawingModel::Bounds worldAreaOf(const QRect& pixels);
     // The world box in which an object's box keeps everything it draws, markers and pens

@@ -52,8 +52,8 @@ public:
     // The cells to test boxes against with mayLieWithin().
     Cells withinQuery(const WorldBox& area) const;
     // False only when the box that the cells come from cannot lie within the area of the query,
-    // the box taken as given (a box with its corners the wrong way round, or with a NaN corner,
-    // lies within nothing).
+    // both corners of it, whichever way round they were given (a box with a NaN corner lies
+    // within nothing).
     static bool mayLieWithin(const Cells& box, const Cells& query)
     {
         return lanesAtMost(packed(query) ^ highLanes(), packed(box) ^ highLanes());

@@ -121,13 +121,18 @@ void TestQwgtDisplay::rubberBandPicksWhollyInsideObjects_data()
     QTest::addColumn<QPoint>("from");
     QTest::addColumn<QPoint>("to");
     QTest::addColumn<int>("expectedCount");
-    // With origin (0, 300) and ratio 1 the points lie at pixels (10, 290), (50, 250) and the
-    // rectangle covers x 60..80, y 220..240.
+    // With origin (0, 300) and ratio 1 the points lie at pixels (10, 290), (50, 250), the first
+    // rectangle covers x 60..80, y 220..240 and the second, given larger corner first, x 120..140,
+    // y 220..240. The path has no vertices, so nothing to pick.
     QTest::newRow("top-left to bottom-right") << QPoint(5, 200) << QPoint(90, 295) << 3;
     QTest::newRow("bottom-right to top-left") << QPoint(90, 295) << QPoint(5, 200) << 3;
     QTest::newRow("edges touch the rectangle") << QPoint(60, 220) << QPoint(80, 240) << 1;
     QTest::newRow("rectangle sticks out") << QPoint(61, 220) << QPoint(80, 240) << 0;
     QTest::newRow("one point") << QPoint(45, 245) << QPoint(55, 255) << 1;
+    QTest::newRow("corners given larger first") << QPoint(115, 215) << QPoint(145, 245) << 1;
+    QTest::newRow("band inside corners given larger first")
+        << QPoint(125, 225) << QPoint(135, 235) << 0;
+    QTest::newRow("everything") << QPoint(1, 1) << QPoint(398, 298) << 4;
 }
 
 void TestQwgtDisplay::rubberBandPicksWhollyInsideObjects()
@@ -137,7 +142,8 @@ void TestQwgtDisplay::rubberBandPicksWhollyInsideObjects()
     QFETCH(int, expectedCount);
     ViewerApp* app = ViewerApp::instance();
     app->originY = 300;
-    testapp::loadText("endheader\npt 10 10 red 0\npt 50 50 red 0\nrect 60 60 80 80 blue\n");
+    testapp::loadText("endheader\npt 10 10 red 0\npt 50 50 red 0\nrect 60 60 80 80 blue\n"
+                      "rect 140 80 120 60 green\npath 0 red\n");
     app->commands.doChange2PickMode();
     QCOMPARE(app->mode, 1);
     QTest::mousePress(canvas(), Qt::LeftButton, Qt::NoModifier, from);
@@ -148,7 +154,12 @@ void TestQwgtDisplay::rubberBandPicksWhollyInsideObjects()
     QCOMPARE(app->pickRect[1], std::max(from.y(), to.y()));
     // The band is painted translucent yellow over the white background while dragging.
     const QPoint inside = (from + to) / 2 + QPoint(1, 1);
-    QCOMPARE(canvasImage().pixelColor(inside).blue() < 255, true);
+    const QImage dragged = canvasImage();
+    QCOMPARE(dragged.pixelColor(inside).blue() < 255, true);
+    // Its outline starts at the top corner's row and, as every outlined rectangle, ends one row
+    // below the bottom corner's.
+    QCOMPARE(dragged.pixelColor(inside.x(), std::min(from.y(), to.y())), QColor(Qt::black));
+    QCOMPARE(dragged.pixelColor(inside.x(), std::max(from.y(), to.y()) + 1), QColor(Qt::black));
     QTest::mouseRelease(canvas(), Qt::LeftButton, Qt::NoModifier, to);
     QCOMPARE(static_cast<int>(picked().size()), expectedCount);
     // The pick is listed at once and the mode returns to move.

@@ -1,3 +1,4 @@
+#include "app/qwgtdisplay.h"
 #include "model/boundsindex.h"
 #include "model/paintrectangle.h"
 
@@ -32,11 +33,10 @@ bool boxMeets(const paintObject& b, const BoundsIndex::WorldBox& a)
              (b.maxY < a.minY && b.minY < a.minY) || (b.minY > a.maxY && b.maxY > a.maxY));
 }
 
-// As the rubber band picks: a box given the wrong way round (or with a NaN) lies within nothing.
+// As the rubber band picks: both corners, whichever way round; a NaN lies within nothing.
 bool boxLiesWithin(const paintObject& b, const BoundsIndex::WorldBox& a)
 {
-    return b.minX <= b.maxX && b.minY <= b.maxY && b.minX >= a.minX && b.maxX <= a.maxX &&
-           b.minY >= a.minY && b.maxY <= a.maxY;
+    return QwgtDisplay::boxLiesWithin({b.minX, b.minY, b.maxX, b.maxY}, a);
 }
 
 // Corner-wise, as a picture shift requires of the objects it moves.
