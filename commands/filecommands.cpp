@@ -21,7 +21,7 @@ namespace
 // Neighbours tried in each direction before settling on the next index anyway.
 constexpr int kSeriesSearchSteps = 20;
 
-std::string seriesMember(const std::string& prefix, int index, const std::string& suffix)
+std::string seriesMember(const std::string& prefix, qint64 index, const std::string& suffix)
 {
     return prefix + std::to_string(index) + suffix;
 }
@@ -77,15 +77,20 @@ void QFunctionality::openFile(const QString& path)
 
 // The pattern is searched, not anchored, and its first group is greedy: the index is the last
 // run of digits between a dot and ".las", wherever that stands in the name.
-bool QFunctionality::splitIndexFileName(std::string& prefix, int& index, std::string& suffix) const
+bool QFunctionality::splitIndexFileName(std::string& prefix, qint64& index,
+                                        std::string& suffix) const
 {
     static const QRegularExpression pattern(QStringLiteral("([\\S ]*\\.)(\\d+)(\\.las)"));
     const QRegularExpressionMatch match =
         pattern.match(QFile::decodeName(ViewerApp::instance()->fileName.c_str()));
     if (!match.hasMatch())
         return false;
+    bool fits = false;
+    const qint64 number = match.captured(2).toLongLong(&fits, 10);
+    if (!fits)
+        return false;
     prefix = QFile::encodeName(match.captured(1)).toStdString();
-    index = match.captured(2).toInt(nullptr, 10);
+    index = number;
     suffix = QFile::encodeName(match.captured(3)).toStdString();
     return true;
 }
@@ -93,15 +98,15 @@ bool QFunctionality::splitIndexFileName(std::string& prefix, int& index, std::st
 void QFunctionality::doSwitchNextFile()
 {
     std::string prefix, suffix;
-    int index = 0;
+    qint64 index = 0;
     if (!splitIndexFileName(prefix, index, suffix))
         return;
-    // Beyond INT_MAX there is no next index to name.
-    if (index == std::numeric_limits<int>::max())
+    // Beyond the largest index there is no next one to name.
+    if (index == std::numeric_limits<qint64>::max())
         return;
     std::string chosen = seriesMember(prefix, index + 1, suffix);
     for (int step = 1;
-         step <= kSeriesSearchSteps && index <= std::numeric_limits<int>::max() - step; ++step) {
+         step <= kSeriesSearchSteps && index <= std::numeric_limits<qint64>::max() - step; ++step) {
         const std::string candidate = seriesMember(prefix, index + step, suffix);
         if (opensForReading(candidate)) {
             chosen = candidate;
@@ -114,11 +119,11 @@ void QFunctionality::doSwitchNextFile()
 void QFunctionality::doSwitchPreFile()
 {
     std::string prefix, suffix;
-    int index = 0;
+    qint64 index = 0;
     if (!splitIndexFileName(prefix, index, suffix) || index < 1)
         return;
     std::string chosen = seriesMember(prefix, index - 1, suffix);
-    for (int n = index - 1; n >= 0 && index - n <= kSeriesSearchSteps; --n) {
+    for (qint64 n = index - 1; n >= 0 && index - n <= kSeriesSearchSteps; --n) {
         const std::string candidate = seriesMember(prefix, n, suffix);
         if (opensForReading(candidate)) {
             chosen = candidate;

@@ -24,8 +24,10 @@ public:
 
     // Clears the highlight of every listed object, then empties the list. No repaint.
     void clearItemList(QListWidget* list);
-    // Splits the current file name "PREFIX.N.las" into "PREFIX.", N and ".las".
-    bool splitIndexFileName(std::string& prefix, int& index, std::string& suffix) const;
+    // Splits the current file name "PREFIX.N.las" into "PREFIX.", N and ".las". N is read as a
+    // 64-bit number, so that names indexed by a time stamp step too; a name whose index does not
+    // fit has no index.
+    bool splitIndexFileName(std::string& prefix, qint64& index, std::string& suffix) const;
     // "type:conditions" as a query of an enabled type; null when the text is not usable that way.
     std::unique_ptr<Query> parseQuery(const QString& text, QString& typeName) const;
     // Opens the file as the current script input, as "Open Script Input" does once a file is

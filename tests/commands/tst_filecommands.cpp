@@ -11,6 +11,8 @@
 #include <QTextEdit>
 #include <QtTest>
 
+#include <limits>
+
 namespace
 {
 
@@ -80,6 +82,13 @@ void TestFileCommands::stepsThroughTheSeries_data()
     QTest::newRow("no index") << QStringList{"f"} << "f" << true << "f";
     QTest::newRow("upper-case extension") << QStringList{} << "f.3.LAS" << true << "f.3.LAS";
     QTest::newRow("no dot before the index") << QStringList{} << "f3" << false << "f3";
+    QTest::newRow("time stamp next") << QStringList{"t.1700000000123", "t.1700000000130"}
+                                     << "t.1700000000123" << true << "t.1700000000130";
+    QTest::newRow("time stamp previous")
+        << QStringList{"t.1700000000123"} << "t.1700000000123" << false << "t.1700000000122";
+    QTest::newRow("next from the largest index")
+        << QStringList{"t.9223372036854775807"} << "t.9223372036854775807" << true
+        << "t.9223372036854775807";
 }
 
 void TestFileCommands::stepsThroughTheSeries()
@@ -124,14 +133,19 @@ void TestFileCommands::splitsIndexFileNames_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("matches");
     QTest::addColumn<QString>("prefix");
-    QTest::addColumn<int>("index");
-    QTest::newRow("plain") << "C:/run/f.12.las" << true << "C:/run/f." << 12;
-    QTest::newRow("several numbers") << "run.3.5.las" << true << "run.3." << 5;
-    QTest::newRow("text after the match") << "a.2.las.bak" << true << "a." << 2;
-    QTest::newRow("blank in the name") << "my run.4.las" << true << "my run." << 4;
-    QTest::newRow("index too large for an int") << "f.99999999999.las" << true << "f." << 0;
-    QTest::newRow("no index") << "f.las" << false << "" << -1;
-    QTest::newRow("upper case") << "f.3.LAS" << false << "" << -1;
+    QTest::addColumn<qint64>("index");
+    QTest::newRow("plain") << "C:/run/f.12.las" << true << "C:/run/f." << qint64(12);
+    QTest::newRow("several numbers") << "run.3.5.las" << true << "run.3." << qint64(5);
+    QTest::newRow("text after the match") << "a.2.las.bak" << true << "a." << qint64(2);
+    QTest::newRow("blank in the name") << "my run.4.las" << true << "my run." << qint64(4);
+    QTest::newRow("index beyond an int")
+        << "f.99999999999.las" << true << "f." << qint64(99999999999);
+    QTest::newRow("largest index")
+        << "f.9223372036854775807.las" << true << "f." << std::numeric_limits<qint64>::max();
+    QTest::newRow("index beyond 64 bits")
+        << "f.9223372036854775808.las" << false << "" << qint64(-1);
+    QTest::newRow("no index") << "f.las" << false << "" << qint64(-1);
+    QTest::newRow("upper case") << "f.3.LAS" << false << "" << qint64(-1);
 }
 
 void TestFileCommands::splitsIndexFileNames()
@@ -139,11 +153,11 @@ void TestFileCommands::splitsIndexFileNames()
     QFETCH(QString, name);
     QFETCH(bool, matches);
     QFETCH(QString, prefix);
-    QFETCH(int, index);
+    QFETCH(qint64, index);
     ViewerApp* app = ViewerApp::instance();
     app->fileName = QFile::encodeName(name).toStdString();
     std::string actualPrefix = "untouched", actualSuffix = "untouched";
-    int actualIndex = -1;
+    qint64 actualIndex = -1;
     QCOMPARE(app->commands.splitIndexFileName(actualPrefix, actualIndex, actualSuffix), matches);
     QCOMPARE(QString::fromStdString(actualPrefix), matches ? prefix : QStringLiteral("untouched"));
     QCOMPARE(actualIndex, index);

@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     ViewerApp* app = ViewerApp::instance();
     app->fileName.assign(reinterpret_cast<const char*>(data), size);
     std::string prefix, suffix;
-    int index = -1;
+    qint64 index = -1;
     if (app->commands.splitIndexFileName(prefix, index, suffix)) {
         if (index < 0 || suffix != ".las" || prefix.empty() || prefix.back() != '.')
             fuzzsupport::fail("a split that is no PREFIX. N .las");
