@@ -7,9 +7,10 @@ namespace
 
 constexpr double kEqualTolerance = 1e-07;
 
+// Equal values are close even where their difference is no number: two infinities.
 bool closeEnough(double a, double b)
 {
-    return std::fabs(a - b) < kEqualTolerance;
+    return a == b || std::fabs(a - b) < kEqualTolerance;
 }
 
 } // namespace

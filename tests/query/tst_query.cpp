@@ -232,6 +232,16 @@ void TestQuery::comparators_data()
     QTest::newRow("nan both") << "double"
                               << "nan"
                               << "nan" << QList{false, false, false};
+    QTest::newRow("same infinity") << "double"
+                                   << "inf"
+                                   << "1e999" << QList{true, false, false};
+    QTest::newRow("infinity above the largest")
+        << "double"
+        << "inf"
+        << "1.7976931348623157e308" << QList{false, true, false};
+    QTest::newRow("opposite infinities") << "double"
+                                         << "-inf"
+                                         << "inf" << QList{false, false, true};
     QTest::newRow("textual not numeric") << "string"
                                          << "10"
                                          << "9" << QList{false, false, true};
