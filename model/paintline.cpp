@@ -1,6 +1,7 @@
 #include "model/paintline.h"
 
 #include "app/viewerapp.h"
+#include "model/pixelclipping.h"
 #include "model/shapestamps.h"
 #include "script/wordreader.h"
 
@@ -38,9 +39,9 @@ void paintLine::preparePainter(QPainter* painter) const
 
 void paintLine::paint(QPainter* painter) const
 {
-    const ViewerApp* app = ViewerApp::instance();
-    const QLine line(app->pixelX(x1), app->pixelY(y1), app->pixelX(x2), app->pixelY(y2));
-    ShapeStamps::drawLines(painter, &line, 1);
+    QLine line;
+    if (pixelSegment(QPointF(x1, y1), QPointF(x2, y2), line))
+        ShapeStamps::drawLines(painter, &line, 1);
 }
 
 void paintLine::parse(std::string_view geometryAndProperties)

@@ -2,6 +2,7 @@
 
 #include "app/viewerapp.h"
 #include "model/paintline.h"
+#include "model/pixelclipping.h"
 #include "model/shapestamps.h"
 #include "model/vertexlist.h"
 
@@ -38,11 +39,7 @@ void paintPath::paint(QPainter* painter) const
 {
     if (vertices.size() < 2)
         return;
-    const std::vector<QPoint>& points = pixelVertices(vertices);
-    static std::vector<QLine> segments;
-    segments.clear();
-    for (std::size_t i = 1; i < points.size(); ++i)
-        segments.emplace_back(points[i - 1], points[i]);
+    const std::vector<QLine>& segments = pixelSegments(vertices);
     ShapeStamps::drawLines(painter, segments.data(), static_cast<int>(segments.size()));
 }
 

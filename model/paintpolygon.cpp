@@ -1,6 +1,7 @@
 #include "model/paintpolygon.h"
 
 #include "model/paintrectangle.h"
+#include "model/pixelclipping.h"
 #include "model/shapestamps.h"
 #include "model/vertexlist.h"
 
@@ -39,7 +40,7 @@ void paintPolygon::paint(QPainter* painter) const
 {
     if (vertices.empty())
         return;
-    const std::vector<QPoint>& points = pixelVertices(vertices);
+    const std::vector<QPoint>& points = pixelPolygon(vertices);
     ShapeStamps::drawPolygon(painter, points.data(), static_cast<int>(points.size()));
 }
 

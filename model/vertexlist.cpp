@@ -1,6 +1,5 @@
 #include "model/vertexlist.h"
 
-#include "app/viewerapp.h"
 #include "model/paintobject.h"
 #include "script/wordreader.h"
 
@@ -71,16 +70,4 @@ QString endVerticesText(const VertexList& vertices, const QString& middleLine)
     const QPointF last = vertices.empty() ? QPointF() : vertices.back();
     return QString::asprintf("%f %f\n", first.x(), first.y()) + middleLine +
            QString::asprintf("\n%f %f", last.x(), last.y());
-}
-
-// One buffer serves every call: painting is single-threaded, and a polygon is drawn before the
-// next one is mapped.
-const std::vector<QPoint>& pixelVertices(const VertexList& vertices)
-{
-    static std::vector<QPoint> points;
-    const ViewerApp* app = ViewerApp::instance();
-    points.clear();
-    for (const QPointF& v : vertices)
-        points.emplace_back(app->pixelX(v.x()), app->pixelY(v.y()));
-    return points;
 }

@@ -2,7 +2,6 @@
 
 #include "model/objectarena.h"
 
-#include <QPoint>
 #include <QPointF>
 #include <QString>
 
@@ -33,6 +32,3 @@ QString vertexLines(const VertexList& vertices);
 
 // First vertex, the middle line, last vertex; zeros stand in for the ends when there are none.
 QString endVerticesText(const VertexList& vertices, const QString& middleLine);
-
-// The vertices mapped to whole screen pixels, in a buffer that the next call reuses.
-const std::vector<QPoint>& pixelVertices(const VertexList& vertices);

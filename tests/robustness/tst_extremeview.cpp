@@ -59,6 +59,8 @@ private slots:
     void movesOutOfReachLeaveTheView_data();
     void movesOutOfReachLeaveTheView();
     void fitCentresABoxNearTheLargestDouble();
+    void farReachingShapesKeepTheirDirection_data();
+    void farReachingShapesKeepTheirDirection();
 };
 
 void TestExtremeView::longZoomRunsKeepTheViewFinite_data()
@@ -158,6 +160,46 @@ void TestExtremeView::fitCentresABoxNearTheLargestDouble()
     // On an odd canvas height the fix is a pixel off the middle.
     QVERIFY(qAbs(fixInWorld().y() - 500000) <= 1.5 / app->ratio);
     hostile::verifyViewIsFinite();
+}
+
+void TestExtremeView::farReachingShapesKeepTheirDirection_data()
+{
+    QTest::addColumn<QByteArray>("record");
+    QTest::addColumn<QPoint>("drawn");
+    QTest::addColumn<QPoint>("blank");
+    // Zoomed in 100 times, the far end of each shape lies 1e9 pixels right of the origin at
+    // (200, 150): the edge from the origin to it passes (300, 100), not (300, 50).
+    QTest::newRow("line") << QByteArray("line 0 0 10000000 5000000 black") << QPoint(300, 100)
+                          << QPoint(300, 50);
+    QTest::newRow("path") << QByteArray("path 3 -5 0 0 0 10000000 5000000 black")
+                          << QPoint(300, 100) << QPoint(300, 50);
+    QTest::newRow("path back from far")
+        << QByteArray("path 2 10000000 5000000 0 0 black") << QPoint(300, 100) << QPoint(300, 50);
+    QTest::newRow("polygon") << QByteArray("polygon 3 0 0 10000000 5000000 10000000 0 black")
+                             << QPoint(300, 120) << QPoint(300, 90);
+    QTest::newRow("polygon beyond two sides")
+        << QByteArray("polygon 3 0 0 10000000 5000000 10000000 -5000000 black") << QPoint(300, 120)
+        << QPoint(300, 90);
+}
+
+// A shape reaching far beyond anything a pixel position can hold is drawn as it runs across the
+// screen.
+void TestExtremeView::farReachingShapesKeepTheirDirection()
+{
+    QFETCH(QByteArray, record);
+    QFETCH(QPoint, drawn);
+    QFETCH(QPoint, blank);
+    QVERIFY(testapp::showCanvasAt(QSize(400, 300)));
+    testapp::loadText("endheader\n" + record + "\n");
+    ViewerApp* app = ViewerApp::instance();
+    app->originX = 200;
+    app->originY = 150;
+    app->ratio = 100;
+    app->lineWidth = 1;
+    app->fixX = app->fixY = -100;
+    const QImage canvas = app->display->grab().toImage();
+    QCOMPARE(canvas.pixelColor(drawn), QColor(Qt::black));
+    QCOMPARE(canvas.pixelColor(blank), QColor(Qt::white));
 }
 
 QTEST_MAIN(TestExtremeView)
