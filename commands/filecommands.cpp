@@ -76,22 +76,31 @@ void QFunctionality::openFile(const QString& path)
 }
 
 // The pattern is searched, not anchored, and its first group is greedy: the index is the last
-// run of digits between a dot and ".las", wherever that stands in the name.
+// run of digits between a dot and ".las", wherever that stands in the name. The name is read in
+// the local encoding; a name that is not valid in it is read byte by byte as Latin-1, so that its
+// pieces turn back into the same bytes.
 bool QFunctionality::splitIndexFileName(std::string& prefix, qint64& index,
                                         std::string& suffix) const
 {
     static const QRegularExpression pattern(QStringLiteral("([\\S ]*\\.)(\\d+)(\\.las)"));
-    const QRegularExpressionMatch match =
-        pattern.match(QFile::decodeName(ViewerApp::instance()->fileName.c_str()));
+    const QByteArray bytes = QByteArray::fromStdString(ViewerApp::instance()->fileName);
+    QString name = QFile::decodeName(bytes);
+    const bool local = QFile::encodeName(name) == bytes;
+    if (!local)
+        name = QString::fromLatin1(bytes);
+    const auto toBytes = [local](const QString& piece) {
+        return (local ? QFile::encodeName(piece) : piece.toLatin1()).toStdString();
+    };
+    const QRegularExpressionMatch match = pattern.match(name);
     if (!match.hasMatch())
         return false;
     bool fits = false;
     const qint64 number = match.captured(2).toLongLong(&fits, 10);
     if (!fits)
         return false;
-    prefix = QFile::encodeName(match.captured(1)).toStdString();
+    prefix = toBytes(match.captured(1));
     index = number;
-    suffix = QFile::encodeName(match.captured(3)).toStdString();
+    suffix = toBytes(match.captured(3));
     return true;
 }
 

@@ -1,17 +1,13 @@
 #include "script/chunkedtext.h"
 
-#include <QFileInfo>
+#include "script/textfile.h"
 
 #include <algorithm>
 
 bool ChunkedText::open(const std::string& path, std::size_t blockBytes)
 {
-    const QString name = QFile::decodeName(path.c_str());
-    if (!QFileInfo(name).isFile())
-        return false;
-    file.setFileName(name);
     // Unbuffered: blocks go straight into the buffer, with no copy through QFile's own.
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+    if (!openRegularFile(file, path, QIODevice::ReadOnly | QIODevice::Unbuffered))
         return false;
     this->blockBytes = std::max<std::size_t>(blockBytes, 1);
     unread = file.size();

@@ -1,15 +1,28 @@
 #include "script/textfile.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+bool openRegularFile(QFile& file, const std::string& path, QIODevice::OpenMode mode)
+{
+    // Without blocking, so that opening a pipe returns at once; regular files ignore the flag.
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (descriptor < 0)
+        return false;
+    struct stat status;
+    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) ||
+        !file.open(descriptor, mode, QFileDevice::AutoCloseHandle)) {
+        ::close(descriptor);
+        return false;
+    }
+    return true;
+}
 
 std::optional<std::string> readTextFile(const std::string& path, long long maxBytes)
 {
-    const QString name = QFile::decodeName(path.c_str());
-    if (!QFileInfo(name).isFile())
-        return std::nullopt;
-    QFile file(name);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!openRegularFile(file, path, QIODevice::ReadOnly))
         return std::nullopt;
     const qint64 size = file.size();
     if (size > maxBytes)

@@ -11,6 +11,7 @@
 #include <QTextEdit>
 #include <QtTest>
 
+#include <fstream>
 #include <limits>
 
 namespace
@@ -44,6 +45,7 @@ private slots:
     void init();
     void stepsThroughTheSeries_data();
     void stepsThroughTheSeries();
+    void stepsThroughNamesOutsideTheLocalEncoding();
     void splitsIndexFileNames_data();
     void splitsIndexFileNames();
     void openThroughTheDialog();
@@ -126,6 +128,23 @@ void TestFileCommands::stepsThroughTheSeries()
     } else {
         QVERIFY(objects.empty());
     }
+}
+
+// A name with a byte that is no UTF-8 (Latin-1 "é") opens, and its neighbour is found by its
+// bytes.
+void TestFileCommands::stepsThroughNamesOutsideTheLocalEncoding()
+{
+    QTemporaryDir series;
+    const std::string stem = QFile::encodeName(series.path()).toStdString() + "/caf\xe9.";
+    std::ofstream(stem + "3.las") << "endheader\npt 1 1 red 0\n";
+    std::ofstream(stem + "4.las") << "endheader\npt 1 1 red 0\npt 2 2 red 0\n";
+    ViewerApp* app = ViewerApp::instance();
+    app->fileName = stem + "3.las";
+    app->loadScript();
+    QCOMPARE(DrawingModel::instance()->objects.size(), std::size_t(1));
+    app->commands.doSwitchNextFile();
+    QCOMPARE(app->fileName, stem + "4.las");
+    QCOMPARE(DrawingModel::instance()->objects.size(), std::size_t(2));
 }
 
 void TestFileCommands::splitsIndexFileNames_data()

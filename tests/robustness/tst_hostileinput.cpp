@@ -12,6 +12,7 @@
 #include <QRandomGenerator>
 #include <QtTest>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace
@@ -59,6 +60,7 @@ private slots:
     void corruptRecordsLoadToADefinedModel_data();
     void corruptRecordsLoadToADefinedModel();
     void directoryNamedLikeAnInputLoadsNothing();
+    void pipeNamedLikeAnInputIsNotWaitedOn();
     void fileWithoutReadPermissionLoadsNothing();
     void fileRemovedBeforeItsLoadLoadsNothing();
 };
@@ -180,6 +182,20 @@ void TestHostileInput::directoryNamedLikeAnInputLoadsNothing()
     loadFile(QStringLiteral("x.las"));
     QCOMPARE(objectCount(), std::size_t(0));
     hostile::exerciseLoadedModel();
+}
+
+// Opening a pipe for reading waits for a writer; the load must not.
+void TestHostileInput::pipeNamedLikeAnInputIsNotWaitedOn()
+{
+    testapp::loadText("endheader\npt 1 2 red 0\n");
+    QFile::remove(QStringLiteral("pipe.las"));
+    QCOMPARE(mkfifo("pipe.las", 0600), 0);
+    QElapsedTimer timer;
+    timer.start();
+    loadFile(QStringLiteral("pipe.las"));
+    QFile::remove(QStringLiteral("pipe.las"));
+    QVERIFY(timer.elapsed() < 5000);
+    QCOMPARE(objectCount(), std::size_t(0));
 }
 
 void TestHostileInput::fileWithoutReadPermissionLoadsNothing()
