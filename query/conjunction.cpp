@@ -1,13 +1,15 @@
 #include "query/conjunction.h"
 
-#include <QStringList>
+#include <QStringTokenizer>
 
 #include <algorithm>
 
-Conjunction::Conjunction(const QString& text)
+Conjunction::Conjunction(QStringView text)
 {
-    for (const QString& part : text.split(QStringLiteral("&&")))
-        conditions.emplace_back(part);
+    for (const QStringView part : qTokenize(text, u"&&")) {
+        if (!conditions.emplace_back(part.toString()).valid)
+            break;
+    }
 }
 
 bool Conjunction::matches(const paintObject& object,

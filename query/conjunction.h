@@ -8,8 +8,9 @@
 class Conjunction
 {
 public:
-    // Splits at every "&&", keeping empty parts (which make conditions that aren't valid).
-    explicit Conjunction(const QString& text);
+    // Splits at every "&&", keeping empty parts (which make conditions that aren't valid). Stops
+    // after the first condition that isn't valid: the conjunction is unusable then.
+    explicit Conjunction(QStringView text);
 
     // Stops at the first condition that fails.
     bool matches(const paintObject& object, const DrawingModel::ComparatorMap& comparators) const;

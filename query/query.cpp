@@ -1,13 +1,17 @@
 #include "query/query.h"
 
-#include <QStringList>
+#include <QStringTokenizer>
 
 #include <algorithm>
 
+// An unusable text is never evaluated, so it is read only up to its first unusable condition: a
+// long run of separators then costs neither time nor memory.
 Query::Query(const QString& text)
 {
-    for (const QString& part : text.split(QStringLiteral("||")))
-        conjunctions.emplace_back(part);
+    for (const QStringView part : qTokenize(text, u"||")) {
+        if (!conjunctions.emplace_back(part).isWellFormed())
+            break;
+    }
 }
 
 bool Query::matches(const paintObject& object, const DrawingModel::ComparatorMap& comparators) const

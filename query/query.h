@@ -9,7 +9,8 @@
 class Query
 {
 public:
-    // Splits at every "||", keeping empty parts.
+    // Splits at every "||", keeping empty parts; stops after the first conjunction that is not
+    // well formed.
     explicit Query(const QString& text);
 
     // Stops at the first conjunction that holds.

@@ -134,7 +134,8 @@ void TestQuery::parseQuery_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("type");
-    // Conditions per conjunction; empty when the text gives no query at all.
+    // Conditions per conjunction, up to the first condition that isn't valid; empty when the
+    // text gives no query at all.
     QTest::addColumn<QList<int>>("shape");
     QTest::addColumn<bool>("wellFormed");
     QTest::newRow("plain") << "pt:net==clk"
@@ -158,7 +159,11 @@ void TestQuery::parseQuery_data()
     QTest::newRow("trailing or") << "pt:net==clk||"
                                  << "pt" << QList<int>{1, 1} << false;
     QTest::newRow("leading and") << "pt:&&net==clk"
-                                 << "pt" << QList<int>{2} << false;
+                                 << "pt" << QList<int>{1} << false;
+    QTest::newRow("long run of bars")
+        << "pt:a==1" + QString(1000000, QLatin1Char('|')) << "pt" << QList<int>{1, 1} << false;
+    QTest::newRow("long run of ampersands")
+        << "pt:a==1" + QString(1000000, QLatin1Char('&')) << "pt" << QList<int>{2} << false;
     QTest::newRow("no operator") << "pt:net"
                                  << "pt" << QList<int>{1} << false;
     QTest::newRow("no operand") << "pt:net=="
