@@ -273,9 +273,15 @@ const QPen& paintObject::strokePen(const QColor& color)
     });
 }
 
+// Entries of one colour and size share one icon: a million listed points then hold a pixmap per
+// colour instead of one each. The size, a few pixels each way, takes the width's place in the key.
 QIcon paintObject::colorIcon(int width, int height) const
 {
-    QPixmap pixmap(width, height);
-    pixmap.fill(color());
-    return QIcon(pixmap);
+    static StyleTable<QIcon> icons;
+    const QColor fill = color();
+    return sharedStyle(icons, fill, width * 256 + height, [&fill, width, height] {
+        QPixmap pixmap(width, height);
+        pixmap.fill(fill);
+        return QIcon(pixmap);
+    });
 }

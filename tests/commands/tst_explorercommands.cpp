@@ -123,6 +123,7 @@ private slots:
     void init();
     void listingBuildsOneEntryPerObject_data();
     void listingBuildsOneEntryPerObject();
+    void entriesOfOneColourShareTheirIcon();
     void listingTheListedAgainKeepsListAndSelection_data();
     void listingTheListedAgainKeepsListAndSelection();
     void rebuildingClearsHighlightsOfSelectedEntries();
@@ -190,6 +191,25 @@ void TestExplorerCommands::listingBuildsOneEntryPerObject()
         QCOMPARE(entry->icon().pixmap(8, 8).toImage(),
                  expected[row]->icon().pixmap(8, 8).toImage());
     }
+}
+
+// A listed type of a million objects must not hold a pixmap per entry.
+void TestExplorerCommands::entriesOfOneColourShareTheirIcon()
+{
+    QByteArray text = "endheader\n";
+    for (int i = 0; i < 300; ++i)
+        text += QByteArray("pt ") + QByteArray::number(i) + (i % 2 ? " 0 red 0\n" : " 0 blue 0\n");
+    testapp::loadText(text);
+    app()->commands.doListAnItemType("pt");
+    QCOMPARE(app()->itemList->count(), 300);
+    QSet<qint64> icons;
+    for (int row = 0; row < app()->itemList->count(); ++row)
+        icons.insert(app()->itemList->item(row)->icon().cacheKey());
+    QCOMPARE(icons.size(), 2);
+    QCOMPARE(app()->itemList->item(0)->icon().pixmap(2, 2).toImage().pixelColor(0, 0),
+             QColor(Qt::blue));
+    QCOMPARE(app()->itemList->item(1)->icon().pixmap(2, 2).toImage().pixelColor(0, 0),
+             QColor(Qt::red));
 }
 
 void TestExplorerCommands::listingTheListedAgainKeepsListAndSelection_data()
