@@ -41,7 +41,25 @@ Condition::Condition(const QString& text)
     property = withoutSpaces(text.left(i));
     op = text.mid(i, j - i);
     operand = withoutSpaces(text.mid(j));
+    comparison = comparisonOf(op);
     valid = true;
+}
+
+Condition::Comparison Condition::comparisonOf(const QString& op)
+{
+    if (op == QLatin1String(">="))
+        return Comparison::AtLeast;
+    if (op == QLatin1String("<="))
+        return Comparison::AtMost;
+    if (op == QLatin1String("==") || op == QLatin1String("="))
+        return Comparison::Equal;
+    if (op == QLatin1String("!="))
+        return Comparison::NotEqual;
+    if (op == QLatin1String(">"))
+        return Comparison::Greater;
+    if (op == QLatin1String("<"))
+        return Comparison::Less;
+    return Comparison::None;
 }
 
 bool Condition::matches(const paintObject& object,
@@ -57,17 +75,21 @@ bool Condition::matches(const paintObject& object,
         return false;
     const Comparator& compare = *declared->second;
     const QString& v = value.value();
-    if (op == QLatin1String(">="))
+    switch (comparison) {
+    case Comparison::AtLeast:
         return compare.greater(v, operand) || compare.equal(v, operand);
-    if (op == QLatin1String("<="))
+    case Comparison::AtMost:
         return compare.less(v, operand) || compare.equal(v, operand);
-    if (op == QLatin1String("==") || op == QLatin1String("="))
+    case Comparison::Equal:
         return compare.equal(v, operand);
-    if (op == QLatin1String("!="))
+    case Comparison::NotEqual:
         return !compare.equal(v, operand);
-    if (op == QLatin1String(">"))
+    case Comparison::Greater:
         return compare.greater(v, operand);
-    if (op == QLatin1String("<"))
+    case Comparison::Less:
         return compare.less(v, operand);
+    case Comparison::None:
+        break;
+    }
     return false;
 }

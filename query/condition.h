@@ -22,4 +22,11 @@ public:
     QString property;
     QString op;
     QString operand;
+
+private:
+    // What the operator means, told once when the text is read rather than for every object.
+    enum class Comparison { None, AtLeast, AtMost, Equal, NotEqual, Greater, Less };
+    static Comparison comparisonOf(const QString& op);
+
+    Comparison comparison = Comparison::None;
 };
