@@ -203,8 +203,8 @@ void QwgtDisplay::paintEvent(QPaintEvent* event)
         const int* band = app->pickRect;
         painter.setPen(QPen(QColor(0, 0, 0)));
         painter.setBrush(QBrush(kRubberBandFill));
-        // From the top-left corner to the bottom-right one, so that the outline runs along both.
-        painter.drawRect(QRect(QPoint(band[0], band[3]), QPoint(band[2], band[1])));
+        // The outline runs along the band's edges, on the pixels that the pick still takes in.
+        painter.drawRect(QRect(band[0], band[3], band[2] - band[0], band[1] - band[3]));
     }
 
     const auto corner = [app](double dx, double dy) {

@@ -242,9 +242,6 @@ void ViewerApp::buildExplorerDock()
 
     itemList = new QListWidget(explorerPanel);
     itemList->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    // A listed type may have a million entries: laid out a batch at a time, the first entries
-    // show at once and the window stays responsive while the rest are measured.
-    itemList->setLayoutMode(QListView::Batched);
     relatedList = new QListWidget(explorerPanel);
     itemText = new QTextEdit(explorerPanel);
     itemText->setGeometry(0, 0, 100, 200);

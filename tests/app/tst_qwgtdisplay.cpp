@@ -156,10 +156,15 @@ void TestQwgtDisplay::rubberBandPicksWhollyInsideObjects()
     const QPoint inside = (from + to) / 2 + QPoint(1, 1);
     const QImage dragged = canvasImage();
     QCOMPARE(dragged.pixelColor(inside).blue() < 255, true);
-    // Its outline starts at the top corner's row and, as every outlined rectangle, ends one row
-    // below the bottom corner's.
-    QCOMPARE(dragged.pixelColor(inside.x(), std::min(from.y(), to.y())), QColor(Qt::black));
-    QCOMPARE(dragged.pixelColor(inside.x(), std::max(from.y(), to.y()) + 1), QColor(Qt::black));
+    // Its outline runs along the rows and columns of its corners, the last the pick takes in.
+    const int left = std::min(from.x(), to.x()), right = std::max(from.x(), to.x());
+    const int top = std::min(from.y(), to.y()), bottom = std::max(from.y(), to.y());
+    QCOMPARE(dragged.pixelColor(inside.x(), top), QColor(Qt::black));
+    QCOMPARE(dragged.pixelColor(inside.x(), bottom), QColor(Qt::black));
+    QCOMPARE(dragged.pixelColor(left, inside.y()), QColor(Qt::black));
+    QCOMPARE(dragged.pixelColor(right, inside.y()), QColor(Qt::black));
+    QVERIFY(dragged.pixelColor(inside.x(), bottom + 1) != QColor(Qt::black));
+    QVERIFY(dragged.pixelColor(right + 1, inside.y()) != QColor(Qt::black));
     QTest::mouseRelease(canvas(), Qt::LeftButton, Qt::NoModifier, to);
     QCOMPARE(static_cast<int>(picked().size()), expectedCount);
     // The pick is listed at once and the mode returns to move.
