@@ -5,6 +5,7 @@
 #include "commands/qwgtlistitemwithobj.h"
 #include "model/drawingmodel.h"
 #include "model/paintobject.h"
+#include "script/textfile.h"
 
 #include <QFile>
 #include <QFileDialog>
@@ -12,7 +13,6 @@
 #include <QMainWindow>
 #include <QRegularExpression>
 
-#include <fstream>
 #include <limits>
 
 namespace
@@ -26,10 +26,12 @@ std::string seriesMember(const std::string& prefix, qint64 index, const std::str
     return prefix + std::to_string(index) + suffix;
 }
 
-// A file counts as present when it opens for reading.
+// A file counts as present when it opens for reading as a regular file: a pipe named like one
+// is neither waited on nor taken, nor is a directory.
 bool opensForReading(const std::string& name)
 {
-    return std::ifstream(name).good();
+    QFile file;
+    return openRegularFile(file, name, QIODevice::ReadOnly);
 }
 
 } // namespace

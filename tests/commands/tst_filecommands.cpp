@@ -13,6 +13,7 @@
 
 #include <fstream>
 #include <limits>
+#include <sys/stat.h>
 
 namespace
 {
@@ -46,6 +47,7 @@ private slots:
     void stepsThroughTheSeries_data();
     void stepsThroughTheSeries();
     void stepsThroughNamesOutsideTheLocalEncoding();
+    void stepsOverAPipeInTheSeries();
     void splitsIndexFileNames_data();
     void splitsIndexFileNames();
     void openThroughTheDialog();
@@ -144,6 +146,25 @@ void TestFileCommands::stepsThroughNamesOutsideTheLocalEncoding()
     QCOMPARE(DrawingModel::instance()->objects.size(), std::size_t(1));
     app->commands.doSwitchNextFile();
     QCOMPARE(app->fileName, stem + "4.las");
+    QCOMPARE(DrawingModel::instance()->objects.size(), std::size_t(2));
+}
+
+// Opening a pipe for reading waits for a writer; stepping must neither wait nor stop there.
+void TestFileCommands::stepsOverAPipeInTheSeries()
+{
+    QTemporaryDir series;
+    const std::string stem = QFile::encodeName(series.path()).toStdString() + "/run.";
+    std::ofstream(stem + "3.las") << "endheader\npt 1 1 red 0\n";
+    QCOMPARE(mkfifo((stem + "4.las").c_str(), 0600), 0);
+    std::ofstream(stem + "5.las") << "endheader\npt 1 1 red 0\npt 2 2 red 0\n";
+    ViewerApp* app = ViewerApp::instance();
+    app->fileName = stem + "3.las";
+    app->loadScript();
+    QElapsedTimer timer;
+    timer.start();
+    app->commands.doSwitchNextFile();
+    QVERIFY(timer.elapsed() < 5000);
+    QCOMPARE(app->fileName, stem + "5.las");
     QCOMPARE(DrawingModel::instance()->objects.size(), std::size_t(2));
 }
 
