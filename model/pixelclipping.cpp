@@ -2,7 +2,6 @@
 
 #include "app/viewerapp.h"
 
-#include <algorithm>
 #include <cmath>
 
 namespace
@@ -33,84 +32,78 @@ QPoint wholePixel(QPointF p)
     return QPoint(ViewerApp::toPixel(p.x()), ViewerApp::toPixel(p.y()));
 }
 
-// Liang-Barsky: the part of the segment within the square, as the parameters along it where it
-// enters and leaves; false when it misses the square.
-bool cutToSquare(QPointF& from, QPointF& to)
-{
-    const double dx = to.x() - from.x(), dy = to.y() - from.y();
-    const double steps[4] = {-dx, dx, -dy, dy};
-    const double room[4] = {from.x() + kLimit, kLimit - from.x(), from.y() + kLimit,
-                            kLimit - from.y()};
-    double enter = 0.0, leave = 1.0;
-    for (int side = 0; side < 4; ++side) {
-        if (steps[side] == 0.0) {
-            if (room[side] < 0.0)
-                return false;
-            continue;
-        }
-        const double at = room[side] / steps[side];
-        if (steps[side] < 0.0)
-            enter = std::max(enter, at);
-        else
-            leave = std::min(leave, at);
-        if (enter > leave)
-            return false;
+// One side of the square: the half-plane where x (or y) is at least (or at most) the edge.
+struct Side {
+    bool alongY;
+    bool atMost;
+    double edge;
+
+    bool holds(QPointF p) const
+    {
+        const double value = alongY ? p.y() : p.x();
+        return atMost ? value <= edge : value >= edge;
     }
-    const QPointF start = from;
-    from = QPointF(start.x() + enter * dx, start.y() + enter * dy);
-    to = QPointF(start.x() + leave * dx, start.y() + leave * dy);
+
+    // Where the segment from a point within the side to one beyond it crosses the edge. Measured
+    // from the point within, which lies near the square: measured from a far point, the small
+    // difference would be lost in the far coordinates' rounding.
+    QPointF crossing(QPointF within, QPointF beyond) const
+    {
+        if (alongY) {
+            const double t = (edge - within.y()) / (beyond.y() - within.y());
+            return QPointF(within.x() + t * (beyond.x() - within.x()), edge);
+        }
+        const double t = (edge - within.x()) / (beyond.x() - within.x());
+        return QPointF(edge, within.y() + t * (beyond.y() - within.y()));
+    }
+};
+
+constexpr Side kSides[] = {
+    {false, false, -kLimit}, {false, true, kLimit}, {true, false, -kLimit}, {true, true, kLimit}};
+
+// The part of the segment within the square, side by side; false when it misses the square.
+bool cutToSquare(QPointF& a, QPointF& b)
+{
+    for (const Side& side : kSides) {
+        const bool aWithin = side.holds(a), bWithin = side.holds(b);
+        if (!aWithin && !bWithin)
+            return false;
+        if (!aWithin)
+            a = side.crossing(b, a);
+        else if (!bWithin)
+            b = side.crossing(a, b);
+    }
     return true;
 }
 
-// Sutherland-Hodgman against one side of the square: the polygon's part where the side's test
-// holds. The edges that stood beyond the side are replaced by runs along it; a point within the
-// side is wound around as often as before, so either fill rule fills it as before.
-template <typename Inside, typename Crossing>
-void cutBySide(const std::vector<QPointF>& polygon, std::vector<QPointF>& kept, Inside inside,
-               Crossing crossing)
+// Sutherland-Hodgman against one side of the square: the polygon's part where the side holds.
+// The edges that stood beyond the side are replaced by runs along it; a point within the side is
+// wound around as often as before, so either fill rule fills it as before.
+void cutBySide(const std::vector<QPointF>& polygon, std::vector<QPointF>& kept, const Side& side)
 {
     kept.clear();
     for (std::size_t i = 0; i < polygon.size(); ++i) {
         const QPointF& current = polygon[i];
         const QPointF& previous = polygon[(i + polygon.size() - 1) % polygon.size()];
-        if (inside(current)) {
-            if (!inside(previous))
-                kept.push_back(crossing(previous, current));
+        const bool currentWithin = side.holds(current);
+        const bool previousWithin = side.holds(previous);
+        if (currentWithin) {
+            if (!previousWithin)
+                kept.push_back(side.crossing(current, previous));
             kept.push_back(current);
-        } else if (inside(previous)) {
-            kept.push_back(crossing(previous, current));
+        } else if (previousWithin) {
+            kept.push_back(side.crossing(previous, current));
         }
     }
-}
-
-// The point where the segment crosses x = edge, or y = edge with the coordinates swapped.
-QPointF crossingAtX(QPointF a, QPointF b, double edge)
-{
-    const double t = (edge - a.x()) / (b.x() - a.x());
-    return QPointF(edge, a.y() + t * (b.y() - a.y()));
-}
-
-QPointF crossingAtY(QPointF a, QPointF b, double edge)
-{
-    const double t = (edge - a.y()) / (b.y() - a.y());
-    return QPointF(a.x() + t * (b.x() - a.x()), edge);
 }
 
 void cutPolygonToSquare(std::vector<QPointF>& polygon)
 {
     static std::vector<QPointF> kept;
-    cutBySide(
-        polygon, kept, [](QPointF p) { return p.x() >= -kLimit; },
-        [](QPointF a, QPointF b) { return crossingAtX(a, b, -kLimit); });
-    cutBySide(
-        kept, polygon, [](QPointF p) { return p.x() <= kLimit; },
-        [](QPointF a, QPointF b) { return crossingAtX(a, b, kLimit); });
-    cutBySide(
-        polygon, kept, [](QPointF p) { return p.y() >= -kLimit; },
-        [](QPointF a, QPointF b) { return crossingAtY(a, b, -kLimit); });
-    cutBySide(
-        kept, polygon, [](QPointF p) { return p.y() <= kLimit; },
-        [](QPointF a, QPointF b) { return crossingAtY(a, b, kLimit); });
+    for (const Side& side : kSides) {
+        cutBySide(polygon, kept, side);
+        polygon.swap(kept);
+    }
 }
 
 } // namespace

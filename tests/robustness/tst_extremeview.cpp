@@ -181,6 +181,12 @@ void TestExtremeView::farReachingShapesKeepTheirDirection_data()
     QTest::newRow("polygon beyond two sides")
         << QByteArray("polygon 3 0 0 10000000 5000000 10000000 -5000000 black") << QPoint(300, 120)
         << QPoint(300, 90);
+    // Given far end first, far out: the crossing must be measured from the near end.
+    QTest::newRow("line far end first")
+        << QByteArray("line 100000000000000000 50000000000000000 0 0 black") << QPoint(300, 100)
+        << QPoint(300, 50);
+    QTest::newRow("polygon far vertex first") << QByteArray("polygon 3 1e28 5e27 0 0 1e28 0 black")
+                                              << QPoint(300, 120) << QPoint(300, 90);
     // An L whose box holds the screen while the shape stays beyond the limit on every side.
     QTest::newRow("polygon around the screen")
         << QByteArray("polygon 6 -10000000 -10000000 10000000 -10000000 10000000 -9000000 "
