@@ -218,6 +218,9 @@ void ViewerApp::buildInfoDock()
     basicInfoLabel = new QLabel(basicInfoDock);
     basicInfoLabel->setAlignment(Qt::AlignTop);
     basicInfoLabel->setTextFormat(Qt::RichText);
+    // A coordinate far out prints hundreds of digits; the panel shows what fits rather than
+    // widening the window to hold them.
+    basicInfoLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     updateInfo();
     basicInfoDock->setWidget(basicInfoLabel);
     mainWindow->addDockWidget(Qt::RightDockWidgetArea, basicInfoDock);

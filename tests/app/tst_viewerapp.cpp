@@ -22,6 +22,7 @@ private slots:
     void settingsAreReadPositionally();
     void mappingAndBasicInfo();
     void farCoordinatesClampInsteadOfOverflowing();
+    void farCoordinatesKeepTheWindowSize();
     void titleFollowsModeAndFile();
 };
 
@@ -209,6 +210,21 @@ void TestViewerApp::farCoordinatesClampInsteadOfOverflowing()
     QCOMPARE(app->pixelLength(1e300), limit);
     // Everything that can be on a screen maps exactly.
     QCOMPARE(app->pixelX(123.4567), 123456700);
+}
+
+// "%.2f" of a coordinate near the largest double has some 300 digits; the panel must not widen
+// the window to show them all.
+void TestViewerApp::farCoordinatesKeepTheWindowSize()
+{
+    QVERIFY(testapp::showCanvasAt(QSize(400, 300)));
+    ViewerApp* app = ViewerApp::instance();
+    const QSize size = app->mainWindow->size();
+    app->ratio = 1;
+    app->originX = -1e300;
+    app->updateInfo();
+    QApplication::processEvents();
+    QVERIFY(app->basicInfoLabel->text().size() > 300);
+    QCOMPARE(app->mainWindow->size(), size);
 }
 
 void TestViewerApp::titleFollowsModeAndFile()
