@@ -106,11 +106,6 @@ void cutPolygonToSquare(std::vector<QPointF>& polygon)
     }
 }
 
-} // namespace
-
-namespace
-{
-
 // The segment between two pixel positions, cut to the square where it reaches beyond it.
 bool segmentBetween(QPointF a, QPointF b, QLine& segment)
 {
