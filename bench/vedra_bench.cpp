@@ -61,7 +61,6 @@ constexpr int kRounds = 8;
 
 // Times the work and its floor in turns and gives the fastest of each: on a shared machine the two
 // then meet the same spells of disturbance, and the fastest run of each is its least disturbed.
-
 Timing fastestInTurns(int rounds, const std::function<void()>& work,
                       const std::function<void()>& floor)
 {
