@@ -71,6 +71,8 @@ public:
     bool fitTo(const QSize& canvas);
     // Reads fileName into the drawing model.
     void loadScript();
+    // The view that the canvas shows, on a device of the given size.
+    SceneView sceneView(const QSize& size) const;
 
     // Reads the seven positional viewer settings; what is missing or unusable keeps its
     // default. Public so that the settings can be read from any text.
@@ -82,11 +84,6 @@ public:
     int pixelX(double x) const { return toPixel(originX + ratio * x); }
     int pixelY(double y) const { return toPixel(originY - ratio * y); }
     int pixelLength(double length) const { return toPixel(ratio * length); }
-    // Screen to world, not truncated: the inverse of pixelX() and pixelY().
-    double worldX(double px) const { return (px - originX) / ratio; }
-    double worldY(double py) const { return (originY - py) / ratio; }
-    // The view that the canvas shows, on a device of the given size.
-    SceneView sceneView(const QSize& size) const;
     static int toPixel(double value)
     {
         if (!(value > -kPixelLimit))
@@ -95,6 +92,9 @@ public:
             return static_cast<int>(kPixelLimit);
         return static_cast<int>(value);
     }
+    // Screen to world, not truncated: the inverse of pixelX() and pixelY() before truncation.
+    double worldX(double px) const { return (px - originX) / ratio; }
+    double worldY(double py) const { return (originY - py) / ratio; }
     static constexpr double kPixelLimit = 5.0e8;
     // The zoom ratios a view may have: far beyond what any drawing needs, and far enough from
     // the limits of a double that pixels / ratio and ratio * coordinate keep their meaning.
