@@ -1,7 +1,5 @@
 #include "app/pancache.h"
 
-#include "app/qwgtdisplay.h"
-#include "app/viewerapp.h"
 #include "model/drawingmodel.h"
 #include "model/paintobject.h"
 
@@ -11,19 +9,17 @@
 #include <cmath>
 #include <cstring>
 
-bool PanCache::View::sameButOrigin(const View& other) const
+bool PanCache::PictureState::sameButOrigin(const PictureState& other) const
 {
-    return ratio == other.ratio && pointSize == other.pointSize && lineWidth == other.lineWidth &&
-           highlight == other.highlight && size == other.size &&
+    return view.ratio == other.view.ratio && view.pointSize == other.view.pointSize &&
+           view.lineWidth == other.view.lineWidth &&
+           view.highlightColor == other.view.highlightColor && view.size == other.view.size &&
            sceneGeneration == other.sceneGeneration;
 }
 
-PanCache::View PanCache::currentView(const QSize& size)
+PanCache::PictureState PanCache::stateOf(const SceneView& view)
 {
-    const ViewerApp* app = ViewerApp::instance();
-    return {
-        app->originX,   app->originY,        app->ratio, app->pointSize,
-        app->lineWidth, app->highlightColor, size,       DrawingModel::instance()->sceneGeneration};
+    return {view, DrawingModel::instance()->sceneGeneration};
 }
 
 void PanCache::clear()
@@ -34,47 +30,48 @@ void PanCache::clear()
 
 // Painting on the kept image rather than the widget also lets the painting code write the pixels
 // of small shapes straight into an image it knows (see ShapeStamps).
-const QImage& PanCache::freshScene(const QwgtDisplay& display, const QSize& size,
-                                   const QPen& outline, const QRegion& region)
+const QImage& PanCache::freshScene(const SceneView& view, const QPen& outline,
+                                   const QRegion& region)
 {
-    const QRect all(QPoint(0, 0), size);
+    const QRect all(QPoint(0, 0), view.size);
     if (QRegion(all).subtracted(region).isEmpty()) {
-        painted = currentView(size);
-        paintAnew(display, outline, size);
+        painted = stateOf(view);
+        paintAnew(view, outline);
     } else {
         painted.reset();
-        paintAnew(display, outline, size, region & all);
+        paintAnew(view, outline, region & all);
     }
     return image;
 }
 
-void PanCache::paintAnew(const QwgtDisplay& display, const QPen& outline, const QSize& size,
+void PanCache::paintAnew(const SceneView& view, const QPen& outline,
                          const std::optional<QRegion>& within)
 {
-    if (image.size() != size)
-        image = QImage(size, QImage::Format_ARGB32_Premultiplied);
+    if (image.size() != view.size)
+        image = QImage(view.size, QImage::Format_ARGB32_Premultiplied);
     QPainter painter(&image);
     painter.setPen(outline);
     if (within)
         painter.setClipRegion(*within);
-    display.paintScene(&painter, size);
+    scenePainter.paintScene(&painter, view);
 }
 
-const QImage& PanCache::scene(const QwgtDisplay& display, const QSize& size, const QPen& outline)
+const QImage& PanCache::scene(const SceneView& view, const QPen& outline)
 {
-    const View view = currentView(size);
-    const double dx = view.originX - (painted ? painted->originX : 0.0);
-    const double dy = view.originY - (painted ? painted->originY : 0.0);
-    const bool shiftable = painted && view.sameButOrigin(*painted) && dx == std::trunc(dx) &&
+    const PictureState now = stateOf(view);
+    const QSize& size = view.size;
+    const double dx = view.originX - (painted ? painted->view.originX : 0.0);
+    const double dy = view.originY - (painted ? painted->view.originY : 0.0);
+    const bool shiftable = painted && now.sameButOrigin(*painted) && dx == std::trunc(dx) &&
                            dy == std::trunc(dy) && std::fabs(dx) < size.width() &&
                            std::fabs(dy) < size.height();
-    if (!shiftable || !shiftIsExact(static_cast<int>(dx), static_cast<int>(dy))) {
-        painted = view;
-        paintAnew(display, outline, size);
+    if (!shiftable || !shiftIsExact(view, static_cast<int>(dx), static_cast<int>(dy))) {
+        painted = now;
+        paintAnew(view, outline);
         return image;
     }
     const int sx = static_cast<int>(dx), sy = static_cast<int>(dy);
-    painted = view;
+    painted = now;
     if (sx == 0 && sy == 0)
         return image;
     scroll(sx, sy);
@@ -102,7 +99,7 @@ const QImage& PanCache::scene(const QwgtDisplay& display, const QSize& size, con
     QPainter painter(&image);
     painter.setClipRegion(fresh);
     painter.setPen(outline);
-    display.paintScene(&painter, size, strips);
+    scenePainter.paintScene(&painter, view, strips);
     return image;
 }
 
@@ -127,14 +124,16 @@ void PanCache::scroll(int dx, int dy)
 // only when every visible object that may be seen lies wholly inside the canvas, with the reach
 // of its markers and pens, both before and after the move. Whatever is wholly outside both
 // times puts no pixel on the canvas.
-bool PanCache::shiftIsExact(int dx, int dy) const
+bool PanCache::shiftIsExact(const SceneView& now, int dx, int dy) const
 {
-    const QRect canvas(QPoint(0, 0), painted->size);
+    const QRect canvas(QPoint(0, 0), now.size);
     const QRect before = canvas.translated(dx, dy);
     const DrawingModel::Bounds seen =
-        unite(QwgtDisplay::worldAreaOf(canvas), QwgtDisplay::worldAreaOf(before));
-    const std::optional<DrawingModel::Bounds> insideNow = QwgtDisplay::worldInteriorOf(canvas);
-    const std::optional<DrawingModel::Bounds> insideBefore = QwgtDisplay::worldInteriorOf(before);
+        unite(ScenePainter::worldAreaOf(now, canvas), ScenePainter::worldAreaOf(now, before));
+    const std::optional<DrawingModel::Bounds> insideNow =
+        ScenePainter::worldInteriorOf(now, canvas);
+    const std::optional<DrawingModel::Bounds> insideBefore =
+        ScenePainter::worldInteriorOf(now, before);
     DrawingModel* model = DrawingModel::instance();
     const BoundsIndex& index = model->boundsIndex();
     const BoundsIndex::Cells query = index.meetQuery(seen);
@@ -149,11 +148,11 @@ bool PanCache::shiftIsExact(int dx, int dy) const
             continue;
         const paintObject* object = model->objects[i];
         const DrawingModel::Bounds b{object->minX, object->minY, object->maxX, object->maxY};
-        if (!QwgtDisplay::boxesMeet(b, seen))
+        if (!BoundsIndex::boxesMeet(b, seen))
             continue;
         const bool inside = insideNow && insideBefore &&
-                            QwgtDisplay::boxLiesWithin(b, *insideNow) &&
-                            QwgtDisplay::boxLiesWithin(b, *insideBefore);
+                            BoundsIndex::boxLiesWithin(b, *insideNow) &&
+                            BoundsIndex::boxLiesWithin(b, *insideBefore);
         if (!inside && object->visible)
             return false;
     }

@@ -57,36 +57,45 @@ void ViewerApp::create(int argc, char** argv)
     if (singleton)
         return;
     Q_INIT_RESOURCE(icons);
-    singleton = new ViewerApp(argc, argv);
+    install(new ViewerApp(QStringLiteral("config.ini")));
+    if (argc > 1) {
+        singleton->fileName = argv[1];
+        singleton->loadScript();
+    }
+    singleton->buildMainWindow();
+}
+
+void ViewerApp::createHeadless(const QString& configPath)
+{
+    if (!singleton)
+        install(new ViewerApp(configPath));
+}
+
+void ViewerApp::install(ViewerApp* app)
+{
+    singleton = app;
     std::atexit([] {
         delete singleton;
         singleton = nullptr;
     });
 }
 
-ViewerApp::ViewerApp(int argc, char** argv)
+ViewerApp::ViewerApp(const QString& configPath)
 {
-    // The model exists before the window: loading and the per-type actions need it.
-    DrawingModel::instance();
-    if (argc > 1) {
-        fileName = argv[1];
-        singleton = this;
-        loadScript();
-    }
+    // The model exists before anything is loaded or any per-type action is made.
+    DrawingModel::createInstance(configPath);
     versionText = QStringLiteral("1.1");
     dateText = QStringLiteral("2011.06.12");
-    mouseX = mouseY = 0.0;
     int number = 1;
     for (const NamedColor& entry : kBuiltInColors) {
         const QColor color(entry.red, entry.green, entry.blue);
         colorTable[entry.name] = color;
         colorTable[std::to_string(number++)] = color;
     }
-    if (const std::optional<std::string> config = readTextFile("config.ini", kMaxConfigBytes))
+    if (const std::optional<std::string> config =
+            readTextFile(QFile::encodeName(configPath).toStdString(), kMaxConfigBytes))
         readSettings(*config);
-    listedName.clear();
     resetPick();
-    buildMainWindow();
 }
 
 // Seven lines, read positionally as one stream of numbers: each setting's values, then the rest
@@ -175,8 +184,12 @@ bool ViewerApp::isUsableView(double originX, double originY, double ratio)
     if (!(ratio >= kMinRatio && ratio <= kMaxRatio) || !std::isfinite(originX) ||
         !std::isfinite(originY))
         return false;
+    SceneView view;
+    view.originX = originX;
+    view.originY = originY;
+    view.ratio = ratio;
     for (const double pixel : {-kPixelLimit, kPixelLimit}) {
-        if (!std::isfinite((pixel - originX) / ratio) || !std::isfinite((originY - pixel) / ratio))
+        if (!std::isfinite(view.worldX(pixel)) || !std::isfinite(view.worldY(pixel)))
             return false;
     }
     return true;
@@ -335,8 +348,23 @@ void ViewerApp::buildToolBars()
     DrawingModel::instance()->addVisibilityActions(objectControlToolBar);
 }
 
+SceneView ViewerApp::sceneView(const QSize& size) const
+{
+    SceneView view;
+    view.originX = originX;
+    view.originY = originY;
+    view.ratio = ratio;
+    view.size = size;
+    view.pointSize = pointSize;
+    view.lineWidth = lineWidth;
+    view.highlightColor = highlightColor;
+    return view;
+}
+
 void ViewerApp::updateTitle()
 {
+    if (!mainWindow)
+        return;
     const QString prefix =
         fileName.empty() ? QString() : QFile::decodeName(fileName.c_str()) + QStringLiteral(" - ");
     const QString format = mode == 1 ? QStringLiteral("%1Vedra %2 [ pick ]")
@@ -346,19 +374,25 @@ void ViewerApp::updateTitle()
 
 void ViewerApp::updateInfo()
 {
-    const double worldMouseX = (mouseX - originX) / ratio;
-    const double worldMouseY = (originY - mouseY) / ratio;
-    const double worldFixX = (fixX - originX) / ratio;
-    const double worldFixY = (originY - fixY) / ratio;
+    if (!basicInfoLabel)
+        return;
     basicInfoLabel->setText(QString::asprintf(
         " <font color=blue size=%d><font color=black>Mouse=</font>( %.2f , %.2f )<br><font "
         "color=black>Fix=</font>( %.2f , %.2f ) <br><font color=black>Ratio=</font>%f</font>",
-        infoFontSize, worldMouseX, worldMouseY, worldFixX, worldFixY, ratio));
+        infoFontSize, worldX(mouseX), worldY(mouseY), worldX(fixX), worldY(fixY), ratio));
+}
+
+void ViewerApp::fitToView()
+{
+    if (!display || !fitTo(display->size()))
+        return;
+    display->repaint();
+    updateInfo();
 }
 
 // The ratio leaves a 5% margin; the box centre lands at (w / 2, h - h / 2), the fix position
 // when the height is even.
-void ViewerApp::fitToView()
+bool ViewerApp::fitTo(const QSize& canvas)
 {
     constexpr double kFitMargin = 0.95;
     constexpr double kMinExtent = 1e-9;
@@ -367,9 +401,9 @@ void ViewerApp::fitToView()
     const double boxWidth = xmax - xmin;
     const double boxHeight = ymax - ymin;
     if (!(boxWidth > kMinExtent) && !(boxHeight > kMinExtent))
-        return;
-    const int w = display->width();
-    const int h = display->height();
+        return false;
+    const int w = canvas.width();
+    const int h = canvas.height();
     const double newRatio = kFitMargin * std::min(w / boxWidth, h / boxHeight);
     const double newFixX = w / 2;
     const double newFixY = h / 2;
@@ -377,12 +411,11 @@ void ViewerApp::fitToView()
     const double newOriginX = newFixX - newRatio * (xmin * 0.5 + xmax * 0.5);
     const double newOriginY = newRatio * (ymin * 0.5 + ymax * 0.5) - newFixY + h;
     if (!isUsableView(newOriginX, newOriginY, newRatio))
-        return;
+        return false;
     ratio = newRatio;
     fixX = newFixX;
     fixY = newFixY;
     originX = newOriginX;
     originY = newOriginY;
-    display->repaint();
-    updateInfo();
+    return true;
 }

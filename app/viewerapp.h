@@ -1,9 +1,11 @@
 #pragma once
 
 #include "app/colormemo.h"
+#include "app/sceneview.h"
 #include "commands/qfunctionality.h"
 
 #include <QColor>
+#include <QSize>
 #include <QString>
 
 #include <map>
@@ -26,13 +28,19 @@ class paintObject;
 
 // The application controller: owns the main window and its widgets, the view state that every
 // drawable object and command reads, the colour tables and the command object. One instance,
-// made by create() and reached through instance().
+// made by create() or createHeadless() and reached through instance().
 class ViewerApp
 {
 public:
     // Builds the singleton (a second call does nothing): loads argv[1] if given, reads the
     // settings of config.ini in the working directory, builds and shows the main window.
     static void create(int argc, char** argv);
+    // Builds the singleton without a main window, for rendering pictures without a screen (a
+    // second call, or one after create(), does nothing). The settings and the drawing model's
+    // types in use come from the config file at configPath; a missing file keeps the defaults.
+    // mainWindow, display and every other widget stay null: the controller's own operations
+    // skip what they would show, and the commands must not be run.
+    static void createHeadless(const QString& configPath);
     static ViewerApp* instance() { return singleton; }
 
     // The colour of a name: the loaded file's colours first, then the built-in table; an
@@ -51,12 +59,20 @@ public:
     void setMode(int m);
     // Resets the rubber band to its far-away empty state and empties the picked list.
     void resetPick();
+    // The window title and the Basic Info text; nothing without a main window.
     void updateTitle();
     void updateInfo();
-    // Fits every object, hidden ones included, into the canvas.
+    // Fits every object, hidden ones included, into the canvas and shows the new view; nothing
+    // without a canvas.
     void fitToView();
+    // Sets the ratio, origin and fix position that fit every object, hidden ones included, into
+    // a canvas of the given size. False, with the view unchanged, when the objects have no
+    // extent or fitting them would give a view that is not usable.
+    bool fitTo(const QSize& canvas);
     // Reads fileName into the drawing model.
     void loadScript();
+    // The view that the canvas shows, on a device of the given size.
+    SceneView sceneView(const QSize& size) const;
 
     // Reads the seven positional viewer settings; what is missing or unusable keeps its
     // default. Public so that the settings can be read from any text.
@@ -76,6 +92,9 @@ public:
             return static_cast<int>(kPixelLimit);
         return static_cast<int>(value);
     }
+    // Screen to world, not truncated: the inverse of pixelX() and pixelY() before truncation.
+    double worldX(double px) const { return (px - originX) / ratio; }
+    double worldY(double py) const { return (originY - py) / ratio; }
     static constexpr double kPixelLimit = 5.0e8;
     // The zoom ratios a view may have: far beyond what any drawing needs, and far enough from
     // the limits of a double that pixels / ratio and ratio * coordinate keep their meaning.
@@ -158,7 +177,10 @@ private:
     mutable ColorMemo paintColors;
     int paintColorScopes = 0;
 
-    ViewerApp(int argc, char** argv);
+    // Reads the settings and creates the drawing model from the config file at configPath.
+    explicit ViewerApp(const QString& configPath);
+    // Makes the instance the singleton, deleted at exit.
+    static void install(ViewerApp* app);
     // colorOf() without the memo.
     QColor lookUpColor(const std::string& name) const;
     void buildMainWindow();

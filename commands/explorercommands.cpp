@@ -74,9 +74,9 @@ void QFunctionality::doUpdateItemInExplorer(int currentRow)
 void QFunctionality::doUpdateHighlight()
 {
     ViewerApp* app = ViewerApp::instance();
+    DrawingModel* model = DrawingModel::instance();
     for (int row = 0; QListWidgetItem* item = app->itemList->item(row); ++row)
-        entryOf(item)->object->highlighted = item->isSelected();
-    DrawingModel::instance()->sceneChanged();
+        model->setHighlighted(entryOf(item)->object, item->isSelected());
     app->display->repaint();
 }
 

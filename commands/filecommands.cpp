@@ -38,9 +38,9 @@ bool opensForReading(const std::string& name)
 
 void QFunctionality::clearItemList(QListWidget* list)
 {
+    DrawingModel* model = DrawingModel::instance();
     for (int row = 0; row < list->count(); ++row)
-        static_cast<QwgtListItemWithObj*>(list->item(row))->object->highlighted = false;
-    DrawingModel::instance()->sceneChanged();
+        model->setHighlighted(static_cast<QwgtListItemWithObj*>(list->item(row))->object, false);
     list->clear();
 }
 

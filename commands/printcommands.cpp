@@ -1,5 +1,6 @@
 // Printing the drawing through Qt's print preview, and the About box.
 #include "app/qwgtdisplay.h"
+#include "app/scenepainter.h"
 #include "app/viewerapp.h"
 #include "commands/qfunctionality.h"
 
@@ -26,9 +27,11 @@ void QFunctionality::doPrint()
 void QFunctionality::doPrintAllPaintObject(QPrinter* printer)
 {
     QPainter painter(printer);
-    const QwgtDisplay* display = ViewerApp::instance()->display;
-    display->paintLayer(&painter, 0);
-    display->paintLayer(&painter, 1);
+    const ViewerApp* app = ViewerApp::instance();
+    const SceneView view = app->sceneView(app->display->size());
+    ScenePainter scene;
+    scene.paintLayer(&painter, view, 0);
+    scene.paintLayer(&painter, view, 1);
 }
 
 void QFunctionality::doShowAbout()

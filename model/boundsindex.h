@@ -25,6 +25,29 @@ public:
         std::uint16_t lowX, lowY, highX, highY;
     };
 
+    // Exact tests on world boxes, which the cell tests below only ever widen: a box that meets
+    // an area passes mayMeet() with its meetQuery(), one that lies within an area passes
+    // mayLieWithin() with its withinQuery().
+    //
+    // Whether two boxes, taken corner-wise, overlap (edges included).
+    static bool boxesMeet(const WorldBox& box, const WorldBox& area)
+    {
+        return !((box.maxX < area.minX && box.minX < area.minX) ||
+                 (box.minX > area.maxX && box.maxX > area.maxX) ||
+                 (box.maxY < area.minY && box.minY < area.minY) ||
+                 (box.minY > area.maxY && box.maxY > area.maxY));
+    }
+    // Whether both corners of the box lie within the area (edges included), whichever way round
+    // the box's corners were given. A NaN corner lies within nothing.
+    static bool boxLiesWithin(const WorldBox& box, const WorldBox& area)
+    {
+        const auto between = [](double value, double low, double high) {
+            return value >= low && value <= high;
+        };
+        return between(box.minX, area.minX, area.maxX) && between(box.maxX, area.minX, area.maxX) &&
+               between(box.minY, area.minY, area.maxY) && between(box.maxY, area.minY, area.maxY);
+    }
+
     // Notes an object appended to the list that the next rebuild() indexes, while its bounds are
     // at hand: the extent then need not be found in a pass of its own.
     void noteAppended(const paintObject& object);

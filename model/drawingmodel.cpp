@@ -21,8 +21,13 @@ std::unique_ptr<DrawingModel> DrawingModel::singleton;
 
 DrawingModel* DrawingModel::instance()
 {
+    return singleton ? singleton.get() : createInstance(QStringLiteral("config.ini"));
+}
+
+DrawingModel* DrawingModel::createInstance(const QString& configPath)
+{
     if (!singleton) {
-        singleton = std::make_unique<DrawingModel>(QStringLiteral("config.ini"));
+        singleton = std::make_unique<DrawingModel>(configPath);
         std::atexit([] { singleton.reset(); });
     }
     return singleton.get();
@@ -152,6 +157,19 @@ void DrawingModel::clearHighlight()
 {
     for (paintObject* object : objects)
         object->highlighted = false;
+    sceneChanged();
+}
+
+void DrawingModel::setHighlighted(paintObject* object, bool highlighted)
+{
+    object->highlighted = highlighted;
+    sceneChanged();
+}
+
+void DrawingModel::setHighlighted(const ObjectList& objects, bool highlighted)
+{
+    for (paintObject* object : objects)
+        object->highlighted = highlighted;
     sceneChanged();
 }
 

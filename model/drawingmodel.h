@@ -33,6 +33,8 @@ public:
 
     // The singleton, created on first use from config.ini in the working directory.
     static DrawingModel* instance();
+    // Creates the singleton from the given config file unless it exists already; returns it.
+    static DrawingModel* createInstance(const QString& configPath);
 
     // A model whose enabled types come from the given config file (a missing file enables all).
     explicit DrawingModel(const QString& configPath);
@@ -51,6 +53,9 @@ public:
     void clearObjects();
     void clearPropertyDeclarations();
     void clearHighlight();
+    // Sets the highlight of the objects (which must be the model's) and marks the scene changed.
+    void setHighlighted(paintObject* object, bool highlighted);
+    void setHighlighted(const ObjectList& objects, bool highlighted);
     void setTypeVisible(const std::string& keyword, int visible);
     ObjectList& objectsOfType(const std::string& keyword);
 
@@ -82,9 +87,11 @@ public:
     // Counts the changes of what the canvas shows (objects, their visibility and highlight), so
     // that a picture kept from an earlier paint can tell that it is out of date.
     unsigned long long sceneGeneration = 0;
-    void sceneChanged() { ++sceneGeneration; }
 
 private:
+    // Called by every operation that changes what the canvas shows.
+    void sceneChanged() { ++sceneGeneration; }
+
     // Where a record's keyword leads: found once per keyword, instead of by three map lookups
     // per record. Points into map nodes, which stay in place until erased; forgotten whenever an
     // entry may go or a handler be replaced.

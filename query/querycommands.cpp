@@ -124,7 +124,5 @@ void QFunctionality::runHighlightSearch(const QString& text)
 void QFunctionality::highlightMatching(const QString& typeName, const Query& query)
 {
     ViewerApp::instance()->pickedList.clear();
-    for (paintObject* object : matchingObjects(typeName, query))
-        object->highlighted = true;
-    DrawingModel::instance()->sceneChanged();
+    DrawingModel::instance()->setHighlighted(matchingObjects(typeName, query), true);
 }

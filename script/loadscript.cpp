@@ -26,7 +26,7 @@ QString latin1(std::string_view bytes)
 
 void ViewerApp::loadScript()
 {
-    loadScriptInBlocks(*this, kBlockBytes);
+    loadScriptInBlocks(fileName, fileColors, kBlockBytes);
 }
 
 // The header is a stream of words: each line's first word decides, the words it needs may run
@@ -36,15 +36,16 @@ void ViewerApp::loadScript()
 // The text arrives in blocks, so each statement is first only read, from its first word to its
 // end; if that ran into the end of the text read so far, more is read and the statement is read
 // again from its start. Its effect follows once its reads are final, so it happens once.
-void loadScriptInBlocks(ViewerApp& app, std::size_t blockBytes)
+void loadScriptInBlocks(const std::string& fileName, std::map<std::string, QColor>& fileColors,
+                        std::size_t blockBytes)
 {
-    app.fileColors.clear();
+    fileColors.clear();
     DrawingModel* model = DrawingModel::instance();
     model->clearPropertyDeclarations();
     model->clearObjects();
 
     ChunkedText file;
-    if (!file.open(app.fileName, blockBytes))
+    if (!file.open(fileName, blockBytes))
         return;
     WordReader words(file.text());
     // Runs `reads` until they no longer depend on text not read yet; returns their last result.
@@ -86,7 +87,7 @@ void loadScriptInBlocks(ViewerApp& app, std::size_t blockBytes)
         if (!statement)
             break;
         if (!words.failed() && word == "color")
-            app.fileColors[std::string(name)] = QColor(
+            fileColors[std::string(name)] = QColor(
                 std::clamp(red, 0, 255), std::clamp(green, 0, 255), std::clamp(blue, 0, 255));
         else if (!words.failed() && word == "property")
             model->declareProperty(std::string(type), latin1(name), std::string(kind),

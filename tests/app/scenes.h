@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/qwgtdisplay.h"
+#include "app/scenepainter.h"
 #include "app/viewerapp.h"
 #include "model/drawingmodel.h"
 #include "model/paintobject.h"
@@ -39,7 +40,7 @@ inline QImage paintedWhole()
     QImage image(display->size(), QImage::Format_RGB32);
     QPainter painter(&image);
     painter.setPen(display->palette().color(display->foregroundRole()));
-    display->paintScene(&painter, display->size());
+    ScenePainter().paintScene(&painter, ViewerApp::instance()->sceneView(display->size()));
     return image;
 }
 

@@ -64,14 +64,16 @@ QByteArray spreadScene()
     return text;
 }
 
-// Both layers through the canvas's own layer painting, as the printer gets them.
+// Both layers through the scene painter's layer painting, as the printer gets them.
 QImage layersOn(const QSize& page)
 {
     QImage image(page, QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter painter(&image);
-    ViewerApp::instance()->display->paintLayer(&painter, 0);
-    ViewerApp::instance()->display->paintLayer(&painter, 1);
+    const SceneView view = ViewerApp::instance()->sceneView(page);
+    ScenePainter scene;
+    scene.paintLayer(&painter, view, 0);
+    scene.paintLayer(&painter, view, 1);
     return image;
 }
 

@@ -1,4 +1,5 @@
 #include "app/qwgtdisplay.h"
+#include "app/scenepainter.h"
 #include "app/viewerapp.h"
 #include "model/drawingmodel.h"
 #include "model/paintobject.h"
@@ -47,12 +48,14 @@ QImage canvasImage()
 // The two layers as the printer gets them, on a white page of the canvas's size.
 QImage layersImage()
 {
-    const QwgtDisplay* display = ViewerApp::instance()->display;
-    QImage image(display->size(), QImage::Format_RGB32);
+    const ViewerApp* app = ViewerApp::instance();
+    QImage image(app->display->size(), QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter painter(&image);
-    display->paintLayer(&painter, 0);
-    display->paintLayer(&painter, 1);
+    const SceneView view = app->sceneView(image.size());
+    ScenePainter scene;
+    scene.paintLayer(&painter, view, 0);
+    scene.paintLayer(&painter, view, 1);
     return image;
 }
 
@@ -209,8 +212,10 @@ void TestPrintCommands::outlinesStayOnePixelWhenScaled()
     QPicture page;
     {
         QPainter painter(&page);
-        app->display->paintLayer(&painter, 0);
-        app->display->paintLayer(&painter, 1);
+        const SceneView view = app->sceneView(app->display->size());
+        ScenePainter scene;
+        scene.paintLayer(&painter, view, 0);
+        scene.paintLayer(&painter, view, 1);
     }
     constexpr int kScale = 4;
     QImage image(kScale * 100, kScale * 100, QImage::Format_RGB32);

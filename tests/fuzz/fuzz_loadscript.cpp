@@ -3,6 +3,7 @@
 #include "fuzzsupport.h"
 
 #include "app/qwgtdisplay.h"
+#include "app/scenepainter.h"
 #include "app/viewerapp.h"
 #include "model/drawingmodel.h"
 #include "model/paintobject.h"
@@ -18,7 +19,7 @@ void paintSmallScene()
 {
     QImage image(64, 48, QImage::Format_RGB32);
     QPainter painter(&image);
-    ViewerApp::instance()->display->paintScene(&painter, image.size());
+    ScenePainter().paintScene(&painter, ViewerApp::instance()->sceneView(image.size()));
 }
 
 } // namespace

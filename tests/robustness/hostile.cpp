@@ -1,6 +1,7 @@
 #include "hostile.h"
 
 #include "app/qwgtdisplay.h"
+#include "app/scenepainter.h"
 #include "app/viewerapp.h"
 #include "model/drawingmodel.h"
 #include "model/paintobject.h"
@@ -71,7 +72,7 @@ void exerciseLoadedModel()
     QImage image(200, 150, QImage::Format_RGB32);
     {
         QPainter painter(&image);
-        app->display->paintScene(&painter, image.size());
+        ScenePainter().paintScene(&painter, app->sceneView(image.size()));
     }
     app->fitToView();
     app->display->repaint();

@@ -1,27 +1,12 @@
 // vedra-export: renders script inputs to PNG, PDF or SVG pictures without a screen.
-#include "app/exportjob.h"
-#include "app/exportoptions.h"
+#include "export/exportjob.h"
+#include "export/exportoptions.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QStyleFactory>
 
 #include <cstdio>
-
-namespace
-{
-
-QtMessageHandler qtHandler = nullptr;
-
-// Qt's offscreen platform warns about window features it goes without ("This plugin does not
-// support propagateSizeHints()"); none of them touches the picture, so they are not passed on.
-void dropOffscreenNotices(QtMsgType type, const QMessageLogContext& context, const QString& message)
-{
-    if (!message.startsWith(QLatin1String("This plugin does not support")))
-        qtHandler(type, context, message);
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -41,13 +26,12 @@ int main(int argc, char** argv)
         return ExportJob::kExitSucceeded;
     }
 
-    // The main window is built but never meant to be seen: unless the caller chose a platform,
+    // No window is made, but fonts and the style need a platform: unless the caller chose one,
     // Qt's offscreen one needs no display.
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    qtHandler = qInstallMessageHandler(dropOffscreenNotices);
     QApplication application(argc, argv);
-    // The viewer's style, so that the canvas is the viewer's.
+    // The viewer's style, whose palette colours the outline of the canvas.
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     return ExportJob(options).run();
 }

@@ -1,4 +1,4 @@
-#include "app/exportoptions.h"
+#include "export/exportoptions.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>

@@ -1,6 +1,5 @@
-#include "app/exportjob.h"
+#include "export/exportjob.h"
 
-#include "app/qwgtdisplay.h"
 #include "app/viewerapp.h"
 
 #include <QApplication>
@@ -9,11 +8,11 @@
 #include <QImage>
 #include <QPageSize>
 #include <QPainter>
+#include <QPalette>
 #include <QPdfWriter>
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QSvgGenerator>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
@@ -23,8 +22,6 @@ namespace
 
 // The resolution at which one unit of a PDF or SVG page is one canvas pixel.
 constexpr int kScreenDpi = 96;
-// Event loop passes allowed for the main window to lay out the resized canvas.
-constexpr int kLayoutPasses = 50;
 
 // The loader reads a file it cannot open as an empty drawing; an export of that would hide the
 // mistake, so inputs are checked first.
@@ -61,7 +58,7 @@ int ExportJob::run()
         report(error);
         return kExitUsage;
     }
-    if (!checkReadable(options.input, error) || !createViewer(error) || !sizeCanvas(error)) {
+    if (!checkReadable(options.input, error) || !createViewer(error)) {
         report(error);
         return kExitFailed;
     }
@@ -120,53 +117,23 @@ bool ExportJob::collectInputs(std::vector<Input>& inputs, QString& error) const
     return true;
 }
 
-// The viewer reads its settings, the object types in use among them, from config.ini in the
-// working directory while it starts. To read another file with that very code, it starts in a
-// private directory that holds a copy of the file as config.ini; no path is resolved meanwhile.
+// The settings, the object types in use among them, come from the given file, or as the viewer
+// reads them from config.ini in the working directory.
 bool ExportJob::createViewer(QString& error)
 {
-    static char name[] = "vedra-export";
-    static char* argv[] = {name, nullptr};
-    if (options.configPath.isEmpty()) {
-        ViewerApp::create(1, argv);
-    } else {
-        if (!checkReadable(options.configPath, error))
-            return false;
-        const QTemporaryDir directory;
-        const QString copy = directory.filePath(QStringLiteral("config.ini"));
-        if (!directory.isValid() || !QFile::copy(options.configPath, copy)) {
-            error = QStringLiteral("cannot set up the settings of %1").arg(options.configPath);
-            return false;
-        }
-        const QString previous = QDir::currentPath();
-        QDir::setCurrent(directory.path());
-        ViewerApp::create(1, argv);
-        QDir::setCurrent(previous);
-    }
+    if (!options.configPath.isEmpty() && !checkReadable(options.configPath, error))
+        return false;
+    ViewerApp::createHeadless(options.configPath.isEmpty() ? QStringLiteral("config.ini")
+                                                           : options.configPath);
     startRatio = ViewerApp::instance()->ratio;
     return true;
-}
-
-// The canvas is the main window's central widget: fixing its size makes the window grow around
-// it once the layout has run.
-bool ExportJob::sizeCanvas(QString& error) const
-{
-    QwgtDisplay* display = ViewerApp::instance()->display;
-    display->setFixedSize(options.size);
-    for (int pass = 0; pass < kLayoutPasses && display->size() != options.size; ++pass)
-        QApplication::processEvents();
-    if (display->size() == options.size)
-        return true;
-    error = QStringLiteral("cannot make a canvas of %1x%2")
-                .arg(options.size.width())
-                .arg(options.size.height());
-    return false;
 }
 
 void ExportJob::openInput(const QString& path) const
 {
     ViewerApp* app = ViewerApp::instance();
-    app->commands.openFile(path);
+    app->fileName = QFile::encodeName(path).toStdString();
+    app->loadScript();
     if (options.viewGiven) {
         app->originX = options.originX;
         app->originY = options.originY;
@@ -175,13 +142,13 @@ void ExportJob::openInput(const QString& path) const
         // The start view, which fitting keeps when nothing has extent.
         app->originX = app->originY = 0.0;
         app->ratio = startRatio;
-        app->fitToView();
+        app->fitTo(options.size);
     }
 }
 
 // Written through a QSaveFile: a failed export leaves no half-written picture behind, and a
 // path that cannot be written is reported before anything is painted.
-bool ExportJob::writeOutput(const QString& path, const QString& title, QString& error) const
+bool ExportJob::writeOutput(const QString& path, const QString& title, QString& error)
 {
     QSaveFile file(path);
     file.setDirectWriteFallback(true);
@@ -226,16 +193,14 @@ bool ExportJob::writeOutput(const QString& path, const QString& title, QString& 
     return false;
 }
 
-// A painter on a widget starts with the widget's foreground colour as its pen and the widget's
-// font; the canvas outlines its background with that pen, so the export starts the same way.
-bool ExportJob::paintScene(QPaintDevice* device) const
+// A painter on the canvas starts with the canvas's foreground colour as its pen, which outlines
+// the background: the window text colour of the application's palette, the style's own.
+bool ExportJob::paintScene(QPaintDevice* device)
 {
-    const QwgtDisplay* display = ViewerApp::instance()->display;
     QPainter painter;
     if (!painter.begin(device))
         return false;
-    painter.setPen(display->palette().color(display->foregroundRole()));
-    painter.setFont(display->font());
-    display->paintScene(&painter, options.size);
+    painter.setPen(QApplication::palette().color(QPalette::WindowText));
+    scenePainter.paintScene(&painter, ViewerApp::instance()->sceneView(options.size));
     return painter.end();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "app/exportoptions.h"
+#include "app/scenepainter.h"
+#include "export/exportoptions.h"
 
 #include <QString>
 
@@ -8,10 +9,10 @@
 
 class QPaintDevice;
 
-// Renders what the options ask for without a screen, through the viewer itself: the controller
-// and its main window are created (offscreen), each input is opened the way "Open Script Input"
-// opens it, the view is set on a canvas of the requested size and the canvas's own scene is
-// painted into the output.
+// Renders what the options ask for without a screen, through the viewer's own code: a controller
+// without a main window is created from the settings, each input is loaded into the drawing
+// model as the viewer loads it, the view is set (or fitted to the requested size) and the scene
+// is painted into the output by the scene painter that paints the canvas.
 class ExportJob
 {
 public:
@@ -38,14 +39,14 @@ private:
     // The inputs to render, in order: the one given, or every member of its series.
     bool collectInputs(std::vector<Input>& inputs, QString& error) const;
     bool createViewer(QString& error);
-    bool sizeCanvas(QString& error) const;
     // Loads the input and sets the view on it.
     void openInput(const QString& path) const;
-    bool writeOutput(const QString& path, const QString& title, QString& error) const;
+    bool writeOutput(const QString& path, const QString& title, QString& error);
     // Paints the canvas's scene into the device; false when the device cannot be painted on.
-    bool paintScene(QPaintDevice* device) const;
+    bool paintScene(QPaintDevice* device);
 
     const ExportOptions options;
     // The configured ratio, the one of the start view, for inputs that cannot be fitted.
     double startRatio = 1.0;
+    ScenePainter scenePainter;
 };

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "app/sceneview.h"
+#include "model/drawingmodel.h"
+
+#include <QRect>
+
+#include <cstddef>
+#include <optional>
+#include <vector>
+
+class QPainter;
+class paintObject;
+
+// Paints the drawing model's objects in a given view onto any painter: the canvas's picture, a
+// printer's page, an exported file. The drawable kinds read the view from the controller, so for
+// the length of each paint the controller shows the given view, and afterwards again the one it
+// showed before. Objects that cannot reach the painter's device (or its clip) are skipped
+// without being visited.
+class ScenePainter
+{
+public:
+    // The drawing as the canvas shows it on a device of the view's size: the white background
+    // outlined with the painter's pen, then both layers. Given pixel rectangles, only objects that
+    // can reach them are painted: the painter's clip must then show nothing that other objects
+    // could draw.
+    void paintScene(QPainter* painter, const SceneView& view,
+                    const std::vector<QRect>& reached = {});
+    // Paints every visible object whose highlighted flag equals the layer (0 or 1), in load
+    // order, on no background; the printer paints layer 0, then layer 1. The painter's device
+    // bounds what is painted; the view's size is not used.
+    void paintLayer(QPainter* painter, const SceneView& view, int layer);
+
+    // The world box that can put pixels into the pixel rectangle at the view.
+    static DrawingModel::Bounds worldAreaOf(const SceneView& view, const QRect& pixels);
+    // The world box in which an object's box keeps everything it draws, markers and pens
+    // included, inside the pixel rectangle at the view; none when the reach leaves no room.
+    static std::optional<DrawingModel::Bounds> worldInteriorOf(const SceneView& view,
+                                                               const QRect& pixels);
+
+private:
+    // The world rectangles that can put pixels on the painter's device, one per rectangle of its
+    // clip; none when the painter is transformed (then every object is painted).
+    static std::vector<DrawingModel::Bounds> visibleWorldAreas(const QPainter* painter,
+                                                               const SceneView& view);
+    // Sorts the visible objects that meet one of the world areas (all of them when there are no
+    // areas) into `candidates` by layer, in load order.
+    void collectCandidates(const std::vector<DrawingModel::Bounds>& areas);
+    void paintCandidates(QPainter* painter, int layer) const;
+
+    // The visible objects of the last scan that may reach the device, per layer in load order;
+    // kept to reuse their memory from one paint to the next.
+    std::vector<const paintObject*> candidates[2];
+    // The indices of the objects whose compact bounds may reach the painted area, kept likewise.
+    std::vector<std::size_t> reaching;
+};
