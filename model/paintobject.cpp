@@ -1,10 +1,10 @@
 #include "model/paintobject.h"
 
 #include "app/viewerapp.h"
-#include "model/latin1stringcache.h"
-#include "model/objectarena.h"
-#include "model/textkeyedtable.h"
 #include "script/wordreader.h"
+#include "storage/latin1stringcache.h"
+#include "storage/objectarena.h"
+#include "storage/textkeyedtable.h"
 
 #include <QPixmap>
 

@@ -1,4 +1,4 @@
-#include "model/objectarena.h"
+#include "storage/objectarena.h"
 
 #include <algorithm>
 #include <new>
