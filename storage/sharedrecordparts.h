@@ -36,13 +36,14 @@ public:
     // While pairs are deferred, notes the text of the record's pairs, for finishRecord() to read,
     // and returns true. Otherwise returns false: the caller reads the pairs itself.
     bool deferPairs(std::string_view pairText);
-    // Once the geometry has been read: ends the deferring of pairs.
+    // Once the geometry has been read: ends the deferring of pairs, and asks for the table entries
+    // that the texts' slots name.
     void fetchEntries();
     // Sets the record's related searches (left as they are without a search text) and its
     // properties (the defaults without a pair text): the shared ones where the texts have them,
     // else what splitSearches(text) returns and what readPairs(text, properties) reads over a copy
-    // of the defaults. Those are shared from the next time their text comes on. The record's texts
-    // must be alive until here.
+    // of the defaults. What is made is kept once its text has come a second time, and shared from
+    // then on. The record's texts must be alive until here.
     template <typename SplitSearches, typename ReadPairs>
     void finishRecord(QStringList& relatedSearches, PropertyMap& properties,
                       const SplitSearches& splitSearches, const ReadPairs& readPairs);
