@@ -1,6 +1,6 @@
 #include "app/colormemo.h"
 
-#include "model/bytehash.h"
+#include "storage/bytehash.h"
 
 std::size_t ColorMemo::placeOf(const std::string& name)
 {

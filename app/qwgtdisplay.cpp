@@ -169,8 +169,8 @@ void QwgtDisplay::pickInRect() const
             continue;
         paintObject* object = model->objects[i];
         if (object->visible &&
-            boxLiesWithin({object->minX, object->minY, object->maxX, object->maxY},
-                          {xmin, ymin, xmax, ymax}))
+            BoundsIndex::boxLiesWithin({object->minX, object->minY, object->maxX, object->maxY},
+                                       {xmin, ymin, xmax, ymax}))
             app->pickedList.push_back(object);
     }
 }

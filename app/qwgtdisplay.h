@@ -15,11 +15,6 @@ public:
 
     // Replaces the picked list with the visible objects wholly inside the rubber band.
     void pickInRect() const;
-    // The rubber band's test of an object's box: BoundsIndex::boxLiesWithin().
-    static bool boxLiesWithin(const DrawingModel::Bounds& box, const DrawingModel::Bounds& area)
-    {
-        return BoundsIndex::boxLiesWithin(box, area);
-    }
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

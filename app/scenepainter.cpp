@@ -3,7 +3,7 @@
 #include "app/viewerapp.h"
 #include "model/drawingmodel.h"
 #include "model/paintobject.h"
-#include "model/shapestamps.h"
+#include "render/shapestamps.h"
 
 #include <QPainter>
 

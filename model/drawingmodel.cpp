@@ -8,14 +8,12 @@
 #include "handlers/paintrectanglehandler.h"
 #include "model/paintobject.h"
 #include "query/comparator.h"
+#include "storage/objectarena.h"
+#include "storage/sharedrecordparts.h"
 
 #include <QMenu>
 
 #include <cstdlib>
-
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
 
 std::unique_ptr<DrawingModel> DrawingModel::singleton;
 
@@ -35,12 +33,7 @@ DrawingModel* DrawingModel::createInstance(const QString& configPath)
 
 DrawingModel::DrawingModel(const QString& configPath)
 {
-#ifdef __GLIBC__
-    // Each load frees the previous file's objects: millions of small blocks. With glibc's fast
-    // bins they pile up unmerged and are merged later in long passes over memory that has left the
-    // cache; without them each block is merged as it is freed, while its neighbours are at hand.
-    mallopt(M_MXFAST, 0);
-#endif
+    ObjectArena::tuneProcessAllocator();
     std::vector<std::unique_ptr<paintObjectHandler>> created;
     created.push_back(std::make_unique<paintPointHandler>());
     created.push_back(std::make_unique<paintLineHandler>());
@@ -135,7 +128,7 @@ paintObject* DrawingModel::createObject(const TypeRoute& route, std::string_view
 
 void DrawingModel::clearObjects()
 {
-    paintObject::forgetSharedRecordParts();
+    SharedRecordParts::instance().clear();
     for (paintObject* object : objects)
         delete object;
     objects.clear();
@@ -148,7 +141,7 @@ void DrawingModel::clearObjects()
 void DrawingModel::clearPropertyDeclarations()
 {
     routes.clear();
-    paintObject::forgetSharedRecordParts();
+    SharedRecordParts::instance().clear();
     propertyDefaults.clear();
     comparators.clear();
 }

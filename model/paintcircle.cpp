@@ -2,7 +2,7 @@
 
 #include "app/viewerapp.h"
 #include "model/paintrectangle.h"
-#include "model/shapestamps.h"
+#include "render/shapestamps.h"
 #include "script/wordreader.h"
 
 #include <QPainter>

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "render/sharedstyles.h"
+
 #include <QBrush>
 #include <QIcon>
 #include <QMap>
@@ -52,9 +54,6 @@ public:
     // Reads NAME VALUE pairs until a read fails; a name without a value is dropped. Within
     // readRecord the pairs are only noted here and read at its end.
     void readPropertyPairs(WordReader& words);
-    // Forgets the property maps and related searches that records share: called whenever the
-    // declared defaults change or the objects are deleted.
-    static void forgetSharedRecordParts();
     // "name=value" lines in name order, joined with "\n".
     QString propertiesText() const;
 
@@ -77,21 +76,17 @@ public:
 protected:
     // The part of every description after the coordinate lines: properties, "\n", comments.
     QString descriptionTail() const;
-    // A pixmap of the given size in the object's colour, for icon().
+    // A pixmap of the given size in the object's colour, for icon(); one per colour and size.
     QIcon colorIcon(int width, int height) const;
     // The object's colour as colorOf() resolves its colour word.
     QColor color() const;
-    // A solid brush of the colour, the same brush object for the same colour: a painter given
-    // the brush it already has keeps its prepared fill instead of setting it up again.
-    static const QBrush& solidBrush(const QColor& color);
-    // A cosmetic (zero-width) pen of the colour, shared the same way: one pixel wide on the canvas,
-    // and still one device pixel, not a world unit, when the painting is scaled for print.
-    static const QPen& cosmeticPen(const QColor& color);
-    // The pen of lines, paths and crosses: a solid brush of the colour, lineWidth pixels wide,
-    // square caps and bevel joins; shared the same way.
+    // The colour's shared styles (see SharedStyles): the same object for the same colour.
+    static const QBrush& solidBrush(const QColor& color) { return SharedStyles::solidBrush(color); }
+    static const QPen& cosmeticPen(const QColor& color) { return SharedStyles::cosmeticPen(color); }
+    // The pen of lines, paths and crosses, lineWidth pixels wide.
     static const QPen& strokePen(const QColor& color);
 
 private:
-    // Reads NAME VALUE pairs until a read fails, into the properties as they are.
-    void readPairs(WordReader& words);
+    // Reads NAME VALUE pairs until a read fails, into the map as it is.
+    static void readPairs(WordReader& words, PropertyMap& into);
 };

@@ -3,8 +3,8 @@
 #include "app/viewerapp.h"
 #include "model/paintline.h"
 #include "model/pixelclipping.h"
-#include "model/shapestamps.h"
 #include "model/vertexlist.h"
+#include "render/shapestamps.h"
 
 #include <QPainter>
 

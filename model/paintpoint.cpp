@@ -1,9 +1,9 @@
 #include "model/paintpoint.h"
 
 #include "app/viewerapp.h"
-#include "model/outlinedrect.h"
 #include "model/paintline.h"
-#include "model/shapestamps.h"
+#include "render/outlinedrect.h"
+#include "render/shapestamps.h"
 #include "script/wordreader.h"
 
 #include <QPainter>

@@ -2,8 +2,8 @@
 
 #include "model/paintrectangle.h"
 #include "model/pixelclipping.h"
-#include "model/shapestamps.h"
 #include "model/vertexlist.h"
+#include "render/shapestamps.h"
 
 #include <QPainter>
 

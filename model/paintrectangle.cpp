@@ -1,7 +1,7 @@
 #include "model/paintrectangle.h"
 
 #include "app/viewerapp.h"
-#include "model/outlinedrect.h"
+#include "render/outlinedrect.h"
 #include "script/wordreader.h"
 
 #include <QPainter>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/objectarena.h"
+#include "storage/objectarena.h"
 
 #include <QPointF>
 #include <QString>

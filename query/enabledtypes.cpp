@@ -2,11 +2,11 @@
 // property declarations of the loaded file's header.
 #include "handlers/paintobjecthandler.h"
 #include "model/drawingmodel.h"
-#include "model/paintobject.h"
 #include "query/doublecomparator.h"
 #include "query/stringcomparator.h"
 #include "script/textfile.h"
 #include "script/wordreader.h"
+#include "storage/sharedrecordparts.h"
 
 #include <QFile>
 
@@ -50,7 +50,7 @@ void DrawingModel::readTypeUsing(const QString& configPath,
 void DrawingModel::declareProperty(const std::string& keyword, const QString& name,
                                    const std::string& kind, const QString& defaultValue)
 {
-    paintObject::forgetSharedRecordParts();
+    SharedRecordParts::instance().clear();
     propertyDefaults[keyword][name] = defaultValue;
     if (kind == "string")
         comparators[keyword][name] = std::make_unique<StringComparator>();

@@ -1,4 +1,3 @@
-#include "app/qwgtdisplay.h"
 #include "model/boundsindex.h"
 #include "model/paintrectangle.h"
 
@@ -36,7 +35,7 @@ bool boxMeets(const paintObject& b, const BoundsIndex::WorldBox& a)
 // As the rubber band picks: both corners, whichever way round; a NaN lies within nothing.
 bool boxLiesWithin(const paintObject& b, const BoundsIndex::WorldBox& a)
 {
-    return QwgtDisplay::boxLiesWithin({b.minX, b.minY, b.maxX, b.maxY}, a);
+    return BoundsIndex::boxLiesWithin({b.minX, b.minY, b.maxX, b.maxY}, a);
 }
 
 // Corner-wise, as a picture shift requires of the objects it moves.

@@ -16,6 +16,10 @@ class ObjectArena
 public:
     static void* allocate(std::size_t bytes);
     static void release(void* memory, std::size_t bytes);
+    // Sets up the process's general allocator for what the arena leaves to it: the other parts of
+    // millions of objects, freed all at once when a file is replaced. Called before anything is
+    // loaded; calling it again changes nothing.
+    static void tuneProcessAllocator();
 
     // Objects are made of pointers and doubles.
     static constexpr std::size_t kAlignment = alignof(double) > alignof(void*) ? alignof(double)

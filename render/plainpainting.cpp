@@ -1,4 +1,4 @@
-#include "model/plainpainting.h"
+#include "render/plainpainting.h"
 
 #include <QPaintEngine>
 #include <QPainter>

@@ -8,8 +8,9 @@
 
 // Turns short byte texts into QStrings (each byte the Latin-1 character of the same value),
 // handing out the same shared QString for a text seen recently. Property names and common values
-// repeat across millions of records; sharing them saves an allocation and its memory per use. Direct-mapped: a text evicts the one that had its slot, so texts that
-// keep coming back stay and the table never grows.
+// repeat across millions of records; sharing them saves an allocation and its memory per use.
+// Direct-mapped: a text evicts the one that had its slot, so texts that keep coming back stay and
+// the table never grows.
 class Latin1StringCache
 {
 public:

@@ -1,6 +1,6 @@
-#include "model/latin1stringcache.h"
+#include "storage/latin1stringcache.h"
 
-#include "model/bytehash.h"
+#include "storage/bytehash.h"
 
 #include <QLatin1StringView>
 

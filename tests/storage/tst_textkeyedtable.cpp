@@ -1,4 +1,4 @@
-#include "model/textkeyedtable.h"
+#include "storage/textkeyedtable.h"
 
 #include <QtTest>
 

@@ -1,4 +1,4 @@
-#include "model/outlinedrect.h"
+#include "render/outlinedrect.h"
 
 #include <QPainter>
 #include <QtTest>

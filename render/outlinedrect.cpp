@@ -1,6 +1,6 @@
-#include "model/outlinedrect.h"
+#include "render/outlinedrect.h"
 
-#include "model/plainpainting.h"
+#include "render/plainpainting.h"
 
 #include <QPainter>
 

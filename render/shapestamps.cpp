@@ -1,6 +1,6 @@
-#include "model/shapestamps.h"
+#include "render/shapestamps.h"
 
-#include "model/plainpainting.h"
+#include "render/plainpainting.h"
 
 #include <QPaintEngine>
 #include <QPainter>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/bytehash.h"
+#include "storage/bytehash.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -8,7 +8,7 @@
 #include <QPointF>
 #include <QRect>
 
-#include "model/textkeyedtable.h"
+#include "storage/textkeyedtable.h"
 
 #include <string>
 

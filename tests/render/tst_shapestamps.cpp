@@ -1,4 +1,4 @@
-#include "model/shapestamps.h"
+#include "render/shapestamps.h"
 
 #include <QPainter>
 #include <QtTest>

@@ -1,0 +1,8 @@
+#include "storage/sharedrecordparts.h"
+
+void SharedRecordParts::clear()
+{
+    propertyMaps.clear();
+    searchLists.clear();
+    strings.clear();
+}
