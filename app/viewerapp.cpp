@@ -15,7 +15,6 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QPushButton>
-#include <QTextEdit>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -246,7 +245,7 @@ void ViewerApp::buildExplorerDock()
     itemList = new QListWidget(explorerPanel);
     itemList->setSelectionMode(QAbstractItemView::ExtendedSelection);
     relatedList = new QListWidget(explorerPanel);
-    itemText = new QTextEdit(explorerPanel);
+    itemText = new DescriptionBox(explorerPanel);
     itemText->setGeometry(0, 0, 100, 200);
 
     explorerLayout->addWidget(listMenuButton);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/colormemo.h"
+#include "app/descriptionbox.h"
 #include "commands/qfunctionality.h"
 
 #include <QColor>
@@ -17,7 +18,6 @@ class QListWidget;
 class QMainWindow;
 class QMenu;
 class QPushButton;
-class QTextEdit;
 class QToolBar;
 class QVBoxLayout;
 class QWidget;
@@ -116,7 +116,7 @@ public:
     QMenu* listMenu = nullptr;
     QListWidget* itemList = nullptr;
     QListWidget* relatedList = nullptr;
-    QTextEdit* itemText = nullptr;
+    DescriptionBox* itemText = nullptr;
     QString versionText;
     QString dateText;
     // Screen pixels of world (0, 0).
