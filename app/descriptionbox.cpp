@@ -17,8 +17,8 @@ namespace
 {
 
 // What the box shows at most: lines, characters of one line, characters in all. Shown this way, a
-// description lays out in milliseconds; a single line of 10,000 characters without a blank
-// alone takes tens of milliseconds, and one of 100,000 seconds.
+// description lays out in milliseconds, where a single line of 10,000 characters without a blank
+// takes tens of milliseconds and one of 100,000 characters takes seconds.
 constexpr qsizetype kMaxShownLines = 1000;
 constexpr qsizetype kMaxShownLineLength = 1000;
 constexpr qsizetype kMaxShownCharacters = 64 * 1024;
