@@ -15,7 +15,6 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QPushButton>
-#include <QTextEdit>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -33,6 +32,8 @@ constexpr long long kMaxConfigBytes = 1 << 20;
 constexpr int kMinWindowEdge = 200;
 constexpr int kMaxWindowEdge = 16384;
 constexpr int kMaxToolButtonSize = 512;
+// HTML font sizes run from 1 to 7; a larger one shows as 7.
+constexpr int kMaxInfoFontSize = 7;
 
 struct NamedColor {
     const char* name;
@@ -109,10 +110,10 @@ void ViewerApp::readSettings(std::string_view configText)
     words.skipLine();
     int value = 0;
     if (words.readInt(value))
-        pointSize = std::max(value, 1);
+        pointSize = std::clamp(value, 1, kMaxPointSize);
     words.skipLine();
     if (words.readInt(value))
-        lineWidth = std::max(value, 1);
+        lineWidth = std::clamp(value, 1, kMaxLineWidth);
     words.skipLine();
     int red = 0, green = 0, blue = 0;
     if (words.readInt(red) && words.readInt(green) && words.readInt(blue))
@@ -126,10 +127,10 @@ void ViewerApp::readSettings(std::string_view configText)
     }
     words.skipLine();
     if (words.readInt(value))
-        toolButtonSize = std::min(value, kMaxToolButtonSize);
+        toolButtonSize = std::clamp(value, 1, kMaxToolButtonSize);
     words.skipLine();
     if (words.readInt(value))
-        infoFontSize = std::max(value, 1);
+        infoFontSize = std::clamp(value, 1, kMaxInfoFontSize);
 }
 
 QColor ViewerApp::colorOf(const std::string& name) const
@@ -197,7 +198,7 @@ bool ViewerApp::isUsableView(double originX, double originY, double ratio)
 
 int ViewerApp::iconSize() const
 {
-    // Written so that a size near INT_MIN from config.ini cannot overflow.
+    // A button of 6 pixels or less still gets an icon of one pixel.
     return std::max(toolButtonSize, 7) - 6;
 }
 
@@ -259,7 +260,7 @@ void ViewerApp::buildExplorerDock()
     itemList = new QListWidget(explorerPanel);
     itemList->setSelectionMode(QAbstractItemView::ExtendedSelection);
     relatedList = new QListWidget(explorerPanel);
-    itemText = new QTextEdit(explorerPanel);
+    itemText = new DescriptionBox(explorerPanel);
     itemText->setGeometry(0, 0, 100, 200);
 
     explorerLayout->addWidget(listMenuButton);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/colormemo.h"
+#include "app/descriptionbox.h"
 #include "app/sceneview.h"
 #include "commands/qfunctionality.h"
 
@@ -19,7 +20,6 @@ class QListWidget;
 class QMainWindow;
 class QMenu;
 class QPushButton;
-class QTextEdit;
 class QToolBar;
 class QVBoxLayout;
 class QWidget;
@@ -100,6 +100,11 @@ public:
     // the limits of a double that pixels / ratio and ratio * coordinate keep their meaning.
     static constexpr double kMinRatio = 1e-200;
     static constexpr double kMaxRatio = 1e200;
+    // The largest marker half-size and pen width that config.ini or the size commands give: far
+    // beyond any real use, and small enough that no pixel arithmetic with them (marker corners,
+    // outline reaches, stamp areas, culling margins) can overflow an int.
+    static constexpr int kMaxPointSize = 4096;
+    static constexpr int kMaxLineWidth = 4096;
     // Whether a view keeps every number derived from it finite: a ratio within its range, a
     // finite origin, and finite world coordinates for every pixel value up to kPixelLimit. The
     // commands that move or zoom the view refuse one that is not.
@@ -135,7 +140,7 @@ public:
     QMenu* listMenu = nullptr;
     QListWidget* itemList = nullptr;
     QListWidget* relatedList = nullptr;
-    QTextEdit* itemText = nullptr;
+    DescriptionBox* itemText = nullptr;
     QString versionText;
     QString dateText;
     // Screen pixels of world (0, 0).
@@ -149,9 +154,9 @@ public:
     // The fix position that zooming keeps still, screen pixels.
     double fixX = 0.0;
     double fixY = 0.0;
-    // Marker half-size in pixels; at least 1.
+    // Marker half-size in pixels; within [1, kMaxPointSize].
     int pointSize = 3;
-    // Pen width of lines and paths in pixels; at least 1.
+    // Pen width of lines and paths in pixels; within [1, kMaxLineWidth].
     int lineWidth = 1;
     QColor highlightColor{255, 128, 0};
     // What itemList shows: a type keyword, "picked", or empty when it must be rebuilt.
@@ -164,8 +169,9 @@ public:
     std::vector<paintObject*> pickedList;
     int windowWidth = 1280;
     int windowHeight = 800;
+    // Within [1, 512]; icons are 6 pixels smaller, and at least 1.
     int toolButtonSize = 54;
-    // HTML font size of the Basic Info text; at least 1.
+    // HTML font size of the Basic Info text; within [1, 7].
     int infoFontSize = 3;
     std::string fileName;
     std::map<std::string, QColor> colorTable;

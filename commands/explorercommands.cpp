@@ -8,7 +8,6 @@
 #include "model/paintobject.h"
 
 #include <QListWidget>
-#include <QTextEdit>
 
 namespace
 {
@@ -61,7 +60,7 @@ void QFunctionality::doUpdateItemInExplorer(QListWidgetItem* item)
     if (!item->listWidget() || !item->isSelected())
         return;
     const paintObject* object = entryOf(item)->object;
-    app->itemText->setText(object->description());
+    app->itemText->showDescription(object->description());
     app->relatedList->clear();
     app->relatedList->insertItems(app->relatedList->count(), object->relatedSearches);
 }

@@ -78,13 +78,15 @@ void QFunctionality::openFile(const QString& path)
 }
 
 // The pattern is searched, not anchored, and its first group is greedy: the index is the last
-// run of digits between a dot and ".las", wherever that stands in the name. The name is read in
-// the local encoding; a name that is not valid in it is read byte by byte as Latin-1, so that its
-// pieces turn back into the same bytes.
+// run of digits between a dot and ".las", wherever that stands in the name, and the prefix is all
+// that comes before it: folder, tabs and line breaks included. The name is read in the local
+// encoding; a name that is not valid in it is read byte by byte as Latin-1, so that its pieces
+// turn back into the same bytes.
 bool QFunctionality::splitIndexFileName(std::string& prefix, qint64& index,
                                         std::string& suffix) const
 {
-    static const QRegularExpression pattern(QStringLiteral("([\\S ]*\\.)(\\d+)(\\.las)"));
+    static const QRegularExpression pattern(QStringLiteral("(.*\\.)(\\d+)(\\.las)"),
+                                            QRegularExpression::DotMatchesEverythingOption);
     const QByteArray bytes = QByteArray::fromStdString(ViewerApp::instance()->fileName);
     QString name = QFile::decodeName(bytes);
     const bool local = QFile::encodeName(name) == bytes;

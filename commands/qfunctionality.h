@@ -69,10 +69,13 @@ private:
     void bringToFix(const QPointF& world);
     // The zoom about the fix position to the new ratio.
     void zoomTo(double newRatio);
-    bool runConditionalPick(const QString& text);
-    void pickMatching(const QString& typeName, const Query& query);
+    // Picks what the query text selects and lists it; an unusable text shows the warning instead.
+    void runConditionalPick(const QString& text);
+    // False when the user cancelled the run: the pick stays as it was.
+    bool pickMatching(const QString& typeName, const Query& query);
     void runHighlightSearch(const QString& text);
-    void highlightMatching(const QString& typeName, const Query& query);
+    // False when the user cancelled the run: highlights and pick stay as they were.
+    bool highlightMatching(const QString& typeName, const Query& query);
     // The modal "Warning" box with the rich text and a single Yes button.
     void showWarning(const QString& text) const;
 };

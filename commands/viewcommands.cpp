@@ -96,7 +96,7 @@ void QFunctionality::bringToFix(const QPointF& world)
 void QFunctionality::doPointSizeup()
 {
     ViewerApp* app = ViewerApp::instance();
-    if (app->pointSize < std::numeric_limits<int>::max())
+    if (app->pointSize < ViewerApp::kMaxPointSize)
         ++app->pointSize;
     app->display->repaint();
 }
@@ -113,7 +113,7 @@ void QFunctionality::doPointSizedown()
 void QFunctionality::doLineWiden()
 {
     ViewerApp* app = ViewerApp::instance();
-    if (app->lineWidth < std::numeric_limits<int>::max())
+    if (app->lineWidth < ViewerApp::kMaxLineWidth)
         ++app->lineWidth;
     app->display->repaint();
 }

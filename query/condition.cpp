@@ -41,7 +41,7 @@ Condition::Condition(const QString& text)
     property = withoutSpaces(text.left(i));
     op = text.mid(i, j - i);
     operand = withoutSpaces(text.mid(j));
-    comparison = comparisonOf(op);
+    meaning = comparisonOf(op);
     valid = true;
 }
 
@@ -74,22 +74,5 @@ bool Condition::matches(const paintObject& object,
     if (declared == comparators.end())
         return false;
     const Comparator& compare = *declared->second;
-    const QString& v = value.value();
-    switch (comparison) {
-    case Comparison::AtLeast:
-        return compare.greater(v, operand) || compare.equal(v, operand);
-    case Comparison::AtMost:
-        return compare.less(v, operand) || compare.equal(v, operand);
-    case Comparison::Equal:
-        return compare.equal(v, operand);
-    case Comparison::NotEqual:
-        return !compare.equal(v, operand);
-    case Comparison::Greater:
-        return compare.greater(v, operand);
-    case Comparison::Less:
-        return compare.less(v, operand);
-    case Comparison::None:
-        break;
-    }
-    return false;
+    return holds(meaning, compare, compare.read(value.value()), compare.read(operand));
 }

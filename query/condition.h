@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/drawingmodel.h"
+#include "query/comparator.h"
 
 #include <QString>
 
@@ -11,11 +12,19 @@ class paintObject;
 class Condition
 {
 public:
+    // What an operator means, told once when the text is read rather than for every object.
+    enum class Comparison { None, AtLeast, AtMost, Equal, NotEqual, Greater, Less };
+
     explicit Condition(const QString& text);
 
     // The object has the property and its comparator says the operator holds. An operator
     // without meaning never holds, nor does any operator on a property without a comparator.
     bool matches(const paintObject& object, const DrawingModel::ComparatorMap& comparators) const;
+    // Whether the comparison holds between an object's value and an operand, both read by the
+    // comparator of the property; what matches() decides once it has found both.
+    static bool holds(Comparison comparison, const Comparator& compare,
+                      const Comparator::Reading& value, const Comparator::Reading& operand);
+    Comparison comparison() const { return meaning; }
 
     // An operator with at least one character after it was found.
     bool valid = false;
@@ -24,9 +33,30 @@ public:
     QString operand;
 
 private:
-    // What the operator means, told once when the text is read rather than for every object.
-    enum class Comparison { None, AtLeast, AtMost, Equal, NotEqual, Greater, Less };
     static Comparison comparisonOf(const QString& op);
 
-    Comparison comparison = Comparison::None;
+    Comparison meaning = Comparison::None;
 };
+
+// Inline: a prepared query calls it for every condition it tests on every object.
+inline bool Condition::holds(Comparison comparison, const Comparator& compare,
+                             const Comparator::Reading& value, const Comparator::Reading& operand)
+{
+    switch (comparison) {
+    case Comparison::AtLeast:
+        return compare.greaterReadings(value, operand) || compare.equalReadings(value, operand);
+    case Comparison::AtMost:
+        return compare.lessReadings(value, operand) || compare.equalReadings(value, operand);
+    case Comparison::Equal:
+        return compare.equalReadings(value, operand);
+    case Comparison::NotEqual:
+        return !compare.equalReadings(value, operand);
+    case Comparison::Greater:
+        return compare.greaterReadings(value, operand);
+    case Comparison::Less:
+        return compare.lessReadings(value, operand);
+    case Comparison::None:
+        break;
+    }
+    return false;
+}

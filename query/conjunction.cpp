@@ -12,14 +12,6 @@ Conjunction::Conjunction(QStringView text)
     }
 }
 
-bool Conjunction::matches(const paintObject& object,
-                          const DrawingModel::ComparatorMap& comparators) const
-{
-    return std::all_of(conditions.begin(), conditions.end(), [&](const Condition& condition) {
-        return condition.matches(object, comparators);
-    });
-}
-
 bool Conjunction::isWellFormed() const
 {
     return std::all_of(conditions.begin(), conditions.end(),

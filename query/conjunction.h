@@ -12,8 +12,6 @@ public:
     // after the first condition that isn't valid: the conjunction is unusable then.
     explicit Conjunction(QStringView text);
 
-    // Stops at the first condition that fails.
-    bool matches(const paintObject& object, const DrawingModel::ComparatorMap& comparators) const;
     bool isWellFormed() const;
 
     std::vector<Condition> conditions;

@@ -17,17 +17,35 @@ bool closeEnough(double a, double b)
 
 bool DoubleComparator::equal(const QString& value, const QString& operand) const
 {
-    return closeEnough(value.toDouble(), operand.toDouble());
+    return equalReadings(read(value), read(operand));
 }
 
 bool DoubleComparator::greater(const QString& value, const QString& operand) const
 {
-    const double a = value.toDouble(), b = operand.toDouble();
-    return a > b && !closeEnough(a, b);
+    return greaterReadings(read(value), read(operand));
 }
 
 bool DoubleComparator::less(const QString& value, const QString& operand) const
 {
-    const double a = value.toDouble(), b = operand.toDouble();
-    return a < b && !closeEnough(a, b);
+    return lessReadings(read(value), read(operand));
+}
+
+Comparator::Reading DoubleComparator::read(const QString& text) const
+{
+    return {text, text.toDouble()};
+}
+
+bool DoubleComparator::equalReadings(const Reading& value, const Reading& operand) const
+{
+    return closeEnough(value.number, operand.number);
+}
+
+bool DoubleComparator::greaterReadings(const Reading& value, const Reading& operand) const
+{
+    return value.number > operand.number && !closeEnough(value.number, operand.number);
+}
+
+bool DoubleComparator::lessReadings(const Reading& value, const Reading& operand) const
+{
+    return value.number < operand.number && !closeEnough(value.number, operand.number);
 }

@@ -1,5 +1,7 @@
 #include "query/query.h"
 
+#include "query/preparedquery.h"
+
 #include <QStringTokenizer>
 
 #include <algorithm>
@@ -16,9 +18,7 @@ Query::Query(const QString& text)
 
 bool Query::matches(const paintObject& object, const DrawingModel::ComparatorMap& comparators) const
 {
-    return std::any_of(
-        conjunctions.begin(), conjunctions.end(),
-        [&](const Conjunction& conjunction) { return conjunction.matches(object, comparators); });
+    return PreparedQuery(*this, comparators).matches(object);
 }
 
 bool Query::isWellFormed() const

@@ -13,7 +13,9 @@ public:
     // well formed.
     explicit Query(const QString& text);
 
-    // Stops at the first conjunction that holds.
+    // Tries the conjunctions in order and stops at the first that holds; a conjunction tries its
+    // conditions in order and stops at the first that fails. To test many objects, a
+    // PreparedQuery does the same faster.
     bool matches(const paintObject& object, const DrawingModel::ComparatorMap& comparators) const;
     // Every condition has an operator and something after it.
     bool isWellFormed() const;

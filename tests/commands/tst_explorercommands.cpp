@@ -5,6 +5,7 @@
 #include "model/paintobject.h"
 #include "support/testapp.h"
 
+#include <QClipboard>
 #include <QLabel>
 #include <QListWidget>
 #include <QMainWindow>
@@ -129,6 +130,8 @@ private slots:
     void rebuildingClearsHighlightsOfSelectedEntries();
     void extendedSelectionHighlightsExactlyTheSelection();
     void pressShowsDescriptionAndRelatedSearches();
+    void longDescriptionShowsAtOnceAndCopiesWhole_data();
+    void longDescriptionShowsAtOnceAndCopiesWhole();
     void doubleClickBringsTheObjectToTheFixPosition_data();
     void doubleClickBringsTheObjectToTheFixPosition();
     void pickModeToggles();
@@ -329,6 +332,76 @@ void TestExplorerCommands::pressShowsDescriptionAndRelatedSearches()
     QTest::keyClick(app()->itemList, Qt::Key_Up);
     QCOMPARE(app()->itemText->toPlainText(), points()[2]->description());
     QCOMPARE(relatedEntries(), QStringList());
+}
+
+void TestExplorerCommands::longDescriptionShowsAtOnceAndCopiesWhole_data()
+{
+    QTest::addColumn<QByteArray>("record");
+    QTest::addColumn<QString>("type");
+    QByteArray path = "path 1000000";
+    QByteArray point = "pt 1 1 red 0";
+    for (int i = 0; i < 1000000; ++i) {
+        path += ' ' + QByteArray::number(i) + " 1";
+        point += " p" + QByteArray::number(i) + " v";
+    }
+    QTest::newRow("path of a million vertices") << path + " red"
+                                                << "path";
+    QTest::newRow("point of a million properties") << point << "pt";
+    QTest::newRow("comment of 300,000 characters")
+        << "pt 1 1 red 0 // " + QByteArray(300000, 'x') << "pt";
+}
+
+// Building the text is the model's part; showing it must add little whatever its length. The
+// box shows the description's first lines, perhaps cut short, and a note that counts the lines
+// left out; both ways of copying give the whole text.
+void TestExplorerCommands::longDescriptionShowsAtOnceAndCopiesWhole()
+{
+    QFETCH(QByteArray, record);
+    QFETCH(QString, type);
+    testapp::loadText("endheader\n" + record + "\n");
+    app()->commands.doListAnItemType(type.toStdString());
+    QElapsedTimer timer;
+    timer.start();
+    const QString description = objectAt(0)->description();
+    const qint64 building = timer.restart();
+    click(0);
+    const qint64 showing = timer.elapsed() - building;
+    QVERIFY2(showing < 1000,
+             qPrintable(QStringLiteral("shown in %1 ms more than the %2 ms to build")
+                            .arg(showing)
+                            .arg(building)));
+
+    const QStringList all = description.split(QLatin1Char('\n'));
+    QStringList shown = app()->itemText->toPlainText().split(QLatin1Char('\n'));
+    const QString note = shown.takeLast();
+    QVERIFY(shown.size() <= all.size());
+    for (int line = 0; line < shown.size(); ++line) {
+        const QString& text = shown[line];
+        QVERIFY2(text == all[line] ||
+                     (text.endsWith(QChar(0x2026)) && all[line].startsWith(text.chopped(1))),
+                 qPrintable(QStringLiteral("line %1: %2").arg(line).arg(text.left(80))));
+    }
+    const qsizetype leftOut = all.size() - shown.size();
+    if (leftOut > 0)
+        QVERIFY2(note.startsWith(QStringLiteral("[%1 more lines not shown").arg(leftOut)),
+                 qPrintable(note));
+    QVERIFY2(note.endsWith(QStringLiteral("Copy Full Description (Ctrl+Shift+C) copies the whole "
+                                          "text]")),
+             qPrintable(note));
+
+    // The shortcut belongs to the box: it works where the box has the focus.
+    app()->mainWindow->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(app()->mainWindow));
+    app()->itemText->setFocus();
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    QTest::keyClick(app()->itemText, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(clipboard->text().size(), description.size());
+    QVERIFY(clipboard->text() == description);
+    clipboard->clear();
+    QTest::keyClick(app()->itemText, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(app()->itemText, Qt::Key_C, Qt::ControlModifier);
+    QVERIFY(clipboard->text() == description);
 }
 
 void TestExplorerCommands::doubleClickBringsTheObjectToTheFixPosition_data()

@@ -83,6 +83,10 @@ void TestFileCommands::stepsThroughTheSeries_data()
     QTest::newRow("previous from zero") << QStringList{"f.0"} << "f.0" << false << "f.0";
     QTest::newRow("leading zeros next") << QStringList{"f.007", "f.8"} << "f.007" << true << "f.8";
     QTest::newRow("leading zeros previous") << QStringList{"f.007"} << "f.007" << false << "f.6";
+    QTest::newRow("tab in the name")
+        << QStringList{"tab\tb.1", "tab\tb.2"} << "tab\tb.1" << true << "tab\tb.2";
+    QTest::newRow("line breaks in the name")
+        << QStringList{"a\nb\rc\vd\fe.2"} << "a\nb\rc\vd\fe.5" << false << "a\nb\rc\vd\fe.2";
     QTest::newRow("no index") << QStringList{"f"} << "f" << true << "f";
     QTest::newRow("upper-case extension") << QStringList{} << "f.3.LAS" << true << "f.3.LAS";
     QTest::newRow("no dot before the index") << QStringList{} << "f3" << false << "f3";
@@ -105,8 +109,11 @@ void TestFileCommands::stepsThroughTheSeries()
     const auto pathOf = [&series](const QString& stem) {
         return series.filePath(stem.endsWith(QLatin1String(".LAS")) ? stem : stem + ".las");
     };
+    // Each file names itself in a comment, percent-encoded so that a line break in the name
+    // cannot end the record.
+    const auto tagOf = [](const QString& stem) { return stem.toUtf8().toPercentEncoding(); };
     for (const QString& stem : present)
-        testapp::writeFile(pathOf(stem), "endheader\npt 1 1 red 0 // " + stem.toLatin1() + "\n");
+        testapp::writeFile(pathOf(stem), "endheader\npt 1 1 red 0 // " + tagOf(stem) + "\n");
     ViewerApp* app = ViewerApp::instance();
     app->fileName = QFile::encodeName(pathOf(current)).toStdString();
     app->loadScript();
@@ -126,7 +133,7 @@ void TestFileCommands::stepsThroughTheSeries()
     QVERIFY(app->mainWindow->windowTitle().startsWith(pathOf(expected) + " - Vedra 1.1"));
     if (present.contains(expected)) {
         QCOMPARE(objects.size(), std::size_t(1));
-        QCOMPARE(objects.front()->comments, QStringList(" " + expected));
+        QCOMPARE(objects.front()->comments, QStringList(" " + tagOf(expected)));
     } else {
         QVERIFY(objects.empty());
     }
@@ -178,6 +185,8 @@ void TestFileCommands::splitsIndexFileNames_data()
     QTest::newRow("several numbers") << "run.3.5.las" << true << "run.3." << qint64(5);
     QTest::newRow("text after the match") << "a.2.las.bak" << true << "a." << qint64(2);
     QTest::newRow("blank in the name") << "my run.4.las" << true << "my run." << qint64(4);
+    QTest::newRow("tab and line break in the folder")
+        << "/tmp/a\tb\nc/f.7.las" << true << "/tmp/a\tb\nc/f." << qint64(7);
     QTest::newRow("index beyond an int")
         << "f.99999999999.las" << true << "f." << qint64(99999999999);
     QTest::newRow("largest index")

@@ -28,8 +28,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     app->readSettings(std::string_view(reinterpret_cast<const char*>(data), size));
     if (!(app->ratio >= ViewerApp::kMinRatio && app->ratio <= ViewerApp::kMaxRatio))
         fuzzsupport::fail("ratio out of range");
-    if (app->pointSize < 1 || app->lineWidth < 1 || app->infoFontSize < 1)
+    if (app->pointSize < 1 || app->lineWidth < 1 || app->infoFontSize < 1 ||
+        app->toolButtonSize < 1)
         fuzzsupport::fail("a size below 1");
+    if (app->pointSize > ViewerApp::kMaxPointSize || app->lineWidth > ViewerApp::kMaxLineWidth ||
+        app->infoFontSize > 7)
+        fuzzsupport::fail("a size beyond its bound");
     if (app->windowWidth < 200 || app->windowWidth > 16384 || app->windowHeight < 200 ||
         app->windowHeight > 16384)
         fuzzsupport::fail("window size out of range");

@@ -20,6 +20,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     if (app->commands.splitIndexFileName(prefix, index, suffix)) {
         if (index < 0 || suffix != ".las" || prefix.empty() || prefix.back() != '.')
             fuzzsupport::fail("a split that is no PREFIX. N .las");
+        // Stepping stays in the folder and the series: the prefix is where the name begins.
+        if (app->fileName.compare(0, prefix.size(), prefix) != 0)
+            fuzzsupport::fail("a prefix that is not the start of the name");
     }
     return 0;
 }

@@ -10,6 +10,8 @@
 #include <QListWidget>
 #include <QMainWindow>
 #include <QMessageBox>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QtTest>
 
 namespace
@@ -133,6 +135,8 @@ private slots:
     void unusableOrCancelledPickChangesNothing_data();
     void unusableOrCancelledPickChangesNothing();
     void relatedSearches();
+    void longQueriesFinishOrCancel_data();
+    void longQueriesFinishOrCancel();
 };
 
 void TestQueryCommands::conditionalPickListsMatches_data()
@@ -146,6 +150,14 @@ void TestQueryCommands::conditionalPickListsMatches_data()
     QTest::newRow("or of numbers") << "pt:w>1||w>0&&w<1" << QList<int>{1, 4};
     QTest::newRow("default number") << "pt:w==0" << QList<int>{0, 2, 3};
     QTest::newRow("undeclared property") << "pt:colour==red" << QList<int>{};
+    QTest::newRow("false condition before an undeclared property")
+        << "pt:net==none&&colour==red" << QList<int>{};
+    QTest::newRow("missing property fails != after a true condition")
+        << "pt:net!=clk&&colour!=red" << QList<int>{};
+    QTest::newRow("true conjunction before a meaningless operator")
+        << "pt:net==clk||w<>1" << QList<int>{0, 2};
+    QTest::newRow("one property in several conditions")
+        << "pt:w>0&&w<1||w>=2&&net==Clk||w==0.5" << QList<int>{1, 4};
 }
 
 // The second run must rebuild the list although "picked" is listed already, and hidden points
@@ -180,6 +192,8 @@ void TestQueryCommands::unusableOrCancelledPickChangesNothing_data()
     QTest::newRow("leading and") << "pt:&&net==clk" << true;
     QTest::newRow("no operator") << "pt:net" << true;
     QTest::newRow("no operand") << "pt:net==" << true;
+    QTest::newRow("false condition before an unusable one") << "pt:net==nothing&&w" << true;
+    QTest::newRow("true conjunction before an unusable one") << "pt:net==clk||w" << true;
     QTest::newRow("upper case type") << "PT:net==clk" << true;
     QTest::newRow("tab in type") << "p\tt:net==clk" << true;
 }
@@ -249,6 +263,68 @@ void TestQueryCommands::relatedSearches()
     doubleClickRow(related, 0);
     QCOMPARE(unexpected.text, kUnusable);
     QCOMPARE(picked(), points({0, 2}));
+}
+
+void TestQueryCommands::longQueriesFinishOrCancel_data()
+{
+    QTest::addColumn<int>("conditions");
+    QTest::addColumn<bool>("highlight");
+    QTest::addColumn<bool>("cancel");
+    QTest::newRow("pick") << 2000 << false << false;
+    QTest::newRow("highlight") << 2000 << true << false;
+    QTest::newRow("cancelled pick") << 100000 << false << true;
+    QTest::newRow("cancelled highlight") << 100000 << true << true;
+}
+
+// A related search of thousands of conditions over 100,000 points, where only the last condition
+// holds (for every tenth point): a short one finishes quickly, a long one shows its progress and
+// stops at Cancel, leaving the pick, the list and the highlights as they were.
+void TestQueryCommands::longQueriesFinishOrCancel()
+{
+    QFETCH(int, conditions);
+    QFETCH(bool, highlight);
+    QFETCH(bool, cancel);
+    QByteArray drawing = "property pt w double 0\nendheader\n";
+    for (int i = 0; i < 100000; ++i)
+        drawing += "pt 0 0 red 0 w " + QByteArray::number(i % 10) + '\n';
+    testapp::loadText(drawing);
+    ViewerApp* app = ViewerApp::instance();
+    app->pickedList = {points({3}).first()};
+    app->commands.doListPicked();
+    points({5}).first()->highlighted = true;
+    QString query = QStringLiteral("pt:");
+    for (int i = 1; i < conditions; ++i)
+        query += QStringLiteral("w==-%1||").arg(i);
+    query += QStringLiteral("w==7");
+    QListWidget* related = app->relatedList;
+    related->clear();
+    related->addItem(query);
+    QListWidgetItem* entry = related->item(0);
+    entry->setSelected(true);
+
+    QTimer canceller;
+    connect(&canceller, &QTimer::timeout, this, [app] {
+        const auto* progress = app->mainWindow->findChild<QProgressDialog*>();
+        if (progress && progress->isVisible())
+            QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
+    });
+    if (cancel)
+        canceller.start(20);
+    QElapsedTimer timer;
+    timer.start();
+    if (highlight)
+        app->commands.doHighlightItemRelatedSearch(entry);
+    else
+        app->commands.doExpandRelatedSearch(entry);
+    QVERIFY2(timer.elapsed() < 10000, qPrintable(QStringLiteral("%1 ms").arg(timer.elapsed())));
+
+    QList<int> everyTenth;
+    for (int i = 7; i < 100000; i += 10)
+        everyTenth << i;
+    const QList<paintObject*> matches = points(everyTenth);
+    QCOMPARE(picked(), cancel ? points({3}) : highlight ? QList<paintObject*>() : matches);
+    QCOMPARE(listed(), cancel || highlight ? points({3}) : matches);
+    QCOMPARE(highlighted(), cancel || !highlight ? points({5}) : matches);
 }
 
 QTEST_MAIN(TestQueryCommands)
