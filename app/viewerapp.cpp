@@ -14,20 +14,20 @@
 #include <QListWidget>
 #include <QMainWindow>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QToolBar>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <limits>
 
 namespace
 {
 
-// config.ini is a few lines; anything larger is not one.
-constexpr long long kMaxConfigBytes = 1 << 20;
 // Limits that keep a mistyped config.ini from asking for absurd windows or icons.
 constexpr int kMinWindowEdge = 200;
 constexpr int kMaxWindowEdge = 16384;
@@ -58,15 +58,18 @@ void ViewerApp::create(int argc, char** argv)
     if (singleton)
         return;
     Q_INIT_RESOURCE(icons);
-    install(new ViewerApp(QStringLiteral("config.ini")));
+    install(new ViewerApp("config.ini"));
+    bool loaded = true;
     if (argc > 1) {
         singleton->fileName = argv[1];
-        singleton->loadScript();
+        loaded = singleton->loadScript();
     }
     singleton->buildMainWindow();
+    if (!loaded)
+        singleton->reportOutOfMemory();
 }
 
-void ViewerApp::createHeadless(const QString& configPath)
+void ViewerApp::createHeadless(const std::string& configPath)
 {
     if (!singleton)
         install(new ViewerApp(configPath));
@@ -81,7 +84,7 @@ void ViewerApp::install(ViewerApp* app)
     });
 }
 
-ViewerApp::ViewerApp(const QString& configPath)
+ViewerApp::ViewerApp(const std::string& configPath)
 {
     // The model exists before anything is loaded or any per-type action is made.
     DrawingModel::createInstance(configPath);
@@ -93,8 +96,7 @@ ViewerApp::ViewerApp(const QString& configPath)
         colorTable[entry.name] = color;
         colorTable[std::to_string(number++)] = color;
     }
-    if (const std::optional<std::string> config =
-            readTextFile(QFile::encodeName(configPath).toStdString(), kMaxConfigBytes))
+    if (const std::optional<std::string> config = readTextFile(configPath, kMaxConfigBytes))
         readSettings(*config);
     resetPick();
 }
@@ -360,6 +362,19 @@ SceneView ViewerApp::sceneView(const QSize& size) const
     view.lineWidth = lineWidth;
     view.highlightColor = highlightColor;
     return view;
+}
+
+void ViewerApp::reportOutOfMemory() const
+{
+    const QString message = QStringLiteral("Not enough memory to load %1: the drawing was dropped.")
+                                .arg(QFile::decodeName(QByteArray::fromStdString(fileName)));
+    std::fprintf(stderr, "vedra: %s\n", message.toLocal8Bit().constData());
+    if (!mainWindow)
+        return;
+    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Vedra"), message,
+                                QMessageBox::Ok, mainWindow);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }
 
 void ViewerApp::updateTitle()

@@ -40,7 +40,7 @@ public:
     // types in use come from the config file at configPath; a missing file keeps the defaults.
     // mainWindow, display and every other widget stay null: the controller's own operations
     // skip what they would show, and the commands must not be run.
-    static void createHeadless(const QString& configPath);
+    static void createHeadless(const std::string& configPath);
     static ViewerApp* instance() { return singleton; }
 
     // The colour of a name: the loaded file's colours first, then the built-in table; an
@@ -69,8 +69,12 @@ public:
     // a canvas of the given size. False, with the view unchanged, when the objects have no
     // extent or fitting them would give a view that is not usable.
     bool fitTo(const QSize& canvas);
-    // Reads fileName into the drawing model.
-    void loadScript();
+    // Reads fileName into the drawing model. False when memory ran out: the drawing is then
+    // dropped whole (empty), and the program goes on.
+    bool loadScript();
+    // Says that fileName was dropped for lack of memory: on standard error, and in a message over
+    // the main window when there is one (shown without waiting for it to be closed).
+    void reportOutOfMemory() const;
     // The view that the canvas shows, on a device of the given size.
     SceneView sceneView(const QSize& size) const;
 
@@ -184,7 +188,7 @@ private:
     int paintColorScopes = 0;
 
     // Reads the settings and creates the drawing model from the config file at configPath.
-    explicit ViewerApp(const QString& configPath);
+    explicit ViewerApp(const std::string& configPath);
     // Makes the instance the singleton, deleted at exit.
     static void install(ViewerApp* app);
     // colorOf() without the memo.

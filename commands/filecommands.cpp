@@ -48,7 +48,8 @@ void QFunctionality::doReload()
 {
     ViewerApp* app = ViewerApp::instance();
     clearItemList(app->itemList);
-    app->loadScript();
+    if (!app->loadScript())
+        app->reportOutOfMemory();
     app->display->repaint();
     app->resetPick();
     app->listedName.clear();

@@ -1,21 +1,29 @@
 #include "export/exportjob.h"
 
 #include "app/viewerapp.h"
+#include "export/outputfile.h"
+#include "script/textfile.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <QImage>
 #include <QPageSize>
 #include <QPainter>
 #include <QPalette>
 #include <QPdfWriter>
-#include <QRegularExpression>
-#include <QSaveFile>
 #include <QSvgGenerator>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <map>
+#include <new>
+#include <optional>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
@@ -23,20 +31,61 @@ namespace
 // The resolution at which one unit of a PDF or SVG page is one canvas pixel.
 constexpr int kScreenDpi = 96;
 
-// The loader reads a file it cannot open as an empty drawing; an export of that would hide the
-// mistake, so inputs are checked first.
-bool checkReadable(const QString& path, QString& error)
+QString shown(const std::string& path)
 {
-    if (QFileInfo(path).isDir()) {
-        error = QStringLiteral("cannot read %1: it is a directory").arg(path);
-        return false;
+    return ExportOptions::displayName(path);
+}
+
+// Why a file cannot be read as an input or settings file, or nothing when it can. It is opened
+// the way the viewer opens files, without waiting on a pipe; the loader reads a file it cannot
+// open as an empty drawing, and an export of that would hide the mistake.
+std::optional<QString> unreadable(const std::string& path, long long maxBytes = -1)
+{
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (descriptor < 0)
+        return QStringLiteral("cannot read %1: %2")
+            .arg(shown(path), QString::fromLocal8Bit(std::strerror(errno)));
+    struct stat status;
+    const bool known = ::fstat(descriptor, &status) == 0;
+    ::close(descriptor);
+    if (!known || S_ISDIR(status.st_mode))
+        return QStringLiteral("cannot read %1: it is a directory").arg(shown(path));
+    if (!S_ISREG(status.st_mode))
+        return QStringLiteral("cannot read %1: not a regular file").arg(shown(path));
+    if (maxBytes >= 0 && status.st_size > maxBytes)
+        return QStringLiteral("cannot read %1: larger than the %2 bytes a settings file may have")
+            .arg(shown(path))
+            .arg(maxBytes);
+    return std::nullopt;
+}
+
+// The file a path names, links followed; none when nothing is there.
+std::optional<std::pair<dev_t, ino_t>> identity(const std::string& path)
+{
+    struct stat status;
+    if (::stat(path.c_str(), &status) != 0)
+        return std::nullopt;
+    return std::make_pair(status.st_dev, status.st_ino);
+}
+
+// The number N of a file name NAME.N.las whose NAME is `name`; none for any other name, or a
+// number beyond 64 bits.
+std::optional<qint64> memberNumber(std::string_view fileName, std::string_view name)
+{
+    constexpr std::string_view extension = ".las";
+    if (fileName.size() <= name.size() + extension.size() ||
+        fileName.substr(0, name.size()) != name ||
+        fileName.substr(fileName.size() - extension.size()) != extension)
+        return std::nullopt;
+    const std::string_view digits =
+        fileName.substr(name.size(), fileName.size() - name.size() - extension.size());
+    qint64 number = 0;
+    for (const char digit : digits) {
+        if (digit < '0' || digit > '9' || number > (std::numeric_limits<qint64>::max() - 9) / 10)
+            return std::nullopt;
+        number = number * 10 + (digit - '0');
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
-        return false;
-    }
-    return true;
+    return number;
 }
 
 } // namespace
@@ -52,29 +101,25 @@ void ExportJob::report(const QString& message)
 
 int ExportJob::run()
 {
-    std::vector<Input> inputs;
+    std::vector<Picture> pictures;
     QString error;
-    if (!collectInputs(inputs, error)) {
+    if (!collectPictures(pictures, error) || !checkOutputs(pictures, error)) {
         report(error);
         return kExitUsage;
     }
-    if (!checkReadable(options.input, error) || !createViewer(error)) {
+    if (const std::optional<QString> problem = unreadable(options.input)) {
+        report(*problem);
+        return kExitFailed;
+    }
+    if (!createViewer(error)) {
         report(error);
         return kExitFailed;
     }
     bool allWritten = true;
-    for (const Input& input : inputs) {
-        const QString output = options.series ? options.outputFor(input.number) : options.output;
+    for (const Picture& picture : pictures) {
         if (options.series)
-            std::fprintf(stderr, "%s -> %s\n", QFile::encodeName(input.path).constData(),
-                         QFile::encodeName(output).constData());
-        if (!checkReadable(input.path, error)) {
-            report(error);
-            allWritten = false;
-            continue;
-        }
-        openInput(input.path);
-        if (!writeOutput(output, QFileInfo(input.path).fileName(), error)) {
+            std::fprintf(stderr, "%s -> %s\n", picture.input.c_str(), picture.output.c_str());
+        if (!writeOutput(picture, error)) {
             report(error);
             allWritten = false;
         }
@@ -83,37 +128,83 @@ int ExportJob::run()
 }
 
 // A series is every NAME.N.las beside the input that has the input's NAME, N any run of digits,
-// ordered by number. Paths keep the directory as the input names it, so that the progress lines
-// read like the command line.
-bool ExportJob::collectInputs(std::vector<Input>& inputs, QString& error) const
+// ordered by number; directories are no members. Paths keep the directory as the input names
+// it, so that the progress lines read like the command line.
+bool ExportJob::collectPictures(std::vector<Picture>& pictures, QString& error) const
 {
     if (!options.series) {
-        inputs.push_back({0, options.input});
+        pictures.push_back({0, options.input, options.output});
         return true;
     }
-    static const QRegularExpression numbered(QStringLiteral("^(.*\\.)\\d+\\.las$"));
-    const QFileInfo given(options.input);
-    const QRegularExpressionMatch match = numbered.match(given.fileName());
-    if (!match.hasMatch()) {
-        error =
-            QStringLiteral("%1 is no member of a numbered series NAME.N.las").arg(options.input);
+    const std::string& input = options.input;
+    const std::size_t slash = input.rfind('/');
+    const std::string directory =
+        slash == std::string::npos ? std::string() : input.substr(0, slash + 1);
+    const std::string fileName = input.substr(directory.size());
+    // NAME is the file name up to the dot before its last run of digits.
+    std::size_t nameEnd = fileName.size() >= 4 ? fileName.size() - 4 : 0;
+    while (nameEnd > 0 && fileName[nameEnd - 1] >= '0' && fileName[nameEnd - 1] <= '9')
+        --nameEnd;
+    const std::string name = fileName.substr(0, nameEnd);
+    if (name.empty() || name.back() != '.' || !memberNumber(fileName, name)) {
+        error = QStringLiteral("%1 is no member of a numbered series NAME.N.las").arg(shown(input));
         return false;
     }
-    const QString directory = options.input.chopped(given.fileName().size());
-    const QRegularExpression member(QLatin1Char('^') +
-                                    QRegularExpression::escape(match.captured(1)) +
-                                    QStringLiteral("(\\d+)\\.las$"));
-    const QStringList names = QDir(given.path()).entryList(QDir::Files | QDir::Hidden);
-    for (const QString& name : names) {
-        const QRegularExpressionMatch found = member.match(name);
-        bool ok = false;
-        const qint64 number = found.hasMatch() ? found.captured(1).toLongLong(&ok) : 0;
-        if (ok)
-            inputs.push_back({number, directory + name});
+    DIR* folder = ::opendir(directory.empty() ? "." : directory.c_str());
+    if (!folder) {
+        error = QStringLiteral("cannot list the folder of %1").arg(shown(input));
+        return false;
     }
-    std::sort(inputs.begin(), inputs.end(), [](const Input& a, const Input& b) {
-        return a.number != b.number ? a.number < b.number : a.path < b.path;
+    while (const dirent* entry = ::readdir(folder)) {
+        const std::optional<qint64> number = memberNumber(entry->d_name, name);
+        struct stat status;
+        const std::string path = directory + entry->d_name;
+        if (number && !(::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)))
+            pictures.push_back({*number, path, options.outputFor(*number)});
+    }
+    ::closedir(folder);
+    std::sort(pictures.begin(), pictures.end(), [](const Picture& a, const Picture& b) {
+        return a.number != b.number ? a.number < b.number : a.input < b.input;
     });
+    return true;
+}
+
+// Members that differ only in their number's leading zeros share an output name; an output may
+// also be, under its own name or through links, a file that the run reads. Either would lose
+// data, so the run is refused before anything is written.
+bool ExportJob::checkOutputs(const std::vector<Picture>& pictures, QString& error) const
+{
+    std::map<std::string, const Picture*> byOutput;
+    for (const Picture& picture : pictures) {
+        const auto [earlier, added] = byOutput.emplace(picture.output, &picture);
+        if (!added) {
+            error = QStringLiteral("%1 and %2 would both be written to %3")
+                        .arg(shown(earlier->second->input), shown(picture.input),
+                             shown(picture.output));
+            return false;
+        }
+    }
+    std::vector<std::pair<std::string, std::pair<dev_t, ino_t>>> readFiles;
+    for (const std::string& path :
+         {options.configPath.empty() ? std::string("config.ini") : options.configPath,
+          options.input}) {
+        if (const auto file = identity(path))
+            readFiles.emplace_back(path, *file);
+    }
+    for (const Picture& picture : pictures) {
+        if (const auto file = identity(picture.input))
+            readFiles.emplace_back(picture.input, *file);
+    }
+    for (const Picture& picture : pictures) {
+        const auto output = identity(picture.output);
+        for (const auto& [path, file] : readFiles) {
+            if (output && *output == file) {
+                error = QStringLiteral("%1 is the file %2, which this run reads: not overwritten")
+                            .arg(shown(picture.output), shown(path));
+                return false;
+            }
+        }
+    }
     return true;
 }
 
@@ -121,19 +212,25 @@ bool ExportJob::collectInputs(std::vector<Input>& inputs, QString& error) const
 // reads them from config.ini in the working directory.
 bool ExportJob::createViewer(QString& error)
 {
-    if (!options.configPath.isEmpty() && !checkReadable(options.configPath, error))
-        return false;
-    ViewerApp::createHeadless(options.configPath.isEmpty() ? QStringLiteral("config.ini")
-                                                           : options.configPath);
+    if (!options.configPath.empty()) {
+        if (const std::optional<QString> problem =
+                unreadable(options.configPath, kMaxConfigBytes)) {
+            error = *problem;
+            return false;
+        }
+    }
+    ViewerApp::createHeadless(options.configPath.empty() ? std::string("config.ini")
+                                                         : options.configPath);
     startRatio = ViewerApp::instance()->ratio;
     return true;
 }
 
-void ExportJob::openInput(const QString& path) const
+bool ExportJob::openInput(const std::string& path) const
 {
     ViewerApp* app = ViewerApp::instance();
-    app->fileName = QFile::encodeName(path).toStdString();
-    app->loadScript();
+    app->fileName = path;
+    if (!app->loadScript())
+        return false;
     if (options.viewGiven) {
         app->originX = options.originX;
         app->originY = options.originY;
@@ -144,18 +241,30 @@ void ExportJob::openInput(const QString& path) const
         app->ratio = startRatio;
         app->fitTo(options.size);
     }
+    return true;
 }
 
-// Written through a QSaveFile: a failed export leaves no half-written picture behind, and a
-// path that cannot be written is reported before anything is painted.
-bool ExportJob::writeOutput(const QString& path, const QString& title, QString& error)
+// A path that cannot be written is reported before anything is read or painted; a picture that
+// fails at any point leaves the previous file as it was.
+bool ExportJob::writeOutput(const Picture& picture, QString& error)
 {
-    QSaveFile file(path);
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly)) {
-        error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+    if (const std::optional<QString> problem = unreadable(picture.input)) {
+        error = *problem;
         return false;
     }
+    OutputFile file(picture.output);
+    if (!file.open(QIODevice::WriteOnly)) {
+        error =
+            QStringLiteral("cannot write %1: %2").arg(shown(picture.output), file.errorString());
+        return false;
+    }
+    if (!openInput(picture.input)) {
+        error = QStringLiteral("cannot read %1: out of memory").arg(shown(picture.input));
+        return false;
+    }
+    const std::size_t slash = picture.input.rfind('/');
+    const QString title =
+        shown(slash == std::string::npos ? picture.input : picture.input.substr(slash + 1));
     const QSize size = options.size;
     bool painted = false;
     switch (options.format) {
@@ -189,7 +298,9 @@ bool ExportJob::writeOutput(const QString& path, const QString& title, QString& 
     if (painted && file.commit())
         return true;
     error = QStringLiteral("cannot write %1: %2")
-                .arg(path, painted ? file.errorString() : QStringLiteral("rendering failed"));
+                .arg(shown(picture.output), painted || file.writeFailed()
+                                                ? file.errorString()
+                                                : QStringLiteral("rendering failed"));
     return false;
 }
 

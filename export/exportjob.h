@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <string>
 #include <vector>
 
 class QPaintDevice;
@@ -30,18 +31,21 @@ public:
     static void report(const QString& message);
 
 private:
-    // One input and the number it has in its series (0 outside a series).
-    struct Input {
+    // One input, the number it has in its series (0 outside a series) and its picture's path.
+    struct Picture {
         qint64 number;
-        QString path;
+        std::string input;
+        std::string output;
     };
 
-    // The inputs to render, in order: the one given, or every member of its series.
-    bool collectInputs(std::vector<Input>& inputs, QString& error) const;
+    // The pictures to render, in order: the input given, or every member of its series.
+    bool collectPictures(std::vector<Picture>& pictures, QString& error) const;
+    // Refuses a run that would write one picture over another or over a file it reads.
+    bool checkOutputs(const std::vector<Picture>& pictures, QString& error) const;
     bool createViewer(QString& error);
-    // Loads the input and sets the view on it.
-    void openInput(const QString& path) const;
-    bool writeOutput(const QString& path, const QString& title, QString& error);
+    // Loads the input and sets the view on it; false when it ran out of memory.
+    bool openInput(const std::string& path) const;
+    bool writeOutput(const Picture& picture, QString& error);
     // Paints the canvas's scene into the device; false when the device cannot be painted on.
     bool paintScene(QPaintDevice* device);
 

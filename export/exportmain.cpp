@@ -3,17 +3,18 @@
 #include "export/exportoptions.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QStyleFactory>
 
+#include <csignal>
 #include <cstdio>
+#include <new>
+#include <string>
+#include <vector>
 
 int main(int argc, char** argv)
 {
     // Read before Qt starts, so that help and usage errors need no platform at all.
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments << QFile::decodeName(argv[i]);
+    std::vector<std::string> arguments(argv + 1, argv + argc);
     ExportOptions options;
     QString error;
     if (!options.parse(arguments, error)) {
@@ -33,5 +34,12 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     // The viewer's style, whose palette colours the outline of the canvas.
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    return ExportJob(options).run();
+    // A picture too large for the file size limit fails its write, instead of ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
+    try {
+        return ExportJob(options).run();
+    } catch (const std::bad_alloc&) {
+        ExportJob::report(QStringLiteral("out of memory"));
+        return ExportJob::kExitFailed;
+    }
 }

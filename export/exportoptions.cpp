@@ -1,5 +1,6 @@
 #include "export/exportoptions.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 
@@ -33,14 +34,18 @@ bool readSize(const QString& text, QSize& size)
 
 } // namespace
 
-bool ExportOptions::parse(const QStringList& arguments, QString& error)
+// Options and their values are read as text; the paths keep their bytes.
+bool ExportOptions::parse(const std::vector<std::string>& bytes, QString& error)
 {
-    QStringList positional;
+    QStringList arguments;
+    for (const std::string& argument : bytes)
+        arguments << QFile::decodeName(QByteArray::fromStdString(argument));
+    std::vector<std::string> positional;
     bool optionsEnded = false;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
         if (optionsEnded || !argument.startsWith(QLatin1Char('-')) || argument == "-") {
-            positional << argument;
+            positional.push_back(bytes[static_cast<std::size_t>(i)]);
             continue;
         }
         // Whether the values an option needs follow it; when not, the message names them.
@@ -85,7 +90,7 @@ bool ExportOptions::parse(const QStringList& arguments, QString& error)
         } else if (argument == "--config") {
             if (!takeValues(1, "a FILE"))
                 return false;
-            configPath = arguments[++i];
+            configPath = bytes[static_cast<std::size_t>(++i)];
         } else {
             error = QStringLiteral("unknown option %1").arg(argument);
             return false;
@@ -99,7 +104,7 @@ bool ExportOptions::parse(const QStringList& arguments, QString& error)
     }
     input = positional[0];
     output = positional[1];
-    const QString suffix = QFileInfo(output).suffix().toLower();
+    const QString suffix = QFileInfo(displayName(output)).suffix().toLower();
     if (suffix == "png") {
         format = Format::Png;
     } else if (suffix == "pdf") {
@@ -107,20 +112,30 @@ bool ExportOptions::parse(const QStringList& arguments, QString& error)
     } else if (suffix == "svg") {
         format = Format::Svg;
     } else {
-        error = QStringLiteral("unknown output type of %1: use .png, .pdf or .svg").arg(output);
+        error = QStringLiteral("unknown output type of %1: use .png, .pdf or .svg")
+                    .arg(displayName(output));
         return false;
     }
-    if (series && !output.contains(QStringLiteral("%d"))) {
+    if (series && output.find("%d") == std::string::npos) {
         error = QStringLiteral("--series needs %d in the output name, e.g. frame-%d.png");
         return false;
     }
     return true;
 }
 
-QString ExportOptions::outputFor(qint64 number) const
+std::string ExportOptions::outputFor(qint64 number) const
 {
-    QString name = output;
-    return name.replace(QStringLiteral("%d"), QString::number(number));
+    const std::string digits = std::to_string(number);
+    std::string name;
+    std::size_t from = 0;
+    for (std::size_t at; (at = output.find("%d", from)) != std::string::npos; from = at + 2)
+        name.append(output, from, at - from).append(digits);
+    return name.append(output, from);
+}
+
+QString ExportOptions::displayName(const std::string& path)
+{
+    return QFile::decodeName(QByteArray::fromStdString(path));
 }
 
 QString ExportOptions::usage()

@@ -4,6 +4,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <string>
+#include <vector>
+
 // The command line of vedra-export, read into what to render, how and where.
 class ExportOptions
 {
@@ -11,13 +14,16 @@ public:
     // The picture formats, chosen by the output's extension.
     enum class Format { Png, Pdf, Svg };
 
-    // Reads the arguments after the program name. Returns false with a one-line message in
-    // error when they are unusable; "--help" reads as valid and sets help, whatever follows.
-    bool parse(const QStringList& arguments, QString& error);
+    // Reads the arguments after the program name, as the bytes the system passed. Returns false
+    // with a one-line message in error when they are unusable; "--help" reads as valid and sets
+    // help, whatever follows.
+    bool parse(const std::vector<std::string>& arguments, QString& error);
     // The --help text.
     static QString usage();
     // The output of one series member: every "%d" of the output pattern becomes its number.
-    QString outputFor(qint64 number) const;
+    std::string outputFor(qint64 number) const;
+    // A path for messages: its bytes in the local encoding, where they are valid in it.
+    static QString displayName(const std::string& path);
 
     // Largest canvas edge accepted, the same limit the viewer puts on its window.
     static constexpr int kMaxEdge = 16384;
@@ -28,11 +34,12 @@ public:
     double originX = 0.0;
     double originY = 0.0;
     double ratio = 1.0;
-    // Empty: config.ini of the working directory, as the viewer reads it.
-    QString configPath;
+    // Paths as bytes, so that names outside the local encoding are used as given. An empty
+    // configPath: config.ini of the working directory, as the viewer reads it.
+    std::string configPath;
     bool series = false;
     bool help = false;
-    QString input;
-    QString output;
+    std::string input;
+    std::string output;
     Format format = Format::Png;
 };

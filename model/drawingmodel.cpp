@@ -19,10 +19,10 @@ std::unique_ptr<DrawingModel> DrawingModel::singleton;
 
 DrawingModel* DrawingModel::instance()
 {
-    return singleton ? singleton.get() : createInstance(QStringLiteral("config.ini"));
+    return singleton ? singleton.get() : createInstance("config.ini");
 }
 
-DrawingModel* DrawingModel::createInstance(const QString& configPath)
+DrawingModel* DrawingModel::createInstance(const std::string& configPath)
 {
     if (!singleton) {
         singleton = std::make_unique<DrawingModel>(configPath);
@@ -31,7 +31,7 @@ DrawingModel* DrawingModel::createInstance(const QString& configPath)
     return singleton.get();
 }
 
-DrawingModel::DrawingModel(const QString& configPath)
+DrawingModel::DrawingModel(const std::string& configPath)
 {
     ObjectArena::tuneProcessAllocator();
     std::vector<std::unique_ptr<paintObjectHandler>> created;
@@ -94,13 +94,17 @@ void DrawingModel::addObjectFromRecord(const std::string& keyword, std::string_v
     const TypeRoute* route = routeOf(keyword);
     if (!route)
         return;
-    paintObject* object = createObject(*route, rest);
+    // Owned here until `objects` holds it, so that running out of memory on the way leaks nothing.
+    std::unique_ptr<paintObject> owned = createObject(*route, rest);
+    paintObject* object = owned.get();
     sceneChanged();
     boundsCurrent = false;
     for (ObjectList* list : *route->lists) {
         list->push_back(object);
-        if (list == &objects)
+        if (list == &objects) {
+            owned.release();
             objectBounds.noteAppended(*object);
+        }
     }
 }
 
@@ -116,12 +120,13 @@ const BoundsIndex& DrawingModel::boundsIndex()
 paintObject* DrawingModel::createObjectFromRecord(const std::string& keyword, std::string_view rest)
 {
     const TypeRoute* route = routeOf(keyword);
-    return route ? createObject(*route, rest) : nullptr;
+    return route ? createObject(*route, rest).release() : nullptr;
 }
 
-paintObject* DrawingModel::createObject(const TypeRoute& route, std::string_view rest)
+std::unique_ptr<paintObject> DrawingModel::createObject(const TypeRoute& route,
+                                                        std::string_view rest)
 {
-    paintObject* object = route.handler->createObject();
+    std::unique_ptr<paintObject> object(route.handler->createObject());
     object->readRecord(rest, *route.defaults);
     return object;
 }

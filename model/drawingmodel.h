@@ -34,10 +34,10 @@ public:
     // The singleton, created on first use from config.ini in the working directory.
     static DrawingModel* instance();
     // Creates the singleton from the given config file unless it exists already; returns it.
-    static DrawingModel* createInstance(const QString& configPath);
+    static DrawingModel* createInstance(const std::string& configPath);
 
     // A model whose enabled types come from the given config file (a missing file enables all).
-    explicit DrawingModel(const QString& configPath);
+    explicit DrawingModel(const std::string& configPath);
     ~DrawingModel();
     DrawingModel(const DrawingModel&) = delete;
     DrawingModel& operator=(const DrawingModel&) = delete;
@@ -74,7 +74,7 @@ public:
 
     // Fills typesInUse from the last "typeusing" line of the config file; with none, or an
     // empty one, every given handler's type is in use.
-    void readTypeUsing(const QString& configPath,
+    void readTypeUsing(const std::string& configPath,
                        const std::vector<std::unique_ptr<paintObjectHandler>>& candidates);
 
     std::map<std::string, std::unique_ptr<paintObjectHandler>> handlers;
@@ -103,7 +103,7 @@ private:
     };
     // The route of a keyword that has a handler, else null.
     const TypeRoute* routeOf(const std::string& keyword);
-    paintObject* createObject(const TypeRoute& route, std::string_view rest);
+    std::unique_ptr<paintObject> createObject(const TypeRoute& route, std::string_view rest);
 
     static std::unique_ptr<DrawingModel> singleton;
     std::vector<TypeRoute> routes;

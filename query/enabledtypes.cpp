@@ -8,24 +8,13 @@
 #include "script/wordreader.h"
 #include "storage/sharedrecordparts.h"
 
-#include <QFile>
-
-namespace
-{
-
-// config.ini is a few lines; anything larger is not one.
-constexpr long long kMaxConfigBytes = 1 << 20;
-
-} // namespace
-
 // Only the first word of each line counts; the last "typeusing" line wins. Its words up to the
 // first one starting with "/" (a remark) are the enabled types.
-void DrawingModel::readTypeUsing(const QString& configPath,
+void DrawingModel::readTypeUsing(const std::string& configPath,
                                  const std::vector<std::unique_ptr<paintObjectHandler>>& candidates)
 {
     std::string typeLine;
-    const std::optional<std::string> text =
-        readTextFile(QFile::encodeName(configPath).toStdString(), kMaxConfigBytes);
+    const std::optional<std::string> text = readTextFile(configPath, kMaxConfigBytes);
     if (text) {
         WordReader words(*text);
         std::string_view word;

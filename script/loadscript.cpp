@@ -9,6 +9,7 @@
 #include <QColor>
 
 #include <algorithm>
+#include <new>
 
 namespace
 {
@@ -24,9 +25,20 @@ QString latin1(std::string_view bytes)
 
 } // namespace
 
-void ViewerApp::loadScript()
+// Whatever runs out of memory while a file is read, the objects read so far are each in the model
+// or already freed, so dropping the drawing frees them all.
+bool ViewerApp::loadScript()
 {
-    loadScriptInBlocks(fileName, fileColors, kBlockBytes);
+    try {
+        loadScriptInBlocks(fileName, fileColors, kBlockBytes);
+        return true;
+    } catch (const std::bad_alloc&) {
+        fileColors.clear();
+        DrawingModel* model = DrawingModel::instance();
+        model->clearObjects();
+        model->clearPropertyDeclarations();
+        return false;
+    }
 }
 
 // The header is a stream of words: each line's first word decides, the words it needs may run

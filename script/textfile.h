@@ -10,6 +10,9 @@
 // no permission) leaves the file closed and gives false; a pipe is never waited on.
 bool openRegularFile(QFile& file, const std::string& path, QIODevice::OpenMode mode);
 
+// The settings file is a few lines; anything larger is not one.
+constexpr long long kMaxConfigBytes = 1 << 20;
+
 // The bytes of a regular file, or nothing when it cannot be opened or read (missing, a
 // directory, no permission) or is larger than maxBytes, so that no input can make Vedra
 // allocate without bound.

@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
         fuzzsupport::fail("tool button size or highlight colour unusable");
 
     static const std::set<std::string> known = {"pt", "line", "rect", "circle", "path", "polygon"};
-    const DrawingModel model(QString::fromStdString(fuzzsupport::writeScratchFile(data, size)));
+    const DrawingModel model(fuzzsupport::writeScratchFile(data, size));
     for (const auto& entry : model.handlers) {
         if (known.count(entry.first) == 0 || entry.second->typeKeyword() != entry.first ||
             model.typesInUse.count(entry.first) == 0)

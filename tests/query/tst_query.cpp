@@ -375,7 +375,7 @@ void TestQuery::readTypeUsing()
     QFile::remove(path);
     if (!config.isNull())
         testapp::writeFile(path, config);
-    DrawingModel model(path);
+    DrawingModel model(path.toStdString());
 
     QStringList inUse, handled;
     for (const std::string& type : model.typesInUse)
@@ -394,7 +394,7 @@ void TestQuery::readTypeUsing()
 
 void TestQuery::declarePropertyKeepsLastComparatorKind()
 {
-    DrawingModel model(QStringLiteral("absent.ini"));
+    DrawingModel model("absent.ini");
     model.declareProperty("pt", "w", "double", "0");
     QVERIFY(dynamic_cast<DoubleComparator*>(model.comparators["pt"]["w"].get()));
     model.declareProperty("pt", "w", "string", "none");

@@ -1,0 +1,167 @@
+#include "export/outputfile.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace
+{
+
+// Pictures are written in blocks of this size: large enough that a million small writes of a
+// PDF's or SVG's drawing commands cost a few hundred system calls.
+constexpr std::size_t kBufferBytes = std::size_t(1) << 20;
+// Links followed before a path is taken as a loop, as the system itself gives up.
+constexpr int kMostLinks = 40;
+
+std::string directoryOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+} // namespace
+
+OutputFile::OutputFile(std::string path) : path(std::move(path))
+{
+}
+
+OutputFile::~OutputFile()
+{
+    discard();
+}
+
+std::string OutputFile::resolvedPath(const std::string& path)
+{
+    std::string resolved = path;
+    for (int link = 0; link < kMostLinks; ++link) {
+        struct stat status;
+        if (::lstat(resolved.c_str(), &status) != 0 || !S_ISLNK(status.st_mode))
+            return resolved;
+        std::string target(static_cast<std::size_t>(status.st_size) + 1, '\0');
+        const ssize_t length = ::readlink(resolved.c_str(), target.data(), target.size());
+        if (length <= 0 || static_cast<std::size_t>(length) >= target.size())
+            return resolved;
+        target.resize(static_cast<std::size_t>(length));
+        resolved = target.front() == '/' ? target : directoryOf(resolved) + target;
+    }
+    return resolved;
+}
+
+bool OutputFile::open(OpenMode mode)
+{
+    if ((mode & ReadOnly) || !(mode & WriteOnly) || isOpen()) {
+        setErrorString(QStringLiteral("can only be opened once, for writing"));
+        return false;
+    }
+    target = resolvedPath(path);
+    struct stat status;
+    const bool exists = ::stat(target.c_str(), &status) == 0;
+    if (exists && !S_ISREG(status.st_mode)) {
+        // A device or a FIFO takes the picture as it comes; opening a FIFO waits for its reader.
+        descriptor = ::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+    } else {
+        temporary = target + ".XXXXXX";
+        descriptor = ::mkstemp(temporary.data());
+        if (descriptor < 0) {
+            temporary.clear();
+        } else {
+            // The permissions the file has, or those a new file gets.
+            mode_t permissions = 0;
+            if (exists) {
+                permissions = status.st_mode & 07777;
+            } else {
+                const mode_t mask = ::umask(0);
+                ::umask(mask);
+                permissions = 0666 & ~mask;
+            }
+            ::fchmod(descriptor, permissions);
+        }
+    }
+    if (descriptor < 0) {
+        setErrorString(QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+    buffer.reserve(kBufferBytes);
+    return QIODevice::open(mode | Unbuffered);
+}
+
+qint64 OutputFile::readData(char*, qint64)
+{
+    return -1;
+}
+
+qint64 OutputFile::writeData(const char* data, qint64 size)
+{
+    if (firstError != 0)
+        return -1;
+    buffer.append(data, static_cast<std::size_t>(size));
+    if (buffer.size() >= kBufferBytes && !flushBuffer())
+        return -1;
+    return size;
+}
+
+bool OutputFile::flushBuffer()
+{
+    std::size_t written = 0;
+    while (firstError == 0 && written < buffer.size()) {
+        const ssize_t count = ::write(descriptor, buffer.data() + written, buffer.size() - written);
+        if (count > 0)
+            written += static_cast<std::size_t>(count);
+        else if (count < 0 && errno != EINTR)
+            fail(errno);
+        else if (count == 0)
+            fail(EIO);
+    }
+    buffer.clear();
+    return firstError == 0;
+}
+
+void OutputFile::fail(int errorNumber)
+{
+    if (firstError == 0) {
+        firstError = errorNumber;
+        setErrorString(QString::fromLocal8Bit(std::strerror(errorNumber)));
+    }
+}
+
+bool OutputFile::commit()
+{
+    if (descriptor < 0)
+        return false;
+    flushBuffer();
+    // Only a regular file is synced: a full disk or a failing device may tell only now.
+    if (firstError == 0 && !temporary.empty() && ::fsync(descriptor) != 0)
+        fail(errno);
+    if (::close(descriptor) != 0 && firstError == 0)
+        fail(errno);
+    descriptor = -1;
+    QIODevice::close();
+    if (firstError == 0 && !temporary.empty()) {
+        if (::rename(temporary.c_str(), target.c_str()) != 0)
+            fail(errno);
+        else
+            temporary.clear();
+    }
+    discard();
+    return firstError == 0;
+}
+
+void OutputFile::discard()
+{
+    if (descriptor >= 0) {
+        ::close(descriptor);
+        descriptor = -1;
+    }
+    if (!temporary.empty()) {
+        ::unlink(temporary.c_str());
+        temporary.clear();
+    }
+    if (isOpen())
+        QIODevice::close();
+}

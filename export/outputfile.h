@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QIODevice>
+#include <QString>
+
+#include <string>
+
+// A picture's destination, named by the bytes of its path so that a name outside the local
+// encoding is written as given. Writes are buffered here and every failure is kept, the last
+// buffered block's included, so that commit() can tell whether the whole picture arrived.
+//
+// A regular file, or a path where nothing exists yet, is written to a temporary file beside it
+// and renamed over it only by a successful commit(): a failed export leaves the previous file as
+// it was. An existing path that is not a regular file (a device, a FIFO, /dev/stdout) is written
+// into as it is and never replaced. Symbolic links are followed to what they name.
+class OutputFile : public QIODevice
+{
+public:
+    explicit OutputFile(std::string path);
+    // Removes the temporary file of an export that was not committed.
+    ~OutputFile() override;
+
+    // Write-only; false, with errorString() set, when the destination cannot be written.
+    bool open(OpenMode mode) override;
+    bool isSequential() const override { return true; }
+    // Writes what is buffered and puts the picture in place; false, with errorString() set and
+    // the destination as it was (a regular file) when any write failed.
+    bool commit();
+    // Whether a write has failed; errorString() then says why.
+    bool writeFailed() const { return firstError != 0; }
+
+    // The path that links lead to, as bytes: what a later write replaces or writes into.
+    static std::string resolvedPath(const std::string& path);
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override;
+    qint64 writeData(const char* data, qint64 size) override;
+
+private:
+    // Writes the buffer out; false once any write has failed.
+    bool flushBuffer();
+    // Keeps the first failure, described by the error number.
+    void fail(int errorNumber);
+    void discard();
+
+    const std::string path;
+    // The final destination, links resolved, and the temporary file beside it (empty when the
+    // destination is written into directly).
+    std::string target;
+    std::string temporary;
+    int descriptor = -1;
+    std::string buffer;
+    // The error number of the first failed write, 0 while all went well.
+    int firstError = 0;
+};
