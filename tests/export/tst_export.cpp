@@ -8,6 +8,10 @@
 #include <QXmlStreamReader>
 #include <QtTest>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace
 {
 
@@ -21,16 +25,27 @@ struct Run {
     QString output;
 };
 
-// Runs vedra-export in the working directory. The platform variable is removed: the program
-// must choose the offscreen platform itself.
-Run runExport(const QStringList& arguments)
+// Starts vedra-export in the working directory. The platform variable is removed: the program
+// must choose the offscreen platform itself. A shell runs the program when `shell` is given, with
+// that command line before it (limits to set) and the arguments given as shell words, so that
+// they can hold any bytes.
+void startExport(QProcess& process, const QStringList& arguments, const QString& shell = {})
 {
-    QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
     process.setProcessEnvironment(environment);
     process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(QStringLiteral(VEDRA_EXPORT), arguments);
+    if (shell.isNull())
+        process.start(QStringLiteral(VEDRA_EXPORT), arguments);
+    else
+        process.start(QStringLiteral("/bin/sh"),
+                      {"-c", shell + " exec \"$0\" " + arguments.join(' '), VEDRA_EXPORT});
+}
+
+Run runExport(const QStringList& arguments, const QString& shell = {})
+{
+    QProcess process;
+    startExport(process, arguments, shell);
     Run run;
     if (process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit)
         run.exitCode = process.exitCode();
@@ -61,6 +76,13 @@ QImage canvasPicture(const QByteArray& drawing, const QByteArray& settings, cons
     return app->display->grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
+// A link made afresh, whatever an earlier run left at its place.
+bool relink(const QString& target, const QString& link)
+{
+    QFile::remove(link);
+    return QFile::link(target, link);
+}
+
 } // namespace
 
 class TestExport : public QObject
@@ -76,12 +98,34 @@ private slots:
     void seriesRendersTheMembersThatExist();
     void unusableRunsFailWithAMessage_data();
     void unusableRunsFailWithAMessage();
+    void failedWritesKeepThePreviousPicture_data();
+    void failedWritesKeepThePreviousPicture();
+    void specialOutputsAreWrittenIntoAsTheyAre_data();
+    void specialOutputsAreWrittenIntoAsTheyAre();
+    void namesAreTheBytesGiven();
+    void outOfMemoryFailsTheExport();
 };
 
 void TestExport::initTestCase()
 {
     testapp::writeFile(QStringLiteral("drawing.las"), kDrawing);
     QVERIFY(QDir().mkpath(QStringLiteral("adir")));
+    // Files the refused runs must leave alone, and special files that are no inputs.
+    testapp::writeFile(QStringLiteral("self.png"), kDrawing);
+    testapp::writeFile(QStringLiteral("set.ini"), "2\n");
+    QVERIFY(relink(QStringLiteral("set.ini"), QStringLiteral("set.png")));
+    QVERIFY((::unlink("pipe.las"), ::mkfifo("pipe.las", 0600)) == 0);
+    QFile huge(QStringLiteral("huge.ini"));
+    QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(3) << 20));
+    QVERIFY(QDir().mkpath(QStringLiteral("zeros")) && QDir().mkpath(QStringLiteral("twice")));
+    testapp::writeFile(QStringLiteral("zeros/z.1.las"), kDrawing);
+    QVERIFY(relink(QStringLiteral("/dev/zero"), QStringLiteral("zeros/z.2.las")));
+    for (const char* member : {"twice/t.2.las", "twice/t.002.las", "twice/t.3.las"})
+        testapp::writeFile(QString::fromLatin1(member), kDrawing);
+    QVERIFY(QDir().mkpath(QStringLiteral("linked")));
+    testapp::writeFile(QStringLiteral("linked/l.3.las"), kDrawing);
+    QVERIFY(relink(QStringLiteral("l.3.las"), QStringLiteral("linked/m3.png")));
+    QVERIFY(relink(QStringLiteral("/dev/full"), QStringLiteral("full.png")));
 }
 
 void TestExport::pngIsTheCanvas_data()
@@ -217,6 +261,27 @@ void TestExport::unusableRunsFailWithAMessage_data()
         << QStringList{"--colour", "drawing.las", "out.png"} << 2 << "unknown option --colour";
     QTest::newRow("series output without %d")
         << QStringList{"--series", "drawing.1.las", "out.png"} << 2 << "needs %d";
+    QTest::newRow("fifo input") << QStringList{"pipe.las", "out.png"} << 1 << "not a regular file";
+    QTest::newRow("device input") << QStringList{"/dev/zero", "out.png"} << 1
+                                  << "not a regular file";
+    QTest::newRow("series member links to a device")
+        << QStringList{"--series", "zeros/z.1.las", "out-%d.png"} << 1
+        << "cannot read zeros/z.2.las: not a regular file";
+    QTest::newRow("fifo settings") << QStringList{"--config", "pipe.las", "drawing.las", "out.png"}
+                                   << 1 << "cannot read pipe.las: not a regular file";
+    QTest::newRow("settings file too large")
+        << QStringList{"--config", "huge.ini", "drawing.las", "out.png"} << 1 << "larger than";
+    QTest::newRow("output is the input")
+        << QStringList{"self.png", "self.png"} << 2 << "self.png is the file self.png";
+    QTest::newRow("output links to the settings")
+        << QStringList{"--config", "set.ini", "drawing.las", "set.png"} << 2
+        << "set.png is the file set.ini";
+    QTest::newRow("output links to a series member")
+        << QStringList{"--series", "linked/l.3.las", "linked/m%d.png"} << 2
+        << "linked/m3.png is the file linked/l.3.las";
+    QTest::newRow("members share an output")
+        << QStringList{"--series", "twice/t.3.las", "out%d.png"} << 2
+        << "twice/t.002.las and twice/t.2.las would both be written to out2.png";
 }
 
 void TestExport::unusableRunsFailWithAMessage()
@@ -228,6 +293,152 @@ void TestExport::unusableRunsFailWithAMessage()
     QCOMPARE(run.exitCode, exitCode);
     QVERIFY2(run.output.contains(message), qPrintable(run.output));
     QVERIFY(!QFile::exists(QStringLiteral("out.png")));
+    QVERIFY(!QFile::exists(QStringLiteral("out2.png")));
+    QFile self(QStringLiteral("self.png"));
+    QVERIFY(self.open(QIODevice::ReadOnly) && self.readAll() == kDrawing);
+    QVERIFY(QFileInfo(QStringLiteral("linked/m3.png")).isSymLink());
+}
+
+// Every failed write fails the export, the last buffered one included, and a picture that did not
+// arrive whole leaves the previous one as it was, with nothing else beside it.
+void TestExport::failedWritesKeepThePreviousPicture_data()
+{
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QString>("limits");
+    // The file size limit, in blocks of 512 or 1024 bytes, is far below any of the pictures.
+    QTest::newRow("png over the file size limit") << "keep.png"
+                                                  << "ulimit -f 2;";
+    QTest::newRow("svg over the file size limit") << "keep.svg"
+                                                  << "ulimit -f 2;";
+    QTest::newRow("pdf over the file size limit") << "keep.pdf"
+                                                  << "ulimit -f 2;";
+    QTest::newRow("link to a full device") << "full.png"
+                                           << "";
+}
+
+void TestExport::failedWritesKeepThePreviousPicture()
+{
+    QFETCH(QString, output);
+    QFETCH(QString, limits);
+    const bool kept = limits.startsWith(QLatin1String("ulimit"));
+    if (!kept && !QFileInfo::exists(output))
+        QSKIP("no full device here");
+    // Many lines in many colours, so that every format takes a few kilobytes.
+    QByteArray lines = "endheader\n";
+    for (int i = 0; i < 400; ++i)
+        lines += "line " + QByteArray::number(i) + " 0 " + QByteArray::number(400 - i) + " " +
+                 QByteArray::number(i % 37) + " " + QByteArray::number(1 + i % 16) + "\n";
+    testapp::writeFile(QStringLiteral("lines.las"), lines);
+    if (kept)
+        testapp::writeFile(output, "the previous picture");
+    const Run run = runExport({"lines.las", output}, limits);
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.output.contains("cannot write " + output), qPrintable(run.output));
+    if (kept) {
+        QFile previous(output);
+        QVERIFY(previous.open(QIODevice::ReadOnly));
+        QCOMPARE(previous.readAll(), QByteArray("the previous picture"));
+        QCOMPARE(QDir().entryList({output + "*"}, QDir::Files | QDir::Hidden), QStringList{output});
+    }
+}
+
+// A FIFO, or a link to one, takes the picture as it comes and stays what it was.
+void TestExport::specialOutputsAreWrittenIntoAsTheyAre_data()
+{
+    QTest::addColumn<QString>("output");
+    QTest::newRow("fifo") << "fifo.png";
+    QTest::newRow("link to a fifo") << "fifolink.png";
+}
+
+void TestExport::specialOutputsAreWrittenIntoAsTheyAre()
+{
+    QFETCH(QString, output);
+    if (!QFileInfo::exists(QStringLiteral("fifo.png"))) {
+        QVERIFY(::mkfifo("fifo.png", 0600) == 0);
+        QVERIFY(relink(QStringLiteral("fifo.png"), QStringLiteral("fifolink.png")));
+    }
+    QProcess process;
+    startExport(process, {"--size", "320x200", "drawing.las", output});
+    // Read without blocking, so that a run that never opens the FIFO cannot hang the test.
+    const int reader = ::open("fifo.png", O_RDONLY | O_NONBLOCK);
+    QVERIFY(reader >= 0);
+    QByteArray picture;
+    char block[65536];
+    for (bool finished = false; !finished;) {
+        finished = process.state() == QProcess::NotRunning;
+        for (ssize_t count; (count = ::read(reader, block, sizeof block)) > 0;)
+            picture.append(block, count);
+        process.waitForFinished(10);
+    }
+    ::close(reader);
+    QCOMPARE(process.exitCode(), 0);
+    QCOMPARE(QImage::fromData(picture).convertToFormat(QImage::Format_RGB32),
+             canvasPicture(kDrawing, QByteArray(), kSmall, {}));
+    struct stat status;
+    QVERIFY(::lstat("fifo.png", &status) == 0 && S_ISFIFO(status.st_mode));
+    QVERIFY(QFileInfo(QStringLiteral("fifolink.png")).isSymLink());
+}
+
+// Names that are not valid in the local encoding are read and written as the bytes given, also
+// when a series is listed from its folder.
+void TestExport::namesAreTheBytesGiven()
+{
+    for (const char* name : {"\xff.1.las", "\xff.2.las"}) {
+        QFile file;
+        const int descriptor = ::open(name, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        QVERIFY(descriptor >= 0 &&
+                file.open(descriptor, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle));
+        file.write(kDrawing);
+    }
+    for (const char* name : {"\xfe"
+                             "1.png",
+                             "\xfe"
+                             "2.png"})
+        ::unlink(name);
+    const Run run = runExport({"--series", "--size", "320x200", R"x("$(printf '\377.2.las')")x",
+                               R"x("$(printf '\376%%d.png')")x"},
+                              "");
+    QCOMPARE(run.exitCode, 0);
+    for (const char* name : {"\xfe"
+                             "1.png",
+                             "\xfe"
+                             "2.png"}) {
+        QFile file;
+        const int descriptor = ::open(name, O_RDONLY);
+        QVERIFY2(descriptor >= 0, name);
+        QVERIFY(file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle));
+        QCOMPARE(QImage::fromData(file.readAll()).size(), kSmall);
+    }
+}
+
+// An input too large for the address space allowed ends the run with a message, not an abort.
+void TestExport::outOfMemoryFailsTheExport()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    QSKIP("the sanitizer's allocator cannot run under an address-space limit");
+#endif
+    // The least limit, in steps of 32 MiB, under which a small drawing is exported; the large
+    // one needs some 400 MiB more.
+    int megabytes = 64;
+    while (runExport({"drawing.las", "small.png"},
+                     QStringLiteral("ulimit -v %1;").arg(megabytes << 10))
+               .exitCode != 0) {
+        megabytes += 32;
+        QVERIFY(megabytes < 4096);
+    }
+    QFile large(QStringLiteral("large.las"));
+    QVERIFY(large.open(QIODevice::WriteOnly));
+    large.write("endheader\n");
+    const QByteArray records = QByteArray("pt 1 2 red 0\n").repeated(100000);
+    for (int i = 0; i < 20; ++i)
+        large.write(records);
+    large.close();
+    const Run run = runExport({"large.las", "large.png"},
+                              QStringLiteral("ulimit -v %1;").arg((megabytes + 64) << 10));
+    QFile::remove(QStringLiteral("large.las"));
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.output.contains("out of memory"), qPrintable(run.output));
+    QVERIFY(!QFile::exists(QStringLiteral("large.png")));
 }
 
 QTEST_MAIN(TestExport)

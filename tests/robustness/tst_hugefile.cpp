@@ -1,5 +1,7 @@
 // Ten million records, the size of a full-chip dump: loading must finish, keep every object and
-// leave the view usable. In a test program of its own (label "huge") so that it can be left out.
+// leave the view usable; and a file too large for the memory left is dropped, not fatal. In a test
+// program of its own (label "huge") so that it can be left out, as it is under the sanitizers,
+// whose own allocator cannot run under an address-space limit.
 #include "hostile.h"
 
 #include "app/viewerapp.h"
@@ -8,7 +10,12 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QMainWindow>
+#include <QMessageBox>
 #include <QtTest>
+
+#include <sys/resource.h>
+#include <unistd.h>
 
 class TestHugeFile : public QObject
 {
@@ -16,6 +23,7 @@ class TestHugeFile : public QObject
 
 private slots:
     void tenMillionRecordsLoad();
+    void reloadBeyondTheMemoryLeftKeepsTheWindow();
 };
 
 void TestHugeFile::tenMillionRecordsLoad()
@@ -43,6 +51,44 @@ void TestHugeFile::tenMillionRecordsLoad()
     app->fitToView();
     QVERIFY(app->ratio > 1.0);
     hostile::verifyViewIsFinite();
+}
+
+// A dump grown past what the address space allows is reloaded: the load is dropped whole and said
+// to be, and the viewer goes on loading what fits.
+void TestHugeFile::reloadBeyondTheMemoryLeftKeepsTheWindow()
+{
+    testapp::resetApplication();
+    const QString path = QDir::current().filePath(QStringLiteral("grown.las"));
+    testapp::writeFile(path, "endheader\npt 1 2 red 0\n");
+    ViewerApp* app = ViewerApp::instance();
+    app->commands.openFile(path);
+    DrawingModel* model = DrawingModel::instance();
+    QCOMPARE(model->objects.size(), std::size_t(1));
+
+    // Two million records need some 400 MiB; 128 MiB more than now is allowed.
+    hostile::writeRepeated(path, "endheader\n", "pt 1 2 red 0\n", 2000000, "");
+    QFile status(QStringLiteral("/proc/self/statm"));
+    QVERIFY(status.open(QIODevice::ReadOnly));
+    const rlim_t pages = status.readAll().split(' ').first().toULongLong();
+    rlimit limit;
+    QVERIFY(::getrlimit(RLIMIT_AS, &limit) == 0);
+    const rlimit limited{pages * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + (rlim_t(128) << 20),
+                         limit.rlim_max};
+    QVERIFY(::setrlimit(RLIMIT_AS, &limited) == 0);
+    app->commands.doReload();
+    QVERIFY(::setrlimit(RLIMIT_AS, &limit) == 0);
+
+    QCOMPARE(model->objects.size(), std::size_t(0));
+    QCOMPARE(model->objectsOfType("pt").size(), std::size_t(0));
+    const auto* box = app->mainWindow->findChild<QMessageBox*>();
+    QVERIFY(box && box->isVisible());
+    QVERIFY2(box->text().startsWith("Not enough memory to load"), qPrintable(box->text()));
+    delete box;
+
+    testapp::writeFile(path, "endheader\npt 1 2 red 0\nline 0 0 1 1 blue\n");
+    app->commands.doReload();
+    QFile::remove(path);
+    QCOMPARE(model->objects.size(), std::size_t(2));
 }
 
 QTEST_MAIN(TestHugeFile)
