@@ -10,14 +10,9 @@
 
 #include <optional>
 
-// The scene of a pan in progress. A pan moves the origin by whole pixels; the picture then only
-// moves, so the last image is shifted and only what came into view (and the canvas border) is
-// painted anew, with the very painting code of a full repaint clipped to those pixels.
-//
-// Shifting is exact for objects that lie wholly inside the canvas before and after the move:
-// the world-to-pixel mapping commutes with a whole-pixel move of the origin there, and so does
-// Qt's rasterizer. Before shifting, the objects that may be seen are checked; if one crosses the
-// canvas edge, the whole scene is painted instead.
+// The scene of a pan in progress: the last picture shifted by the whole pixels the origin moved,
+// with only what came into view painted anew; the whole scene when a shift would not be exact
+// (docs/DESIGN.md, "Caches").
 class PanCache
 {
 public:

@@ -5,14 +5,10 @@
 
 #include <string>
 
-// A picture's destination, named by the bytes of its path so that a name outside the local
-// encoding is written as given. Writes are buffered here and every failure is kept, the last
-// buffered block's included, so that commit() can tell whether the whole picture arrived.
-//
-// A regular file, or a path where nothing exists yet, is written to a temporary file beside it
-// and renamed over it only by a successful commit(): a failed export leaves the previous file as
-// it was. An existing path that is not a regular file (a device, a FIFO, /dev/stdout) is written
-// into as it is and never replaced. Symbolic links are followed to what they name.
+// A picture's destination, named by the bytes of its path. Every failed write is kept, the last
+// buffered one's included. A regular file (or nothing yet) is written beside its place and renamed
+// over it only by a successful commit(); an existing path that is not a regular file (a device, a
+// FIFO, /dev/stdout) is written into as it is. Symbolic links are followed to what they name.
 class OutputFile : public QIODevice
 {
 public:

@@ -14,20 +14,11 @@
 
 class QPainter;
 
-// Paints small shapes by copying the pixels that Qt set for the same shape before. A large
-// drawing is mostly shapes a few pixels across, and for them the painter's general path (outline
-// set-up, scan conversion, the stroker) costs many times the pixels it sets. A shape given in
-// whole pixels and painted plainly (see paintsPlainly()) sets the same pixels wherever it lies
-// wholly on the device, only shifted: scan conversion and the thin-line stroker work in fixed
-// point from exact whole-pixel input. So when a shape comes again in the same pen and brush, Qt
-// paints it on a transparent scratch image, at its own coordinates moved there by a whole-pixel
-// translation; the painted pixels, all opaque, become its stamp, and every later copy is that
-// image drawn in place. Corners off the pixel grid are stamped where their offsets convert
-// exactly; a wide pen's outline, computed in doubles, where the shape lies within the same powers
-// of two.
-//
-// Each function paints exactly what the QPainter call it names paints; where the painter or the
-// place does not allow a stamp, it makes that call.
+// Paints small shapes by copying the pixels that Qt set for the same shape, pen and brush before
+// (docs/DESIGN.md, "Caches"). Each function paints exactly what the QPainter call it names
+// paints; where the painter or the place does not allow a stamp, it makes that call. Corners off
+// the pixel grid are stamped where their offsets convert exactly; a wide pen's outline, computed
+// in doubles, where the shape lies within the same powers of two.
 class ShapeStamps
 {
 public:

@@ -11,17 +11,11 @@
 #include <optional>
 #include <string_view>
 
-// What the records of one load share. Dumps repeat a few nets, layers and searches across
-// millions of objects: records with the same pairs (of the same type) get one shared property
-// map, records with the same related-search text one shared list, instead of a private copy of a
-// few hundred bytes each. Keyed by the record text, so a repeat costs no parsing either. Bounded;
-// past the bound, new texts are parsed as usual. Used from the GUI thread only.
-//
-// A record is read in three steps: beginRecord() before its geometry is read, fetchEntries() right
-// after, finishRecord() once the record's other work is done. The tables mostly live outside the
-// processor's caches by the time a record needs them, so the first two steps ask for the memory
-// that the next one reads (the texts' table slots, then the entries those name), and the work
-// between the steps hides the wait.
+// What the records of one load share: one property map per pair text (of a type), one list per
+// related-search text, bounded; past the bound, new texts are parsed as usual. A record is read in
+// three steps, beginRecord() before its geometry is read, fetchEntries() right after and
+// finishRecord() at its end, so that the table memory each step reads was asked for by the one
+// before (docs/DESIGN.md, "Caches"). Used from the GUI thread only.
 class SharedRecordParts
 {
 public:

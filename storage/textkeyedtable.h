@@ -9,20 +9,11 @@
 #include <string_view>
 #include <vector>
 
-// A bounded table from short byte texts to values, for sharing what repeated record texts
-// produce. Each text comes with a context (any address) that tells apart equal texts read under
-// different conditions. Open addressing over one array of slot numbers and entries in one array
-// that hold the heads of their texts (longer texts continue in one pool): a lookup touches two
-// places instead of a chain of heap nodes.
-//
-// A text is stored only when it comes a second time. Dumps mix texts that repeat (nets, layers)
-// with texts that never do (a cell's own name), and storing those would fill the table with
-// entries no lookup finds again, spread over more memory than the processor's caches hold. A
-// small array of fingerprints remembers the texts seen lately. The table holds only texts seen
-// twice or more, and its slots grow with it, so a lookup of a one-off text visits a compact
-// array of slots and, mostly, no entry. Once it holds maxEntries values it takes no more; texts
-// longer than kLongestText are never stored, so the pool stays within maxEntries * kLongestText
-// bytes.
+// A bounded table from short byte texts, each with a context address that tells apart equal texts
+// read under different conditions, to values: for sharing what repeated record texts produce. A
+// text is stored only when it comes a second time (docs/DESIGN.md, "Caches"). Once it holds
+// maxEntries values it takes no more; texts longer than kLongestText are never stored, so its
+// pool stays within maxEntries * kLongestText bytes.
 template <typename Value> class TextKeyedTable
 {
 public:
