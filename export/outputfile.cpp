@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <utility>
 
@@ -36,6 +37,16 @@ OutputFile::~OutputFile()
     discard();
 }
 
+std::string OutputFile::realPath(const std::string& path)
+{
+    char* const resolved = ::realpath(path.c_str(), nullptr);
+    if (!resolved)
+        return path;
+    std::string real(resolved);
+    std::free(resolved);
+    return real;
+}
+
 std::string OutputFile::resolvedPath(const std::string& path)
 {
     std::string resolved = path;
@@ -59,13 +70,16 @@ bool OutputFile::open(OpenMode mode)
         setErrorString(QStringLiteral("can only be opened once, for writing"));
         return false;
     }
-    target = resolvedPath(path);
+    // The system follows the links of what exists, those of /proc/self/fd included, whose
+    // targets ("pipe:[123]") are no paths; only a link to nothing is followed here.
     struct stat status;
-    const bool exists = ::stat(target.c_str(), &status) == 0;
+    const bool exists = ::stat(path.c_str(), &status) == 0;
     if (exists && !S_ISREG(status.st_mode)) {
         // A device or a FIFO takes the picture as it comes; opening a FIFO waits for its reader.
+        target = path;
         descriptor = ::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
     } else {
+        target = exists ? realPath(path) : resolvedPath(path);
         temporary = target + ".XXXXXX";
         descriptor = ::mkstemp(temporary.data());
         if (descriptor < 0) {

@@ -25,14 +25,15 @@ public:
     // Whether a write has failed; errorString() then says why.
     bool writeFailed() const { return firstError != 0; }
 
-    // The path that links lead to, as bytes: what a later write replaces or writes into.
-    static std::string resolvedPath(const std::string& path);
-
 protected:
     qint64 readData(char* data, qint64 maxSize) override;
     qint64 writeData(const char* data, qint64 size) override;
 
 private:
+    // The file that an existing path names, links resolved by the system.
+    static std::string realPath(const std::string& path);
+    // Where a link to nothing leads, followed link by link.
+    static std::string resolvedPath(const std::string& path);
     // Writes the buffer out; false once any write has failed.
     bool flushBuffer();
     // Keeps the first failure, described by the error number.

@@ -102,6 +102,7 @@ private slots:
     void failedWritesKeepThePreviousPicture();
     void specialOutputsAreWrittenIntoAsTheyAre_data();
     void specialOutputsAreWrittenIntoAsTheyAre();
+    void standardOutputTakesThePicture();
     void namesAreTheBytesGiven();
     void outOfMemoryFailsTheExport();
 };
@@ -377,6 +378,16 @@ void TestExport::specialOutputsAreWrittenIntoAsTheyAre()
     struct stat status;
     QVERIFY(::lstat("fifo.png", &status) == 0 && S_ISFIFO(status.st_mode));
     QVERIFY(QFileInfo(QStringLiteral("fifolink.png")).isSymLink());
+}
+
+// Standard output, a pipe here, is reached through a link whose target is no path.
+void TestExport::standardOutputTakesThePicture()
+{
+    QVERIFY(relink(QStringLiteral("/dev/stdout"), QStringLiteral("stdout.png")));
+    const Run run = runExport({"--size", "320x200", "drawing.las", "stdout.png"});
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.output.contains("PNG"), qPrintable(run.output.left(200)));
+    QVERIFY(QFileInfo(QStringLiteral("stdout.png")).isSymLink());
 }
 
 // Names that are not valid in the local encoding are read and written as the bytes given, also
