@@ -10,7 +10,7 @@
 // whole after the object is gone (a reload keeps what the description box shows). Its lines, in
 // order: the lead (the kind's header line and coordinate lines), one "[%2d] %f %f" line per
 // vertex, the properties as "name=value" in name order (one empty line when there are none), the
-// comments (one empty line when there are none). Copying one is cheap: all but the vertices are
+// comments (one empty line when there are none). Copying one is cheap: its parts are implicitly
 // shared.
 //
 // Names, values and comments hold no line feed (each comes from one record line), so lineCount()
