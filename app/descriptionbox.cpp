@@ -8,6 +8,7 @@
 #include <QMimeData>
 #include <QStringList>
 #include <QTextCursor>
+#include <QThreadPool>
 
 #include <algorithm>
 #include <memory>
@@ -39,11 +40,12 @@ QString noteOf(qsizetype linesLeftOut, bool linesCut)
     return QLatin1Char('[') + parts.join(QStringLiteral("; ")) + QLatin1Char(']');
 }
 
-// The text as the box shows it when it does not fit the bounds: the lines that fit, a cut line
-// ending in an ellipsis, then the note. Nothing when the whole text fits.
-std::optional<QString> excerptOf(const QString& text)
+// The text as the box shows it when the description does not fit the bounds: the lines that fit,
+// a cut line ending in an ellipsis, then the note. Nothing when the whole text fits. `firstLines`
+// holds the description's first kMaxShownLines lines, or all of them; `lineCount` counts all.
+std::optional<QString> excerptOf(const QString& firstLines, qsizetype lineCount)
 {
-    const QStringView all(text);
+    const QStringView all(firstLines);
     QStringList lines;
     qsizetype from = 0;
     qsizetype characters = 0;
@@ -68,11 +70,20 @@ std::optional<QString> excerptOf(const QString& text)
         characters += line.size();
         from = end + 1;
     }
-    const qsizetype leftOut = from > all.size() ? 0 : all.sliced(from).count(QLatin1Char('\n')) + 1;
+    const qsizetype leftOut = lineCount - lines.size();
     if (leftOut == 0 && !cut)
         return std::nullopt;
     lines << noteOf(leftOut, cut);
     return lines.join(QLatin1Char('\n'));
+}
+
+// Lets go of a description on a pool thread. When the box holds the last reference to its parts
+// (a reload deleted the object), freeing them frees every property string, tens of milliseconds
+// for a million, which the next selection would otherwise wait for. The parts are implicitly
+// shared, with atomic reference counts, so they may be dropped on any thread.
+void releaseInBackground(ObjectDescription&& parts)
+{
+    QThreadPool::globalInstance()->start([parts = std::move(parts)] {});
 }
 
 } // namespace
@@ -88,24 +99,32 @@ DescriptionBox::DescriptionBox(QWidget* parent) : QTextEdit(parent)
     connect(this, &QTextEdit::textChanged, this, &DescriptionBox::forgetDescription);
 }
 
-void DescriptionBox::showDescription(const QString& text)
+void DescriptionBox::showDescription(const ObjectDescription& shown)
 {
-    const std::optional<QString> excerpt = excerptOf(text);
+    const QString firstLines = shown.firstLines(kMaxShownLines);
+    const std::optional<QString> excerpt = excerptOf(firstLines, shown.lineCount());
     // Setting the text forgets the previous description; the new one is kept after it.
-    setPlainText(excerpt ? *excerpt : text);
-    description = text;
+    setPlainText(excerpt ? *excerpt : firstLines);
+    description = shown;
     shortened = excerpt.has_value();
-    copyFullAction->setEnabled(!text.isEmpty());
+    copyFullAction->setEnabled(true);
+}
+
+QString DescriptionBox::fullDescription() const
+{
+    return description ? description->text() : QString();
 }
 
 void DescriptionBox::copyFullDescription() const
 {
-    QGuiApplication::clipboard()->setText(description);
+    QGuiApplication::clipboard()->setText(fullDescription());
 }
 
 void DescriptionBox::forgetDescription()
 {
-    description.clear();
+    if (description)
+        releaseInBackground(std::move(*description));
+    description.reset();
     shortened = false;
     copyFullAction->setEnabled(false);
 }
@@ -127,6 +146,6 @@ QMimeData* DescriptionBox::createMimeDataFromSelection() const
     if (!shortened || !everything)
         return QTextEdit::createMimeDataFromSelection();
     auto* data = new QMimeData;
-    data->setText(description);
+    data->setText(fullDescription());
     return data;
 }

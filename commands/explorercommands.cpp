@@ -60,7 +60,7 @@ void QFunctionality::doUpdateItemInExplorer(QListWidgetItem* item)
     if (!item->listWidget() || !item->isSelected())
         return;
     const paintObject* object = entryOf(item)->object;
-    app->itemText->showDescription(object->description());
+    app->itemText->showDescription(object->describe());
     app->relatedList->clear();
     app->relatedList->insertItems(app->relatedList->count(), object->relatedSearches);
 }

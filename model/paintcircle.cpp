@@ -7,10 +7,12 @@
 
 #include <QPainter>
 
-QString paintCircle::description() const
+ObjectDescription paintCircle::describeGeometry() const
 {
-    return QStringLiteral("Circle\n") + QString::asprintf("%f %f\n%f\n", cx, cy, radius) +
-           descriptionTail();
+    ObjectDescription parts;
+    parts.lead = {QStringLiteral("Circle"), QString::asprintf("%f %f", cx, cy),
+                  QString::asprintf("%f", radius)};
+    return parts;
 }
 
 QIcon paintCircle::icon() const

@@ -6,7 +6,6 @@
 class paintCircle : public paintObject
 {
 public:
-    QString description() const override;
     QIcon icon() const override;
     QString briefText() const override;
     QPointF anchorPoint() const override;
@@ -18,4 +17,7 @@ public:
     double cx = 0.0;
     double cy = 0.0;
     double radius = 0.0;
+
+protected:
+    ObjectDescription describeGeometry() const override;
 };

@@ -9,10 +9,12 @@
 
 #include <algorithm>
 
-QString paintLine::description() const
+ObjectDescription paintLine::describeGeometry() const
 {
-    return QStringLiteral("Line\n") + QString::asprintf("%f %f\n%f %f\n", x1, y1, x2, y2) +
-           descriptionTail();
+    ObjectDescription parts;
+    parts.lead = {QStringLiteral("Line"), QString::asprintf("%f %f", x1, y1),
+                  QString::asprintf("%f %f", x2, y2)};
+    return parts;
 }
 
 QIcon paintLine::icon() const

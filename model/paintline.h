@@ -6,7 +6,6 @@
 class paintLine : public paintObject
 {
 public:
-    QString description() const override;
     QIcon icon() const override;
     QString briefText() const override;
     QPointF anchorPoint() const override;
@@ -19,4 +18,7 @@ public:
     double y1 = 0.0;
     double x2 = 0.0;
     double y2 = 0.0;
+
+protected:
+    ObjectDescription describeGeometry() const override;
 };

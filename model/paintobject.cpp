@@ -115,9 +115,17 @@ QString paintObject::propertiesText() const
     return lines.join(QLatin1Char('\n'));
 }
 
-QString paintObject::descriptionTail() const
+QString paintObject::description() const
 {
-    return propertiesText() + QLatin1Char('\n') + comments.join(QLatin1Char('\n'));
+    return describe().text();
+}
+
+ObjectDescription paintObject::describe() const
+{
+    ObjectDescription parts = describeGeometry();
+    parts.properties = properties;
+    parts.comments = comments;
+    return parts;
 }
 
 QColor paintObject::color() const

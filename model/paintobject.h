@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/objectdescription.h"
 #include "render/sharedstyles.h"
 
 #include <QBrush>
@@ -32,8 +33,9 @@ public:
     static void* operator new(std::size_t bytes);
     static void operator delete(void* memory, std::size_t bytes);
 
-    // Several lines: the kind's header line, its coordinates, then descriptionTail().
-    virtual QString description() const = 0;
+    // Several lines: the kind's header line, its coordinates, then the properties and comments;
+    // describe().text(), the same for every kind.
+    virtual QString description() const;
     // A small pixmap of the kind's own size filled with the object's colour.
     virtual QIcon icon() const = 0;
     // One to three lines for the explorer list.
@@ -56,6 +58,9 @@ public:
     void readPropertyPairs(WordReader& words);
     // "name=value" lines in name order, joined with "\n".
     QString propertiesText() const;
+    // The description as its parts: its first lines and its line count without building the rest,
+    // and the whole text when asked for, also after the object is gone.
+    ObjectDescription describe() const;
 
     // The colour word of the record, resolved by colorOf() whenever the object is drawn.
     std::string colorName;
@@ -74,8 +79,9 @@ public:
     double maxY = -std::numeric_limits<double>::max();
 
 protected:
-    // The part of every description after the coordinate lines: properties, "\n", comments.
-    QString descriptionTail() const;
+    // What describe() takes from the kind: the lead (header and coordinate lines, "%f" each) and
+    // the vertices of paths and polygons.
+    virtual ObjectDescription describeGeometry() const = 0;
     // A pixmap of the given size in the object's colour, for icon(); one per colour and size.
     QIcon colorIcon(int width, int height) const;
     // The object's colour as colorOf() resolves its colour word.

@@ -8,9 +8,12 @@
 
 #include <QPainter>
 
-QString paintPath::description() const
+ObjectDescription paintPath::describeGeometry() const
 {
-    return QStringLiteral("Path\n") + vertexLines(vertices) + descriptionTail();
+    ObjectDescription parts;
+    parts.lead = {QStringLiteral("Path")};
+    parts.vertices = QList<QPointF>(vertices.cbegin(), vertices.cend());
+    return parts;
 }
 
 QIcon paintPath::icon() const

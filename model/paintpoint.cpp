@@ -81,10 +81,12 @@ QString paintPoint::shapeName() const
     }
 }
 
-QString paintPoint::description() const
+ObjectDescription paintPoint::describeGeometry() const
 {
-    return QStringLiteral("Point (") + shapeName() + QStringLiteral(")\n") +
-           QString::asprintf("%f %f\n", x, y) + descriptionTail();
+    ObjectDescription parts;
+    parts.lead = {QStringLiteral("Point (") + shapeName() + QLatin1Char(')'),
+                  QString::asprintf("%f %f", x, y)};
+    return parts;
 }
 
 QIcon paintPoint::icon() const

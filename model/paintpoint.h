@@ -6,7 +6,6 @@
 class paintPoint : public paintObject
 {
 public:
-    QString description() const override;
     QIcon icon() const override;
     QString briefText() const override;
     QPointF anchorPoint() const override;
@@ -21,4 +20,7 @@ public:
     double y = 0.0;
     // Marker code: 0 circle, 1 square, 2 cross, 3 triangle, n >= 4 a regular n-gon, negative none.
     int shape = 0;
+
+protected:
+    ObjectDescription describeGeometry() const override;
 };

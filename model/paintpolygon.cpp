@@ -7,9 +7,12 @@
 
 #include <QPainter>
 
-QString paintPolygon::description() const
+ObjectDescription paintPolygon::describeGeometry() const
 {
-    return QStringLiteral("Polygon\n") + vertexLines(vertices) + descriptionTail();
+    ObjectDescription parts;
+    parts.lead = {QStringLiteral("Polygon")};
+    parts.vertices = QList<QPointF>(vertices.cbegin(), vertices.cend());
+    return parts;
 }
 
 QIcon paintPolygon::icon() const

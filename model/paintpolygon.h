@@ -11,7 +11,6 @@
 class paintPolygon : public paintObject
 {
 public:
-    QString description() const override;
     QIcon icon() const override;
     QString briefText() const override;
     QPointF anchorPoint() const override;
@@ -22,4 +21,7 @@ public:
 
     // Corners in record order, world units.
     VertexList vertices;
+
+protected:
+    ObjectDescription describeGeometry() const override;
 };

@@ -26,10 +26,12 @@ void paintRectangle::prepareFilledPainter(QPainter* painter, const QColor& color
     }
 }
 
-QString paintRectangle::description() const
+ObjectDescription paintRectangle::describeGeometry() const
 {
-    return QStringLiteral("Rectangle\n") + QString::asprintf("%f %f\n%f %f\n", x1, y1, x2, y2) +
-           descriptionTail();
+    ObjectDescription parts;
+    parts.lead = {QStringLiteral("Rectangle"), QString::asprintf("%f %f", x1, y1),
+                  QString::asprintf("%f %f", x2, y2)};
+    return parts;
 }
 
 QIcon paintRectangle::icon() const

@@ -27,8 +27,9 @@ void readVertexRecord(std::string_view text, paintObject& object, VertexList& ve
 // adds nothing to fit-to-view.
 void setVertexBounds(paintObject& object, const VertexList& vertices);
 
-// One "[ i] x y" line per vertex, each ended by a line feed.
-QString vertexLines(const VertexList& vertices);
+// Appends the description line of the vertex with the given index: "[%2d] %f %f" as
+// QString::asprintf writes it, without a line feed.
+void appendVertexLine(QString& text, int index, const QPointF& vertex);
 
 // First vertex, the middle line, last vertex; zeros stand in for the ends when there are none.
 QString endVerticesText(const VertexList& vertices, const QString& middleLine);

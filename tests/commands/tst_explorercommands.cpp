@@ -349,11 +349,15 @@ void TestExplorerCommands::longDescriptionShowsAtOnceAndCopiesWhole_data()
     QTest::newRow("point of a million properties") << point << "pt";
     QTest::newRow("comment of 300,000 characters")
         << "pt 1 1 red 0 // " + QByteArray(300000, 'x') << "pt";
+    QTest::newRow("point of a million comments")
+        << "pt 1 1 red 0 //" + QByteArray(999999, '#') << "pt";
 }
 
-// Building the text is the model's part; showing it must add little whatever its length. The
-// box shows the description's first lines, perhaps cut short, and a note that counts the lines
-// left out; both ways of copying give the whole text.
+// Showing a description takes a blink whatever its length, building its text included: here
+// under 10 ms of the click, plus about 50 ms to repaint the canvas with a highlighted path of a
+// million vertices; the bound leaves room for a loaded machine. The box shows the
+// description's first lines, perhaps cut short, and a note that counts the lines left out; both
+// ways of copying give the whole text, also once the object is gone.
 void TestExplorerCommands::longDescriptionShowsAtOnceAndCopiesWhole()
 {
     QFETCH(QByteArray, record);
@@ -362,14 +366,11 @@ void TestExplorerCommands::longDescriptionShowsAtOnceAndCopiesWhole()
     app()->commands.doListAnItemType(type.toStdString());
     QElapsedTimer timer;
     timer.start();
-    const QString description = objectAt(0)->description();
-    const qint64 building = timer.restart();
     click(0);
-    const qint64 showing = timer.elapsed() - building;
-    QVERIFY2(showing < 1000,
-             qPrintable(QStringLiteral("shown in %1 ms more than the %2 ms to build")
-                            .arg(showing)
-                            .arg(building)));
+    app()->itemText->viewport()->repaint();
+    const qint64 showing = timer.elapsed();
+    QVERIFY2(showing < 300, qPrintable(QStringLiteral("shown in %1 ms").arg(showing)));
+    const QString description = objectAt(0)->description();
 
     const QStringList all = description.split(QLatin1Char('\n'));
     QStringList shown = app()->itemText->toPlainText().split(QLatin1Char('\n'));
@@ -401,6 +402,11 @@ void TestExplorerCommands::longDescriptionShowsAtOnceAndCopiesWhole()
     clipboard->clear();
     QTest::keyClick(app()->itemText, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(app()->itemText, Qt::Key_C, Qt::ControlModifier);
+    QVERIFY(clipboard->text() == description);
+    // Loading deletes the object; the box keeps its description whole.
+    testapp::loadText("endheader\n");
+    clipboard->clear();
+    QTest::keyClick(app()->itemText, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
     QVERIFY(clipboard->text() == description);
 }
 

@@ -109,6 +109,54 @@ private slots:
         QFETCH(QRectF, bounds);
         QCOMPARE(boundsOf(*create(qPrintable(kind), qPrintable(record))), bounds);
     }
+
+    // Vertex lines are not written by QString::asprintf, for speed, but must read as it writes
+    // them; Qt rounds a value halfway between two texts away from zero and prints no sign on
+    // a negative zero or a NaN.
+    void vertexLineReadsAsPrintf_data()
+    {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<double>("x");
+        QTest::addColumn<double>("y");
+        const double inf = std::numeric_limits<double>::infinity();
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+        const double max = std::numeric_limits<double>::max();
+        const double denormal = std::numeric_limits<double>::denorm_min();
+        QTest::newRow("one-digit index") << 7 << 1.5 << -2.25;
+        QTest::newRow("seven-digit index") << 1234567 << 0.1 << 1e6;
+        QTest::newRow("halfway below one") << 0 << 0.0078125 << -0.0078125;
+        QTest::newRow("halfway above one") << 0 << 1.0078125 << -2.9921875;
+        QTest::newRow("halfway below 2^46") << 0 << 0x1p45 + 0x1p-7 << -(0x1p45 + 0x1p-7);
+        QTest::newRow("beyond 2^46") << 0 << 0x1p46 + 0x1p-6 << 0x1p52 + 1;
+        QTest::newRow("near halves") << 0 << 0.0000005 << 0.0000015;
+        QTest::newRow("zeros") << 0 << -0.0 << 0.0;
+        QTest::newRow("tiny negatives") << 0 << -1e-9 << -denormal;
+        QTest::newRow("denormal and least normal") << 0 << denormal << 2.2250738585072014e-308;
+        QTest::newRow("huge") << 0 << 1e300 << -max;
+        QTest::newRow("infinities") << 0 << inf << -inf;
+        QTest::newRow("NaNs") << 0 << nan << -nan;
+    }
+    void vertexLineReadsAsPrintf()
+    {
+        QFETCH(int, index);
+        QFETCH(double, x);
+        QFETCH(double, y);
+        QString line = QStringLiteral("before ");
+        appendVertexLine(line, index, QPointF(x, y));
+        QCOMPARE(line, QStringLiteral("before ") + QString::asprintf("[%2d] %f %f", index, x, y));
+    }
+
+    // Every multiple of 2^-7 is either exact at six decimals or halfway; tenths are neither.
+    void vertexLinesReadAsPrintfAcrossGrids()
+    {
+        constexpr int kSteps = 20000;
+        for (int step = -kSteps; step <= kSteps; ++step) {
+            const QPointF vertex(step / 128.0, step * 0.1);
+            QString line;
+            appendVertexLine(line, step, vertex);
+            QCOMPARE(line, QString::asprintf("[%2d] %f %f", step, vertex.x(), vertex.y()));
+        }
+    }
 };
 
 QTEST_MAIN(TestVertexList)
