@@ -316,7 +316,9 @@ void TestQueryCommands::longQueriesFinishOrCancel()
         app->commands.doHighlightItemRelatedSearch(entry);
     else
         app->commands.doExpandRelatedSearch(entry);
-    QVERIFY2(timer.elapsed() < 10000, qPrintable(QStringLiteral("%1 ms").arg(timer.elapsed())));
+    // Reading each constant once per object took 73 s for the short query.
+    QVERIFY2(timer.elapsed() < 10000 * testapp::kSlowdown,
+             qPrintable(QStringLiteral("%1 ms").arg(timer.elapsed())));
 
     QList<int> everyTenth;
     for (int i = 7; i < 100000; i += 10)
