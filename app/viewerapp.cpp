@@ -14,6 +14,7 @@
 #include <QListWidget>
 #include <QMainWindow>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QToolBar>
@@ -48,6 +49,29 @@ constexpr NamedColor kBuiltInColors[] = {
     {"green", 0, 128, 0},     {"blue", 0, 0, 255},       {"navy", 0, 0, 128},
     {"black", 0, 0, 0},
 };
+
+// The platform's keys for a standard command; where the platform names none (Quit has none
+// outside X11 desktops), the key given.
+QList<QKeySequence> standardKeys(QKeySequence::StandardKey command, const QKeySequence& fallback)
+{
+    const QList<QKeySequence> keys = QKeySequence::keyBindings(command);
+    return keys.isEmpty() ? QList<QKeySequence>{fallback} : keys;
+}
+
+// One table row per action of the menu and its submenus that has keys: the keys, then the text.
+void addKeyRows(const QMenu* menu, QString& rows)
+{
+    for (const QAction* action : menu->actions()) {
+        if (action->menu()) {
+            addKeyRows(action->menu(), rows);
+        } else if (!action->shortcuts().isEmpty()) {
+            const QString keys =
+                QKeySequence::listToString(action->shortcuts(), QKeySequence::NativeText);
+            rows += QStringLiteral("<tr><td>%1</td><td>%2</td></tr>")
+                        .arg(keys.toHtmlEscaped(), action->text().toHtmlEscaped());
+        }
+    }
+}
 
 } // namespace
 
@@ -88,7 +112,7 @@ ViewerApp::ViewerApp(const std::string& configPath)
 {
     // The model exists before anything is loaded or any per-type action is made.
     DrawingModel::createInstance(configPath);
-    versionText = QStringLiteral("1.1");
+    versionText = QStringLiteral(VEDRA_VERSION);
     dateText = QStringLiteral("2011.06.12");
     int number = 1;
     for (const NamedColor& entry : kBuiltInColors) {
@@ -173,6 +197,8 @@ QColor ViewerApp::lookUpColor(const std::string& name) const
 void ViewerApp::setMode(int m)
 {
     mode = m;
+    if (pickModeAction)
+        pickModeAction->setChecked(mode == 1);
     updateTitle();
 }
 
@@ -223,12 +249,14 @@ void ViewerApp::buildMainWindow()
     buildInfoDock();
     buildExplorerDock();
     buildToolBars();
+    buildMenuBar();
     mainWindow->show();
 }
 
 void ViewerApp::buildInfoDock()
 {
     basicInfoDock = new QDockWidget(QStringLiteral("Basic Info"), mainWindow);
+    basicInfoDock->setObjectName(QStringLiteral("basicInfoDock"));
     basicInfoDock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable |
                                QDockWidget::DockWidgetFloatable);
     basicInfoLabel = new QLabel(basicInfoDock);
@@ -245,6 +273,7 @@ void ViewerApp::buildInfoDock()
 void ViewerApp::buildExplorerDock()
 {
     explorerDock = new QDockWidget(QStringLiteral("Item Explorer"), mainWindow);
+    explorerDock->setObjectName(QStringLiteral("explorerDock"));
     explorerPanel = new QWidget(explorerDock);
     explorerLayout = new QVBoxLayout(explorerPanel);
 
@@ -291,8 +320,9 @@ void ViewerApp::buildExplorerDock()
 QAction* ViewerApp::addCommand(QToolBar* toolBar, const char* iconPath, const char* toolTip,
                                void (QFunctionality::*slot)())
 {
-    auto* action = new QAction(QIcon(QString::fromLatin1(iconPath)), QString(), mainWindow);
-    action->setToolTip(QString::fromLatin1(toolTip));
+    const QString text = QString::fromLatin1(toolTip);
+    auto* action = new QAction(QIcon(QString::fromLatin1(iconPath)), text, mainWindow);
+    action->setToolTip(text);
     QObject::connect(action, &QAction::triggered, &commands, slot);
     toolBar->addAction(action);
     return action;
@@ -305,6 +335,8 @@ void ViewerApp::buildToolBars()
     mainToolBar->setFloatable(true);
     mainToolBar->setMovable(true);
     mainToolBar->setIconSize(icons);
+    mainToolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    mainToolBar->setObjectName(QStringLiteral("mainToolBar"));
     mainWindow->addToolBar(Qt::TopToolBarArea, mainToolBar);
     openAction = addCommand(mainToolBar, ":/icon/openfile.png", "Open Script Input",
                             &QFunctionality::doOpenfile);
@@ -324,14 +356,12 @@ void ViewerApp::buildToolBars()
                                 &QFunctionality::doChange2PickMode);
     conditionalPickAction = addCommand(mainToolBar, ":/icon/conditionalpick.png",
                                        "Conditional Pick", &QFunctionality::doConditionalPick);
-    conditionalPickAction->setShortcuts(QKeySequence::Find);
+    pickModeAction->setCheckable(true);
     previousFileAction =
         addCommand(mainToolBar, ":/icon/prefile.png", "Switch to Previous Index File",
                    &QFunctionality::doSwitchPreFile);
-    previousFileAction->setShortcuts(QKeySequence::MoveToPreviousWord);
     nextFileAction = addCommand(mainToolBar, ":/icon/nextfile.png", "Switch to Next Index File",
                                 &QFunctionality::doSwitchNextFile);
-    nextFileAction->setShortcuts(QKeySequence::MoveToNextWord);
     aboutAction =
         addCommand(mainToolBar, ":/icon/logo.png", "About Vedra", &QFunctionality::doShowAbout);
 
@@ -339,6 +369,8 @@ void ViewerApp::buildToolBars()
     objectControlToolBar->setFloatable(true);
     objectControlToolBar->setMovable(true);
     objectControlToolBar->setIconSize(icons);
+    objectControlToolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    objectControlToolBar->setObjectName(QStringLiteral("objectControlToolBar"));
     mainWindow->addToolBar(Qt::LeftToolBarArea, objectControlToolBar);
     pointSizeUpAction = addCommand(objectControlToolBar, ":/icon/pointsizeup.png", "Point Size Up",
                                    &QFunctionality::doPointSizeup);
@@ -349,6 +381,81 @@ void ViewerApp::buildToolBars()
     lineNarrowAction = addCommand(objectControlToolBar, ":/icon/linenarrow.png", "Line Narrow",
                                   &QFunctionality::doLineNarrow);
     DrawingModel::instance()->addVisibilityActions(objectControlToolBar);
+}
+
+void ViewerApp::setKeys(QAction* action, const QList<QKeySequence>& keys)
+{
+    action->setShortcuts(keys);
+    action->setShortcutContext(Qt::WindowShortcut);
+    if (!keys.isEmpty())
+        action->setToolTip(QStringLiteral("%1 (%2)").arg(
+            action->toolTip(), keys.first().toString(QKeySequence::NativeText)));
+}
+
+void ViewerApp::buildMenuBar()
+{
+    setKeys(openAction, QKeySequence::keyBindings(QKeySequence::Open));
+    setKeys(printAction, QKeySequence::keyBindings(QKeySequence::Print));
+    setKeys(reloadAction, QKeySequence::keyBindings(QKeySequence::Refresh));
+    setKeys(zoomInAction, QKeySequence::keyBindings(QKeySequence::ZoomIn));
+    setKeys(zoomOutAction, QKeySequence::keyBindings(QKeySequence::ZoomOut));
+    setKeys(resizeFitAction, {QKeySequence(Qt::CTRL | Qt::Key_0)});
+    setKeys(conditionalPickAction, QKeySequence::keyBindings(QKeySequence::Find));
+    setKeys(previousFileAction, QKeySequence::keyBindings(QKeySequence::MoveToPreviousWord));
+    setKeys(nextFileAction, QKeySequence::keyBindings(QKeySequence::MoveToNextWord));
+
+    QMenuBar* bar = mainWindow->menuBar();
+    QMenu* file = bar->addMenu(QStringLiteral("&File"));
+    file->addAction(openAction);
+    file->addAction(reloadAction);
+    file->addSeparator();
+    file->addAction(previousFileAction);
+    file->addAction(nextFileAction);
+    file->addSeparator();
+    file->addAction(printAction);
+    file->addSeparator();
+    quitAction = file->addAction(QStringLiteral("Quit"), mainWindow, &QWidget::close);
+    setKeys(quitAction, standardKeys(QKeySequence::Quit, QKeySequence(Qt::CTRL | Qt::Key_Q)));
+
+    QMenu* view = bar->addMenu(QStringLiteral("&View"));
+    view->addActions({zoomInAction, zoomOutAction, resizeFitAction, gotoFixAction});
+    view->addSeparator();
+    view->addActions({pointSizeUpAction, pointSizeDownAction, lineWidenAction, lineNarrowAction});
+    // The show and hide buttons that the object types added after the four size commands.
+    QMenu* types = view->addMenu(QStringLiteral("Show and Hide"));
+    for (QAction* action : objectControlToolBar->actions().mid(4)) {
+        if (action->text().isEmpty())
+            action->setText(action->toolTip());
+        types->addAction(action);
+    }
+    view->addSeparator();
+    view->addActions({mainToolBar->toggleViewAction(), objectControlToolBar->toggleViewAction(),
+                      basicInfoDock->toggleViewAction(), explorerDock->toggleViewAction()});
+
+    QMenu* pick = bar->addMenu(QStringLiteral("&Pick"));
+    pick->addAction(pickModeAction);
+    leavePickModeAction = pick->addAction(QStringLiteral("Leave Pick Mode"), &commands,
+                                          &QFunctionality::doLeavePickMode);
+    setKeys(leavePickModeAction, {QKeySequence(Qt::Key_Escape)});
+    pick->addAction(conditionalPickAction);
+    QMenu* list = pick->addMenu(QStringLiteral("List"));
+    list->addActions(listMenu->actions());
+
+    QMenu* help = bar->addMenu(QStringLiteral("&Help"));
+    keysAction = help->addAction(QStringLiteral("Keys"), &commands, &QFunctionality::doShowKeys);
+    setKeys(keysAction, standardKeys(QKeySequence::HelpContents, QKeySequence(Qt::Key_F1)));
+    help->addAction(aboutAction);
+}
+
+QString ViewerApp::keysText() const
+{
+    QString rows;
+    if (mainWindow) {
+        for (const QAction* action : mainWindow->menuBar()->actions())
+            if (action->menu())
+                addKeyRows(action->menu(), rows);
+    }
+    return QStringLiteral("<table cellspacing=4>%1</table>").arg(rows);
 }
 
 SceneView ViewerApp::sceneView(const QSize& size) const

@@ -47,6 +47,8 @@ public slots:
     void doLineWiden();
     void doLineNarrow();
     void doChange2PickMode();
+    // Back to move mode without picking; the last pick stays. Nothing in move mode.
+    void doLeavePickMode();
     void doConditionalPick();
     void doSwitchPreFile();
     void doSwitchNextFile();
@@ -60,6 +62,8 @@ public slots:
     void doExpandRelatedSearch(QListWidgetItem* item);
     void doMoveToObject(QListWidgetItem* item);
     void doShowAbout();
+    // The Keys page: every key and its command.
+    void doShowKeys();
     void doPrintAllPaintObject(QPrinter* printer);
 
 private:

@@ -144,8 +144,13 @@ void TestQwgtDisplay::rubberBandPicksWhollyInsideObjects()
     app->originY = 300;
     testapp::loadText("endheader\npt 10 10 red 0\npt 50 50 red 0\nrect 60 60 80 80 blue\n"
                       "rect 140 80 120 60 green\npath 0 red\n");
-    app->commands.doChange2PickMode();
-    QCOMPARE(app->mode, 1);
+    // The Pick Mode button stays checked while in pick mode; leaving it without a pick unchecks.
+    app->pickModeAction->trigger();
+    QVERIFY(app->mode == 1 && app->pickModeAction->isChecked());
+    app->leavePickModeAction->trigger();
+    QVERIFY(app->mode == 0 && !app->pickModeAction->isChecked());
+    app->pickModeAction->trigger();
+    QVERIFY(app->mode == 1 && app->pickModeAction->isChecked());
     QTest::mousePress(canvas(), Qt::LeftButton, Qt::NoModifier, from);
     QMouseEvent move(QEvent::MouseMove, QPointF(to), canvas()->mapToGlobal(QPointF(to)),
                      Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
@@ -171,6 +176,7 @@ void TestQwgtDisplay::rubberBandPicksWhollyInsideObjects()
     QCOMPARE(app->itemList->count(), expectedCount);
     QCOMPARE(app->listedName, std::string("picked"));
     QCOMPARE(app->mode, 0);
+    QVERIFY(!app->pickModeAction->isChecked());
     QVERIFY(app->mainWindow->windowTitle().endsWith(QStringLiteral("[ move - default ]")));
 }
 
