@@ -2,14 +2,17 @@
 
 #include "app/filedrophandler.h"
 #include "app/qwgtdisplay.h"
+#include "app/rememberedstate.h"
 #include "model/drawingmodel.h"
 #include "model/paintobject.h"
 #include "script/textfile.h"
 #include "script/wordreader.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDockWidget>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QMainWindow>
@@ -89,6 +92,7 @@ void ViewerApp::create(int argc, char** argv)
         loaded = singleton->loadScript();
     }
     singleton->buildMainWindow();
+    singleton->rememberCurrentFile();
     if (!loaded)
         singleton->reportOutOfMemory();
 }
@@ -250,6 +254,10 @@ void ViewerApp::buildMainWindow()
     buildExplorerDock();
     buildToolBars();
     buildMenuBar();
+    // The docks and toolbars where the user left them; the window's size stays config.ini's.
+    mainWindow->restoreState(RememberedState::windowLayout());
+    QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, mainWindow,
+                     [this] { RememberedState::setWindowLayout(mainWindow->saveState()); });
     mainWindow->show();
 }
 
@@ -407,6 +415,8 @@ void ViewerApp::buildMenuBar()
     QMenuBar* bar = mainWindow->menuBar();
     QMenu* file = bar->addMenu(QStringLiteral("&File"));
     file->addAction(openAction);
+    recentMenu = file->addMenu(QStringLiteral("Open Recent"));
+    updateRecentMenu();
     file->addAction(reloadAction);
     file->addSeparator();
     file->addAction(previousFileAction);
@@ -445,6 +455,31 @@ void ViewerApp::buildMenuBar()
     keysAction = help->addAction(QStringLiteral("Keys"), &commands, &QFunctionality::doShowKeys);
     setKeys(keysAction, standardKeys(QKeySequence::HelpContents, QKeySequence(Qt::Key_F1)));
     help->addAction(aboutAction);
+}
+
+void ViewerApp::rememberCurrentFile()
+{
+    QFile file;
+    if (fileName.empty() || !openRegularFile(file, fileName, QIODevice::ReadOnly))
+        return;
+    RememberedState::addRecentFile(QFile::decodeName(QByteArray::fromStdString(fileName)));
+    updateRecentMenu();
+}
+
+void ViewerApp::updateRecentMenu()
+{
+    if (!recentMenu)
+        return;
+    recentMenu->clear();
+    const QStringList files = RememberedState::recentFiles();
+    for (const QString& path : files)
+        recentMenu->addAction(path, &commands, [this, path] { commands.openFile(path); });
+    recentMenu->addSeparator();
+    QAction* clear = recentMenu->addAction(QStringLiteral("Clear Menu"), &commands, [this] {
+        RememberedState::clearRecentFiles();
+        updateRecentMenu();
+    });
+    clear->setEnabled(!files.isEmpty());
 }
 
 QString ViewerApp::keysText() const

@@ -61,6 +61,10 @@ public:
     void setMode(int m);
     // Resets the rubber band to its far-away empty state and empties the picked list.
     void resetPick();
+    // Remembers the current file among the recent files when it opens for reading, and
+    // rebuilds Open Recent.
+    void rememberCurrentFile();
+    void updateRecentMenu();
     // The Keys page: every key of the menu bar's actions and what it does, as an HTML table.
     QString keysText() const;
     // The window title and the Basic Info text; nothing without a main window.
@@ -143,6 +147,8 @@ public:
     QAction* quitAction = nullptr;
     QAction* keysAction = nullptr;
     QAction* leavePickModeAction = nullptr;
+    // File > Open Recent: the remembered files, newest first, then "Clear Menu".
+    QMenu* recentMenu = nullptr;
     QToolBar* objectControlToolBar = nullptr;
     QDockWidget* explorerDock = nullptr;
     QWidget* explorerPanel = nullptr;

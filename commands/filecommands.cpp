@@ -1,5 +1,6 @@
 // Choosing which script input is shown: open, reload, and stepping through a numbered series.
 #include "app/qwgtdisplay.h"
+#include "app/rememberedstate.h"
 #include "app/viewerapp.h"
 #include "commands/qfunctionality.h"
 #include "commands/qwgtlistitemwithobj.h"
@@ -9,6 +10,7 @@
 
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QListWidget>
 #include <QMainWindow>
 #include <QRegularExpression>
@@ -57,19 +59,26 @@ void QFunctionality::doReload()
 
 void QFunctionality::switchToFile(const std::string& name)
 {
-    ViewerApp::instance()->fileName = name;
+    ViewerApp* app = ViewerApp::instance();
+    app->fileName = name;
     doReload();
-    ViewerApp::instance()->updateTitle();
+    app->updateTitle();
+    app->rememberCurrentFile();
 }
 
 void QFunctionality::doOpenfile()
 {
     ViewerApp* app = ViewerApp::instance();
+    // The current file's folder first, then the one the dialog chose from last time.
+    const QString current = QFile::decodeName(QByteArray::fromStdString(app->fileName));
+    const QString folder =
+        app->fileName.empty() ? RememberedState::openFolder() : QFileInfo(current).absolutePath();
     const QString path =
-        QFileDialog::getOpenFileName(app->mainWindow, QStringLiteral("Open .las file"), QString(),
-                                     QStringLiteral("las files (*.las)"));
+        QFileDialog::getOpenFileName(app->mainWindow, QStringLiteral("Open .las file"), folder,
+                                     QStringLiteral("las files (*.las);;All files (*)"));
     if (path.isEmpty())
         return;
+    RememberedState::setOpenFolder(QFileInfo(path).absolutePath());
     openFile(path);
 }
 
