@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QDockWidget>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -20,6 +21,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -28,6 +30,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <optional>
+
+#include <unistd.h>
 
 namespace
 {
@@ -52,6 +57,31 @@ constexpr NamedColor kBuiltInColors[] = {
     {"green", 0, 128, 0},     {"blue", 0, 0, 255},       {"navy", 0, 0, 128},
     {"black", 0, 0, 0},
 };
+
+// Wide enough for the usual coordinates, so that the status bar does not jump as they change.
+constexpr int kPointerLabelWidth = 220;
+
+QString objectCountText(std::size_t count)
+{
+    return count == 1 ? QStringLiteral("1 object") : QStringLiteral("%1 objects").arg(count);
+}
+
+// Why the file cannot be read as a script input, or nothing when it can.
+std::optional<QString> whyUnreadable(const std::string& path)
+{
+    QFile file;
+    if (openRegularFile(file, path, QIODevice::ReadOnly))
+        return std::nullopt;
+    const QFileInfo info(QFile::decodeName(QByteArray::fromStdString(path)));
+    if (!info.exists())
+        return QStringLiteral("no such file");
+    if (info.isDir())
+        return QStringLiteral("it is a directory");
+    if (!info.isFile())
+        return QStringLiteral("not a regular file");
+    return info.isReadable() ? QStringLiteral("it cannot be read")
+                             : QStringLiteral("permission denied");
+}
 
 // The platform's keys for a standard command; where the platform names none (Quit has none
 // outside X11 desktops), the key given.
@@ -87,13 +117,18 @@ void ViewerApp::create(int argc, char** argv)
     Q_INIT_RESOURCE(icons);
     install(new ViewerApp("config.ini"));
     bool loaded = true;
+    QElapsedTimer clock;
+    clock.start();
     if (argc > 1) {
         singleton->fileName = argv[1];
         loaded = singleton->loadScript();
     }
+    const qint64 milliseconds = clock.elapsed();
     singleton->buildMainWindow();
     singleton->rememberCurrentFile();
-    if (!loaded)
+    if (loaded)
+        singleton->reportLoad(milliseconds);
+    else
         singleton->reportOutOfMemory();
 }
 
@@ -246,6 +281,8 @@ void ViewerApp::buildMainWindow()
     mainWindow->resize(windowWidth, windowHeight);
 
     display = new QwgtDisplay(mainWindow);
+    // Moves without a button show the world position under the pointer.
+    display->setMouseTracking(true);
     mainWindow->setCentralWidget(display);
     originX = originY = 0.0;
     fixX = fixY = 0.0;
@@ -254,6 +291,7 @@ void ViewerApp::buildMainWindow()
     buildExplorerDock();
     buildToolBars();
     buildMenuBar();
+    buildStatusBar();
     // The docks and toolbars where the user left them; the window's size stays config.ini's.
     mainWindow->restoreState(RememberedState::windowLayout());
     QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, mainWindow,
@@ -455,6 +493,54 @@ void ViewerApp::buildMenuBar()
     keysAction = help->addAction(QStringLiteral("Keys"), &commands, &QFunctionality::doShowKeys);
     setKeys(keysAction, standardKeys(QKeySequence::HelpContents, QKeySequence(Qt::Key_F1)));
     help->addAction(aboutAction);
+}
+
+void ViewerApp::buildStatusBar()
+{
+    QStatusBar* bar = mainWindow->statusBar();
+    pointerLabel = new QLabel(bar);
+    // Far coordinates print hundreds of digits: the bar shows what fits.
+    pointerLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    pointerLabel->setMinimumWidth(kPointerLabelWidth);
+    objectCountLabel = new QLabel(bar);
+    bar->addPermanentWidget(pointerLabel);
+    bar->addPermanentWidget(objectCountLabel);
+    objectCountLabel->setText(objectCountText(DrawingModel::instance()->objects.size()));
+}
+
+void ViewerApp::showPointer(double x, double y)
+{
+    if (pointerLabel)
+        pointerLabel->setText(QString::asprintf("%f %f", worldX(x), worldY(y)));
+}
+
+void ViewerApp::showMessage(const QString& text)
+{
+    if (mainWindow)
+        mainWindow->statusBar()->showMessage(text);
+}
+
+void ViewerApp::reportLoad(qint64 milliseconds)
+{
+    if (!mainWindow)
+        return;
+    const std::size_t count = DrawingModel::instance()->objects.size();
+    objectCountLabel->setText(objectCountText(count));
+    if (fileName.empty()) {
+        mainWindow->statusBar()->clearMessage();
+        return;
+    }
+    const QString name = QFile::decodeName(QByteArray::fromStdString(fileName));
+    if (const std::optional<QString> reason = whyUnreadable(fileName)) {
+        const QString message = QStringLiteral("Cannot open %1: %2").arg(name, *reason);
+        showMessage(message);
+        if (isatty(STDERR_FILENO))
+            std::fprintf(stderr, "vedra: %s\n", message.toLocal8Bit().constData());
+        return;
+    }
+    showMessage(QStringLiteral("%1 loaded in %2 s")
+                    .arg(objectCountText(count))
+                    .arg(static_cast<double>(milliseconds) / 1000.0, 0, 'f', 2));
 }
 
 void ViewerApp::rememberCurrentFile()

@@ -61,6 +61,15 @@ public:
     void setMode(int m);
     // Resets the rubber band to its far-away empty state and empties the picked list.
     void resetPick();
+    // The world position under the canvas pixel, in the status bar, printed as descriptions
+    // print numbers; nothing without a main window.
+    void showPointer(double x, double y);
+    // A short message in the status bar, in place of the last one.
+    void showMessage(const QString& text);
+    // After a load that took the time given: the object count, and in the status bar either
+    // "N objects loaded in T s" or why fileName could not be opened (also on standard error
+    // when that is a terminal). Nothing but the count when no file is named.
+    void reportLoad(qint64 milliseconds);
     // Remembers the current file among the recent files when it opens for reading, and
     // rebuilds Open Recent.
     void rememberCurrentFile();
@@ -150,6 +159,9 @@ public:
     // File > Open Recent: the remembered files, newest first, then "Clear Menu".
     QMenu* recentMenu = nullptr;
     QToolBar* objectControlToolBar = nullptr;
+    // Status bar, right side: the world position under the pointer and the object count.
+    QLabel* pointerLabel = nullptr;
+    QLabel* objectCountLabel = nullptr;
     QDockWidget* explorerDock = nullptr;
     QWidget* explorerPanel = nullptr;
     QVBoxLayout* explorerLayout = nullptr;
@@ -214,6 +226,7 @@ private:
     // The menu bar holds the toolbars' own actions, so that a key, a menu entry and a button
     // are one command; it is built after the toolbars and the docks.
     void buildMenuBar();
+    void buildStatusBar();
     // Gives the action its keys, window-wide, and names the first in its tooltip after the
     // text it had: "Zoom In (Ctrl++)".
     static void setKeys(QAction* action, const QList<QKeySequence>& keys);

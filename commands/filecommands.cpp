@@ -8,6 +8,7 @@
 #include "model/paintobject.h"
 #include "script/textfile.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -50,7 +51,11 @@ void QFunctionality::doReload()
 {
     ViewerApp* app = ViewerApp::instance();
     clearItemList(app->itemList);
-    if (!app->loadScript())
+    QElapsedTimer clock;
+    clock.start();
+    if (app->loadScript())
+        app->reportLoad(clock.elapsed());
+    else
         app->reportOutOfMemory();
     app->display->repaint();
     app->resetPick();
@@ -64,6 +69,16 @@ void QFunctionality::switchToFile(const std::string& name)
     doReload();
     app->updateTitle();
     app->rememberCurrentFile();
+}
+
+void QFunctionality::stepToFile(const std::string& name)
+{
+    switchToFile(name);
+    if (!opensForReading(name)) {
+        const QString shown =
+            QFileInfo(QFile::decodeName(QByteArray::fromStdString(name))).fileName();
+        ViewerApp::instance()->showMessage(QStringLiteral("%1 does not exist").arg(shown));
+    }
 }
 
 void QFunctionality::doOpenfile()
@@ -136,7 +151,7 @@ void QFunctionality::doSwitchNextFile()
             break;
         }
     }
-    switchToFile(chosen);
+    stepToFile(chosen);
 }
 
 void QFunctionality::doSwitchPreFile()
@@ -153,5 +168,5 @@ void QFunctionality::doSwitchPreFile()
             break;
         }
     }
-    switchToFile(chosen);
+    stepToFile(chosen);
 }

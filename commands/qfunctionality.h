@@ -69,6 +69,9 @@ public slots:
 private:
     // Loads fileName as a newly chosen file: reload, then the title.
     void switchToFile(const std::string& name);
+    // switchToFile() for a step through the series; a member that is not there is named in the
+    // status bar.
+    void stepToFile(const std::string& name);
     // Moves the view so that the world point lies at the fix position; the ratio stays.
     void bringToFix(const QPointF& world);
     // The zoom about the fix position to the new ratio.

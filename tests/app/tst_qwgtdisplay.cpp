@@ -41,6 +41,7 @@ private slots:
     void init();
     void paintsBackgroundObjectsAndFixMarker();
     void leftDragPansInMoveMode();
+    void hoverShowsTheWorldPositionOnly();
     void rightButtonSetsTheFixPosition();
     void rubberBandPicksWhollyInsideObjects_data();
     void rubberBandPicksWhollyInsideObjects();
@@ -100,6 +101,29 @@ void TestQwgtDisplay::leftDragPansInMoveMode()
     QTest::mouseRelease(canvas(), Qt::LeftButton, Qt::NoModifier, QPoint(130, 80));
     QCOMPARE(app->originX, 40.0);
     QCOMPARE(app->mode, 0);
+}
+
+// A move without a button (the canvas tracks the mouse) only names the world position under the
+// pointer, as descriptions print numbers: no pan, no band, the Basic Info mouse stays.
+void TestQwgtDisplay::hoverShowsTheWorldPositionOnly()
+{
+    ViewerApp* app = ViewerApp::instance();
+    QVERIFY(canvas()->hasMouseTracking());
+    app->originX = 10;
+    app->originY = 20;
+    for (const int mode : {0, 1}) {
+        app->setMode(mode);
+        QMouseEvent hover(QEvent::MouseMove, QPointF(30, 50),
+                          canvas()->mapToGlobal(QPointF(30, 50)), Qt::NoButton, Qt::NoButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(canvas(), &hover);
+        QCOMPARE(app->pointerLabel->text(), QStringLiteral("20.000000 -30.000000"));
+        QCOMPARE(app->originX, 10.0);
+        QCOMPARE(app->mouseX, 0.0);
+        QCOMPARE(app->pickRect[0], -999999999);
+        QCOMPARE(app->mode, mode);
+        app->pointerLabel->clear();
+    }
 }
 
 void TestQwgtDisplay::rightButtonSetsTheFixPosition()
