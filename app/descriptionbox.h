@@ -9,8 +9,8 @@ class QAction;
 // costs time with every line and grows with the square of a line's length, so the box shows the
 // first lines, long ones cut short, and then a line that says how many lines are not shown. The
 // whole description stays one copy away: "Copy Full Description" (context menu, Ctrl+Shift+C),
-// or copying with everything selected. Text that gets into the box any other way, typed or set,
-// is shown and copied as a plain text edit would.
+// or copying with everything selected. The box is read-only but selectable; text set into it
+// any other way is shown and copied as a plain text edit would.
 class DescriptionBox : public QTextEdit
 {
     Q_OBJECT

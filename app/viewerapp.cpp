@@ -308,6 +308,8 @@ void ViewerApp::buildInfoDock()
     basicInfoLabel = new QLabel(basicInfoDock);
     basicInfoLabel->setAlignment(Qt::AlignTop);
     basicInfoLabel->setTextFormat(Qt::RichText);
+    // The numbers can be selected and copied.
+    basicInfoLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
     // A coordinate far out prints hundreds of digits; the panel shows what fits rather than
     // widening the window to hold them.
     basicInfoLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);

@@ -230,6 +230,7 @@ void TestHandlers::keysReachTheirActionsFromEveryDock_data()
     QTest::newRow("zoom out") << QKeySequence(QStringLiteral("Ctrl+-")) << app->zoomOutAction;
     QTest::newRow("fit") << QKeySequence(QStringLiteral("Ctrl+0")) << app->resizeFitAction;
     QTest::newRow("reload") << QKeySequence(QStringLiteral("F5")) << app->reloadAction;
+    QTest::newRow("next file") << QKeySequence(QStringLiteral("Ctrl+Right")) << app->nextFileAction;
     QTest::newRow("leave pick mode")
         << QKeySequence(QStringLiteral("Esc")) << app->leavePickModeAction;
 }
