@@ -419,7 +419,10 @@ void ViewerApp::buildToolBars()
     objectControlToolBar->setIconSize(icons);
     objectControlToolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
     objectControlToolBar->setObjectName(QStringLiteral("objectControlToolBar"));
-    mainWindow->addToolBar(Qt::LeftToolBarArea, objectControlToolBar);
+    // A row of its own under the main toolbar: at the default window size a column on the left
+    // is too short for every type's buttons, and some would hide behind the extension arrow.
+    mainWindow->addToolBarBreak(Qt::TopToolBarArea);
+    mainWindow->addToolBar(Qt::TopToolBarArea, objectControlToolBar);
     pointSizeUpAction = addCommand(objectControlToolBar, ":/icon/pointsizeup.png", "Point Size Up",
                                    &QFunctionality::doPointSizeup);
     pointSizeDownAction = addCommand(objectControlToolBar, ":/icon/pointsizedown.png",
