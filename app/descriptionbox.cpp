@@ -90,6 +90,9 @@ void releaseInBackground(ObjectDescription&& parts)
 
 DescriptionBox::DescriptionBox(QWidget* parent) : QTextEdit(parent)
 {
+    // A description is the file's, not the user's: it can be selected and copied, not typed into.
+    setReadOnly(true);
+    setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     copyFullAction = new QAction(QStringLiteral("Copy Full Description"), this);
     copyFullAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
     copyFullAction->setShortcutContext(Qt::WidgetShortcut);

@@ -14,8 +14,8 @@ class QAction;
 // first lines, long ones cut short, and then a line that says how many lines are not shown. Only
 // those first lines are built, so a description of millions of lines shows as fast as a short
 // one. The whole description stays one copy away, built when copied: "Copy Full Description"
-// (context menu, Ctrl+Shift+C), or copying with everything selected. Text that gets into the box
-// any other way, typed or set, is shown and copied as a plain text edit would.
+// (context menu, Ctrl+Shift+C), or copying with everything selected. The box is read-only but
+// selectable; text set into it any other way is shown and copied as a plain text edit would.
 class DescriptionBox : public QTextEdit
 {
     Q_OBJECT

@@ -1,3 +1,4 @@
+#include "app/commandline.h"
 #include "app/viewerapp.h"
 #include "model/drawingmodel.h"
 
@@ -6,8 +7,19 @@
 
 int main(int argc, char** argv)
 {
+    CommandLine commandLine;
+    switch (commandLine.read(argc, argv)) {
+    case CommandLine::Outcome::ExitSucceeded:
+        return 0;
+    case CommandLine::Outcome::ExitUsage:
+        return CommandLine::kExitUsage;
+    case CommandLine::Outcome::Run:
+        break;
+    }
+    // QApplication takes its own options out of argv, so that argv[1] is the file to open.
     QApplication application(argc, argv);
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    if (!commandLine.styleGiven)
+        QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     DrawingModel::instance();
     ViewerApp::create(argc, argv);
     return QApplication::exec();

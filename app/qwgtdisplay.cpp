@@ -96,13 +96,16 @@ void QwgtDisplay::mousePressEvent(QMouseEvent* event)
     app->updateInfo();
 }
 
+// With mouse tracking, moves without a button arrive too: they only show the position.
 void QwgtDisplay::mouseMoveEvent(QMouseEvent* event)
 {
-    if (!dragging)
-        return;
     ViewerApp* app = ViewerApp::instance();
     const double x = event->position().x();
     const double y = event->position().y();
+    if (!dragging) {
+        app->showPointer(x, y);
+        return;
+    }
     if (app->mode == 0) {
         dragOrigin(x, y);
     } else {
@@ -119,6 +122,7 @@ void QwgtDisplay::mouseMoveEvent(QMouseEvent* event)
     app->mouseY = y;
     repaint();
     app->updateInfo();
+    app->showPointer(x, y);
 }
 
 void QwgtDisplay::mouseReleaseEvent(QMouseEvent* event)

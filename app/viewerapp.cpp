@@ -2,20 +2,26 @@
 
 #include "app/filedrophandler.h"
 #include "app/qwgtdisplay.h"
+#include "app/rememberedstate.h"
 #include "model/drawingmodel.h"
 #include "model/paintobject.h"
 #include "script/textfile.h"
 #include "script/wordreader.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDockWidget>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QMainWindow>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -24,6 +30,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <optional>
+
+#include <unistd.h>
 
 namespace
 {
@@ -49,6 +58,54 @@ constexpr NamedColor kBuiltInColors[] = {
     {"black", 0, 0, 0},
 };
 
+// Wide enough for the usual coordinates, so that the status bar does not jump as they change.
+constexpr int kPointerLabelWidth = 220;
+
+QString objectCountText(std::size_t count)
+{
+    return count == 1 ? QStringLiteral("1 object") : QStringLiteral("%1 objects").arg(count);
+}
+
+// Why the file cannot be read as a script input, or nothing when it can.
+std::optional<QString> whyUnreadable(const std::string& path)
+{
+    QFile file;
+    if (openRegularFile(file, path, QIODevice::ReadOnly))
+        return std::nullopt;
+    const QFileInfo info(QFile::decodeName(QByteArray::fromStdString(path)));
+    if (!info.exists())
+        return QStringLiteral("no such file");
+    if (info.isDir())
+        return QStringLiteral("it is a directory");
+    if (!info.isFile())
+        return QStringLiteral("not a regular file");
+    return info.isReadable() ? QStringLiteral("it cannot be read")
+                             : QStringLiteral("permission denied");
+}
+
+// The platform's keys for a standard command; where the platform names none (Quit has none
+// outside X11 desktops), the key given.
+QList<QKeySequence> standardKeys(QKeySequence::StandardKey command, const QKeySequence& fallback)
+{
+    const QList<QKeySequence> keys = QKeySequence::keyBindings(command);
+    return keys.isEmpty() ? QList<QKeySequence>{fallback} : keys;
+}
+
+// One table row per action of the menu and its submenus that has keys: the keys, then the text.
+void addKeyRows(const QMenu* menu, QString& rows)
+{
+    for (const QAction* action : menu->actions()) {
+        if (action->menu()) {
+            addKeyRows(action->menu(), rows);
+        } else if (!action->shortcuts().isEmpty()) {
+            const QString keys =
+                QKeySequence::listToString(action->shortcuts(), QKeySequence::NativeText);
+            rows += QStringLiteral("<tr><td>%1</td><td>%2</td></tr>")
+                        .arg(keys.toHtmlEscaped(), action->text().toHtmlEscaped());
+        }
+    }
+}
+
 } // namespace
 
 ViewerApp* ViewerApp::singleton = nullptr;
@@ -60,12 +117,18 @@ void ViewerApp::create(int argc, char** argv)
     Q_INIT_RESOURCE(icons);
     install(new ViewerApp("config.ini"));
     bool loaded = true;
+    QElapsedTimer clock;
+    clock.start();
     if (argc > 1) {
         singleton->fileName = argv[1];
         loaded = singleton->loadScript();
     }
+    const qint64 milliseconds = clock.elapsed();
     singleton->buildMainWindow();
-    if (!loaded)
+    singleton->rememberCurrentFile();
+    if (loaded)
+        singleton->reportLoad(milliseconds);
+    else
         singleton->reportOutOfMemory();
 }
 
@@ -88,7 +151,7 @@ ViewerApp::ViewerApp(const std::string& configPath)
 {
     // The model exists before anything is loaded or any per-type action is made.
     DrawingModel::createInstance(configPath);
-    versionText = QStringLiteral("1.1");
+    versionText = QStringLiteral(VEDRA_VERSION);
     dateText = QStringLiteral("2011.06.12");
     int number = 1;
     for (const NamedColor& entry : kBuiltInColors) {
@@ -173,6 +236,8 @@ QColor ViewerApp::lookUpColor(const std::string& name) const
 void ViewerApp::setMode(int m)
 {
     mode = m;
+    if (pickModeAction)
+        pickModeAction->setChecked(mode == 1);
     updateTitle();
 }
 
@@ -216,6 +281,8 @@ void ViewerApp::buildMainWindow()
     mainWindow->resize(windowWidth, windowHeight);
 
     display = new QwgtDisplay(mainWindow);
+    // Moves without a button show the world position under the pointer.
+    display->setMouseTracking(true);
     mainWindow->setCentralWidget(display);
     originX = originY = 0.0;
     fixX = fixY = 0.0;
@@ -223,17 +290,26 @@ void ViewerApp::buildMainWindow()
     buildInfoDock();
     buildExplorerDock();
     buildToolBars();
+    buildMenuBar();
+    buildStatusBar();
+    // The docks and toolbars where the user left them; the window's size stays config.ini's.
+    mainWindow->restoreState(RememberedState::windowLayout());
+    QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, mainWindow,
+                     [this] { RememberedState::setWindowLayout(mainWindow->saveState()); });
     mainWindow->show();
 }
 
 void ViewerApp::buildInfoDock()
 {
     basicInfoDock = new QDockWidget(QStringLiteral("Basic Info"), mainWindow);
+    basicInfoDock->setObjectName(QStringLiteral("basicInfoDock"));
     basicInfoDock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable |
                                QDockWidget::DockWidgetFloatable);
     basicInfoLabel = new QLabel(basicInfoDock);
     basicInfoLabel->setAlignment(Qt::AlignTop);
     basicInfoLabel->setTextFormat(Qt::RichText);
+    // The numbers can be selected and copied.
+    basicInfoLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
     // A coordinate far out prints hundreds of digits; the panel shows what fits rather than
     // widening the window to hold them.
     basicInfoLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
@@ -245,6 +321,7 @@ void ViewerApp::buildInfoDock()
 void ViewerApp::buildExplorerDock()
 {
     explorerDock = new QDockWidget(QStringLiteral("Item Explorer"), mainWindow);
+    explorerDock->setObjectName(QStringLiteral("explorerDock"));
     explorerPanel = new QWidget(explorerDock);
     explorerLayout = new QVBoxLayout(explorerPanel);
 
@@ -291,8 +368,9 @@ void ViewerApp::buildExplorerDock()
 QAction* ViewerApp::addCommand(QToolBar* toolBar, const char* iconPath, const char* toolTip,
                                void (QFunctionality::*slot)())
 {
-    auto* action = new QAction(QIcon(QString::fromLatin1(iconPath)), QString(), mainWindow);
-    action->setToolTip(QString::fromLatin1(toolTip));
+    const QString text = QString::fromLatin1(toolTip);
+    auto* action = new QAction(QIcon(QString::fromLatin1(iconPath)), text, mainWindow);
+    action->setToolTip(text);
     QObject::connect(action, &QAction::triggered, &commands, slot);
     toolBar->addAction(action);
     return action;
@@ -305,6 +383,8 @@ void ViewerApp::buildToolBars()
     mainToolBar->setFloatable(true);
     mainToolBar->setMovable(true);
     mainToolBar->setIconSize(icons);
+    mainToolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    mainToolBar->setObjectName(QStringLiteral("mainToolBar"));
     mainWindow->addToolBar(Qt::TopToolBarArea, mainToolBar);
     openAction = addCommand(mainToolBar, ":/icon/openfile.png", "Open Script Input",
                             &QFunctionality::doOpenfile);
@@ -324,14 +404,12 @@ void ViewerApp::buildToolBars()
                                 &QFunctionality::doChange2PickMode);
     conditionalPickAction = addCommand(mainToolBar, ":/icon/conditionalpick.png",
                                        "Conditional Pick", &QFunctionality::doConditionalPick);
-    conditionalPickAction->setShortcuts(QKeySequence::Find);
+    pickModeAction->setCheckable(true);
     previousFileAction =
         addCommand(mainToolBar, ":/icon/prefile.png", "Switch to Previous Index File",
                    &QFunctionality::doSwitchPreFile);
-    previousFileAction->setShortcuts(QKeySequence::MoveToPreviousWord);
     nextFileAction = addCommand(mainToolBar, ":/icon/nextfile.png", "Switch to Next Index File",
                                 &QFunctionality::doSwitchNextFile);
-    nextFileAction->setShortcuts(QKeySequence::MoveToNextWord);
     aboutAction =
         addCommand(mainToolBar, ":/icon/logo.png", "About Vedra", &QFunctionality::doShowAbout);
 
@@ -339,7 +417,12 @@ void ViewerApp::buildToolBars()
     objectControlToolBar->setFloatable(true);
     objectControlToolBar->setMovable(true);
     objectControlToolBar->setIconSize(icons);
-    mainWindow->addToolBar(Qt::LeftToolBarArea, objectControlToolBar);
+    objectControlToolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    objectControlToolBar->setObjectName(QStringLiteral("objectControlToolBar"));
+    // A row of its own under the main toolbar: at the default window size a column on the left
+    // is too short for every type's buttons, and some would hide behind the extension arrow.
+    mainWindow->addToolBarBreak(Qt::TopToolBarArea);
+    mainWindow->addToolBar(Qt::TopToolBarArea, objectControlToolBar);
     pointSizeUpAction = addCommand(objectControlToolBar, ":/icon/pointsizeup.png", "Point Size Up",
                                    &QFunctionality::doPointSizeup);
     pointSizeDownAction = addCommand(objectControlToolBar, ":/icon/pointsizedown.png",
@@ -349,6 +432,156 @@ void ViewerApp::buildToolBars()
     lineNarrowAction = addCommand(objectControlToolBar, ":/icon/linenarrow.png", "Line Narrow",
                                   &QFunctionality::doLineNarrow);
     DrawingModel::instance()->addVisibilityActions(objectControlToolBar);
+}
+
+void ViewerApp::setKeys(QAction* action, const QList<QKeySequence>& keys)
+{
+    action->setShortcuts(keys);
+    action->setShortcutContext(Qt::WindowShortcut);
+    if (!keys.isEmpty())
+        action->setToolTip(QStringLiteral("%1 (%2)").arg(
+            action->toolTip(), keys.first().toString(QKeySequence::NativeText)));
+}
+
+void ViewerApp::buildMenuBar()
+{
+    setKeys(openAction, QKeySequence::keyBindings(QKeySequence::Open));
+    setKeys(printAction, QKeySequence::keyBindings(QKeySequence::Print));
+    setKeys(reloadAction, QKeySequence::keyBindings(QKeySequence::Refresh));
+    setKeys(zoomInAction, QKeySequence::keyBindings(QKeySequence::ZoomIn));
+    setKeys(zoomOutAction, QKeySequence::keyBindings(QKeySequence::ZoomOut));
+    setKeys(resizeFitAction, {QKeySequence(Qt::CTRL | Qt::Key_0)});
+    setKeys(conditionalPickAction, QKeySequence::keyBindings(QKeySequence::Find));
+    setKeys(previousFileAction, QKeySequence::keyBindings(QKeySequence::MoveToPreviousWord));
+    setKeys(nextFileAction, QKeySequence::keyBindings(QKeySequence::MoveToNextWord));
+
+    QMenuBar* bar = mainWindow->menuBar();
+    QMenu* file = bar->addMenu(QStringLiteral("&File"));
+    file->addAction(openAction);
+    recentMenu = file->addMenu(QStringLiteral("Open Recent"));
+    updateRecentMenu();
+    file->addAction(reloadAction);
+    file->addSeparator();
+    file->addAction(previousFileAction);
+    file->addAction(nextFileAction);
+    file->addSeparator();
+    file->addAction(printAction);
+    file->addSeparator();
+    quitAction = file->addAction(QStringLiteral("Quit"), mainWindow, &QWidget::close);
+    setKeys(quitAction, standardKeys(QKeySequence::Quit, QKeySequence(Qt::CTRL | Qt::Key_Q)));
+
+    QMenu* view = bar->addMenu(QStringLiteral("&View"));
+    view->addActions({zoomInAction, zoomOutAction, resizeFitAction, gotoFixAction});
+    view->addSeparator();
+    view->addActions({pointSizeUpAction, pointSizeDownAction, lineWidenAction, lineNarrowAction});
+    // The show and hide buttons that the object types added after the four size commands.
+    QMenu* types = view->addMenu(QStringLiteral("Show and Hide"));
+    for (QAction* action : objectControlToolBar->actions().mid(4)) {
+        if (action->text().isEmpty())
+            action->setText(action->toolTip());
+        types->addAction(action);
+    }
+    view->addSeparator();
+    view->addActions({mainToolBar->toggleViewAction(), objectControlToolBar->toggleViewAction(),
+                      basicInfoDock->toggleViewAction(), explorerDock->toggleViewAction()});
+
+    QMenu* pick = bar->addMenu(QStringLiteral("&Pick"));
+    pick->addAction(pickModeAction);
+    leavePickModeAction = pick->addAction(QStringLiteral("Leave Pick Mode"), &commands,
+                                          &QFunctionality::doLeavePickMode);
+    setKeys(leavePickModeAction, {QKeySequence(Qt::Key_Escape)});
+    pick->addAction(conditionalPickAction);
+    QMenu* list = pick->addMenu(QStringLiteral("List"));
+    list->addActions(listMenu->actions());
+
+    QMenu* help = bar->addMenu(QStringLiteral("&Help"));
+    keysAction = help->addAction(QStringLiteral("Keys"), &commands, &QFunctionality::doShowKeys);
+    setKeys(keysAction, standardKeys(QKeySequence::HelpContents, QKeySequence(Qt::Key_F1)));
+    help->addAction(aboutAction);
+}
+
+void ViewerApp::buildStatusBar()
+{
+    QStatusBar* bar = mainWindow->statusBar();
+    pointerLabel = new QLabel(bar);
+    // Far coordinates print hundreds of digits: the bar shows what fits.
+    pointerLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    pointerLabel->setMinimumWidth(kPointerLabelWidth);
+    objectCountLabel = new QLabel(bar);
+    bar->addPermanentWidget(pointerLabel);
+    bar->addPermanentWidget(objectCountLabel);
+    objectCountLabel->setText(objectCountText(DrawingModel::instance()->objects.size()));
+}
+
+void ViewerApp::showPointer(double x, double y)
+{
+    if (pointerLabel)
+        pointerLabel->setText(QString::asprintf("%f %f", worldX(x), worldY(y)));
+}
+
+void ViewerApp::showMessage(const QString& text)
+{
+    if (mainWindow)
+        mainWindow->statusBar()->showMessage(text);
+}
+
+void ViewerApp::reportLoad(qint64 milliseconds)
+{
+    if (!mainWindow)
+        return;
+    const std::size_t count = DrawingModel::instance()->objects.size();
+    objectCountLabel->setText(objectCountText(count));
+    if (fileName.empty()) {
+        mainWindow->statusBar()->clearMessage();
+        return;
+    }
+    const QString name = QFile::decodeName(QByteArray::fromStdString(fileName));
+    if (const std::optional<QString> reason = whyUnreadable(fileName)) {
+        const QString message = QStringLiteral("Cannot open %1: %2").arg(name, *reason);
+        showMessage(message);
+        if (isatty(STDERR_FILENO))
+            std::fprintf(stderr, "vedra: %s\n", message.toLocal8Bit().constData());
+        return;
+    }
+    showMessage(QStringLiteral("%1 loaded in %2 s")
+                    .arg(objectCountText(count))
+                    .arg(static_cast<double>(milliseconds) / 1000.0, 0, 'f', 2));
+}
+
+void ViewerApp::rememberCurrentFile()
+{
+    QFile file;
+    if (fileName.empty() || !openRegularFile(file, fileName, QIODevice::ReadOnly))
+        return;
+    RememberedState::addRecentFile(QFile::decodeName(QByteArray::fromStdString(fileName)));
+    updateRecentMenu();
+}
+
+void ViewerApp::updateRecentMenu()
+{
+    if (!recentMenu)
+        return;
+    recentMenu->clear();
+    const QStringList files = RememberedState::recentFiles();
+    for (const QString& path : files)
+        recentMenu->addAction(path, &commands, [this, path] { commands.openFile(path); });
+    recentMenu->addSeparator();
+    QAction* clear = recentMenu->addAction(QStringLiteral("Clear Menu"), &commands, [this] {
+        RememberedState::clearRecentFiles();
+        updateRecentMenu();
+    });
+    clear->setEnabled(!files.isEmpty());
+}
+
+QString ViewerApp::keysText() const
+{
+    QString rows;
+    if (mainWindow) {
+        for (const QAction* action : mainWindow->menuBar()->actions())
+            if (action->menu())
+                addKeyRows(action->menu(), rows);
+    }
+    return QStringLiteral("<table cellspacing=4>%1</table>").arg(rows);
 }
 
 SceneView ViewerApp::sceneView(const QSize& size) const

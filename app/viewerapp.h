@@ -6,6 +6,8 @@
 #include "commands/qfunctionality.h"
 
 #include <QColor>
+#include <QKeySequence>
+#include <QList>
 #include <QSize>
 #include <QString>
 
@@ -59,6 +61,21 @@ public:
     void setMode(int m);
     // Resets the rubber band to its far-away empty state and empties the picked list.
     void resetPick();
+    // The world position under the canvas pixel, in the status bar, printed as descriptions
+    // print numbers; nothing without a main window.
+    void showPointer(double x, double y);
+    // A short message in the status bar, in place of the last one.
+    void showMessage(const QString& text);
+    // After a load that took the time given: the object count, and in the status bar either
+    // "N objects loaded in T s" or why fileName could not be opened (also on standard error
+    // when that is a terminal). Nothing but the count when no file is named.
+    void reportLoad(qint64 milliseconds);
+    // Remembers the current file among the recent files when it opens for reading, and
+    // rebuilds Open Recent.
+    void rememberCurrentFile();
+    void updateRecentMenu();
+    // The Keys page: every key of the menu bar's actions and what it does, as an HTML table.
+    QString keysText() const;
     // The window title and the Basic Info text; nothing without a main window.
     void updateTitle();
     void updateInfo();
@@ -135,7 +152,16 @@ public:
     QAction* previousFileAction = nullptr;
     QAction* nextFileAction = nullptr;
     QAction* aboutAction = nullptr;
+    // Menu-bar only: closing the window, the Keys page, leaving pick mode without a pick.
+    QAction* quitAction = nullptr;
+    QAction* keysAction = nullptr;
+    QAction* leavePickModeAction = nullptr;
+    // File > Open Recent: the remembered files, newest first, then "Clear Menu".
+    QMenu* recentMenu = nullptr;
     QToolBar* objectControlToolBar = nullptr;
+    // Status bar, right side: the world position under the pointer and the object count.
+    QLabel* pointerLabel = nullptr;
+    QLabel* objectCountLabel = nullptr;
     QDockWidget* explorerDock = nullptr;
     QWidget* explorerPanel = nullptr;
     QVBoxLayout* explorerLayout = nullptr;
@@ -197,8 +223,15 @@ private:
     void buildInfoDock();
     void buildExplorerDock();
     void buildToolBars();
-    // An action with the icon, an empty text, the tooltip and the command it runs, added to the
-    // toolbar.
+    // The menu bar holds the toolbars' own actions, so that a key, a menu entry and a button
+    // are one command; it is built after the toolbars and the docks.
+    void buildMenuBar();
+    void buildStatusBar();
+    // Gives the action its keys, window-wide, and names the first in its tooltip after the
+    // text it had: "Zoom In (Ctrl++)".
+    static void setKeys(QAction* action, const QList<QKeySequence>& keys);
+    // An action with the icon, the tooltip (also its menu text) and the command it runs, added
+    // to the toolbar, whose buttons show the icon only.
     QAction* addCommand(QToolBar* toolBar, const char* iconPath, const char* toolTip,
                         void (QFunctionality::*slot)());
     // The icon edge in pixels for toolbar buttons.

@@ -27,6 +27,15 @@ void QFunctionality::doChange2PickMode()
     app->setMode(app->mode == 1 ? 0 : 1);
 }
 
+void QFunctionality::doLeavePickMode()
+{
+    ViewerApp* app = ViewerApp::instance();
+    if (app->mode != 1)
+        return;
+    app->setMode(0);
+    app->display->repaint();
+}
+
 void QFunctionality::doListAnItemType(std::string itemType)
 {
     ViewerApp* app = ViewerApp::instance();

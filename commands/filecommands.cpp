@@ -1,5 +1,6 @@
 // Choosing which script input is shown: open, reload, and stepping through a numbered series.
 #include "app/qwgtdisplay.h"
+#include "app/rememberedstate.h"
 #include "app/viewerapp.h"
 #include "commands/qfunctionality.h"
 #include "commands/qwgtlistitemwithobj.h"
@@ -7,8 +8,10 @@
 #include "model/paintobject.h"
 #include "script/textfile.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QListWidget>
 #include <QMainWindow>
 #include <QRegularExpression>
@@ -48,7 +51,11 @@ void QFunctionality::doReload()
 {
     ViewerApp* app = ViewerApp::instance();
     clearItemList(app->itemList);
-    if (!app->loadScript())
+    QElapsedTimer clock;
+    clock.start();
+    if (app->loadScript())
+        app->reportLoad(clock.elapsed());
+    else
         app->reportOutOfMemory();
     app->display->repaint();
     app->resetPick();
@@ -57,19 +64,36 @@ void QFunctionality::doReload()
 
 void QFunctionality::switchToFile(const std::string& name)
 {
-    ViewerApp::instance()->fileName = name;
+    ViewerApp* app = ViewerApp::instance();
+    app->fileName = name;
     doReload();
-    ViewerApp::instance()->updateTitle();
+    app->updateTitle();
+    app->rememberCurrentFile();
+}
+
+void QFunctionality::stepToFile(const std::string& name)
+{
+    switchToFile(name);
+    if (!opensForReading(name)) {
+        const QString shown =
+            QFileInfo(QFile::decodeName(QByteArray::fromStdString(name))).fileName();
+        ViewerApp::instance()->showMessage(QStringLiteral("%1 does not exist").arg(shown));
+    }
 }
 
 void QFunctionality::doOpenfile()
 {
     ViewerApp* app = ViewerApp::instance();
+    // The current file's folder first, then the one the dialog chose from last time.
+    const QString current = QFile::decodeName(QByteArray::fromStdString(app->fileName));
+    const QString folder =
+        app->fileName.empty() ? RememberedState::openFolder() : QFileInfo(current).absolutePath();
     const QString path =
-        QFileDialog::getOpenFileName(app->mainWindow, QStringLiteral("Open .las file"), QString(),
-                                     QStringLiteral("las files (*.las)"));
+        QFileDialog::getOpenFileName(app->mainWindow, QStringLiteral("Open .las file"), folder,
+                                     QStringLiteral("las files (*.las);;All files (*)"));
     if (path.isEmpty())
         return;
+    RememberedState::setOpenFolder(QFileInfo(path).absolutePath());
     openFile(path);
 }
 
@@ -127,7 +151,7 @@ void QFunctionality::doSwitchNextFile()
             break;
         }
     }
-    switchToFile(chosen);
+    stepToFile(chosen);
 }
 
 void QFunctionality::doSwitchPreFile()
@@ -144,5 +168,5 @@ void QFunctionality::doSwitchPreFile()
             break;
         }
     }
-    switchToFile(chosen);
+    stepToFile(chosen);
 }

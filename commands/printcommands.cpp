@@ -1,4 +1,4 @@
-// Printing the drawing through Qt's print preview, and the About box.
+// Printing the drawing through Qt's print preview, the About box and the Keys page.
 #include "app/qwgtdisplay.h"
 #include "app/scenepainter.h"
 #include "app/viewerapp.h"
@@ -59,5 +59,14 @@ void QFunctionality::doShowAbout()
                     QMessageBox::Ok, app->mainWindow);
     box.setTextFormat(Qt::RichText);
     box.setIconPixmap(QPixmap(QStringLiteral(":icon/logo.png")));
+    box.exec();
+}
+
+void QFunctionality::doShowKeys()
+{
+    ViewerApp* app = ViewerApp::instance();
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Keys"), app->keysText(), QMessageBox::Ok,
+                    app->mainWindow);
+    box.setTextFormat(Qt::RichText);
     box.exec();
 }

@@ -47,6 +47,8 @@ public slots:
     void doLineWiden();
     void doLineNarrow();
     void doChange2PickMode();
+    // Back to move mode without picking; the last pick stays. Nothing in move mode.
+    void doLeavePickMode();
     void doConditionalPick();
     void doSwitchPreFile();
     void doSwitchNextFile();
@@ -60,11 +62,16 @@ public slots:
     void doExpandRelatedSearch(QListWidgetItem* item);
     void doMoveToObject(QListWidgetItem* item);
     void doShowAbout();
+    // The Keys page: every key and its command.
+    void doShowKeys();
     void doPrintAllPaintObject(QPrinter* printer);
 
 private:
     // Loads fileName as a newly chosen file: reload, then the title.
     void switchToFile(const std::string& name);
+    // switchToFile() for a step through the series; a member that is not there is named in the
+    // status bar.
+    void stepToFile(const std::string& name);
     // Moves the view so that the world point lies at the fix position; the ratio stays.
     void bringToFix(const QPointF& world);
     // The zoom about the fix position to the new ratio.

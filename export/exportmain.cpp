@@ -26,6 +26,10 @@ int main(int argc, char** argv)
         std::fputs(options.usage().toLocal8Bit().constData(), stdout);
         return ExportJob::kExitSucceeded;
     }
+    if (options.version) {
+        std::fputs("vedra-export " VEDRA_VERSION "\n", stdout);
+        return ExportJob::kExitSucceeded;
+    }
 
     // No window is made, but fonts and the style need a platform: unless the caller chose one,
     // Qt's offscreen one needs no display.

@@ -58,6 +58,9 @@ bool ExportOptions::parse(const std::vector<std::string>& bytes, QString& error)
         if (argument == "--help" || argument == "-h") {
             help = true;
             return true;
+        } else if (argument == "--version") {
+            version = true;
+            return true;
         } else if (argument == "--") {
             optionsEnded = true;
         } else if (argument == "--fit") {
@@ -169,6 +172,7 @@ QString ExportOptions::usage()
         "                    unless --view is given; every %d in OUTPUT becomes N, and each\n"
         "                    file is reported on standard error as \"INPUT -> OUTPUT\"\n"
         "  -h, --help        show this text and exit\n"
+        "  --version         show the version and exit\n"
         "\n"
         "Exit status: 0 when every picture was written, 1 when an input could not be read or a\n"
         "picture could not be written, 2 for a command line that cannot be used.\n"

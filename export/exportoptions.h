@@ -15,8 +15,8 @@ public:
     enum class Format { Png, Pdf, Svg };
 
     // Reads the arguments after the program name, as the bytes the system passed. Returns false
-    // with a one-line message in error when they are unusable; "--help" reads as valid and sets
-    // help, whatever follows.
+    // with a one-line message in error when they are unusable; "--help" and "--version" read as
+    // valid and set help or version, whatever follows.
     bool parse(const std::vector<std::string>& arguments, QString& error);
     // The --help text.
     static QString usage();
@@ -39,6 +39,7 @@ public:
     std::string configPath;
     bool series = false;
     bool help = false;
+    bool version = false;
     std::string input;
     std::string output;
     Format format = Format::Png;

@@ -1,6 +1,7 @@
 // Running queries over the loaded objects: the conditional pick and the related searches of the
 // explorer's current object.
 #include "app/qwgtdisplay.h"
+#include "app/rememberedstate.h"
 #include "app/viewerapp.h"
 #include "commands/qfunctionality.h"
 #include "model/drawingmodel.h"
@@ -107,12 +108,19 @@ std::unique_ptr<Query> QFunctionality::parseQuery(const QString& text, QString& 
 void QFunctionality::doConditionalPick()
 {
     ViewerApp* app = ViewerApp::instance();
-    bool ok = false;
-    const QString text = QInputDialog::getText(app->mainWindow, QStringLiteral("Conditional Pick"),
-                                               QStringLiteral("Please input the query"),
-                                               QLineEdit::Normal, QString(), &ok);
-    if (ok)
-        runConditionalPick(text);
+    // The recent queries are offered in the field's list; the field itself starts empty.
+    QInputDialog dialog(app->mainWindow);
+    dialog.setWindowTitle(QStringLiteral("Conditional Pick"));
+    dialog.setLabelText(QStringLiteral("Please input the query"));
+    dialog.setComboBoxEditable(true);
+    dialog.setComboBoxItems(RememberedState::recentQueries());
+    dialog.setTextValue(QString());
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const QString text = dialog.textValue();
+    if (!text.trimmed().isEmpty())
+        RememberedState::addRecentQuery(text);
+    runConditionalPick(text);
 }
 
 void QFunctionality::runConditionalPick(const QString& text)

@@ -41,6 +41,7 @@ private slots:
     void init();
     void paintsBackgroundObjectsAndFixMarker();
     void leftDragPansInMoveMode();
+    void hoverShowsTheWorldPositionOnly();
     void rightButtonSetsTheFixPosition();
     void rubberBandPicksWhollyInsideObjects_data();
     void rubberBandPicksWhollyInsideObjects();
@@ -102,6 +103,29 @@ void TestQwgtDisplay::leftDragPansInMoveMode()
     QCOMPARE(app->mode, 0);
 }
 
+// A move without a button (the canvas tracks the mouse) only names the world position under the
+// pointer, as descriptions print numbers: no pan, no band, the Basic Info mouse stays.
+void TestQwgtDisplay::hoverShowsTheWorldPositionOnly()
+{
+    ViewerApp* app = ViewerApp::instance();
+    QVERIFY(canvas()->hasMouseTracking());
+    app->originX = 10;
+    app->originY = 20;
+    for (const int mode : {0, 1}) {
+        app->setMode(mode);
+        QMouseEvent hover(QEvent::MouseMove, QPointF(30, 50),
+                          canvas()->mapToGlobal(QPointF(30, 50)), Qt::NoButton, Qt::NoButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(canvas(), &hover);
+        QCOMPARE(app->pointerLabel->text(), QStringLiteral("20.000000 -30.000000"));
+        QCOMPARE(app->originX, 10.0);
+        QCOMPARE(app->mouseX, 0.0);
+        QCOMPARE(app->pickRect[0], -999999999);
+        QCOMPARE(app->mode, mode);
+        app->pointerLabel->clear();
+    }
+}
+
 void TestQwgtDisplay::rightButtonSetsTheFixPosition()
 {
     ViewerApp* app = ViewerApp::instance();
@@ -144,8 +168,13 @@ void TestQwgtDisplay::rubberBandPicksWhollyInsideObjects()
     app->originY = 300;
     testapp::loadText("endheader\npt 10 10 red 0\npt 50 50 red 0\nrect 60 60 80 80 blue\n"
                       "rect 140 80 120 60 green\npath 0 red\n");
-    app->commands.doChange2PickMode();
-    QCOMPARE(app->mode, 1);
+    // The Pick Mode button stays checked while in pick mode; leaving it without a pick unchecks.
+    app->pickModeAction->trigger();
+    QVERIFY(app->mode == 1 && app->pickModeAction->isChecked());
+    app->leavePickModeAction->trigger();
+    QVERIFY(app->mode == 0 && !app->pickModeAction->isChecked());
+    app->pickModeAction->trigger();
+    QVERIFY(app->mode == 1 && app->pickModeAction->isChecked());
     QTest::mousePress(canvas(), Qt::LeftButton, Qt::NoModifier, from);
     QMouseEvent move(QEvent::MouseMove, QPointF(to), canvas()->mapToGlobal(QPointF(to)),
                      Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
@@ -171,6 +200,7 @@ void TestQwgtDisplay::rubberBandPicksWhollyInsideObjects()
     QCOMPARE(app->itemList->count(), expectedCount);
     QCOMPARE(app->listedName, std::string("picked"));
     QCOMPARE(app->mode, 0);
+    QVERIFY(!app->pickModeAction->isChecked());
     QVERIFY(app->mainWindow->windowTitle().endsWith(QStringLiteral("[ move - default ]")));
 }
 

@@ -1,9 +1,15 @@
 #include "app/qwgtdisplay.h"
+#include "app/rememberedstate.h"
 #include "app/viewerapp.h"
 #include "support/testapp.h"
 
+#include <QAction>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMainWindow>
+#include <QMenu>
+#include <QSettings>
+#include <QToolBar>
 #include <QtTest>
 
 #include <limits>
@@ -14,6 +20,8 @@ class TestViewerApp : public QObject
 
 private slots:
     void init() { testapp::resetApplication(); }
+    // First: later tests give the canvas a fixed size.
+    void defaultWindowShowsEveryToolButton();
     void builtInColors_data();
     void builtInColors();
     void fileColorsWin();
@@ -24,7 +32,20 @@ private slots:
     void farCoordinatesClampInsteadOfOverflowing();
     void farCoordinatesKeepTheWindowSize();
     void titleFollowsModeAndFile();
+    void recentFilesAreRememberedInTheTestSettings();
 };
+
+// Without config.ini the window has its default size, and no button hides behind a toolbar's
+// extension arrow.
+void TestViewerApp::defaultWindowShowsEveryToolButton()
+{
+    const ViewerApp* app = ViewerApp::instance();
+    QVERIFY(QTest::qWaitForWindowExposed(app->mainWindow));
+    QCOMPARE(app->mainWindow->size(), QSize(1280, 800));
+    for (const QToolBar* toolBar : {app->mainToolBar, app->objectControlToolBar})
+        for (QAction* action : toolBar->actions())
+            QVERIFY2(toolBar->widgetForAction(action)->isVisible(), qPrintable(action->toolTip()));
+}
 
 void TestViewerApp::builtInColors_data()
 {
@@ -237,6 +258,39 @@ void TestViewerApp::titleFollowsModeAndFile()
     app->setMode(0);
     QCOMPARE(app->mainWindow->windowTitle(),
              QStringLiteral("a.las - Vedra 1.1 [ move - default ]"));
+}
+
+// Files that open are kept newest first, once each, ten at most, in the settings of the test
+// mode (never the user's); Open Recent shows them and its Clear Menu empties them.
+void TestViewerApp::recentFilesAreRememberedInTheTestSettings()
+{
+    ViewerApp* app = ViewerApp::instance();
+    const QString settingsFile =
+        QSettings(QSettings::NativeFormat, QSettings::UserScope, "Vedra", "vedra").fileName();
+    QVERIFY2(settingsFile.contains(QStringLiteral("qttest")), qPrintable(settingsFile));
+    RememberedState::clearRecentFiles();
+    QStringList expected;
+    for (int n = 0; n < 12; ++n) {
+        const QString name = QStringLiteral("recent%1.las").arg(n);
+        testapp::writeFile(name, "endheader\n");
+        app->commands.openFile(name);
+        expected.prepend(QFileInfo(name).absoluteFilePath());
+    }
+    app->commands.openFile(QStringLiteral("recent3.las"));
+    expected.move(expected.indexOf(QFileInfo("recent3.las").absoluteFilePath()), 0);
+    app->commands.openFile(QStringLiteral("missing.las"));
+    expected = expected.mid(0, RememberedState::kMaxRecentFiles);
+    QCOMPARE(RememberedState::recentFiles(), expected);
+
+    QStringList shown;
+    for (const QAction* action : app->recentMenu->actions())
+        shown << (action->isSeparator() ? QStringLiteral("---") : action->text());
+    QCOMPARE(shown, expected + QStringList({"---", "Clear Menu"}));
+    app->recentMenu->actions().at(1)->trigger();
+    QCOMPARE(app->fileName, QFile::encodeName(expected.at(1)).toStdString());
+    app->recentMenu->actions().constLast()->trigger();
+    QVERIFY(RememberedState::recentFiles().isEmpty());
+    QCOMPARE(app->recentMenu->actions().size(), 2);
 }
 
 QTEST_MAIN(TestViewerApp)

@@ -404,6 +404,13 @@ void TestExplorerCommands::longDescriptionShowsAtOnceAndCopiesWhole()
     QTest::keyClick(app()->itemText, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(app()->itemText, Qt::Key_C, Qt::ControlModifier);
     QVERIFY(clipboard->text() == description);
+    // The box refuses typing, pasting and deleting: the description stays whole.
+    const QString before = app()->itemText->toPlainText();
+    QTest::keyClicks(app()->itemText, QStringLiteral("typed"));
+    QTest::keyClick(app()->itemText, Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(app()->itemText, Qt::Key_Delete);
+    QCOMPARE(app()->itemText->toPlainText(), before);
+    QVERIFY(app()->itemText->fullDescription() == description);
     // Loading deletes the object; the box keeps its description whole.
     testapp::loadText("endheader\n");
     clipboard->clear();

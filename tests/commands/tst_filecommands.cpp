@@ -5,8 +5,10 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QLabel>
 #include <QListWidget>
 #include <QMainWindow>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTextEdit>
 #include <QtTest>
@@ -25,7 +27,8 @@ void answerFileDialog(const QString& path)
         auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
         QVERIFY(dialog);
         QCOMPARE(dialog->windowTitle(), QStringLiteral("Open .las file"));
-        QCOMPARE(dialog->nameFilters(), QStringList(QStringLiteral("las files (*.las)")));
+        QCOMPARE(dialog->nameFilters(), (QStringList{QStringLiteral("las files (*.las)"),
+                                                     QStringLiteral("All files (*)")}));
         if (path.isEmpty()) {
             dialog->reject();
             return;
@@ -131,11 +134,15 @@ void TestFileCommands::stepsThroughTheSeries()
     }
     QCOMPARE(app->listedName, std::string());
     QVERIFY(app->mainWindow->windowTitle().startsWith(pathOf(expected) + " - Vedra 1.1"));
+    // The status bar says what the step found.
+    const QString message = app->mainWindow->statusBar()->currentMessage();
     if (present.contains(expected)) {
         QCOMPARE(objects.size(), std::size_t(1));
         QCOMPARE(objects.front()->comments, QStringList(" " + tagOf(expected)));
+        QVERIFY2(message.startsWith(QStringLiteral("1 object loaded in ")), qPrintable(message));
     } else {
         QVERIFY(objects.empty());
+        QCOMPARE(message, QFileInfo(pathOf(expected)).fileName() + " does not exist");
     }
 }
 
@@ -232,6 +239,17 @@ void TestFileCommands::openThroughTheDialog()
     QCOMPARE(app->listedName, std::string());
     // A newly opened file is drawn at the current view.
     QCOMPARE(app->ratio, 3.0);
+    QVERIFY(app->mainWindow->statusBar()->currentMessage().startsWith("2 objects loaded in "));
+    QCOMPARE(app->objectCountLabel->text(), QStringLiteral("2 objects"));
+    // What cannot be opened is said, and the drawing is empty.
+    QDir(directory.path()).mkdir(QStringLiteral("folder.las"));
+    for (const QString& name : {QStringLiteral("missing.las"), QStringLiteral("folder.las")}) {
+        app->commands.openFile(directory.filePath(name));
+        QCOMPARE(app->objectCountLabel->text(), QStringLiteral("0 objects"));
+        QCOMPARE(app->mainWindow->statusBar()->currentMessage(),
+                 "Cannot open " + directory.filePath(name) +
+                     (name == "missing.las" ? ": no such file" : ": it is a directory"));
+    }
 }
 
 void TestFileCommands::openNonAsciiName()

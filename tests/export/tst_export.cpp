@@ -247,6 +247,8 @@ void TestExport::unusableRunsFailWithAMessage_data()
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("message");
     QTest::newRow("help") << QStringList{"--help"} << 0 << "are not exported";
+    QTest::newRow("version") << QStringList{"--version", "drawing.las"} << 0
+                             << "vedra-export " VEDRA_VERSION "\n";
     QTest::newRow("missing input")
         << QStringList{"none.las", "out.png"} << 1 << "cannot read none.las";
     QTest::newRow("directory input") << QStringList{"adir", "out.png"} << 1 << "directory";

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QListWidget>
+#include <QStandardPaths>
 
 #include <cstdio>
 #include <cstdlib>
@@ -34,6 +35,8 @@ void startApplication()
     static char name[] = "vedra-fuzz";
     static char* argv[] = {name, nullptr};
     static QApplication application(argc, argv);
+    // The user's own settings are neither read nor written.
+    QStandardPaths::setTestModeEnabled(true);
     ViewerApp::create(argc, argv);
 }
 

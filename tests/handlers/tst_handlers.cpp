@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QMainWindow>
 #include <QMenu>
+#include <QPushButton>
 #include <QScreen>
 #include <QToolBar>
 #include <QtTest>
@@ -92,7 +93,10 @@ private slots:
     void listMenuOffersEveryTypeThenPicked();
     void toolBarActions_data();
     void toolBarActions();
+    void shortcuts_data();
     void shortcuts();
+    void keysReachTheirActionsFromEveryDock_data();
+    void keysReachTheirActionsFromEveryDock();
     void hideAndShowAll_data();
     void hideAndShowAll();
     void listMenuEntryClearsEveryHighlight();
@@ -128,17 +132,17 @@ void TestHandlers::toolBarActions_data()
     QTest::addColumn<bool>("main");
     QTest::addColumn<QStringList>("toolTips");
     QTest::newRow("main") << true
-                          << QStringList{"Open Script Input",
-                                         "Print",
-                                         "Reload Script Input",
-                                         "Zoom In",
-                                         "Zoom Out",
-                                         "Resize Figure To Fit Display Region",
+                          << QStringList{"Open Script Input (Ctrl+O)",
+                                         "Print (Ctrl+P)",
+                                         "Reload Script Input (F5)",
+                                         "Zoom In (Ctrl++)",
+                                         "Zoom Out (Ctrl+-)",
+                                         "Resize Figure To Fit Display Region (Ctrl+0)",
                                          "Move Fix Position To ...",
                                          "Change to Pick Mode",
-                                         "Conditional Pick",
-                                         "Switch to Previous Index File",
-                                         "Switch to Next Index File",
+                                         "Conditional Pick (Ctrl+F)",
+                                         "Switch to Previous Index File (Ctrl+Left)",
+                                         "Switch to Next Index File (Ctrl+Right)",
                                          "About Vedra"};
     QStringList objectControl{"Point Size Up", "Point Size Down", "Line Widen", "Line Narrow"};
     for (const Sample& sample : kSamples)
@@ -147,19 +151,25 @@ void TestHandlers::toolBarActions_data()
     QTest::newRow("object control") << false << objectControl;
 }
 
-// Buttons show icons only; every icon loads, and no two buttons of a bar share one.
+// Buttons show icons only, and the same actions in the menus show the tooltip's text; every icon
+// loads, and no two buttons of a bar share one.
 void TestHandlers::toolBarActions()
 {
     QFETCH(bool, main);
     QFETCH(QStringList, toolTips);
     const ViewerApp* app = ViewerApp::instance();
-    const QList<QAction*> actions =
-        (main ? app->mainToolBar : app->objectControlToolBar)->actions();
+    const QToolBar* toolBar = main ? app->mainToolBar : app->objectControlToolBar;
+    QCOMPARE(toolBar->toolButtonStyle(), Qt::ToolButtonIconOnly);
     QStringList actual;
     QList<QImage> icons;
-    for (const QAction* action : actions) {
+    for (const QAction* action : toolBar->actions()) {
         actual << action->toolTip();
-        QVERIFY2(action->text().isEmpty(), qPrintable(action->toolTip()));
+        QVERIFY2(!action->text().isEmpty() && action->toolTip().startsWith(action->text()),
+                 qPrintable(action->toolTip()));
+        const QList<QObject*> shownIn = action->associatedObjects();
+        QVERIFY2(std::any_of(shownIn.begin(), shownIn.end(),
+                             [](QObject* object) { return qobject_cast<QMenu*>(object); }),
+                 qPrintable(action->toolTip()));
         QVERIFY2(!action->icon().isNull(), qPrintable(action->toolTip()));
         const QImage icon = action->icon().pixmap(48, 48).toImage();
         QVERIFY2(!icons.contains(icon), qPrintable(action->toolTip()));
@@ -168,23 +178,80 @@ void TestHandlers::toolBarActions()
     QCOMPARE(actual, toolTips);
 }
 
+void TestHandlers::shortcuts_data()
+{
+    QTest::addColumn<QAction*>("action");
+    QTest::addColumn<QString>("keys");
+    const ViewerApp* app = ViewerApp::instance();
+    QTest::newRow("open") << app->openAction << "Ctrl+O";
+    QTest::newRow("print") << app->printAction << "Ctrl+P";
+    QTest::newRow("reload") << app->reloadAction << "F5";
+    QTest::newRow("zoom in") << app->zoomInAction << "Ctrl++";
+    QTest::newRow("zoom out") << app->zoomOutAction << "Ctrl+-";
+    QTest::newRow("fit") << app->resizeFitAction << "Ctrl+0";
+    QTest::newRow("conditional pick") << app->conditionalPickAction << "Ctrl+F";
+    QTest::newRow("previous file") << app->previousFileAction << "Ctrl+Left";
+    QTest::newRow("next file") << app->nextFileAction << "Ctrl+Right";
+    QTest::newRow("leave pick mode") << app->leavePickModeAction << "Esc";
+    QTest::newRow("quit") << app->quitAction << "Ctrl+Q";
+    QTest::newRow("keys page") << app->keysAction << "F1";
+    QTest::newRow("pick mode") << app->pickModeAction << "";
+    QTest::newRow("go to") << app->gotoFixAction << "";
+    QTest::newRow("about") << app->aboutAction << "";
+    QTest::newRow("point size") << app->pointSizeUpAction << "";
+}
+
+// Each key belongs to one action of the window (a key that two share would run neither) and is
+// listed on the Keys page.
 void TestHandlers::shortcuts()
 {
+    QFETCH(QAction*, action);
+    QFETCH(QString, keys);
     const ViewerApp* app = ViewerApp::instance();
-    QCOMPARE(app->conditionalPickAction->shortcuts(),
-             QKeySequence::keyBindings(QKeySequence::Find));
-    QVERIFY(
-        app->conditionalPickAction->shortcuts().contains(QKeySequence(QStringLiteral("Ctrl+F"))));
-    QCOMPARE(app->previousFileAction->shortcuts(),
-             QKeySequence::keyBindings(QKeySequence::MoveToPreviousWord));
-    QCOMPARE(app->nextFileAction->shortcuts(),
-             QKeySequence::keyBindings(QKeySequence::MoveToNextWord));
-    QVERIFY(!app->previousFileAction->shortcuts().isEmpty());
-    QVERIFY(app->previousFileAction->shortcuts() != app->nextFileAction->shortcuts());
-    for (const QAction* action : app->mainToolBar->actions())
-        if (action != app->conditionalPickAction && action != app->previousFileAction &&
-            action != app->nextFileAction)
-            QVERIFY2(action->shortcuts().isEmpty(), qPrintable(action->toolTip()));
+    QCOMPARE(QKeySequence::listToString(action->shortcuts(), QKeySequence::PortableText), keys);
+    if (keys.isEmpty())
+        return;
+    for (const QAction* other : app->mainWindow->findChildren<QAction*>())
+        if (other != action)
+            for (const QKeySequence& key : action->shortcuts())
+                QVERIFY2(!other->shortcuts().contains(key), qPrintable(other->text()));
+    const QString row = QStringLiteral("<tr><td>%1</td><td>%2</td></tr>")
+                            .arg(action->shortcut().toString(QKeySequence::NativeText),
+                                 action->text().toHtmlEscaped());
+    QVERIFY2(app->keysText().contains(row), qPrintable(app->keysText()));
+}
+
+void TestHandlers::keysReachTheirActionsFromEveryDock_data()
+{
+    QTest::addColumn<QKeySequence>("key");
+    QTest::addColumn<QAction*>("action");
+    const ViewerApp* app = ViewerApp::instance();
+    QTest::newRow("zoom in") << QKeySequence(QStringLiteral("Ctrl++")) << app->zoomInAction;
+    QTest::newRow("zoom out") << QKeySequence(QStringLiteral("Ctrl+-")) << app->zoomOutAction;
+    QTest::newRow("fit") << QKeySequence(QStringLiteral("Ctrl+0")) << app->resizeFitAction;
+    QTest::newRow("reload") << QKeySequence(QStringLiteral("F5")) << app->reloadAction;
+    QTest::newRow("next file") << QKeySequence(QStringLiteral("Ctrl+Right")) << app->nextFileAction;
+    QTest::newRow("leave pick mode")
+        << QKeySequence(QStringLiteral("Esc")) << app->leavePickModeAction;
+}
+
+// The keys are the window's: they work whichever widget of the docks has the focus.
+void TestHandlers::keysReachTheirActionsFromEveryDock()
+{
+    QFETCH(QKeySequence, key);
+    QFETCH(QAction*, action);
+    ViewerApp* app = ViewerApp::instance();
+    app->mainWindow->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(app->mainWindow));
+    const QList<QWidget*> focusable{app->itemList, app->relatedList, app->itemText,
+                                    app->listMenuButton};
+    for (QWidget* widget : focusable) {
+        widget->setFocus();
+        QVERIFY(QTest::qWaitFor([widget] { return widget->hasFocus(); }));
+        QSignalSpy triggered(action, &QAction::triggered);
+        QTest::keySequence(widget, key);
+        QVERIFY2(triggered.count() == 1, widget->metaObject()->className());
+    }
 }
 
 void TestHandlers::hideAndShowAll_data()

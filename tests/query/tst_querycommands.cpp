@@ -137,6 +137,7 @@ private slots:
     void relatedSearches();
     void longQueriesFinishOrCancel_data();
     void longQueriesFinishOrCancel();
+    void recentQueriesAreOfferedNewestFirst();
 };
 
 void TestQueryCommands::conditionalPickListsMatches_data()
@@ -327,6 +328,31 @@ void TestQueryCommands::longQueriesFinishOrCancel()
     QCOMPARE(picked(), cancel ? points({3}) : highlight ? QList<paintObject*>() : matches);
     QCOMPARE(listed(), cancel || highlight ? points({3}) : matches);
     QCOMPARE(highlighted(), cancel || !highlight ? points({5}) : matches);
+}
+
+// Accepted queries are offered again, newest first and once each; a cancelled one is not, and
+// the field starts empty.
+void TestQueryCommands::recentQueriesAreOfferedNewestFirst()
+{
+    conditionalPick(QStringLiteral("pt:net==a1"));
+    conditionalPick(QStringLiteral("rect:w>2"));
+    conditionalPick(QStringLiteral("pt:net==a1"));
+    conditionalPick(QStringLiteral("pt:net==cancelled"), false);
+    QStringList offered;
+    QString startText = QStringLiteral("not seen");
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        offered = dialog->comboBoxItems();
+        startText = dialog->textValue();
+        dialog->reject();
+    });
+    ViewerApp::instance()->conditionalPickAction->trigger();
+    QCOMPARE(offered.mid(0, 2), (QStringList{"pt:net==a1", "rect:w>2"}));
+    QCOMPARE(offered.count(QStringLiteral("pt:net==a1")), 1);
+    QVERIFY(!offered.contains(QStringLiteral("pt:net==cancelled")));
+    QCOMPARE(startText, QString());
 }
 
 QTEST_MAIN(TestQueryCommands)

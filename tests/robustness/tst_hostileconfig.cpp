@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QFile>
+#include <QStandardPaths>
 #include <QToolBar>
 #include <QtTest>
 
@@ -46,6 +47,8 @@ void TestHostileConfig::extremeValuesStartAUsableViewer()
     config.close();
     static char name[] = "vedra-test";
     static char* argv[] = {name, nullptr};
+    // The user's own settings are neither read nor written.
+    QStandardPaths::setTestModeEnabled(true);
     ViewerApp::create(1, argv);
     const ViewerApp* app = ViewerApp::instance();
     QCOMPARE(app->ratio, 1.0);

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QListWidget>
 #include <QMainWindow>
+#include <QStandardPaths>
 
 #include <QtTest>
 
@@ -16,6 +17,8 @@ namespace testapp
 void resetApplication()
 {
     if (!ViewerApp::instance()) {
+        // Before anything reads QSettings: tests never read or write the user's own settings.
+        QStandardPaths::setTestModeEnabled(true);
         static char name[] = "vedra-test";
         static char* argv[] = {name, nullptr};
         ViewerApp::create(1, argv);
