@@ -419,10 +419,7 @@ void ViewerApp::buildToolBars()
     objectControlToolBar->setIconSize(icons);
     objectControlToolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
     objectControlToolBar->setObjectName(QStringLiteral("objectControlToolBar"));
-    // A row of its own under the main toolbar: at the default window size a column on the left
-    // is too short for every type's buttons, and some would hide behind the extension arrow.
-    mainWindow->addToolBarBreak(Qt::TopToolBarArea);
-    mainWindow->addToolBar(Qt::TopToolBarArea, objectControlToolBar);
+    mainWindow->addToolBar(Qt::LeftToolBarArea, objectControlToolBar);
     pointSizeUpAction = addCommand(objectControlToolBar, ":/icon/pointsizeup.png", "Point Size Up",
                                    &QFunctionality::doPointSizeup);
     pointSizeDownAction = addCommand(objectControlToolBar, ":/icon/pointsizedown.png",

@@ -9,7 +9,6 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QSettings>
-#include <QToolBar>
 #include <QtTest>
 
 #include <limits>
@@ -20,8 +19,6 @@ class TestViewerApp : public QObject
 
 private slots:
     void init() { testapp::resetApplication(); }
-    // First: later tests give the canvas a fixed size.
-    void defaultWindowShowsEveryToolButton();
     void builtInColors_data();
     void builtInColors();
     void fileColorsWin();
@@ -34,18 +31,6 @@ private slots:
     void titleFollowsModeAndFile();
     void recentFilesAreRememberedInTheTestSettings();
 };
-
-// Without config.ini the window has its default size, and no button hides behind a toolbar's
-// extension arrow.
-void TestViewerApp::defaultWindowShowsEveryToolButton()
-{
-    const ViewerApp* app = ViewerApp::instance();
-    QVERIFY(QTest::qWaitForWindowExposed(app->mainWindow));
-    QCOMPARE(app->mainWindow->size(), QSize(1280, 800));
-    for (const QToolBar* toolBar : {app->mainToolBar, app->objectControlToolBar})
-        for (QAction* action : toolBar->actions())
-            QVERIFY2(toolBar->widgetForAction(action)->isVisible(), qPrintable(action->toolTip()));
-}
 
 void TestViewerApp::builtInColors_data()
 {
