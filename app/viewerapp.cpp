@@ -501,9 +501,8 @@ void ViewerApp::buildStatusBar()
 {
     QStatusBar* bar = mainWindow->statusBar();
     pointerLabel = new QLabel(bar);
-    // Far coordinates print hundreds of digits: the bar shows what fits.
-    pointerLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    pointerLabel->setMinimumWidth(kPointerLabelWidth);
+    // Far coordinates print hundreds of digits: the bar keeps its width and shows what fits.
+    pointerLabel->setFixedWidth(kPointerLabelWidth);
     objectCountLabel = new QLabel(bar);
     bar->addPermanentWidget(pointerLabel);
     bar->addPermanentWidget(objectCountLabel);
