@@ -13,7 +13,6 @@
 #include <QDockWidget>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QMainWindow>
@@ -64,23 +63,6 @@ constexpr int kPointerLabelWidth = 220;
 QString objectCountText(std::size_t count)
 {
     return count == 1 ? QStringLiteral("1 object") : QStringLiteral("%1 objects").arg(count);
-}
-
-// Why the file cannot be read as a script input, or nothing when it can.
-std::optional<QString> whyUnreadable(const std::string& path)
-{
-    QFile file;
-    if (openRegularFile(file, path, QIODevice::ReadOnly))
-        return std::nullopt;
-    const QFileInfo info(QFile::decodeName(QByteArray::fromStdString(path)));
-    if (!info.exists())
-        return QStringLiteral("no such file");
-    if (info.isDir())
-        return QStringLiteral("it is a directory");
-    if (!info.isFile())
-        return QStringLiteral("not a regular file");
-    return info.isReadable() ? QStringLiteral("it cannot be read")
-                             : QStringLiteral("permission denied");
 }
 
 // The platform's keys for a standard command; where the platform names none (Quit has none
@@ -531,8 +513,8 @@ void ViewerApp::reportLoad(qint64 milliseconds)
         mainWindow->statusBar()->clearMessage();
         return;
     }
-    const QString name = QFile::decodeName(QByteArray::fromStdString(fileName));
-    if (const std::optional<QString> reason = whyUnreadable(fileName)) {
+    const QString name = displayName(fileName);
+    if (const std::optional<QString> reason = whyNotRegularFile(fileName)) {
         const QString message = QStringLiteral("Cannot open %1: %2").arg(name, *reason);
         showMessage(message);
         if (isatty(STDERR_FILENO))
@@ -549,7 +531,7 @@ void ViewerApp::rememberCurrentFile()
     QFile file;
     if (fileName.empty() || !openRegularFile(file, fileName, QIODevice::ReadOnly))
         return;
-    RememberedState::addRecentFile(QFile::decodeName(QByteArray::fromStdString(fileName)));
+    RememberedState::addRecentFile(displayName(fileName));
     updateRecentMenu();
 }
 
@@ -596,7 +578,7 @@ SceneView ViewerApp::sceneView(const QSize& size) const
 void ViewerApp::reportOutOfMemory() const
 {
     const QString message = QStringLiteral("Not enough memory to load %1: the drawing was dropped.")
-                                .arg(QFile::decodeName(QByteArray::fromStdString(fileName)));
+                                .arg(displayName(fileName));
     std::fprintf(stderr, "vedra: %s\n", message.toLocal8Bit().constData());
     if (!mainWindow)
         return;

@@ -75,8 +75,7 @@ void QFunctionality::stepToFile(const std::string& name)
 {
     switchToFile(name);
     if (!opensForReading(name)) {
-        const QString shown =
-            QFileInfo(QFile::decodeName(QByteArray::fromStdString(name))).fileName();
+        const QString shown = QFileInfo(displayName(name)).fileName();
         ViewerApp::instance()->showMessage(QStringLiteral("%1 does not exist").arg(shown));
     }
 }
@@ -85,7 +84,7 @@ void QFunctionality::doOpenfile()
 {
     ViewerApp* app = ViewerApp::instance();
     // The current file's folder first, then the one the dialog chose from last time.
-    const QString current = QFile::decodeName(QByteArray::fromStdString(app->fileName));
+    const QString current = displayName(app->fileName);
     const QString folder =
         app->fileName.empty() ? RememberedState::openFolder() : QFileInfo(current).absolutePath();
     const QString path =

@@ -13,15 +13,12 @@
 #include <QSvgGenerator>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <map>
 #include <new>
 #include <optional>
 
 #include <dirent.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -31,30 +28,17 @@ namespace
 // The resolution at which one unit of a PDF or SVG page is one canvas pixel.
 constexpr int kScreenDpi = 96;
 
-QString shown(const std::string& path)
-{
-    return ExportOptions::displayName(path);
-}
-
 // Why a file cannot be read as an input or settings file, or nothing when it can. It is opened
 // the way the viewer opens files, without waiting on a pipe; the loader reads a file it cannot
 // open as an empty drawing, and an export of that would hide the mistake.
 std::optional<QString> unreadable(const std::string& path, long long maxBytes = -1)
 {
-    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (descriptor < 0)
-        return QStringLiteral("cannot read %1: %2")
-            .arg(shown(path), QString::fromLocal8Bit(std::strerror(errno)));
+    if (const std::optional<QString> reason = whyNotRegularFile(path))
+        return QStringLiteral("cannot read %1: %2").arg(displayName(path), *reason);
     struct stat status;
-    const bool known = ::fstat(descriptor, &status) == 0;
-    ::close(descriptor);
-    if (!known || S_ISDIR(status.st_mode))
-        return QStringLiteral("cannot read %1: it is a directory").arg(shown(path));
-    if (!S_ISREG(status.st_mode))
-        return QStringLiteral("cannot read %1: not a regular file").arg(shown(path));
-    if (maxBytes >= 0 && status.st_size > maxBytes)
+    if (maxBytes >= 0 && ::stat(path.c_str(), &status) == 0 && status.st_size > maxBytes)
         return QStringLiteral("cannot read %1: larger than the %2 bytes a settings file may have")
-            .arg(shown(path))
+            .arg(displayName(path))
             .arg(maxBytes);
     return std::nullopt;
 }
@@ -147,12 +131,13 @@ bool ExportJob::collectPictures(std::vector<Picture>& pictures, QString& error) 
         --nameEnd;
     const std::string name = fileName.substr(0, nameEnd);
     if (name.empty() || name.back() != '.' || !memberNumber(fileName, name)) {
-        error = QStringLiteral("%1 is no member of a numbered series NAME.N.las").arg(shown(input));
+        error = QStringLiteral("%1 is no member of a numbered series NAME.N.las")
+                    .arg(displayName(input));
         return false;
     }
     DIR* folder = ::opendir(directory.empty() ? "." : directory.c_str());
     if (!folder) {
-        error = QStringLiteral("cannot list the folder of %1").arg(shown(input));
+        error = QStringLiteral("cannot list the folder of %1").arg(displayName(input));
         return false;
     }
     while (const dirent* entry = ::readdir(folder)) {
@@ -179,8 +164,8 @@ bool ExportJob::checkOutputs(const std::vector<Picture>& pictures, QString& erro
         const auto [earlier, added] = byOutput.emplace(picture.output, &picture);
         if (!added) {
             error = QStringLiteral("%1 and %2 would both be written to %3")
-                        .arg(shown(earlier->second->input), shown(picture.input),
-                             shown(picture.output));
+                        .arg(displayName(earlier->second->input), displayName(picture.input),
+                             displayName(picture.output));
             return false;
         }
     }
@@ -200,7 +185,7 @@ bool ExportJob::checkOutputs(const std::vector<Picture>& pictures, QString& erro
         for (const auto& [path, file] : readFiles) {
             if (output && *output == file) {
                 error = QStringLiteral("%1 is the file %2, which this run reads: not overwritten")
-                            .arg(shown(picture.output), shown(path));
+                            .arg(displayName(picture.output), displayName(path));
                 return false;
             }
         }
@@ -254,17 +239,17 @@ bool ExportJob::writeOutput(const Picture& picture, QString& error)
     }
     OutputFile file(picture.output);
     if (!file.open(QIODevice::WriteOnly)) {
-        error =
-            QStringLiteral("cannot write %1: %2").arg(shown(picture.output), file.errorString());
+        error = QStringLiteral("cannot write %1: %2")
+                    .arg(displayName(picture.output), file.errorString());
         return false;
     }
     if (!openInput(picture.input)) {
-        error = QStringLiteral("cannot read %1: out of memory").arg(shown(picture.input));
+        error = QStringLiteral("cannot read %1: out of memory").arg(displayName(picture.input));
         return false;
     }
     const std::size_t slash = picture.input.rfind('/');
     const QString title =
-        shown(slash == std::string::npos ? picture.input : picture.input.substr(slash + 1));
+        displayName(slash == std::string::npos ? picture.input : picture.input.substr(slash + 1));
     const QSize size = options.size;
     bool painted = false;
     switch (options.format) {
@@ -298,9 +283,9 @@ bool ExportJob::writeOutput(const Picture& picture, QString& error)
     if (painted && file.commit())
         return true;
     error = QStringLiteral("cannot write %1: %2")
-                .arg(shown(picture.output), painted || file.writeFailed()
-                                                ? file.errorString()
-                                                : QStringLiteral("rendering failed"));
+                .arg(displayName(picture.output), painted || file.writeFailed()
+                                                      ? file.errorString()
+                                                      : QStringLiteral("rendering failed"));
     return false;
 }
 

@@ -1,6 +1,7 @@
 #include "export/exportoptions.h"
 
-#include <QFile>
+#include "script/textfile.h"
+
 #include <QFileInfo>
 #include <QRegularExpression>
 
@@ -39,7 +40,7 @@ bool ExportOptions::parse(const std::vector<std::string>& bytes, QString& error)
 {
     QStringList arguments;
     for (const std::string& argument : bytes)
-        arguments << QFile::decodeName(QByteArray::fromStdString(argument));
+        arguments << displayName(argument);
     std::vector<std::string> positional;
     bool optionsEnded = false;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
@@ -134,11 +135,6 @@ std::string ExportOptions::outputFor(qint64 number) const
     for (std::size_t at; (at = output.find("%d", from)) != std::string::npos; from = at + 2)
         name.append(output, from, at - from).append(digits);
     return name.append(output, from);
-}
-
-QString ExportOptions::displayName(const std::string& path)
-{
-    return QFile::decodeName(QByteArray::fromStdString(path));
 }
 
 QString ExportOptions::usage()

@@ -22,8 +22,6 @@ public:
     static QString usage();
     // The output of one series member: every "%d" of the output pattern becomes its number.
     std::string outputFor(qint64 number) const;
-    // A path for messages: its bytes in the local encoding, where they are valid in it.
-    static QString displayName(const std::string& path);
 
     // Largest canvas edge accepted, the same limit the viewer puts on its window.
     static constexpr int kMaxEdge = 16384;

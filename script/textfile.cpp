@@ -1,5 +1,8 @@
 #include "script/textfile.h"
 
+#include <cerrno>
+#include <cstring>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,6 +20,32 @@ bool openRegularFile(QFile& file, const std::string& path, QIODevice::OpenMode m
         return false;
     }
     return true;
+}
+
+QString displayName(const std::string& path)
+{
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+std::optional<QString> whyNotRegularFile(const std::string& path)
+{
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (descriptor < 0) {
+        const int error = errno;
+        if (error == ENOENT)
+            return QStringLiteral("no such file");
+        if (error == EACCES)
+            return QStringLiteral("permission denied");
+        return QString::fromLocal8Bit(std::strerror(error));
+    }
+    struct stat status;
+    const bool known = ::fstat(descriptor, &status) == 0;
+    ::close(descriptor);
+    if (!known || S_ISDIR(status.st_mode))
+        return QStringLiteral("it is a directory");
+    if (!S_ISREG(status.st_mode))
+        return QStringLiteral("not a regular file");
+    return std::nullopt;
 }
 
 std::optional<std::string> readTextFile(const std::string& path, long long maxBytes)

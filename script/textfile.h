@@ -10,6 +10,14 @@
 // no permission) leaves the file closed and gives false; a pipe is never waited on.
 bool openRegularFile(QFile& file, const std::string& path, QIODevice::OpenMode mode);
 
+// A path as text for the user: its bytes in the local encoding, where they are valid in it.
+QString displayName(const std::string& path);
+
+// Why openRegularFile() cannot open the path for reading, in a few words ("no such file", "it
+// is a directory", "not a regular file", "permission denied", or the system's own words); none
+// when it can.
+std::optional<QString> whyNotRegularFile(const std::string& path);
+
 // The settings file is a few lines; anything larger is not one.
 constexpr long long kMaxConfigBytes = 1 << 20;
 
