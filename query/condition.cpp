@@ -1,6 +1,5 @@
 #include "query/condition.h"
 
-#include "model/paintobject.h"
 #include "query/comparator.h"
 
 namespace
@@ -60,19 +59,4 @@ Condition::Comparison Condition::comparisonOf(const QString& op)
     if (op == QLatin1String("<"))
         return Comparison::Less;
     return Comparison::None;
-}
-
-bool Condition::matches(const paintObject& object,
-                        const DrawingModel::ComparatorMap& comparators) const
-{
-    const auto value = object.properties.constFind(property);
-    if (value == object.properties.cend())
-        return false;
-    // A property declared with a kind that compares nothing, or never declared, has no rule
-    // for comparing its values: no condition on it holds, as for an operator without meaning.
-    const auto declared = comparators.find(property);
-    if (declared == comparators.end())
-        return false;
-    const Comparator& compare = *declared->second;
-    return holds(meaning, compare, compare.read(value.value()), compare.read(operand));
 }

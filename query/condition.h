@@ -1,11 +1,8 @@
 #pragma once
 
-#include "model/drawingmodel.h"
 #include "query/comparator.h"
 
 #include <QString>
-
-class paintObject;
 
 // One comparison "property OP operand" of a query. Spaces (U+0020 only) are not part of the
 // property or the operand; the operator is the first of "!<=>" and the run of "<=>" after it.
@@ -17,11 +14,9 @@ public:
 
     explicit Condition(const QString& text);
 
-    // The object has the property and its comparator says the operator holds. An operator
-    // without meaning never holds, nor does any operator on a property without a comparator.
-    bool matches(const paintObject& object, const DrawingModel::ComparatorMap& comparators) const;
     // Whether the comparison holds between an object's value and an operand, both read by the
-    // comparator of the property; what matches() decides once it has found both.
+    // comparator of the property. An operator without meaning never holds; nor does a condition
+    // on a property the object lacks or that has no comparator (PreparedQuery decides those).
     static bool holds(Comparison comparison, const Comparator& compare,
                       const Comparator::Reading& value, const Comparator::Reading& operand);
     Comparison comparison() const { return meaning; }

@@ -34,7 +34,7 @@ PreparedQuery::PreparedQuery(const Query& query, const DrawingModel::ComparatorM
     }
 }
 
-// As Condition::matches(): an object without the property, or a property without a comparator,
+// An object without the property, or a property without a comparator,
 // fails the condition whatever the operator.
 bool PreparedQuery::holds(const Test& test, const paintObject& object)
 {

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "model/drawingmodel.h"
 #include "query/conjunction.h"
 
 #include <vector>
+
+class paintObject;
 
 // The condition part of a query: conjunctions joined by "||", one of which must hold. "&&"
 // binds more tightly; there are no parentheses, quotes or escapes.

@@ -4,6 +4,7 @@
 #include "handlers/paintobjecthandler.h"
 #include "model/drawingmodel.h"
 #include "model/paintpoint.h"
+#include "query/condition.h"
 #include "query/doublecomparator.h"
 #include "query/query.h"
 #include "query/stringcomparator.h"
@@ -314,9 +315,8 @@ void TestQuery::conditionMatches()
     DrawingModel::ComparatorMap comparators;
     comparators["w"] = std::make_unique<DoubleComparator>();
     comparators["net"] = std::make_unique<StringComparator>();
-    const Condition parsed(condition);
-    QVERIFY(parsed.valid);
-    QTEST(parsed.matches(object, comparators), "holds");
+    QVERIFY(Condition(condition).valid);
+    QTEST(Query(condition).matches(object, comparators), "holds");
 }
 
 // A conjunction stops at its first false condition, a query at its first true conjunction.
