@@ -5,6 +5,7 @@
 #include "app/rememberedstate.h"
 #include "model/drawingmodel.h"
 #include "model/paintobject.h"
+#include "render/sharedstyles.h"
 #include "script/textfile.h"
 #include "script/wordreader.h"
 
@@ -20,6 +21,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -171,6 +173,7 @@ void ViewerApp::readSettings(std::string_view configText)
     if (words.readInt(width) && words.readInt(height)) {
         windowWidth = std::clamp(width, kMinWindowEdge, kMaxWindowEdge);
         windowHeight = std::clamp(height, kMinWindowEdge, kMaxWindowEdge);
+        windowSizeConfigured = true;
     }
     words.skipLine();
     if (words.readInt(value))
@@ -256,7 +259,7 @@ void ViewerApp::buildMainWindow()
     mainWindow = new QMainWindow;
     mode = 0;
     updateTitle();
-    mainWindow->setWindowIcon(QIcon(QStringLiteral(":/icon/logo.png")));
+    mainWindow->setWindowIcon(SharedStyles::resourceIcon(QStringLiteral(":/icon/logo.png")));
     // A .las file dropped on the window opens as "Open Script Input" opens it.
     const auto* drops = new FileDropHandler(mainWindow);
     QObject::connect(drops, &FileDropHandler::fileDropped, &commands, &QFunctionality::openFile);
@@ -276,9 +279,23 @@ void ViewerApp::buildMainWindow()
     buildStatusBar();
     // The docks and toolbars where the user left them; the window's size stays config.ini's.
     mainWindow->restoreState(RememberedState::windowLayout());
+    if (!windowSizeConfigured)
+        growToShowToolBars();
     QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, mainWindow,
                      [this] { RememberedState::setWindowLayout(mainWindow->saveState()); });
     mainWindow->show();
+}
+
+// The default size leaves some toolbar buttons behind the extension arrow, so the window grows
+// to the size its toolbars and docks ask for, as far as the screen's free area allows (less room
+// for the title bar), and never below the default.
+void ViewerApp::growToShowToolBars()
+{
+    constexpr int kTitleBarAllowance = 40;
+    QSize size = mainWindow->sizeHint().expandedTo(mainWindow->size());
+    if (const QScreen* screen = mainWindow->screen())
+        size = size.boundedTo(screen->availableGeometry().size() - QSize(0, kTitleBarAllowance));
+    mainWindow->resize(size.expandedTo(QSize(windowWidth, windowHeight)));
 }
 
 void ViewerApp::buildInfoDock()
@@ -308,8 +325,9 @@ void ViewerApp::buildExplorerDock()
     explorerLayout = new QVBoxLayout(explorerPanel);
 
     const int s = iconSize();
-    listMenuButton = new QPushButton(QIcon(QStringLiteral(":/icon/listmenu.png")),
-                                     QStringLiteral("List Menu"), explorerPanel);
+    listMenuButton =
+        new QPushButton(SharedStyles::resourceIcon(QStringLiteral(":/icon/listmenu.png")),
+                        QStringLiteral("List Menu"), explorerPanel);
     listMenuButton->setIconSize(QSize(s, s));
     listMenuButton->setGeometry(0, 0, 100, s);
     listMenu = new QMenu;
@@ -351,7 +369,8 @@ QAction* ViewerApp::addCommand(QToolBar* toolBar, const char* iconPath, const ch
                                void (QFunctionality::*slot)())
 {
     const QString text = QString::fromLatin1(toolTip);
-    auto* action = new QAction(QIcon(QString::fromLatin1(iconPath)), text, mainWindow);
+    auto* action =
+        new QAction(SharedStyles::resourceIcon(QString::fromLatin1(iconPath)), text, mainWindow);
     action->setToolTip(text);
     QObject::connect(action, &QAction::triggered, &commands, slot);
     toolBar->addAction(action);
@@ -444,6 +463,9 @@ void ViewerApp::buildMenuBar()
     file->addAction(previousFileAction);
     file->addAction(nextFileAction);
     file->addSeparator();
+    exportImageAction =
+        file->addAction(QStringLiteral("Export Image…"), &commands, &QFunctionality::doExportImage);
+    setKeys(exportImageAction, {QKeySequence(Qt::CTRL | Qt::Key_E)});
     file->addAction(printAction);
     file->addSeparator();
     quitAction = file->addAction(QStringLiteral("Quit"), mainWindow, &QWidget::close);
@@ -572,6 +594,26 @@ SceneView ViewerApp::sceneView(const QSize& size) const
     view.pointSize = pointSize;
     view.lineWidth = lineWidth;
     view.highlightColor = highlightColor;
+    return view;
+}
+
+// A canvas pixel p lands on picture pixel scale * p + margin, so the picture keeps the canvas's
+// proportions; marker and pen sizes stay in pixels, as on the canvas.
+SceneView ViewerApp::canvasViewScaledTo(const QSize& size) const
+{
+    SceneView view = sceneView(size);
+    const QSize canvas = display ? display->size() : size;
+    if (canvas == size || canvas.isEmpty())
+        return view;
+    const double scale = std::min(static_cast<double>(size.width()) / canvas.width(),
+                                  static_cast<double>(size.height()) / canvas.height());
+    const double scaledX = originX * scale + (size.width() - canvas.width() * scale) / 2.0;
+    const double scaledY = originY * scale + (size.height() - canvas.height() * scale) / 2.0;
+    if (isUsableView(scaledX, scaledY, ratio * scale)) {
+        view.originX = scaledX;
+        view.originY = scaledY;
+        view.ratio = ratio * scale;
+    }
     return view;
 }
 

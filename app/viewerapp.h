@@ -94,6 +94,9 @@ public:
     void reportOutOfMemory() const;
     // The view that the canvas shows, on a device of the given size.
     SceneView sceneView(const QSize& size) const;
+    // What the canvas shows, scaled to fit a picture of the given size and centred in it; the
+    // canvas's own view when the sizes are equal or the scaled view would not be usable.
+    SceneView canvasViewScaledTo(const QSize& size) const;
 
     // Reads the seven positional viewer settings; what is missing or unusable keeps its
     // default. Public so that the settings can be read from any text.
@@ -138,6 +141,7 @@ public:
     QToolBar* mainToolBar = nullptr;
     QAction* openAction = nullptr;
     QAction* printAction = nullptr;
+    QAction* exportImageAction = nullptr;
     QAction* reloadAction = nullptr;
     QAction* zoomInAction = nullptr;
     QAction* zoomOutAction = nullptr;
@@ -199,6 +203,8 @@ public:
     std::vector<paintObject*> pickedList;
     int windowWidth = 1280;
     int windowHeight = 800;
+    // Whether config.ini gave the window size, which then holds as given.
+    bool windowSizeConfigured = false;
     // Within [1, 512]; icons are 6 pixels smaller, and at least 1.
     int toolButtonSize = 54;
     // HTML font size of the Basic Info text; within [1, 7].
@@ -220,6 +226,7 @@ private:
     // colorOf() without the memo.
     QColor lookUpColor(const std::string& name) const;
     void buildMainWindow();
+    void growToShowToolBars();
     void buildInfoDock();
     void buildExplorerDock();
     void buildToolBars();

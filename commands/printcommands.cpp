@@ -1,13 +1,20 @@
-// Printing the drawing through Qt's print preview, the About box and the Keys page.
+// Printing the drawing through Qt's print preview, exporting it as a picture, the About box and
+// the Keys page.
+#include "app/exportimagedialog.h"
 #include "app/qwgtdisplay.h"
 #include "app/scenepainter.h"
+#include "app/scenepicture.h"
 #include "app/viewerapp.h"
 #include "commands/qfunctionality.h"
+#include "render/sharedstyles.h"
+#include "script/outputfile.h"
+#include "script/textfile.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QPainter>
-#include <QPixmap>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QStringList>
@@ -21,6 +28,37 @@ void QFunctionality::doPrint()
     connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
             &QFunctionality::doPrintAllPaintObject);
     dialog.exec();
+}
+
+// The picture is written beside its place and renamed over it only when complete, so a failed
+// export leaves any earlier file as it was.
+void QFunctionality::doExportImage()
+{
+    ViewerApp* app = ViewerApp::instance();
+    QString suggested =
+        app->fileName.empty() ? QStringLiteral("vedra.las") : displayName(app->fileName);
+    if (suggested.endsWith(QStringLiteral(".las"), Qt::CaseInsensitive))
+        suggested.chop(4);
+    suggested += QStringLiteral(".png");
+    ExportImageDialog dialog(suggested, app->display->size(), app->mainWindow);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const QString name = dialog.fileName();
+    const QString title = app->fileName.empty() ? QStringLiteral("Vedra")
+                                                : QFileInfo(displayName(app->fileName)).fileName();
+    OutputFile file(QFile::encodeName(name).toStdString());
+    ScenePicture picture;
+    const std::optional<QString> failure =
+        file.open(QIODevice::WriteOnly)
+            ? picture.save(file, *ScenePicture::formatOf(name),
+                           app->canvasViewScaledTo(dialog.pictureSize()), title)
+            : file.errorString();
+    if (failure) {
+        QMessageBox::warning(app->mainWindow, QStringLiteral("Export Image"),
+                             QStringLiteral("Cannot write %1: %2").arg(name, *failure));
+        return;
+    }
+    app->showMessage(QStringLiteral("Image written to %1").arg(name));
 }
 
 // No transform: every object paints itself at the canvas's current view, highlighted ones last.
@@ -58,7 +96,9 @@ void QFunctionality::doShowAbout()
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("About Vedra"), pieces.join(QString()),
                     QMessageBox::Ok, app->mainWindow);
     box.setTextFormat(Qt::RichText);
-    box.setIconPixmap(QPixmap(QStringLiteral(":icon/logo.png")));
+    constexpr int kLogoSize = 128;
+    box.setIconPixmap(SharedStyles::resourceIcon(QStringLiteral(":/icon/logo.png"))
+                          .pixmap(QSize(kLogoSize, kLogoSize), box.devicePixelRatio()));
     box.exec();
 }
 

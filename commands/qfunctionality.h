@@ -37,6 +37,7 @@ public:
 public slots:
     void doOpenfile();
     void doPrint();
+    void doExportImage();
     void doReload();
     void doZoomin();
     void doZoomout();

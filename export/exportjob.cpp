@@ -1,16 +1,8 @@
 #include "export/exportjob.h"
 
 #include "app/viewerapp.h"
-#include "export/outputfile.h"
+#include "script/outputfile.h"
 #include "script/textfile.h"
-
-#include <QApplication>
-#include <QImage>
-#include <QPageSize>
-#include <QPainter>
-#include <QPalette>
-#include <QPdfWriter>
-#include <QSvgGenerator>
 
 #include <algorithm>
 #include <cstdio>
@@ -24,9 +16,6 @@
 
 namespace
 {
-
-// The resolution at which one unit of a PDF or SVG page is one canvas pixel.
-constexpr int kScreenDpi = 96;
 
 // Why a file cannot be read as an input or settings file, or nothing when it can. It is opened
 // the way the viewer opens files, without waiting on a pipe; the loader reads a file it cannot
@@ -250,53 +239,9 @@ bool ExportJob::writeOutput(const Picture& picture, QString& error)
     const std::size_t slash = picture.input.rfind('/');
     const QString title =
         displayName(slash == std::string::npos ? picture.input : picture.input.substr(slash + 1));
-    const QSize size = options.size;
-    bool painted = false;
-    switch (options.format) {
-    case ExportOptions::Format::Png: {
-        QImage image(size, QImage::Format_RGB32);
-        image.fill(Qt::white);
-        painted = paintScene(&image) && image.save(&file, "PNG");
-        break;
-    }
-    case ExportOptions::Format::Pdf: {
-        QPdfWriter writer(&file);
-        writer.setResolution(kScreenDpi);
-        writer.setPageSize(QPageSize(QSizeF(size) / kScreenDpi, QPageSize::Inch));
-        writer.setPageMargins(QMarginsF());
-        writer.setCreator(QStringLiteral("Vedra"));
-        writer.setTitle(title);
-        painted = paintScene(&writer);
-        break;
-    }
-    case ExportOptions::Format::Svg: {
-        QSvgGenerator generator;
-        generator.setOutputDevice(&file);
-        generator.setSize(size);
-        generator.setViewBox(QRect(QPoint(0, 0), size));
-        generator.setResolution(kScreenDpi);
-        generator.setTitle(title);
-        painted = paintScene(&generator);
-        break;
-    }
-    }
-    if (painted && file.commit())
-        return true;
-    error = QStringLiteral("cannot write %1: %2")
-                .arg(displayName(picture.output), painted || file.writeFailed()
-                                                      ? file.errorString()
-                                                      : QStringLiteral("rendering failed"));
-    return false;
-}
-
-// A painter on the canvas starts with the canvas's foreground colour as its pen, which outlines
-// the background: the window text colour of the application's palette, the style's own.
-bool ExportJob::paintScene(QPaintDevice* device)
-{
-    QPainter painter;
-    if (!painter.begin(device))
-        return false;
-    painter.setPen(QApplication::palette().color(QPalette::WindowText));
-    scenePainter.paintScene(&painter, ViewerApp::instance()->sceneView(options.size));
-    return painter.end();
+    const std::optional<QString> failure = scenePicture.save(
+        file, options.format, ViewerApp::instance()->sceneView(options.size), title);
+    if (failure)
+        error = QStringLiteral("cannot write %1: %2").arg(displayName(picture.output), *failure);
+    return !failure;
 }

@@ -1,14 +1,12 @@
 #pragma once
 
-#include "app/scenepainter.h"
+#include "app/scenepicture.h"
 #include "export/exportoptions.h"
 
 #include <QString>
 
 #include <string>
 #include <vector>
-
-class QPaintDevice;
 
 // Renders what the options ask for without a screen, through the viewer's own code: a controller
 // without a main window is created from the settings, each input is loaded into the drawing
@@ -46,11 +44,9 @@ private:
     // Loads the input and sets the view on it; false when it ran out of memory.
     bool openInput(const std::string& path) const;
     bool writeOutput(const Picture& picture, QString& error);
-    // Paints the canvas's scene into the device; false when the device cannot be painted on.
-    bool paintScene(QPaintDevice* device);
 
     const ExportOptions options;
     // The configured ratio, the one of the start view, for inputs that cannot be fitted.
     double startRatio = 1.0;
-    ScenePainter scenePainter;
+    ScenePicture scenePicture;
 };

@@ -2,7 +2,6 @@
 
 #include "script/textfile.h"
 
-#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <cmath>
@@ -26,7 +25,7 @@ bool readSize(const QString& text, QSize& size)
         return false;
     const int width = match.captured(1).toInt();
     const int height = match.captured(2).toInt();
-    const auto usable = [](int edge) { return edge >= 1 && edge <= ExportOptions::kMaxEdge; };
+    const auto usable = [](int edge) { return edge >= 1 && edge <= ScenePicture::kMaxEdge; };
     if (!usable(width) || !usable(height))
         return false;
     size = QSize(width, height);
@@ -74,7 +73,7 @@ bool ExportOptions::parse(const std::vector<std::string>& bytes, QString& error)
             if (!readSize(arguments[++i], size)) {
                 error = QStringLiteral("bad size \"%1\": WIDTHxHEIGHT, each 1 to %2")
                             .arg(arguments[i])
-                            .arg(kMaxEdge);
+                            .arg(ScenePicture::kMaxEdge);
                 return false;
             }
         } else if (argument == "--view") {
@@ -108,18 +107,14 @@ bool ExportOptions::parse(const std::vector<std::string>& bytes, QString& error)
     }
     input = positional[0];
     output = positional[1];
-    const QString suffix = QFileInfo(displayName(output)).suffix().toLower();
-    if (suffix == "png") {
-        format = Format::Png;
-    } else if (suffix == "pdf") {
-        format = Format::Pdf;
-    } else if (suffix == "svg") {
-        format = Format::Svg;
-    } else {
+    const std::optional<ScenePicture::Format> outputFormat =
+        ScenePicture::formatOf(displayName(output));
+    if (!outputFormat) {
         error = QStringLiteral("unknown output type of %1: use .png, .pdf or .svg")
                     .arg(displayName(output));
         return false;
     }
+    format = *outputFormat;
     if (series && output.find("%d") == std::string::npos) {
         error = QStringLiteral("--series needs %d in the output name, e.g. frame-%d.png");
         return false;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/scenepicture.h"
+
 #include <QSize>
 #include <QString>
 #include <QStringList>
@@ -11,9 +13,6 @@
 class ExportOptions
 {
 public:
-    // The picture formats, chosen by the output's extension.
-    enum class Format { Png, Pdf, Svg };
-
     // Reads the arguments after the program name, as the bytes the system passed. Returns false
     // with a one-line message in error when they are unusable; "--help" and "--version" read as
     // valid and set help or version, whatever follows.
@@ -22,9 +21,6 @@ public:
     static QString usage();
     // The output of one series member: every "%d" of the output pattern becomes its number.
     std::string outputFor(qint64 number) const;
-
-    // Largest canvas edge accepted, the same limit the viewer puts on its window.
-    static constexpr int kMaxEdge = 16384;
 
     QSize size{1600, 1000};
     // Without a given view, each input is fitted to the canvas.
@@ -40,5 +36,6 @@ public:
     bool version = false;
     std::string input;
     std::string output;
-    Format format = Format::Png;
+    // Chosen by the output's extension.
+    ScenePicture::Format format = ScenePicture::Format::Png;
 };

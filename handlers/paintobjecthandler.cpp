@@ -4,17 +4,17 @@
 #include "app/viewerapp.h"
 #include "commands/qfunctionality.h"
 #include "model/drawingmodel.h"
+#include "render/sharedstyles.h"
 
 #include <QAction>
 #include <QMenu>
-#include <QPixmap>
 
 void paintObjectHandler::addVisibilityAction(QWidget* toolBar, const std::string& iconPath,
                                              const QString& prefix,
                                              void (paintObjectHandler::*slot)())
 {
-    const QIcon icon(QPixmap(QString::fromLatin1(iconPath.c_str())));
-    auto* action = new QAction(icon, QString(), toolBar);
+    auto* action = new QAction(SharedStyles::resourceIcon(QString::fromLatin1(iconPath.c_str())),
+                               QString(), toolBar);
     action->setToolTip(prefix + QString::fromLatin1(displayName().c_str()));
     connect(action, &QAction::triggered, this, slot);
     toolBar->addAction(action);

@@ -1,6 +1,8 @@
 #include "render/sharedstyles.h"
 
+#include <QFile>
 #include <QPixmap>
+#include <QString>
 
 #include <array>
 
@@ -90,4 +92,16 @@ QIcon SharedStyles::colorIcon(const QColor& color, int width, int height)
         pixmap.fill(color);
         return QIcon(pixmap);
     });
+}
+
+QIcon SharedStyles::resourceIcon(const QString& path)
+{
+    QIcon icon(path);
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    for (const QLatin1String scale : {QLatin1String("@2x"), QLatin1String("@3x")}) {
+        const QString scaled = path.left(dot) + scale + path.mid(dot);
+        if (QFile::exists(scaled))
+            icon.addFile(scaled);
+    }
+    return icon;
 }

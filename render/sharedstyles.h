@@ -5,6 +5,7 @@
 #include <QPen>
 
 class QColor;
+class QString;
 
 // Pens, brushes and icons made once per colour (and width or size) and then shared: the same
 // style object for the same colour. A painter given the pen or brush it already has keeps its
@@ -23,4 +24,8 @@ public:
     static const QPen& strokePen(const QColor& color, int width);
     // A pixmap of width x height pixels (a few each way) filled with the colour.
     static QIcon colorIcon(const QColor& color, int width, int height);
+    // The picture of a resource path such as ":/icon/zoomin.png", with the versions at two and
+    // three times its size that the resources hold beside it (zoomin@2x.png, zoomin@3x.png), so
+    // that a screen that scales by more than one shows a sharp icon.
+    static QIcon resourceIcon(const QString& path);
 };

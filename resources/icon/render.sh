@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Regenerate every toolbar/app PNG in this folder from its SVG source in src/.
+# Regenerate every toolbar/app PNG in this folder from its SVG source in src/: each at its size
+# and at two and three times it (name@2x.png, name@3x.png), which screens that scale by more than
+# one use, so that the icons stay sharp there.
 # Needs only rsvg-convert (Debian/Ubuntu package librsvg2-bin).
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -15,9 +17,13 @@ size72="showpoint hidepoint showline hideline showrect hiderect showpath hidepat
 render() {  # render SIZE NAME...
     local px=$1; shift
     for name in "$@"; do
-        rsvg-convert --width "$px" --height "$px" --format png \
-            --output "$name.png" "src/$name.svg"
-        echo "$name.png ${px}x${px}"
+        for scale in 1 2 3; do
+            local out="$name@${scale}x.png" side=$((px * scale))
+            [ "$scale" -eq 1 ] && out="$name.png"
+            rsvg-convert --width "$side" --height "$side" --format png \
+                --output "$out" "src/$name.svg"
+            echo "$out ${side}x${side}"
+        done
     done
 }
 

@@ -9,8 +9,10 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QSettings>
+#include <QToolBar>
 #include <QtTest>
 
+#include <algorithm>
 #include <limits>
 
 class TestViewerApp : public QObject
@@ -19,6 +21,8 @@ class TestViewerApp : public QObject
 
 private slots:
     void init() { testapp::resetApplication(); }
+    // First, while the window has the size it was built with.
+    void defaultWindowShowsEveryToolBarButtonInSharpIcons();
     void builtInColors_data();
     void builtInColors();
     void fileColorsWin();
@@ -31,6 +35,26 @@ private slots:
     void titleFollowsModeAndFile();
     void recentFilesAreRememberedInTheTestSettings();
 };
+
+// Without config.ini the window grows to show every toolbar button where the screen has room
+// (this test's screen is 1920x1200), and every icon carries its versions for scaled screens.
+void TestViewerApp::defaultWindowShowsEveryToolBarButtonInSharpIcons()
+{
+    const ViewerApp* app = ViewerApp::instance();
+    QVERIFY(QTest::qWaitForWindowExposed(app->mainWindow));
+    for (QToolBar* bar : {app->mainToolBar, app->objectControlToolBar}) {
+        for (QAction* action : bar->actions()) {
+            const QWidget* button = bar->widgetForAction(action);
+            QVERIFY2(button && button->isVisible(), qPrintable(action->toolTip()));
+            QList<QSize> sizes = action->icon().availableSizes();
+            QVERIFY2(!sizes.isEmpty(), qPrintable(action->toolTip()));
+            std::sort(sizes.begin(), sizes.end(),
+                      [](const QSize& a, const QSize& b) { return a.width() < b.width(); });
+            QVERIFY2(sizes.contains(sizes.first() * 2) && sizes.contains(sizes.first() * 3),
+                     qPrintable(action->toolTip()));
+        }
+    }
+}
 
 void TestViewerApp::builtInColors_data()
 {

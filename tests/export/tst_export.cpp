@@ -1,10 +1,17 @@
+#include "app/exportimagedialog.h"
 #include "app/qwgtdisplay.h"
 #include "app/viewerapp.h"
 #include "support/testapp.h"
 
+#include <QAction>
+#include <QDialogButtonBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QRegularExpression>
+#include <QSpinBox>
 #include <QXmlStreamReader>
 #include <QtTest>
 
@@ -76,6 +83,19 @@ QImage canvasPicture(const QByteArray& drawing, const QByteArray& settings, cons
     return app->display->grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
+// The smallest rectangle that holds every pixel that is not white.
+QRect drawnArea(const QImage& image)
+{
+    QRect area;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixel(x, y) != qRgb(255, 255, 255))
+                area |= QRect(x, y, 1, 1);
+        }
+    }
+    return area;
+}
+
 // A link made afresh, whatever an earlier run left at its place.
 bool relink(const QString& target, const QString& link)
 {
@@ -105,6 +125,8 @@ private slots:
     void standardOutputTakesThePicture();
     void namesAreTheBytesGiven();
     void outOfMemoryFailsTheExport();
+    void exportImageWritesTheCanvasView_data();
+    void exportImageWritesTheCanvasView();
 };
 
 void TestExport::initTestCase()
@@ -452,6 +474,80 @@ void TestExport::outOfMemoryFailsTheExport()
     QCOMPARE(run.exitCode, 1);
     QVERIFY2(run.output.contains("out of memory"), qPrintable(run.output));
     QVERIFY(!QFile::exists(QStringLiteral("large.png")));
+}
+
+void TestExport::exportImageWritesTheCanvasView_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("written");
+    // Empty: the canvas's size.
+    QTest::addColumn<QSize>("chosen");
+    QTest::newRow("png at the canvas size") << "view.png"
+                                            << "view.png" << QSize();
+    QTest::newRow("no extension: png") << "plain"
+                                       << "plain.png" << QSize();
+    QTest::newRow("pdf by its extension") << "view.PDF"
+                                          << "view.PDF" << QSize();
+    QTest::newRow("twice the canvas: the view scaled") << "big.png"
+                                                       << "big.png" << kSmall * 2;
+    QTest::newRow("wider than the canvas: centred")
+        << "wide.png"
+        << "wide.png" << QSize(kSmall.width() * 2, kSmall.height());
+}
+
+// File > Export Image writes what the canvas shows, through the code vedra-export uses.
+void TestExport::exportImageWritesTheCanvasView()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, written);
+    QFETCH(QSize, chosen);
+    // An interior object, so that the picture's extent is the drawing's and not the border's.
+    const QByteArray drawing = "endheader\nrect 0 0 40 20 blue\ncircle 30 -10 6 green\n";
+    const QImage canvas = canvasPicture(drawing, QByteArray(), kSmall, {40, 150, 3});
+    QFile::remove(written);
+    ViewerApp* app = ViewerApp::instance();
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<ExportImageDialog*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        dialog->findChild<QLineEdit*>()->setText(typed);
+        if (chosen.isValid()) {
+            dialog->findChildren<QRadioButton*>().at(1)->setChecked(true);
+            const QList<QSpinBox*> edges = dialog->findChildren<QSpinBox*>();
+            edges.at(0)->setValue(chosen.width());
+            edges.at(1)->setValue(chosen.height());
+        }
+        dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Save)->click();
+    });
+    app->exportImageAction->trigger();
+    QFile file(written);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    if (written.endsWith(QStringLiteral(".PDF"))) {
+        QVERIFY(file.readAll().startsWith("%PDF"));
+        return;
+    }
+    const QImage picture = QImage(written).convertToFormat(QImage::Format_RGB32);
+    if (!chosen.isValid()) {
+        QCOMPARE(picture, canvas);
+        return;
+    }
+    // The canvas's view scaled by the smaller factor and centred: the drawing scales with it,
+    // within the pixel that each mapping truncates.
+    QCOMPARE(picture.size(), chosen);
+    const double scale = std::min(double(chosen.width()) / kSmall.width(),
+                                  double(chosen.height()) / kSmall.height());
+    const QRect before = drawnArea(canvas.copy(QRect(QPoint(1, 1), kSmall - QSize(2, 2))));
+    const QRect after = drawnArea(picture.copy(QRect(QPoint(1, 1), chosen - QSize(2, 2))));
+    const QPointF margin((chosen.width() - kSmall.width() * scale) / 2,
+                         (chosen.height() - kSmall.height() * scale) / 2);
+    const QPointF expected = QPointF(before.topLeft() + QPoint(1, 1)) * scale + margin;
+    QVERIFY2(std::abs(after.left() + 1 - expected.x()) <= 2 &&
+                 std::abs(after.top() + 1 - expected.y()) <= 2,
+             qPrintable(QStringLiteral("drawing at %1,%2, expected near %3,%4")
+                            .arg(after.left() + 1)
+                            .arg(after.top() + 1)
+                            .arg(expected.x())
+                            .arg(expected.y())));
+    QVERIFY(std::abs(after.width() - before.width() * scale) <= 3);
 }
 
 QTEST_MAIN(TestExport)

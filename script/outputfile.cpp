@@ -1,4 +1,4 @@
-#include "export/outputfile.h"
+#include "script/outputfile.h"
 
 #include <QFile>
 

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QDialog>
+#include <QSize>
+#include <QString>
+
+class QDialogButtonBox;
+class QLineEdit;
+class QRadioButton;
+class QSpinBox;
+
+// Asks where to export the picture of the current view and how large: a file, whose extension
+// chooses PNG, PDF or SVG, and the canvas's size or one the user chooses.
+class ExportImageDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    ExportImageDialog(const QString& suggestedName, const QSize& canvasSize, QWidget* parent);
+
+    // The file to write; a name without a known extension gets ".png".
+    QString fileName() const;
+    // Pixels, each edge within 1 and the picture limit.
+    QSize pictureSize() const;
+
+private:
+    void browse();
+    void updateControls();
+
+    const QSize canvasSize;
+    QLineEdit* nameEdit;
+    QRadioButton* canvasSizeButton;
+    QRadioButton* chosenSizeButton;
+    QSpinBox* widthBox;
+    QSpinBox* heightBox;
+    QDialogButtonBox* buttons;
+};
