@@ -17,6 +17,12 @@ bool PanCache::PictureState::sameButOrigin(const PictureState& other) const
            sceneGeneration == other.sceneGeneration;
 }
 
+bool PanCache::PictureState::sameAs(const PictureState& other) const
+{
+    return sameButOrigin(other) && view.originX == other.view.originX &&
+           view.originY == other.view.originY;
+}
+
 PanCache::PictureState PanCache::stateOf(const SceneView& view)
 {
     return {view, DrawingModel::instance()->sceneGeneration};
@@ -30,9 +36,13 @@ void PanCache::clear()
 
 // Painting on the kept image rather than the widget also lets the painting code write the pixels
 // of small shapes straight into an image it knows (see ShapeStamps).
-const QImage& PanCache::freshScene(const SceneView& view, const QPen& outline,
+// A kept picture is whole and exact for its state (a shift is made only where it is exact), and
+// every change that the picture shows changes the state.
+const QImage& PanCache::exactScene(const SceneView& view, const QPen& outline,
                                    const QRegion& region)
 {
+    if (painted && painted->sameAs(stateOf(view)))
+        return image;
     const QRect all(QPoint(0, 0), view.size);
     if (QRegion(all).subtracted(region).isEmpty()) {
         painted = stateOf(view);

@@ -19,9 +19,10 @@ public:
     // The scene at the view on an image of the view's size; outline is the pen that the canvas
     // border is drawn with.
     const QImage& scene(const SceneView& view, const QPen& outline);
-    // The scene painted anew within the region (the whole scene when the region covers it),
-    // kept as the picture that a pan then shifts.
-    const QImage& freshScene(const SceneView& view, const QPen& outline, const QRegion& region);
+    // The scene at the view, exact: the kept picture when it shows this very view of the scene
+    // (after a pan has come to rest, say), otherwise painted anew within the region (the whole
+    // scene when the region covers it) and kept as the picture that a pan then shifts.
+    const QImage& exactScene(const SceneView& view, const QPen& outline, const QRegion& region);
     // Forgets the image: the next scene is painted whole.
     void clear();
 
@@ -33,6 +34,7 @@ private:
         unsigned long long sceneGeneration;
 
         bool sameButOrigin(const PictureState& other) const;
+        bool sameAs(const PictureState& other) const;
     };
 
     static PictureState stateOf(const SceneView& view);

@@ -36,7 +36,7 @@ void QwgtDisplay::paintEvent(QPaintEvent* event)
     if (dragging && app->mode == 0)
         painter.drawImage(0, 0, panCache.scene(view, painter.pen()));
     else
-        painter.drawImage(0, 0, panCache.freshScene(view, painter.pen(), event->region()));
+        painter.drawImage(0, 0, panCache.exactScene(view, painter.pen(), event->region()));
 
     if (app->mode == 1) {
         const int* band = app->pickRect;

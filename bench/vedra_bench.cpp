@@ -7,17 +7,23 @@
 // there for the next run.
 #include "app/qwgtdisplay.h"
 #include "app/viewerapp.h"
+#include "commands/qfunctionality.h"
 #include "generatelas.h"
 #include "model/drawingmodel.h"
 #include "model/paintobject.h"
 #include "script/textfile.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QListWidget>
 #include <QMainWindow>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QToolBar>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <charconv>
@@ -194,6 +200,78 @@ void sendMouse(QEvent::Type type, QPointF position, Qt::MouseButton button,
     QApplication::sendEvent(display, &event);
 }
 
+void sendWheel(int notches)
+{
+    QwgtDisplay* display = ViewerApp::instance()->display;
+    const QPointF centre(kCanvasWidth / 2.0, kCanvasHeight / 2.0);
+    QWheelEvent event(centre, display->mapToGlobal(centre), QPoint(), QPoint(0, 120 * notches),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(display, &event);
+}
+
+// The application, timing every event it delivers from the event loop: the longest of them is
+// the longest time the window could not answer.
+class StallWatch : public QApplication
+{
+public:
+    using QApplication::QApplication;
+
+    bool notify(QObject* receiver, QEvent* event) override
+    {
+        if (depth++ > 0) {
+            const bool handled = QApplication::notify(receiver, event);
+            --depth;
+            return handled;
+        }
+        const auto start = Clock::now();
+        const bool handled = QApplication::notify(receiver, event);
+        --depth;
+        const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+        if (ms > longestMs) {
+            longestMs = ms;
+            longestStep = step;
+        }
+        return handled;
+    }
+
+    // Runs one step of a session as the event loop would: posted, then delivered with whatever
+    // it leaves to do (paints, layouts).
+    void runStep(const char* name, const std::function<void()>& work)
+    {
+        step = name;
+        QMetaObject::invokeMethod(this, work, Qt::QueuedConnection);
+        processEvents();
+        processEvents();
+    }
+
+    double longestMs = 0.0;
+    const char* longestStep = "";
+
+private:
+    int depth = 0;
+    const char* step = "";
+};
+
+// Picks the pixel rectangle with a rubber band of real mouse events; the picked objects are listed
+// on release.
+void rubberBand(const QRect& band)
+{
+    ViewerApp* app = ViewerApp::instance();
+    app->pickModeAction->trigger();
+    sendMouse(QEvent::MouseButtonPress, band.topLeft(), Qt::LeftButton, Qt::LeftButton);
+    sendMouse(QEvent::MouseMove, band.bottomRight(), Qt::NoButton, Qt::LeftButton);
+    sendMouse(QEvent::MouseButtonRelease, band.bottomRight(), Qt::LeftButton, Qt::NoButton);
+}
+
+void listType(const std::string& type)
+{
+    ViewerApp* app = ViewerApp::instance();
+    app->commands.clearItemList(app->itemList);
+    app->listedName.clear();
+    app->commands.doListAnItemType(type);
+    QApplication::processEvents();
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -201,7 +279,7 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     const QString directory = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
     const int records = argc > 2 ? std::atoi(argv[2]) : 1000000;
-    QApplication application(argc, argv);
+    StallWatch application(argc, argv);
     char name[] = "vedra_bench";
     char* noFile[] = {name, nullptr};
     ViewerApp::create(1, noFile);
@@ -257,6 +335,51 @@ int main(int argc, char** argv)
               Qt::NoButton);
     report("P pan step", panMs, fullMs, 0.05);
 
+    // A notch in and one out at the fitted view, each until its frame is painted.
+    app->fitToView();
+    const Timing wheeling = fastestInTurns(
+        kRounds / 2,
+        [] {
+            sendWheel(1);
+            QApplication::processEvents();
+            sendWheel(-1);
+            QApplication::processEvents();
+        },
+        [&boxes, &floorImage] {
+            paintRectangles(boxes, floorImage);
+            paintRectangles(boxes, floorImage);
+        });
+    report("W zoom step", wheeling.measured / 2, wheeling.floor / 2, 0.25);
+
+    app->fitToView();
+    double releaseMs = 1e300;
+    for (int round = 0; round < 3; ++round) {
+        sendMouse(QEvent::MouseButtonPress, centre, Qt::LeftButton, Qt::LeftButton);
+        for (int i = 1; i <= 20; ++i)
+            sendMouse(QEvent::MouseMove, centre + QPointF(5 * i, 3 * i), Qt::NoButton,
+                      Qt::LeftButton);
+        const QPointF end = centre + QPointF(100, 60);
+        releaseMs =
+            std::min(releaseMs, fastestMs(1, [&end] {
+                         sendMouse(QEvent::MouseButtonRelease, end, Qt::LeftButton, Qt::NoButton);
+                         QApplication::processEvents();
+                     }));
+    }
+    report("E release after a pan", releaseMs, fullMs, 0.05);
+
+    // The mixed file holds one rectangle in six.
+    malloc_trim(0);
+    resetPeakResident();
+    const long long beforeListing = peakResidentBytes();
+    const double listMs = fastestMs(3, [] { listType("rect"); });
+    const double entryBytes = static_cast<double>(peakResidentBytes() - beforeListing) /
+                              static_cast<double>(app->itemList->count());
+    report("X listing rectangles", listMs, fullMs, 0.5);
+    std::printf("%-28s %10.1f bytes per entry (%d entries)  target 150  %s\n", "X listing memory",
+                entryBytes, app->itemList->count(), entryBytes <= 150 ? "ok" : "OVER");
+    app->commands.clearItemList(app->itemList);
+    app->listedName.clear();
+
     // The scans are timed without the repaint that fitting ends with.
     app->fitToView();
     app->mainWindow->hide();
@@ -267,6 +390,46 @@ int main(int argc, char** argv)
     app->pickRect[3] = 0;
     report("S rubber-band pick", fastestMs(5, [app] { app->display->pickInRect(); }), floorMs, 2.0);
     report("S fitToView", fastestMs(5, [app] { app->fitToView(); }), floorMs, 2.0);
+
+    // A scripted session, every step delivered through the event loop; the longest single event
+    // is the longest the window could not answer.
+    app->mainWindow->show();
+    QApplication::processEvents();
+    const std::string first = (directory + "/bench-series.1.las").toStdString();
+    for (const char* member : {"/bench-series.1.las", "/bench-series.2.las"}) {
+        QFile::remove(directory + member);
+        QFile::link(QStringLiteral("bench-mixed.las"), directory + member);
+    }
+    application.longestMs = 0.0;
+    application.runStep("load",
+                        [app, &first] { app->commands.openFile(QString::fromStdString(first)); });
+    application.runStep("fit", [app] { app->resizeFitAction->trigger(); });
+    for (const int notches : {1, 1, 1, 1, 1, -1, -1, -1, -1, -1})
+        application.runStep("wheel", [notches] { sendWheel(notches); });
+    application.runStep("pan", [&centre] {
+        sendMouse(QEvent::MouseButtonPress, centre, Qt::LeftButton, Qt::LeftButton);
+    });
+    for (int i = 1; i <= 20; ++i)
+        application.runStep("pan", [&centre, i] {
+            sendMouse(QEvent::MouseMove, centre + QPointF(4 * i, 2 * i), Qt::NoButton,
+                      Qt::LeftButton);
+        });
+    application.runStep("pan release", [&centre] {
+        sendMouse(QEvent::MouseButtonRelease, centre + QPointF(80, 40), Qt::LeftButton,
+                  Qt::NoButton);
+    });
+    QToolBar* types = app->objectControlToolBar;
+    for (QAction* action : types->actions().mid(4, 2))
+        application.runStep("hide/show", [action] { action->trigger(); });
+    application.runStep("pick a tenth",
+                        [] { rubberBand(QRect(0, 0, kCanvasWidth / 10, kCanvasHeight)); });
+    application.runStep("pick everything",
+                        [] { rubberBand(QRect(0, 0, kCanvasWidth - 1, kCanvasHeight - 1)); });
+    application.runStep("list rectangles", [] { listType("rect"); });
+    application.runStep("reload", [app] { app->reloadAction->trigger(); });
+    application.runStep("next file", [app] { app->nextFileAction->trigger(); });
+    report("B longest stall", application.longestMs, repainting.floor, 0.25);
+    std::printf("%-28s %s\n", "  (in the step)", application.longestStep);
 
     std::printf("%-28s %10.1f bytes per object  target 300  %s\n", "M memory (mixed)", mixedMemory,
                 mixedMemory <= 300 ? "ok" : "OVER");

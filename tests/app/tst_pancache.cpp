@@ -79,24 +79,33 @@ void TestPanCache::panningPaintsWhatAFullRepaintPaints()
     DrawingModel::instance()->objects[6]->visible = false;
     QWidget* canvas = app->display;
     QPoint mouse(120, 80);
-    QTest::mousePress(canvas, Qt::LeftButton, Qt::NoModifier, mouse);
-    for (const QPoint& step : steps) {
-        mouse += step;
-        moveTo(mouse);
+    const auto compareWithWhole = [&mouse](const char* when) {
         const QImage expected = scenes::paintedWhole();
         const QImage actual = canvasNow();
         for (int y = 0; y < expected.height(); ++y) {
             for (int x = 0; x < expected.width(); ++x) {
-                QVERIFY2(actual.pixel(x, y) == expected.pixel(x, y),
-                         qPrintable(QStringLiteral("after moving to (%1, %2): pixel (%3, %4)")
-                                        .arg(mouse.x())
-                                        .arg(mouse.y())
-                                        .arg(x)
-                                        .arg(y)));
+                if (actual.pixel(x, y) != expected.pixel(x, y))
+                    return QStringLiteral("%1 (%2, %3): pixel (%4, %5)")
+                        .arg(QLatin1String(when))
+                        .arg(mouse.x())
+                        .arg(mouse.y())
+                        .arg(x)
+                        .arg(y);
             }
         }
+        return QString();
+    };
+    QTest::mousePress(canvas, Qt::LeftButton, Qt::NoModifier, mouse);
+    for (const QPoint& step : steps) {
+        mouse += step;
+        moveTo(mouse);
+        const QString difference = compareWithWhole("after moving to");
+        QVERIFY2(difference.isEmpty(), qPrintable(difference));
     }
+    // The picture that the pan left is kept as the frame at rest.
     QTest::mouseRelease(canvas, Qt::LeftButton, Qt::NoModifier, mouse);
+    const QString difference = compareWithWhole("released at");
+    QVERIFY2(difference.isEmpty(), qPrintable(difference));
 }
 
 QTEST_MAIN(TestPanCache)
