@@ -41,6 +41,8 @@ namespace
 // Limits that keep a mistyped config.ini from asking for absurd windows or icons.
 constexpr int kMinWindowEdge = 200;
 constexpr int kMaxWindowEdge = 16384;
+// Explorer entries laid out per step, about 20 ms of work.
+constexpr int kListLayoutBatch = 2000;
 constexpr int kMaxToolButtonSize = 512;
 // HTML font sizes run from 1 to 7; a larger one shows as 7.
 constexpr int kMaxInfoFontSize = 7;
@@ -338,6 +340,10 @@ void ViewerApp::buildExplorerDock()
 
     itemList = new QListWidget(explorerPanel);
     itemList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // Each entry's size is measured from its text, some 9 us an entry: a listing of a million
+    // is laid out a batch at a time between events, so the window keeps answering meanwhile.
+    itemList->setLayoutMode(QListView::Batched);
+    itemList->setBatchSize(kListLayoutBatch);
     relatedList = new QListWidget(explorerPanel);
     itemText = new DescriptionBox(explorerPanel);
     itemText->setGeometry(0, 0, 100, 200);

@@ -3,7 +3,19 @@
 #include "model/paintobject.h"
 
 QwgtListItemWithObj::QwgtListItemWithObj(paintObject* object, QListWidget* list)
-    : QListWidgetItem(object->icon(), object->briefText()), object(object)
+    : QListWidgetItem(nullptr, UserType), object(object)
 {
     list->insertItem(list->count(), this);
+}
+
+QVariant QwgtListItemWithObj::data(int role) const
+{
+    switch (role) {
+    case Qt::DisplayRole:
+        return object->briefText();
+    case Qt::DecorationRole:
+        return object->icon();
+    default:
+        return QListWidgetItem::data(role);
+    }
 }

@@ -4,12 +4,16 @@
 
 class paintObject;
 
-// An Item Explorer entry: the object's icon and brief text, and the object it stands for.
+// An Item Explorer entry: the object's icon and brief text, and the object it stands for. The
+// text and icon are made from the object when the list asks for them, not kept: a list of a
+// million entries then holds little more than the pointers.
 class QwgtListItemWithObj : public QListWidgetItem
 {
 public:
     // Appends the entry for the object to the list.
     QwgtListItemWithObj(paintObject* object, QListWidget* list);
+
+    QVariant data(int role) const override;
 
     // Borrowed from the drawing model; valid until the next load, which empties the list first.
     paintObject* object = nullptr;
