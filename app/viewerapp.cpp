@@ -1,6 +1,7 @@
 #include "app/viewerapp.h"
 
 #include "app/filedrophandler.h"
+#include "app/followcontrol.h"
 #include "app/qwgtdisplay.h"
 #include "app/rememberedstate.h"
 #include "model/drawingmodel.h"
@@ -266,6 +267,7 @@ void ViewerApp::buildMainWindow()
     // Moves without a button show the world position under the pointer.
     display->setMouseTracking(true);
     mainWindow->setCentralWidget(display);
+    followControl = new FollowControl(mainWindow);
     originX = originY = 0.0;
     fixX = fixY = 0.0;
 
@@ -440,6 +442,7 @@ void ViewerApp::buildMenuBar()
     recentMenu = file->addMenu(QStringLiteral("Open Recent"));
     updateRecentMenu();
     file->addAction(reloadAction);
+    followControl->addFileMenuEntries(file);
     file->addSeparator();
     file->addAction(previousFileAction);
     file->addAction(nextFileAction);

@@ -16,6 +16,7 @@
 #include <vector>
 
 class QAction;
+class FollowControl;
 class QDockWidget;
 class QLabel;
 class QListWidget;
@@ -171,6 +172,9 @@ public:
     QListWidget* itemList = nullptr;
     QListWidget* relatedList = nullptr;
     DescriptionBox* itemText = nullptr;
+    // Watches the open file on disk and shows the change bar under the canvas; a child of the
+    // main window.
+    FollowControl* followControl = nullptr;
     QString versionText;
     QString dateText;
     // Screen pixels of world (0, 0).

@@ -33,6 +33,9 @@ public:
     // Opens the file as the current script input, as "Open Script Input" does once a file is
     // chosen: reload, then the title.
     void openFile(const QString& path);
+    // Opens the file as a step through the series does; a member that is not there is named in
+    // the status bar.
+    void stepToFile(const std::string& name);
 
 public slots:
     void doOpenfile();
@@ -69,9 +72,6 @@ public slots:
 private:
     // Loads fileName as a newly chosen file: reload, then the title.
     void switchToFile(const std::string& name);
-    // switchToFile() for a step through the series; a member that is not there is named in the
-    // status bar.
-    void stepToFile(const std::string& name);
     // Moves the view so that the world point lies at the fix position; the ratio stays.
     void bringToFix(const QPointF& world);
     // The zoom about the fix position to the new ratio.
