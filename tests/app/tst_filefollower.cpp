@@ -62,6 +62,8 @@ private slots:
     void init();
     void noticesChangesOnDisk_data();
     void noticesChangesOnDisk();
+    void followsTheSeries_data();
+    void followsTheSeries();
 };
 
 void TestFileFollower::init()
@@ -133,6 +135,59 @@ void TestFileFollower::noticesChangesOnDisk()
     QCOMPARE(objectCount(), std::size_t(objects));
     if (button == "Always Reload")
         QVERIFY(control->alwaysReloadAction->isChecked());
+}
+
+void TestFileFollower::followsTheSeries_data()
+{
+    QTest::addColumn<QStringList>("present");
+    QTest::addColumn<bool>("followLatest");
+    QTest::addColumn<QStringList>("appearing");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("offered") << QStringList{"run.1"} << false << QStringList{"run.2"} << "run.2";
+    QTest::newRow("followed, member after member")
+        << QStringList{"run.1"} << true << QStringList{"run.2", "run.3"} << "run.3";
+    QTest::newRow("followed over a gap")
+        << QStringList{"run.1"} << true << QStringList{"run.8"} << "run.8";
+    QTest::newRow("not the newest: nothing offered")
+        << QStringList{"run.1", "run.5"} << true << QStringList{"run.6"} << "run.1";
+    QTest::newRow("other names in the folder")
+        << QStringList{"run.1"} << true << QStringList{"run.2.las.part", "other.2"} << "run.1";
+}
+
+// A member appears as a running program writes it: created, then filled a little later.
+void TestFileFollower::followsTheSeries()
+{
+    QFETCH(QStringList, present);
+    QFETCH(bool, followLatest);
+    QFETCH(QStringList, appearing);
+    QFETCH(QString, expected);
+    QTemporaryDir folder;
+    const auto pathOf = [&folder](const QString& stem) {
+        return folder.filePath(stem.endsWith(".part") ? stem : stem + ".las");
+    };
+    for (const QString& stem : present)
+        testapp::writeFile(pathOf(stem), kOnePoint);
+    open(pathOf(present.front()));
+    FollowControl* control = app()->followControl;
+    control->followLatestAction->setChecked(followLatest);
+    for (const QString& stem : appearing) {
+        testapp::writeFile(pathOf(stem), "endheader\n");
+        QTest::qWait(50);
+        appendTo(pathOf(stem), "pt 1 1 red 0 // " + stem.toLatin1() + "\n");
+        if (stem != expected)
+            continue;
+        if (!followLatest) {
+            QTRY_VERIFY_WITH_TIMEOUT(control->bar->isVisible(), 5000);
+            QCOMPARE(control->bar->text(), stem + ".las is ready");
+            choose("Open");
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(QFile::decodeName(app()->fileName.c_str()), pathOf(stem), 5000);
+    }
+    QTest::qWait(3 * FileFollower::kSettleMilliseconds);
+    QCOMPARE(QFile::decodeName(app()->fileName.c_str()), pathOf(expected));
+    QVERIFY(!control->bar->isVisible());
+    // The member was read whole.
+    QCOMPARE(objectCount(), std::size_t(1));
 }
 
 QTEST_MAIN(TestFileFollower)
