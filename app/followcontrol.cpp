@@ -1,6 +1,7 @@
 #include "app/followcontrol.h"
 
 #include "app/changebar.h"
+#include "app/rememberedstate.h"
 #include "app/viewerapp.h"
 #include "script/textfile.h"
 
@@ -31,6 +32,14 @@ FollowControl::FollowControl(QMainWindow* window) : QObject(window)
     followLatestAction->setCheckable(true);
     followLatestAction->setToolTip(
         QStringLiteral("Open each new member of the series as soon as it is ready"));
+
+    keepInvestigationAction = new QAction(QStringLiteral("Keep Investigation"), window);
+    keepInvestigationAction->setCheckable(true);
+    keepInvestigationAction->setChecked(RememberedState::keepInvestigation());
+    keepInvestigationAction->setToolTip(QStringLiteral(
+        "Across reloads and steps, keep hidden types hidden and the listing of a type or query"));
+    connect(keepInvestigationAction, &QAction::toggled, this,
+            &RememberedState::setKeepInvestigation);
 
     // The canvas keeps the top of the column, so that the bar showing moves no drawing.
     QWidget* canvas = window->takeCentralWidget();
@@ -76,6 +85,7 @@ void FollowControl::addFileMenuEntries(QMenu* menu) const
 {
     menu->addAction(alwaysReloadAction);
     menu->addAction(followLatestAction);
+    menu->addAction(keepInvestigationAction);
 }
 
 void FollowControl::fileChanged()

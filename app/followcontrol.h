@@ -26,12 +26,14 @@ public:
     // Follows the controller's current file as it is now, and takes back any offer: called as a
     // file is (re)loaded, before it is read, so that a change during the load is still seen.
     void followCurrentFile();
-    // The File menu's entries: Always Reload and Follow Latest.
+    // The File menu's entries: Always Reload, Follow Latest and Keep Investigation.
     void addFileMenuEntries(QMenu* menu) const;
 
     ChangeBar* bar = nullptr;
     QAction* alwaysReloadAction = nullptr;
     QAction* followLatestAction = nullptr;
+    // Keep Investigation, checked as the settings remember it and remembered when toggled.
+    QAction* keepInvestigationAction = nullptr;
     FileFollower follower;
 
 private:

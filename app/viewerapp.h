@@ -195,6 +195,8 @@ public:
     QColor highlightColor{255, 128, 0};
     // What itemList shows: a type keyword, "picked", or empty when it must be rebuilt.
     std::string listedName;
+    // The conditional-pick query whose matches itemList shows; empty when it shows anything else.
+    QString listedQuery;
     // 0 = move, 1 = pick.
     int mode = 0;
     // The rubber band in screen pixels: left, bottom, right, top (bottom is the larger y).

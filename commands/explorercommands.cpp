@@ -42,6 +42,7 @@ void QFunctionality::doListAnItemType(std::string itemType)
     if (app->listedName == itemType)
         return;
     clearItemList(app->itemList);
+    app->listedQuery.clear();
     for (paintObject* object : DrawingModel::instance()->objectsOfType(itemType))
         new QwgtListItemWithObj(object, app->itemList);
     app->listedName = itemType;
@@ -53,6 +54,7 @@ void QFunctionality::doListPicked()
     if (app->listedName == kPickedListName)
         return;
     clearItemList(app->itemList);
+    app->listedQuery.clear();
     for (paintObject* object : app->pickedList)
         new QwgtListItemWithObj(object, app->itemList);
     app->listedName = kPickedListName;

@@ -1,5 +1,6 @@
 // Choosing which script input is shown: open, reload, and stepping through a numbered series.
 #include "app/followcontrol.h"
+#include "app/investigation.h"
 #include "app/qwgtdisplay.h"
 #include "app/rememberedstate.h"
 #include "app/viewerapp.h"
@@ -18,6 +19,7 @@
 #include <QMainWindow>
 
 #include <limits>
+#include <optional>
 
 namespace
 {
@@ -51,6 +53,7 @@ void QFunctionality::clearItemList(QListWidget* list)
 void QFunctionality::doReload()
 {
     ViewerApp* app = ViewerApp::instance();
+    const std::optional<Investigation> kept = Investigation::captureIfKept();
     clearItemList(app->itemList);
     app->followControl->followCurrentFile();
     QElapsedTimer clock;
@@ -59,9 +62,14 @@ void QFunctionality::doReload()
         app->reportLoad(clock.elapsed());
     else
         app->reportOutOfMemory();
+    if (kept)
+        kept->restoreVisibility();
     app->display->repaint();
     app->resetPick();
     app->listedName.clear();
+    app->listedQuery.clear();
+    if (kept)
+        kept->restoreListing();
 }
 
 void QFunctionality::switchToFile(const std::string& name)

@@ -36,6 +36,8 @@ public:
     // Opens the file as a step through the series does; a member that is not there is named in
     // the status bar.
     void stepToFile(const std::string& name);
+    // Picks what the query text selects and lists it; an unusable text shows the warning instead.
+    void runConditionalPick(const QString& text);
 
 public slots:
     void doOpenfile();
@@ -76,8 +78,6 @@ private:
     void bringToFix(const QPointF& world);
     // The zoom about the fix position to the new ratio.
     void zoomTo(double newRatio);
-    // Picks what the query text selects and lists it; an unusable text shows the warning instead.
-    void runConditionalPick(const QString& text);
     // False when the user cancelled the run: the pick stays as it was.
     bool pickMatching(const QString& typeName, const Query& query);
     void runHighlightSearch(const QString& text);

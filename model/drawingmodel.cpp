@@ -138,6 +138,7 @@ void DrawingModel::clearObjects()
         delete object;
     objects.clear();
     objectBounds.clear();
+    typesHidden.clear();
     sceneChanged();
     for (auto& entry : objectsByType)
         entry.second.clear();
@@ -178,6 +179,10 @@ void DrawingModel::setTypeVisible(const std::string& keyword, int visible)
         return;
     for (paintObject* object : entry->second)
         object->visible = visible != 0;
+    if (visible != 0)
+        typesHidden.erase(keyword);
+    else
+        typesHidden.insert(keyword);
     sceneChanged();
 }
 

@@ -57,6 +57,8 @@ public:
     void setHighlighted(paintObject* object, bool highlighted);
     void setHighlighted(const ObjectList& objects, bool highlighted);
     void setTypeVisible(const std::string& keyword, int visible);
+    // The types whose objects setTypeVisible() hid since the objects were last cleared.
+    const std::set<std::string>& hiddenTypes() const { return typesHidden; }
     ObjectList& objectsOfType(const std::string& keyword);
 
     // The bounds of `objects`, index for index, compact and in one array, and their extent: the
@@ -108,6 +110,7 @@ private:
     static std::unique_ptr<DrawingModel> singleton;
     std::vector<TypeRoute> routes;
     BoundsIndex objectBounds;
+    std::set<std::string> typesHidden;
     // Whether objectBounds describes `objects` as they are.
     bool boundsCurrent = true;
 };
