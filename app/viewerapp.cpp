@@ -1,5 +1,6 @@
 #include "app/viewerapp.h"
 
+#include "app/changetracker.h"
 #include "app/filedrophandler.h"
 #include "app/followcontrol.h"
 #include "app/qwgtdisplay.h"
@@ -273,6 +274,7 @@ void ViewerApp::buildMainWindow()
 
     buildInfoDock();
     buildExplorerDock();
+    changeTracker = new ChangeTracker(mainWindow);
     buildToolBars();
     buildMenuBar();
     buildStatusBar();
@@ -480,6 +482,7 @@ void ViewerApp::buildMenuBar()
     keysAction = help->addAction(QStringLiteral("Keys"), &commands, &QFunctionality::doShowKeys);
     setKeys(keysAction, standardKeys(QKeySequence::HelpContents, QKeySequence(Qt::Key_F1)));
     help->addAction(aboutAction);
+    changeTracker->addViewMenuEntry(view);
 }
 
 void ViewerApp::buildStatusBar()

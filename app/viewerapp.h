@@ -16,6 +16,7 @@
 #include <vector>
 
 class QAction;
+class ChangeTracker;
 class FollowControl;
 class QDockWidget;
 class QLabel;
@@ -175,6 +176,8 @@ public:
     // Watches the open file on disk and shows the change bar under the canvas; a child of the
     // main window.
     FollowControl* followControl = nullptr;
+    // Show Changes: each load compared with the one before; a child of the main window.
+    ChangeTracker* changeTracker = nullptr;
     QString versionText;
     QString dateText;
     // Screen pixels of world (0, 0).

@@ -1,4 +1,5 @@
 // Choosing which script input is shown: open, reload, and stepping through a numbered series.
+#include "app/changetracker.h"
 #include "app/followcontrol.h"
 #include "app/investigation.h"
 #include "app/qwgtdisplay.h"
@@ -58,7 +59,7 @@ void QFunctionality::doReload()
     app->followControl->followCurrentFile();
     QElapsedTimer clock;
     clock.start();
-    if (app->loadScript())
+    if (app->changeTracker->load())
         app->reportLoad(clock.elapsed());
     else
         app->reportOutOfMemory();

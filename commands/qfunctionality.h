@@ -6,11 +6,13 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class QListWidget;
 class QListWidgetItem;
 class QPrinter;
 class Query;
+class paintObject;
 
 // Receives every user command: the toolbar actions, the List Menu's "[picked]" entry, the
 // signals of the two explorer lists and the print preview. It holds no state; each slot works
@@ -38,6 +40,9 @@ public:
     void stepToFile(const std::string& name);
     // Picks what the query text selects and lists it; an unusable text shows the warning instead.
     void runConditionalPick(const QString& text);
+    // Lists the objects in the explorer under the name (listedName), unless it lists that name
+    // already.
+    void listObjects(const std::string& name, const std::vector<paintObject*>& objects);
 
 public slots:
     void doOpenfile();
