@@ -10,6 +10,7 @@ const QString kLayoutKey = QStringLiteral("window/layout");
 const QString kRecentFilesKey = QStringLiteral("recent/files");
 const QString kRecentQueriesKey = QStringLiteral("recent/queries");
 const QString kOpenFolderKey = QStringLiteral("open/folder");
+const QString kKeepInvestigationKey = QStringLiteral("reload/keepInvestigation");
 
 QSettings store()
 {
@@ -72,4 +73,14 @@ QString RememberedState::openFolder()
 void RememberedState::setOpenFolder(const QString& folder)
 {
     store().setValue(kOpenFolderKey, folder);
+}
+
+bool RememberedState::keepInvestigation()
+{
+    return store().value(kKeepInvestigationKey, false).toBool();
+}
+
+void RememberedState::setKeepInvestigation(bool keep)
+{
+    store().setValue(kKeepInvestigationKey, keep);
 }

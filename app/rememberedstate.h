@@ -6,9 +6,9 @@
 
 // What the viewer keeps between runs in the user's settings (the XDG configuration folder,
 // organization "Vedra", application "vedra"): the dock and toolbar layout, the recent files, the
-// recent conditional-pick queries and the Open dialog's folder. config.ini keeps priority: no
-// size or view is kept here. Every call reads or writes the settings at once, so that two
-// windows, or a test that reads them again, see the same.
+// recent conditional-pick queries, the Open dialog's folder and Keep Investigation. config.ini
+// keeps priority: no size or view is kept here. Every call reads or writes the settings at once, so
+// that two windows, or a test that reads them again, see the same.
 class RememberedState
 {
 public:
@@ -29,4 +29,8 @@ public:
     // The folder the Open dialog last chose from; empty when none.
     static QString openFolder();
     static void setOpenFolder(const QString& folder);
+    // Whether reloads and steps keep the hidden types, the listing and the description (off
+    // unless the user turned it on).
+    static bool keepInvestigation();
+    static void setKeepInvestigation(bool keep);
 };

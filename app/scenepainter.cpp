@@ -4,6 +4,7 @@
 #include "model/drawingmodel.h"
 #include "model/paintobject.h"
 #include "render/shapestamps.h"
+#include "render/sharedstyles.h"
 
 #include <QPainter>
 
@@ -11,6 +12,11 @@
 
 namespace
 {
+
+// What changed since the previous file: a green frame around what is new, a thin red outline of
+// what is gone, as differences are usually coloured.
+const QColor kAddedMarkColor(0, 170, 60);
+const QColor kRemovedGhostColor(235, 110, 110);
 
 // Makes the controller show the view for as long as it lives, for the drawable kinds that read
 // the view from there, and then puts back the view it showed before.
@@ -194,6 +200,44 @@ void ScenePainter::paintScene(QPainter* painter, const SceneView& view,
     for (const QRect& rect : reached)
         areas.push_back(worldAreaOf(view, rect));
     collectCandidates(reached.empty() ? visibleWorldAreas(painter, view) : areas);
+    const DrawingModel* model = DrawingModel::instance();
+    const ChangeSet* changes = model->changesShown() ? model->changes() : nullptr;
+    if (changes)
+        paintRemovedGhosts(painter, *changes);
     paintCandidates(painter, 0);
     paintCandidates(painter, 1);
+    if (changes)
+        paintAddedMarks(painter, *changes);
+}
+
+// Each kind paints with the painter's pen and brush, which preparePainter() would set to the
+// object's own; left at the ghost pen and no brush, the kinds draw their outlines in it (a cross
+// marker keeps its own colour). The removed objects are not in the bounds index; the painter's
+// clip bounds what they put on the device.
+void ScenePainter::paintRemovedGhosts(QPainter* painter, const ChangeSet& changes)
+{
+    const ViewerApp::PaintColors colors;
+    const ShapeStamps::Session stamps(*painter);
+    for (const std::unique_ptr<paintObject>& object : changes.removed) {
+        painter->setPen(SharedStyles::cosmeticPen(kRemovedGhostColor));
+        painter->setBrush(Qt::NoBrush);
+        object->paint(painter);
+    }
+}
+
+void ScenePainter::paintAddedMarks(QPainter* painter, const ChangeSet& changes)
+{
+    const ViewerApp* app = ViewerApp::instance();
+    // Inside the reach of an object (2 + pointSize + lineWidth pixels beyond its box): the frame
+    // lies pointSize + 1 beyond it, and its pen of two pixels adds one.
+    const int margin = app->pointSize + 1;
+    painter->setPen(QPen(kAddedMarkColor, 2));
+    painter->setBrush(Qt::NoBrush);
+    for (const paintObject* object : changes.added) {
+        if (!object->visible)
+            continue;
+        const QRect box(QPoint(app->pixelX(object->minX), app->pixelY(object->maxY)),
+                        QPoint(app->pixelX(object->maxX), app->pixelY(object->minY)));
+        painter->drawRect(box.normalized().adjusted(-margin, -margin, margin, margin));
+    }
 }

@@ -47,6 +47,11 @@ private:
     // areas) into `candidates` by layer, in load order.
     void collectCandidates(const std::vector<DrawingModel::Bounds>& areas);
     void paintCandidates(QPainter* painter, int layer) const;
+    // The model's changes, when shown: thin outlines of the removed objects (under the drawing),
+    // and a frame around each visible added object (over it), kept within the reach of a marker
+    // and a pen beyond the object's box, as every painted pixel is.
+    static void paintRemovedGhosts(QPainter* painter, const ChangeSet& changes);
+    static void paintAddedMarks(QPainter* painter, const ChangeSet& changes);
 
     // The visible objects of the last scan that may reach the device, per layer in load order;
     // kept to reuse their memory from one paint to the next.

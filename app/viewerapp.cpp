@@ -1,6 +1,8 @@
 #include "app/viewerapp.h"
 
+#include "app/changetracker.h"
 #include "app/filedrophandler.h"
+#include "app/followcontrol.h"
 #include "app/qwgtdisplay.h"
 #include "app/rememberedstate.h"
 #include "model/drawingmodel.h"
@@ -271,11 +273,13 @@ void ViewerApp::buildMainWindow()
     // Moves without a button show the world position under the pointer.
     display->setMouseTracking(true);
     mainWindow->setCentralWidget(display);
+    followControl = new FollowControl(mainWindow);
     originX = originY = 0.0;
     fixX = fixY = 0.0;
 
     buildInfoDock();
     buildExplorerDock();
+    changeTracker = new ChangeTracker(mainWindow);
     buildToolBars();
     buildMenuBar();
     buildStatusBar();
@@ -465,6 +469,7 @@ void ViewerApp::buildMenuBar()
     recentMenu = file->addMenu(QStringLiteral("Open Recent"));
     updateRecentMenu();
     file->addAction(reloadAction);
+    followControl->addFileMenuEntries(file);
     file->addSeparator();
     file->addAction(previousFileAction);
     file->addAction(nextFileAction);
@@ -505,6 +510,7 @@ void ViewerApp::buildMenuBar()
     keysAction = help->addAction(QStringLiteral("Keys"), &commands, &QFunctionality::doShowKeys);
     setKeys(keysAction, standardKeys(QKeySequence::HelpContents, QKeySequence(Qt::Key_F1)));
     help->addAction(aboutAction);
+    changeTracker->addViewMenuEntry(view);
 }
 
 void ViewerApp::buildStatusBar()

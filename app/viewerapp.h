@@ -16,6 +16,8 @@
 #include <vector>
 
 class QAction;
+class ChangeTracker;
+class FollowControl;
 class QDockWidget;
 class QLabel;
 class QListWidget;
@@ -175,6 +177,11 @@ public:
     QListWidget* itemList = nullptr;
     QListWidget* relatedList = nullptr;
     DescriptionBox* itemText = nullptr;
+    // Watches the open file on disk and shows the change bar under the canvas; a child of the
+    // main window.
+    FollowControl* followControl = nullptr;
+    // Show Changes: each load compared with the one before; a child of the main window.
+    ChangeTracker* changeTracker = nullptr;
     QString versionText;
     QString dateText;
     // Screen pixels of world (0, 0).
@@ -195,6 +202,8 @@ public:
     QColor highlightColor{255, 128, 0};
     // What itemList shows: a type keyword, "picked", or empty when it must be rebuilt.
     std::string listedName;
+    // The conditional-pick query whose matches itemList shows; empty when it shows anything else.
+    QString listedQuery;
     // 0 = move, 1 = pick.
     int mode = 0;
     // The rubber band in screen pixels: left, bottom, right, top (bottom is the larger y).

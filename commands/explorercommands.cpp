@@ -36,26 +36,26 @@ void QFunctionality::doLeavePickMode()
     app->display->repaint();
 }
 
-void QFunctionality::doListAnItemType(std::string itemType)
+void QFunctionality::listObjects(const std::string& name, const std::vector<paintObject*>& objects)
 {
     ViewerApp* app = ViewerApp::instance();
-    if (app->listedName == itemType)
+    if (app->listedName == name)
         return;
     clearItemList(app->itemList);
-    for (paintObject* object : DrawingModel::instance()->objectsOfType(itemType))
+    app->listedQuery.clear();
+    for (paintObject* object : objects)
         new QwgtListItemWithObj(object, app->itemList);
-    app->listedName = itemType;
+    app->listedName = name;
+}
+
+void QFunctionality::doListAnItemType(std::string itemType)
+{
+    listObjects(itemType, DrawingModel::instance()->objectsOfType(itemType));
 }
 
 void QFunctionality::doListPicked()
 {
-    ViewerApp* app = ViewerApp::instance();
-    if (app->listedName == kPickedListName)
-        return;
-    clearItemList(app->itemList);
-    for (paintObject* object : app->pickedList)
-        new QwgtListItemWithObj(object, app->itemList);
-    app->listedName = kPickedListName;
+    listObjects(kPickedListName, ViewerApp::instance()->pickedList);
 }
 
 // Only a selected entry fills the description and the related searches; pressing an entry that

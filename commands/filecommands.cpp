@@ -1,4 +1,7 @@
 // Choosing which script input is shown: open, reload, and stepping through a numbered series.
+#include "app/changetracker.h"
+#include "app/followcontrol.h"
+#include "app/investigation.h"
 #include "app/qwgtdisplay.h"
 #include "app/rememberedstate.h"
 #include "app/viewerapp.h"
@@ -6,6 +9,7 @@
 #include "commands/qwgtlistitemwithobj.h"
 #include "model/drawingmodel.h"
 #include "model/paintobject.h"
+#include "script/seriesname.h"
 #include "script/textfile.h"
 
 #include <QElapsedTimer>
@@ -14,9 +18,9 @@
 #include <QFileInfo>
 #include <QListWidget>
 #include <QMainWindow>
-#include <QRegularExpression>
 
 #include <limits>
+#include <optional>
 
 namespace
 {
@@ -50,16 +54,23 @@ void QFunctionality::clearItemList(QListWidget* list)
 void QFunctionality::doReload()
 {
     ViewerApp* app = ViewerApp::instance();
+    const std::optional<Investigation> kept = Investigation::captureIfKept();
     clearItemList(app->itemList);
+    app->followControl->followCurrentFile();
     QElapsedTimer clock;
     clock.start();
-    if (app->loadScript())
+    if (app->changeTracker->load())
         app->reportLoad(clock.elapsed());
     else
         app->reportOutOfMemory();
+    if (kept)
+        kept->restoreVisibility();
     app->display->repaint();
     app->resetPick();
     app->listedName.clear();
+    app->listedQuery.clear();
+    if (kept)
+        kept->restoreListing();
 }
 
 void QFunctionality::switchToFile(const std::string& name)
@@ -101,35 +112,10 @@ void QFunctionality::openFile(const QString& path)
     switchToFile(QFile::encodeName(path).toStdString());
 }
 
-// The pattern is searched, not anchored, and its first group is greedy: the index is the last
-// run of digits between a dot and ".las", wherever that stands in the name, and the prefix is all
-// that comes before it: folder, tabs and line breaks included. The name is read in the local
-// encoding; a name that is not valid in it is read byte by byte as Latin-1, so that its pieces
-// turn back into the same bytes.
 bool QFunctionality::splitIndexFileName(std::string& prefix, qint64& index,
                                         std::string& suffix) const
 {
-    static const QRegularExpression pattern(QStringLiteral("(.*\\.)(\\d+)(\\.las)"),
-                                            QRegularExpression::DotMatchesEverythingOption);
-    const QByteArray bytes = QByteArray::fromStdString(ViewerApp::instance()->fileName);
-    QString name = QFile::decodeName(bytes);
-    const bool local = QFile::encodeName(name) == bytes;
-    if (!local)
-        name = QString::fromLatin1(bytes);
-    const auto toBytes = [local](const QString& piece) {
-        return (local ? QFile::encodeName(piece) : piece.toLatin1()).toStdString();
-    };
-    const QRegularExpressionMatch match = pattern.match(name);
-    if (!match.hasMatch())
-        return false;
-    bool fits = false;
-    const qint64 number = match.captured(2).toLongLong(&fits, 10);
-    if (!fits)
-        return false;
-    prefix = toBytes(match.captured(1));
-    index = number;
-    suffix = toBytes(match.captured(3));
-    return true;
+    return splitSeriesName(ViewerApp::instance()->fileName, prefix, index, suffix);
 }
 
 void QFunctionality::doSwitchNextFile()

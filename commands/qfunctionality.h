@@ -6,11 +6,13 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class QListWidget;
 class QListWidgetItem;
 class QPrinter;
 class Query;
+class paintObject;
 
 // Receives every user command: the toolbar actions, the List Menu's "[picked]" entry, the
 // signals of the two explorer lists and the print preview. It holds no state; each slot works
@@ -33,6 +35,14 @@ public:
     // Opens the file as the current script input, as "Open Script Input" does once a file is
     // chosen: reload, then the title.
     void openFile(const QString& path);
+    // Opens the file as a step through the series does; a member that is not there is named in
+    // the status bar.
+    void stepToFile(const std::string& name);
+    // Picks what the query text selects and lists it; an unusable text shows the warning instead.
+    void runConditionalPick(const QString& text);
+    // Lists the objects in the explorer under the name (listedName), unless it lists that name
+    // already.
+    void listObjects(const std::string& name, const std::vector<paintObject*>& objects);
 
 public slots:
     void doOpenfile();
@@ -70,15 +80,10 @@ public slots:
 private:
     // Loads fileName as a newly chosen file: reload, then the title.
     void switchToFile(const std::string& name);
-    // switchToFile() for a step through the series; a member that is not there is named in the
-    // status bar.
-    void stepToFile(const std::string& name);
     // Moves the view so that the world point lies at the fix position; the ratio stays.
     void bringToFix(const QPointF& world);
     // The zoom about the fix position to the new ratio.
     void zoomTo(double newRatio);
-    // Picks what the query text selects and lists it; an unusable text shows the warning instead.
-    void runConditionalPick(const QString& text);
     // False when the user cancelled the run: the pick stays as it was.
     bool pickMatching(const QString& typeName, const Query& query);
     void runHighlightSearch(const QString& text);

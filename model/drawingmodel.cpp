@@ -138,9 +138,38 @@ void DrawingModel::clearObjects()
         delete object;
     objects.clear();
     objectBounds.clear();
+    typesHidden.clear();
+    // The added objects were these; the removed ones go with them.
+    changeSet.reset();
+    recordHashes.clear();
     sceneChanged();
     for (auto& entry : objectsByType)
         entry.second.clear();
+}
+
+std::vector<std::unique_ptr<paintObject>>
+DrawingModel::clearObjectsKeeping(const std::vector<std::size_t>& indices)
+{
+    std::vector<std::unique_ptr<paintObject>> kept;
+    kept.reserve(indices.size());
+    for (const std::size_t index : indices) {
+        kept.emplace_back(objects[index]);
+        objects[index] = nullptr;
+    }
+    clearObjects();
+    return kept;
+}
+
+void DrawingModel::setChanges(std::unique_ptr<ChangeSet> changes)
+{
+    changeSet = std::move(changes);
+    sceneChanged();
+}
+
+void DrawingModel::setChangesShown(bool shown)
+{
+    showChanges = shown;
+    sceneChanged();
 }
 
 void DrawingModel::clearPropertyDeclarations()
@@ -178,6 +207,10 @@ void DrawingModel::setTypeVisible(const std::string& keyword, int visible)
         return;
     for (paintObject* object : entry->second)
         object->visible = visible != 0;
+    if (visible != 0)
+        typesHidden.erase(keyword);
+    else
+        typesHidden.insert(keyword);
     sceneChanged();
 }
 

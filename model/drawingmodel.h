@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/boundsindex.h"
+#include "model/changeset.h"
 #include "query/comparator.h"
 
 #include <QMap>
@@ -51,12 +52,29 @@ public:
     paintObject* createObjectFromRecord(const std::string& keyword, std::string_view rest);
 
     void clearObjects();
+    // clearObjects(), except that the objects at the indices (ascending) are handed over
+    // instead of deleted.
+    std::vector<std::unique_ptr<paintObject>>
+    clearObjectsKeeping(const std::vector<std::size_t>& indices);
     void clearPropertyDeclarations();
     void clearHighlight();
     // Sets the highlight of the objects (which must be the model's) and marks the scene changed.
     void setHighlighted(paintObject* object, bool highlighted);
     void setHighlighted(const ObjectList& objects, bool highlighted);
     void setTypeVisible(const std::string& keyword, int visible);
+    // What changed since the previous file, painted over the drawing while changesShown():
+    // ghosts of the removed objects under it, marks on the added ones. Replacing the changes or
+    // showing them counts as a change of the scene.
+    const ChangeSet* changes() const { return changeSet.get(); }
+    void setChanges(std::unique_ptr<ChangeSet> changes);
+    bool changesShown() const { return showChanges; }
+    void setChangesShown(bool shown);
+    // The hashes of the records of `objects`, index for index, while changes are worked out;
+    // empty otherwise (see hashScriptRecords).
+    std::vector<std::uint64_t> recordHashes;
+
+    // The types whose objects setTypeVisible() hid since the objects were last cleared.
+    const std::set<std::string>& hiddenTypes() const { return typesHidden; }
     ObjectList& objectsOfType(const std::string& keyword);
 
     // The bounds of `objects`, index for index, compact and in one array, and their extent: the
@@ -108,6 +126,9 @@ private:
     static std::unique_ptr<DrawingModel> singleton;
     std::vector<TypeRoute> routes;
     BoundsIndex objectBounds;
+    std::set<std::string> typesHidden;
+    std::unique_ptr<ChangeSet> changeSet;
+    bool showChanges = false;
     // Whether objectBounds describes `objects` as they are.
     bool boundsCurrent = true;
 };

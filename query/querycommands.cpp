@@ -133,8 +133,10 @@ void QFunctionality::runConditionalPick(const QString& text)
     }
     if (!pickMatching(typeName, *query))
         return;
-    ViewerApp::instance()->listedName.clear();
+    ViewerApp* app = ViewerApp::instance();
+    app->listedName.clear();
     doListPicked();
+    app->listedQuery = text;
 }
 
 bool QFunctionality::pickMatching(const QString& typeName, const Query& query)

@@ -5,6 +5,7 @@
 #include "model/drawingmodel.h"
 #include "script/chunkedtext.h"
 #include "script/wordreader.h"
+#include "storage/bytehash.h"
 
 #include <QColor>
 
@@ -23,24 +24,6 @@ QString latin1(std::string_view bytes)
     return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
-} // namespace
-
-// Whatever runs out of memory while a file is read, the objects read so far are each in the model
-// or already freed, so dropping the drawing frees them all.
-bool ViewerApp::loadScript()
-{
-    try {
-        loadScriptInBlocks(fileName, fileColors, kBlockBytes);
-        return true;
-    } catch (const std::bad_alloc&) {
-        fileColors.clear();
-        DrawingModel* model = DrawingModel::instance();
-        model->clearObjects();
-        model->clearPropertyDeclarations();
-        return false;
-    }
-}
-
 // The header is a stream of words: each line's first word decides, the words it needs may run
 // onto following lines, and the rest of the line where they end is dropped. A number that cannot
 // be read ends the whole load. After "endheader" every line is a keyword and its record text.
@@ -48,14 +31,13 @@ bool ViewerApp::loadScript()
 // The text arrives in blocks, so each statement is first only read, from its first word to its
 // end; if that ran into the end of the text read so far, more is read and the statement is read
 // again from its start. Its effect follows once its reads are final, so it happens once.
-void loadScriptInBlocks(const std::string& fileName, std::map<std::string, QColor>& fileColors,
-                        std::size_t blockBytes)
+//
+// The loader and the record hashes read through this one function, so both meet the same
+// records in the same order; onColor, onProperty and onRecord are the effects.
+template <typename OnColor, typename OnProperty, typename OnRecord>
+void readScript(const std::string& fileName, std::size_t blockBytes, const OnColor& onColor,
+                const OnProperty& onProperty, const OnRecord& onRecord)
 {
-    fileColors.clear();
-    DrawingModel* model = DrawingModel::instance();
-    model->clearPropertyDeclarations();
-    model->clearObjects();
-
     ChunkedText file;
     if (!file.open(fileName, blockBytes))
         return;
@@ -99,11 +81,9 @@ void loadScriptInBlocks(const std::string& fileName, std::map<std::string, QColo
         if (!statement)
             break;
         if (!words.failed() && word == "color")
-            fileColors[std::string(name)] = QColor(
-                std::clamp(red, 0, 255), std::clamp(green, 0, 255), std::clamp(blue, 0, 255));
+            onColor(name, red, green, blue);
         else if (!words.failed() && word == "property")
-            model->declareProperty(std::string(type), latin1(name), std::string(kind),
-                                   latin1(defaultValue));
+            onProperty(type, name, kind, defaultValue);
         endOfHeader = word == "endheader";
     }
 
@@ -115,7 +95,75 @@ void loadScriptInBlocks(const std::string& fileName, std::map<std::string, QColo
         rest = words.readRestOfLine();
         return true;
     }))
-        model->addObjectFromRecord(keyword, rest);
+        onRecord(keyword, rest);
+}
+
+} // namespace
+
+// Whatever runs out of memory while a file is read, the objects read so far are each in the model
+// or already freed, so dropping the drawing frees them all.
+bool ViewerApp::loadScript()
+{
+    try {
+        loadScriptInBlocks(fileName, fileColors, kBlockBytes);
+        return true;
+    } catch (const std::bad_alloc&) {
+        fileColors.clear();
+        DrawingModel* model = DrawingModel::instance();
+        model->clearObjects();
+        model->clearPropertyDeclarations();
+        return false;
+    }
+}
+
+void loadScriptInBlocks(const std::string& fileName, std::map<std::string, QColor>& fileColors,
+                        std::size_t blockBytes)
+{
+    fileColors.clear();
+    DrawingModel* model = DrawingModel::instance();
+    model->clearPropertyDeclarations();
+    model->clearObjects();
+    readScript(
+        fileName, blockBytes,
+        [&fileColors](std::string_view name, int red, int green, int blue) {
+            fileColors[std::string(name)] = QColor(
+                std::clamp(red, 0, 255), std::clamp(green, 0, 255), std::clamp(blue, 0, 255));
+        },
+        [model](std::string_view type, std::string_view name, std::string_view kind,
+                std::string_view defaultValue) {
+            model->declareProperty(std::string(type), latin1(name), std::string(kind),
+                                   latin1(defaultValue));
+        },
+        [model](const std::string& keyword, std::string_view rest) {
+            model->addObjectFromRecord(keyword, rest);
+        });
     // Indexed now, as part of the load, rather than by whichever paint or pick comes first.
     model->boundsIndex();
+}
+
+// Blanks at the end of a record say nothing; the keyword and the text are hashed apart, so that
+// moving a blank between them makes another hash.
+std::vector<std::uint64_t> hashScriptRecords(const std::string& fileName)
+{
+    constexpr std::uint64_t kKeywordSeed = 0x6b6579776f7264ull;
+    const DrawingModel* model = DrawingModel::instance();
+    std::vector<std::uint64_t> hashes;
+    std::string lastKeyword;
+    bool lastMakesObject = false;
+    std::uint64_t keywordHash = 0;
+    readScript(
+        fileName, kBlockBytes, [](std::string_view, int, int, int) {},
+        [](std::string_view, std::string_view, std::string_view, std::string_view) {},
+        [&](const std::string& keyword, std::string_view rest) {
+            if (keyword != lastKeyword) {
+                lastKeyword = keyword;
+                lastMakesObject = model->handlers.count(keyword) != 0;
+                keywordHash = hashBytes(kKeywordSeed, keyword);
+            }
+            if (!lastMakesObject)
+                return;
+            const std::size_t end = rest.find_last_not_of(" \t\r");
+            hashes.push_back(hashBytes(keywordHash, rest.substr(0, end + 1)));
+        });
+    return hashes;
 }

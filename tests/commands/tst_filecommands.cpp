@@ -1,4 +1,7 @@
+#include "app/followcontrol.h"
+#include "app/rememberedstate.h"
 #include "app/viewerapp.h"
+#include "handlers/paintobjecthandler.h"
 #include "model/drawingmodel.h"
 #include "model/paintobject.h"
 #include "support/testapp.h"
@@ -57,6 +60,8 @@ private slots:
     void openNonAsciiName();
     void cancelledDialogChangesNothing();
     void reloadKeepsDescriptionAndRelatedEntries();
+    void investigationAcrossAStep_data();
+    void investigationAcrossAStep();
 
 private:
     QTemporaryDir directory;
@@ -288,6 +293,69 @@ void TestFileCommands::reloadKeepsDescriptionAndRelatedEntries()
     QVERIFY(app->pickedList.empty());
     QCOMPARE(app->pickRect[2], -999999999);
     QCOMPARE(DrawingModel::instance()->objects.size(), std::size_t(1));
+}
+
+void TestFileCommands::investigationAcrossAStep_data()
+{
+    QTest::addColumn<bool>("keep");
+    QTest::addColumn<QString>("listing");
+    QTest::addColumn<QByteArray>("firstPoint");
+    QTest::addColumn<int>("listed");
+    QTest::addColumn<bool>("described");
+    const QByteArray same = "pt 1 1 red 0 net a !! rect:w>1\n";
+    const QByteArray moved = "pt 1 1.5 red 0 net a !! rect:w>1\n";
+    QTest::newRow("designed: nothing kept, description stays")
+        << false << "pt:net==a" << moved << 0 << true;
+    QTest::newRow("query run again, described object still there")
+        << true << "pt:net==a" << same << 2 << true;
+    QTest::newRow("query run again, described object gone")
+        << true << "pt:net==a" << moved << 2 << false;
+    QTest::newRow("type listed again") << true << "pt" << same << 3 << true;
+}
+
+// f.1.las is investigated: rectangles hidden, a listing, its first entry described; then the
+// user steps to f.2.las.
+void TestFileCommands::investigationAcrossAStep()
+{
+    QFETCH(bool, keep);
+    QFETCH(QString, listing);
+    QFETCH(QByteArray, firstPoint);
+    QFETCH(int, listed);
+    QFETCH(bool, described);
+    ViewerApp* app = ViewerApp::instance();
+    DrawingModel* model = DrawingModel::instance();
+    const QByteArray header = "property pt net string none\nendheader\n";
+    testapp::writeFile(directory.filePath("f.1.las"),
+                       header + "pt 1 1 red 0 net a !! rect:w>1\n" +
+                           "pt 2 2 red 0 net b\nrect 0 0 1 1 blue\n");
+    testapp::writeFile(directory.filePath("f.2.las"),
+                       header + "pt 3 3 red 0 net a\n" + firstPoint +
+                           "pt 2 2 red 0 net b\nrect 0 0 1 1 blue\n" + "rect 5 5 6 6 blue\n");
+    app->followControl->keepInvestigationAction->setChecked(keep);
+    QCOMPARE(RememberedState::keepInvestigation(), keep);
+    app->commands.openFile(directory.filePath("f.1.las"));
+    model->handlers.at("rect")->hideAllObject();
+    if (listing.contains(':'))
+        app->commands.runConditionalPick(listing);
+    else
+        app->commands.doListAnItemType(listing.toStdString());
+    app->itemList->setCurrentRow(0);
+    const QString description = app->itemText->toPlainText();
+    QVERIFY(description.startsWith("Point"));
+    QCOMPARE(app->relatedList->count(), 1);
+
+    app->nextFileAction->trigger();
+    QVERIFY(app->fileName.find("f.2.las") != std::string::npos);
+    for (const paintObject* rect : model->objectsOfType("rect"))
+        QCOMPARE(rect->visible, !keep);
+    QCOMPARE(app->itemList->count(), listed);
+    QCOMPARE(int(app->pickedList.size()), listing.contains(':') ? listed : 0);
+    QCOMPARE(app->itemText->toPlainText(), described ? description : QString());
+    QCOMPARE(app->relatedList->count(), described ? 1 : 0);
+    // The next step keeps what this one kept.
+    app->previousFileAction->trigger();
+    QCOMPARE(model->objectsOfType("rect").front()->visible, !keep);
+    app->followControl->keepInvestigationAction->setChecked(false);
 }
 
 QTEST_MAIN(TestFileCommands)

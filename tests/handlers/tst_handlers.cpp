@@ -124,7 +124,7 @@ void TestHandlers::listMenuOffersEveryTypeThenPicked()
     for (const QAction* action : actions)
         texts << (action->isSeparator() ? QStringLiteral("---") : action->text());
     QCOMPARE(texts, (QStringList{"Circle", "Line", "Path", "Polygon", "Point", "Rectangle", "---",
-                                 "[picked]"}));
+                                 "Added Objects", "Removed Objects", "[picked]"}));
 }
 
 void TestHandlers::toolBarActions_data()

@@ -1,5 +1,6 @@
 #include "support/testapp.h"
 
+#include "app/followcontrol.h"
 #include "app/qwgtdisplay.h"
 #include "app/viewerapp.h"
 #include "model/drawingmodel.h"
@@ -28,6 +29,7 @@ void resetApplication()
     app->relatedList->clear();
     app->fileName.clear();
     app->loadScript();
+    app->followControl->followCurrentFile();
     app->resetPick();
     app->listedName.clear();
     app->originX = app->originY = 0.0;
