@@ -4,6 +4,7 @@
 #include "model/drawingmodel.h"
 #include "model/paintobject.h"
 
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -22,8 +23,23 @@ const QColor kRubberBandFill(255, 255, 0, 60);
 
 } // namespace
 
-QwgtDisplay::QwgtDisplay(QWidget* parent) : QWidget(parent)
+QwgtDisplay::QwgtDisplay(QWidget* parent) : QWidget(parent), viewNavigator(new ViewNavigator(this))
 {
+    // A click on the canvas takes the keys back from the explorer's lists and text.
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void QwgtDisplay::addViewActions(QMenu* view) const
+{
+    view->addSeparator();
+    viewNavigator->addActionsTo(view);
+}
+
+void QwgtDisplay::repaintShifted()
+{
+    shifting = true;
+    repaint();
+    shifting = false;
 }
 
 void QwgtDisplay::paintEvent(QPaintEvent* event)
@@ -33,7 +49,7 @@ void QwgtDisplay::paintEvent(QPaintEvent* event)
     // The scene is painted on an image that is kept: while the left button pans, the image
     // follows the drag, so that each step repaints only what came into view.
     const SceneView view = app->sceneView(size());
-    if (dragging && app->mode == 0)
+    if ((dragging && app->mode == 0) || shifting)
         painter.drawImage(0, 0, panCache.scene(view, painter.pen()));
     else
         painter.drawImage(0, 0, panCache.freshScene(view, painter.pen(), event->region()));
@@ -74,6 +90,8 @@ void QwgtDisplay::mousePressEvent(QMouseEvent* event)
     const double y = event->position().y();
     if (event->button() == Qt::LeftButton) {
         if (!dragging) {
+            if (app->mode == 0)
+                viewNavigator->beginPan();
             dragging = true;
             pressX = x;
             pressY = y;

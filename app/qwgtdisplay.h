@@ -1,9 +1,12 @@
 #pragma once
 
 #include "app/pancache.h"
+#include "app/viewnavigator.h"
 #include "model/drawingmodel.h"
 
 #include <QWidget>
+
+class QMenu;
 
 // The canvas: shows the drawing model's objects in the controller's view, painted through the pan
 // cache's scene painter, with the rubber band and the fix marker on top, and turns mouse input
@@ -15,6 +18,13 @@ public:
 
     // Replaces the picked list with the visible objects wholly inside the rubber band.
     void pickInRect() const;
+    // The keys and the history that move the view.
+    ViewNavigator& navigator() { return *viewNavigator; }
+    // Adds the canvas's own commands to the View menu.
+    void addViewActions(QMenu* view) const;
+    // Repaints after the origin moved by whole pixels: the last picture is shifted and only what
+    // came into view is painted.
+    void repaintShifted();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -35,5 +45,9 @@ private:
     // Where the left button went down, screen pixels.
     double pressX = 0.0;
     double pressY = 0.0;
+    // Set while repaintShifted() repaints.
+    bool shifting = false;
     PanCache panCache;
+    // A child of the canvas.
+    ViewNavigator* viewNavigator;
 };

@@ -265,6 +265,7 @@ void ViewerApp::buildMainWindow()
     display = new QwgtDisplay(mainWindow);
     // Moves without a button show the world position under the pointer.
     display->setMouseTracking(true);
+    display->setFocus();
     mainWindow->setCentralWidget(display);
     originX = originY = 0.0;
     fixX = fixY = 0.0;
@@ -451,6 +452,7 @@ void ViewerApp::buildMenuBar()
 
     QMenu* view = bar->addMenu(QStringLiteral("&View"));
     view->addActions({zoomInAction, zoomOutAction, resizeFitAction, gotoFixAction});
+    display->addViewActions(view);
     view->addSeparator();
     view->addActions({pointSizeUpAction, pointSizeDownAction, lineWidenAction, lineNarrowAction});
     // The show and hide buttons that the object types added after the four size commands.

@@ -33,6 +33,9 @@ public:
     // Opens the file as the current script input, as "Open Script Input" does once a file is
     // chosen: reload, then the title.
     void openFile(const QString& path);
+    // The zoom about the fix position to the new ratio; nothing when the view would not be
+    // usable.
+    void zoomTo(double newRatio);
 
 public slots:
     void doOpenfile();
@@ -74,8 +77,6 @@ private:
     void stepToFile(const std::string& name);
     // Moves the view so that the world point lies at the fix position; the ratio stays.
     void bringToFix(const QPointF& world);
-    // The zoom about the fix position to the new ratio.
-    void zoomTo(double newRatio);
     // Picks what the query text selects and lists it; an unusable text shows the warning instead.
     void runConditionalPick(const QString& text);
     // False when the user cancelled the run: the pick stays as it was.
