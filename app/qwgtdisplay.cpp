@@ -49,7 +49,7 @@ void QwgtDisplay::paintEvent(QPaintEvent* event)
     // The scene is painted on an image that is kept: while the left button pans, the image
     // follows the drag, so that each step repaints only what came into view.
     const SceneView view = app->sceneView(size());
-    if ((dragging && app->mode == 0) || shifting)
+    if ((dragging && app->mode == 0) || shifting || zoomBox.active())
         painter.drawImage(0, 0, panCache.scene(view, painter.pen()));
     else
         painter.drawImage(0, 0, panCache.freshScene(view, painter.pen(), event->region()));
@@ -61,6 +61,8 @@ void QwgtDisplay::paintEvent(QPaintEvent* event)
         // The outline runs along the band's edges, on the pixels that the pick still takes in.
         painter.drawRect(QRect(band[0], band[3], band[2] - band[0], band[1] - band[3]));
     }
+
+    zoomBox.paint(painter);
 
     const auto corner = [app](double dx, double dy) {
         return QPoint(ViewerApp::toPixel(app->fixX + dx), ViewerApp::toPixel(app->fixY + dy));
@@ -88,6 +90,8 @@ void QwgtDisplay::mousePressEvent(QMouseEvent* event)
     ViewerApp* app = ViewerApp::instance();
     const double x = event->position().x();
     const double y = event->position().y();
+    if (event->button() == Qt::LeftButton && !dragging && app->mode == 0 && startGesture(event))
+        return;
     if (event->button() == Qt::LeftButton) {
         if (!dragging) {
             if (app->mode == 0)
@@ -120,6 +124,10 @@ void QwgtDisplay::mouseMoveEvent(QMouseEvent* event)
     ViewerApp* app = ViewerApp::instance();
     const double x = event->position().x();
     const double y = event->position().y();
+    if (zoomBox.active()) {
+        zoomBox.extendTo(event->position().toPoint(), size());
+        repaint();
+    }
     if (!dragging) {
         app->showPointer(x, y);
         return;
@@ -148,6 +156,7 @@ void QwgtDisplay::mouseReleaseEvent(QMouseEvent* event)
     if (event->button() != Qt::LeftButton)
         return;
     ViewerApp* app = ViewerApp::instance();
+    finishZoomBox();
     dragging = false;
     if (app->mode == 1) {
         pickInRect();
@@ -156,6 +165,37 @@ void QwgtDisplay::mouseReleaseEvent(QMouseEvent* event)
     }
     app->setMode(0);
     repaint();
+}
+
+bool QwgtDisplay::startGesture(const QMouseEvent* event)
+{
+    if (!(event->modifiers() & Qt::ShiftModifier))
+        return false;
+    zoomBox.begin(event->position().toPoint());
+    repaint();
+    return true;
+}
+
+void QwgtDisplay::finishZoomBox()
+{
+    const std::optional<QRect> box = zoomBox.finish();
+    if (!box)
+        return;
+    ViewerApp* app = ViewerApp::instance();
+    const BoundsIndex::WorldBox world{app->worldX(box->left()), app->worldY(box->bottom()),
+                                      app->worldX(box->right()), app->worldY(box->top())};
+    viewNavigator->jump([app, &world, this] {
+        if (app->fitBoxTo(world, size()))
+            app->updateInfo();
+    });
+}
+
+void QwgtDisplay::cancelGesture()
+{
+    if (zoomBox.active()) {
+        zoomBox.cancel();
+        repaint();
+    }
 }
 
 void QwgtDisplay::wheelEvent(QWheelEvent* event)

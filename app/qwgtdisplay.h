@@ -2,11 +2,13 @@
 
 #include "app/pancache.h"
 #include "app/viewnavigator.h"
+#include "app/zoombox.h"
 #include "model/drawingmodel.h"
 
 #include <QWidget>
 
 class QMenu;
+class QMouseEvent;
 
 // The canvas: shows the drawing model's objects in the controller's view, painted through the pan
 // cache's scene painter, with the rubber band and the fix marker on top, and turns mouse input
@@ -25,6 +27,8 @@ public:
     // Repaints after the origin moved by whole pixels: the last picture is shifted and only what
     // came into view is painted.
     void repaintShifted();
+    // Esc outside pick mode: drops the zoom box being dragged.
+    void cancelGesture();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -34,6 +38,11 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // Starts what a left press with a modifier does in move mode (Shift: the zoom box); false
+    // for a plain press, which pans.
+    bool startGesture(const QMouseEvent* event);
+    // Fits the view to the zoom box as it is released, as one step of the history.
+    void finishZoomBox();
     // Moves the origin so that the picture follows the mouse since the left press.
     void dragOrigin(double x, double y) const;
 
@@ -45,6 +54,7 @@ private:
     // Where the left button went down, screen pixels.
     double pressX = 0.0;
     double pressY = 0.0;
+    ZoomBox zoomBox;
     // Set while repaintShifted() repaints.
     bool shifting = false;
     PanCache panCache;

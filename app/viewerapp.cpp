@@ -623,10 +623,14 @@ void ViewerApp::fitToView()
 // when the height is even.
 bool ViewerApp::fitTo(const QSize& canvas)
 {
+    return fitBoxTo(DrawingModel::instance()->boundsIndex().extent(), canvas);
+}
+
+bool ViewerApp::fitBoxTo(const BoundsIndex::WorldBox& box, const QSize& canvas)
+{
     constexpr double kFitMargin = 0.95;
     constexpr double kMinExtent = 1e-9;
-    const DrawingModel::Bounds& extent = DrawingModel::instance()->boundsIndex().extent();
-    const double xmin = extent.minX, ymin = extent.minY, xmax = extent.maxX, ymax = extent.maxY;
+    const double xmin = box.minX, ymin = box.minY, xmax = box.maxX, ymax = box.maxY;
     const double boxWidth = xmax - xmin;
     const double boxHeight = ymax - ymin;
     if (!(boxWidth > kMinExtent) && !(boxHeight > kMinExtent))

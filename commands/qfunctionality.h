@@ -50,7 +50,8 @@ public slots:
     void doLineWiden();
     void doLineNarrow();
     void doChange2PickMode();
-    // Back to move mode without picking; the last pick stays. Nothing in move mode.
+    // Back to move mode without picking; the last pick stays. In move mode, the canvas's
+    // gesture in progress is dropped instead.
     void doLeavePickMode();
     void doConditionalPick();
     void doSwitchPreFile();
