@@ -169,11 +169,16 @@ void QwgtDisplay::mouseReleaseEvent(QMouseEvent* event)
 
 bool QwgtDisplay::startGesture(const QMouseEvent* event)
 {
-    if (!(event->modifiers() & Qt::ShiftModifier))
-        return false;
-    zoomBox.begin(event->position().toPoint());
-    repaint();
-    return true;
+    if (event->modifiers() & Qt::ShiftModifier) {
+        zoomBox.begin(event->position().toPoint());
+        repaint();
+        return true;
+    }
+    if (event->modifiers() & Qt::ControlModifier) {
+        underCursor.click(event->position().toPoint());
+        return true;
+    }
+    return false;
 }
 
 void QwgtDisplay::finishZoomBox()

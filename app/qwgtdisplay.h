@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/pancache.h"
+#include "app/undercursor.h"
 #include "app/viewnavigator.h"
 #include "app/zoombox.h"
 #include "model/drawingmodel.h"
@@ -38,8 +39,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    // Starts what a left press with a modifier does in move mode (Shift: the zoom box); false
-    // for a plain press, which pans.
+    // Starts what a left press with a modifier does in move mode (Shift: the zoom box; Ctrl:
+    // what is under the pointer); false for a plain press, which pans.
     bool startGesture(const QMouseEvent* event);
     // Fits the view to the zoom box as it is released, as one step of the history.
     void finishZoomBox();
@@ -55,6 +56,7 @@ private:
     double pressX = 0.0;
     double pressY = 0.0;
     ZoomBox zoomBox;
+    UnderCursor underCursor;
     // Set while repaintShifted() repaints.
     bool shifting = false;
     PanCache panCache;
