@@ -23,7 +23,9 @@ const QColor kRubberBandFill(255, 255, 0, 60);
 
 } // namespace
 
-QwgtDisplay::QwgtDisplay(QWidget* parent) : QWidget(parent), viewNavigator(new ViewNavigator(this))
+QwgtDisplay::QwgtDisplay(QWidget* parent)
+    : QWidget(parent), viewNavigator(new ViewNavigator(this)),
+      measureOverlay(new MeasureOverlay(this))
 {
     // A click on the canvas takes the keys back from the explorer's lists and text.
     setFocusPolicy(Qt::StrongFocus);
@@ -33,6 +35,8 @@ void QwgtDisplay::addViewActions(QMenu* view) const
 {
     view->addSeparator();
     viewNavigator->addActionsTo(view);
+    view->addSeparator();
+    measureOverlay->addActionsTo(view);
 }
 
 void QwgtDisplay::repaintShifted()
@@ -49,7 +53,7 @@ void QwgtDisplay::paintEvent(QPaintEvent* event)
     // The scene is painted on an image that is kept: while the left button pans, the image
     // follows the drag, so that each step repaints only what came into view.
     const SceneView view = app->sceneView(size());
-    if ((dragging && app->mode == 0) || shifting || zoomBox.active())
+    if ((dragging && app->mode == 0) || shifting || zoomBox.active() || measureOverlay->dragging())
         painter.drawImage(0, 0, panCache.scene(view, painter.pen()));
     else
         painter.drawImage(0, 0, panCache.freshScene(view, painter.pen(), event->region()));
@@ -62,6 +66,7 @@ void QwgtDisplay::paintEvent(QPaintEvent* event)
         painter.drawRect(QRect(band[0], band[3], band[2] - band[0], band[1] - band[3]));
     }
 
+    measureOverlay->paint(painter);
     zoomBox.paint(painter);
 
     const auto corner = [app](double dx, double dy) {
@@ -128,6 +133,10 @@ void QwgtDisplay::mouseMoveEvent(QMouseEvent* event)
         zoomBox.extendTo(event->position().toPoint(), size());
         repaint();
     }
+    if (measureOverlay->dragging()) {
+        measureOverlay->extendTo(event->position());
+        repaint();
+    }
     if (!dragging) {
         app->showPointer(x, y);
         return;
@@ -157,6 +166,7 @@ void QwgtDisplay::mouseReleaseEvent(QMouseEvent* event)
         return;
     ViewerApp* app = ViewerApp::instance();
     finishZoomBox();
+    measureOverlay->finish();
     dragging = false;
     if (app->mode == 1) {
         pickInRect();
@@ -169,6 +179,10 @@ void QwgtDisplay::mouseReleaseEvent(QMouseEvent* event)
 
 bool QwgtDisplay::startGesture(const QMouseEvent* event)
 {
+    if (measureOverlay->measuring()) {
+        measureOverlay->begin(event->position());
+        return true;
+    }
     if (event->modifiers() & Qt::ShiftModifier) {
         zoomBox.begin(event->position().toPoint());
         repaint();
@@ -197,10 +211,11 @@ void QwgtDisplay::finishZoomBox()
 
 void QwgtDisplay::cancelGesture()
 {
-    if (zoomBox.active()) {
+    if (zoomBox.active())
         zoomBox.cancel();
-        repaint();
-    }
+    else if (!measureOverlay->cancel())
+        return;
+    repaint();
 }
 
 void QwgtDisplay::wheelEvent(QWheelEvent* event)

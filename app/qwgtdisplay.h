@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/measureoverlay.h"
 #include "app/pancache.h"
 #include "app/undercursor.h"
 #include "app/viewnavigator.h"
@@ -28,7 +29,9 @@ public:
     // Repaints after the origin moved by whole pixels: the last picture is shifted and only what
     // came into view is painted.
     void repaintShifted();
-    // Esc outside pick mode: drops the zoom box being dragged.
+    // Measure mode and the rulers.
+    MeasureOverlay& measure() { return *measureOverlay; }
+    // Esc outside pick mode: drops the zoom box or the ruler being dragged, or else the rulers.
     void cancelGesture();
 
 protected:
@@ -39,8 +42,9 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    // Starts what a left press with a modifier does in move mode (Shift: the zoom box; Ctrl:
-    // what is under the pointer); false for a plain press, which pans.
+    // Starts what a left press does in move mode besides panning: a ruler in measure mode,
+    // else with Shift the zoom box, with Ctrl what is under the pointer. False for a plain
+    // press, which pans.
     bool startGesture(const QMouseEvent* event);
     // Fits the view to the zoom box as it is released, as one step of the history.
     void finishZoomBox();
@@ -60,6 +64,7 @@ private:
     // Set while repaintShifted() repaints.
     bool shifting = false;
     PanCache panCache;
-    // A child of the canvas.
+    // Children of the canvas.
     ViewNavigator* viewNavigator;
+    MeasureOverlay* measureOverlay;
 };
