@@ -147,7 +147,7 @@ void MeasureOverlay::paint(QPainter& painter) const
     painter.restore();
 }
 
-// A line with a tick across each end and, beyond the end, the measures on a white ground.
+// A line with a tick across each end and, beside the end, the measures on a white ground.
 void MeasureOverlay::paintRuler(QPainter& painter, const Ruler& ruler) const
 {
     const QPoint from = pixelOf(ruler.from);
@@ -163,6 +163,12 @@ void MeasureOverlay::paintRuler(QPainter& painter, const Ruler& ruler) const
     const QString text = measureText(ruler);
     QRect label = painter.fontMetrics().boundingRect(text).adjusted(-2, -1, 2, 1);
     label.moveTopLeft(to + QPoint(kLabelOffset, kLabelOffset));
+    // A label that would leave the canvas goes to the other side of the end.
+    const QRect canvasArea = painter.viewport();
+    if (label.right() > canvasArea.right())
+        label.moveRight(to.x() - kLabelOffset);
+    if (label.bottom() > canvasArea.bottom())
+        label.moveBottom(to.y() - kLabelOffset);
     painter.fillRect(label, Qt::white);
     painter.drawText(label, Qt::AlignCenter, text);
 }

@@ -30,7 +30,6 @@ ViewNavigator::ViewNavigator(QWidget* canvas)
     forwardAction->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Right));
     forwardAction->setShortcutContext(Qt::WindowShortcut);
     connect(forwardAction, &QAction::triggered, this, &ViewNavigator::goForward);
-    canvas->addActions({backAction, forwardAction});
 
     const auto addKey = [this, canvas](const QString& text, const QKeySequence& key,
                                        const std::function<void()>& run) {
