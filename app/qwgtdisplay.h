@@ -13,8 +13,9 @@ class QMenu;
 class QMouseEvent;
 
 // The canvas: shows the drawing model's objects in the controller's view, painted through the pan
-// cache's scene painter, with the rubber band and the fix marker on top, and turns mouse input
-// into panning, rubber-band picking, setting the fix position and zooming.
+// cache's scene painter, with the rubber band, the rulers, the zoom box and the fix marker on top,
+// and turns mouse input into panning, rubber-band picking, setting the fix position, zooming (by
+// the wheel or a zoom box), measuring and listing what is under the pointer.
 class QwgtDisplay : public QWidget
 {
 public:

@@ -619,13 +619,13 @@ void ViewerApp::fitToView()
     updateInfo();
 }
 
-// The ratio leaves a 5% margin; the box centre lands at (w / 2, h - h / 2), the fix position
-// when the height is even.
 bool ViewerApp::fitTo(const QSize& canvas)
 {
     return fitBoxTo(DrawingModel::instance()->boundsIndex().extent(), canvas);
 }
 
+// The ratio leaves a 5% margin; the box centre lands at (w / 2, h - h / 2), the fix position
+// when the height is even.
 bool ViewerApp::fitBoxTo(const BoundsIndex::WorldBox& box, const QSize& canvas)
 {
     constexpr double kFitMargin = 0.95;
