@@ -4,6 +4,7 @@
 #include "model/drawingmodel.h"
 #include "model/paintobject.h"
 
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -22,8 +23,27 @@ const QColor kRubberBandFill(255, 255, 0, 60);
 
 } // namespace
 
-QwgtDisplay::QwgtDisplay(QWidget* parent) : QWidget(parent)
+QwgtDisplay::QwgtDisplay(QWidget* parent)
+    : QWidget(parent), viewNavigator(new ViewNavigator(this)),
+      measureOverlay(new MeasureOverlay(this))
 {
+    // A click on the canvas takes the keys back from the explorer's lists and text.
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void QwgtDisplay::addViewActions(QMenu* view) const
+{
+    view->addSeparator();
+    viewNavigator->addActionsTo(view);
+    view->addSeparator();
+    measureOverlay->addActionsTo(view);
+}
+
+void QwgtDisplay::repaintShifted()
+{
+    shifting = true;
+    repaint();
+    shifting = false;
 }
 
 void QwgtDisplay::paintEvent(QPaintEvent* event)
@@ -33,7 +53,7 @@ void QwgtDisplay::paintEvent(QPaintEvent* event)
     // The scene is painted on an image that is kept: while the left button pans, the image
     // follows the drag, so that each step repaints only what came into view.
     const SceneView view = app->sceneView(size());
-    if (dragging && app->mode == 0)
+    if ((dragging && app->mode == 0) || shifting || zoomBox.active() || measureOverlay->dragging())
         painter.drawImage(0, 0, panCache.scene(view, painter.pen()));
     else
         painter.drawImage(0, 0, panCache.exactScene(view, painter.pen(), event->region()));
@@ -45,6 +65,9 @@ void QwgtDisplay::paintEvent(QPaintEvent* event)
         // The outline runs along the band's edges, on the pixels that the pick still takes in.
         painter.drawRect(QRect(band[0], band[3], band[2] - band[0], band[1] - band[3]));
     }
+
+    measureOverlay->paint(painter);
+    zoomBox.paint(painter);
 
     const auto corner = [app](double dx, double dy) {
         return QPoint(ViewerApp::toPixel(app->fixX + dx), ViewerApp::toPixel(app->fixY + dy));
@@ -72,8 +95,12 @@ void QwgtDisplay::mousePressEvent(QMouseEvent* event)
     ViewerApp* app = ViewerApp::instance();
     const double x = event->position().x();
     const double y = event->position().y();
+    if (event->button() == Qt::LeftButton && !dragging && app->mode == 0 && startGesture(event))
+        return;
     if (event->button() == Qt::LeftButton) {
         if (!dragging) {
+            if (app->mode == 0)
+                viewNavigator->beginPan();
             dragging = true;
             pressX = x;
             pressY = y;
@@ -102,6 +129,14 @@ void QwgtDisplay::mouseMoveEvent(QMouseEvent* event)
     ViewerApp* app = ViewerApp::instance();
     const double x = event->position().x();
     const double y = event->position().y();
+    if (zoomBox.active()) {
+        zoomBox.extendTo(event->position().toPoint(), size());
+        repaint();
+    }
+    if (measureOverlay->dragging()) {
+        measureOverlay->extendTo(event->position());
+        repaint();
+    }
     if (!dragging) {
         app->showPointer(x, y);
         return;
@@ -130,6 +165,8 @@ void QwgtDisplay::mouseReleaseEvent(QMouseEvent* event)
     if (event->button() != Qt::LeftButton)
         return;
     ViewerApp* app = ViewerApp::instance();
+    finishZoomBox();
+    measureOverlay->finish();
     dragging = false;
     if (app->mode == 1) {
         pickInRect();
@@ -137,6 +174,47 @@ void QwgtDisplay::mouseReleaseEvent(QMouseEvent* event)
         app->commands.doListPicked();
     }
     app->setMode(0);
+    repaint();
+}
+
+bool QwgtDisplay::startGesture(const QMouseEvent* event)
+{
+    if (measureOverlay->measuring()) {
+        measureOverlay->begin(event->position());
+        return true;
+    }
+    if (event->modifiers() & Qt::ShiftModifier) {
+        zoomBox.begin(event->position().toPoint());
+        repaint();
+        return true;
+    }
+    if (event->modifiers() & Qt::ControlModifier) {
+        underCursor.click(event->position().toPoint());
+        return true;
+    }
+    return false;
+}
+
+void QwgtDisplay::finishZoomBox()
+{
+    const std::optional<QRect> box = zoomBox.finish();
+    if (!box)
+        return;
+    ViewerApp* app = ViewerApp::instance();
+    const BoundsIndex::WorldBox world{app->worldX(box->left()), app->worldY(box->bottom()),
+                                      app->worldX(box->right()), app->worldY(box->top())};
+    viewNavigator->jump([app, &world, this] {
+        if (app->fitBoxTo(world, size()))
+            app->updateInfo();
+    });
+}
+
+void QwgtDisplay::cancelGesture()
+{
+    if (zoomBox.active())
+        zoomBox.cancel();
+    else if (!measureOverlay->cancel())
+        return;
     repaint();
 }
 

@@ -1,13 +1,21 @@
 #pragma once
 
+#include "app/measureoverlay.h"
 #include "app/pancache.h"
+#include "app/undercursor.h"
+#include "app/viewnavigator.h"
+#include "app/zoombox.h"
 #include "model/drawingmodel.h"
 
 #include <QWidget>
 
+class QMenu;
+class QMouseEvent;
+
 // The canvas: shows the drawing model's objects in the controller's view, painted through the pan
-// cache's scene painter, with the rubber band and the fix marker on top, and turns mouse input
-// into panning, rubber-band picking, setting the fix position and zooming.
+// cache's scene painter, with the rubber band, the rulers, the zoom box and the fix marker on top,
+// and turns mouse input into panning, rubber-band picking, setting the fix position, zooming (by
+// the wheel or a zoom box), measuring and listing what is under the pointer.
 class QwgtDisplay : public QWidget
 {
 public:
@@ -15,6 +23,17 @@ public:
 
     // Replaces the picked list with the visible objects wholly inside the rubber band.
     void pickInRect() const;
+    // The keys and the history that move the view.
+    ViewNavigator& navigator() { return *viewNavigator; }
+    // Adds the canvas's own commands to the View menu.
+    void addViewActions(QMenu* view) const;
+    // Repaints after the origin moved by whole pixels: the last picture is shifted and only what
+    // came into view is painted.
+    void repaintShifted();
+    // Measure mode and the rulers.
+    MeasureOverlay& measure() { return *measureOverlay; }
+    // Esc outside pick mode: drops the zoom box or the ruler being dragged, or else the rulers.
+    void cancelGesture();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -24,6 +43,12 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // Starts what a left press does in move mode besides panning: a ruler in measure mode,
+    // else with Shift the zoom box, with Ctrl what is under the pointer. False for a plain
+    // press, which pans.
+    bool startGesture(const QMouseEvent* event);
+    // Fits the view to the zoom box as it is released, as one step of the history.
+    void finishZoomBox();
     // Moves the origin so that the picture follows the mouse since the left press.
     void dragOrigin(double x, double y) const;
 
@@ -35,5 +60,12 @@ private:
     // Where the left button went down, screen pixels.
     double pressX = 0.0;
     double pressY = 0.0;
+    ZoomBox zoomBox;
+    UnderCursor underCursor;
+    // Set while repaintShifted() repaints.
+    bool shifting = false;
     PanCache panCache;
+    // Children of the canvas.
+    ViewNavigator* viewNavigator;
+    MeasureOverlay* measureOverlay;
 };

@@ -272,6 +272,7 @@ void ViewerApp::buildMainWindow()
     display = new QwgtDisplay(mainWindow);
     // Moves without a button show the world position under the pointer.
     display->setMouseTracking(true);
+    display->setFocus();
     mainWindow->setCentralWidget(display);
     followControl = new FollowControl(mainWindow);
     originX = originY = 0.0;
@@ -484,6 +485,7 @@ void ViewerApp::buildMenuBar()
 
     QMenu* view = bar->addMenu(QStringLiteral("&View"));
     view->addActions({zoomInAction, zoomOutAction, resizeFitAction, gotoFixAction});
+    display->addViewActions(view);
     view->addSeparator();
     view->addActions({pointSizeUpAction, pointSizeDownAction, lineWidenAction, lineNarrowAction});
     // The show and hide buttons that the object types added after the four size commands.
@@ -671,14 +673,18 @@ void ViewerApp::fitToView()
     updateInfo();
 }
 
+bool ViewerApp::fitTo(const QSize& canvas)
+{
+    return fitBoxTo(DrawingModel::instance()->boundsIndex().extent(), canvas);
+}
+
 // The ratio leaves a 5% margin; the box centre lands at (w / 2, h - h / 2), the fix position
 // when the height is even.
-bool ViewerApp::fitTo(const QSize& canvas)
+bool ViewerApp::fitBoxTo(const BoundsIndex::WorldBox& box, const QSize& canvas)
 {
     constexpr double kFitMargin = 0.95;
     constexpr double kMinExtent = 1e-9;
-    const DrawingModel::Bounds& extent = DrawingModel::instance()->boundsIndex().extent();
-    const double xmin = extent.minX, ymin = extent.minY, xmax = extent.maxX, ymax = extent.maxY;
+    const double xmin = box.minX, ymin = box.minY, xmax = box.maxX, ymax = box.maxY;
     const double boxWidth = xmax - xmin;
     const double boxHeight = ymax - ymin;
     if (!(boxWidth > kMinExtent) && !(boxHeight > kMinExtent))

@@ -4,6 +4,7 @@
 #include "app/descriptionbox.h"
 #include "app/sceneview.h"
 #include "commands/qfunctionality.h"
+#include "model/boundsindex.h"
 
 #include <QColor>
 #include <QKeySequence>
@@ -88,6 +89,8 @@ public:
     // a canvas of the given size. False, with the view unchanged, when the objects have no
     // extent or fitting them would give a view that is not usable.
     bool fitTo(const QSize& canvas);
+    // The same for a world box instead of every object's: the zoom box.
+    bool fitBoxTo(const BoundsIndex::WorldBox& box, const QSize& canvas);
     // Reads fileName into the drawing model. False when memory ran out: the drawing is then
     // dropped whole (empty), and the program goes on.
     bool loadScript();

@@ -30,8 +30,10 @@ void QFunctionality::doChange2PickMode()
 void QFunctionality::doLeavePickMode()
 {
     ViewerApp* app = ViewerApp::instance();
-    if (app->mode != 1)
+    if (app->mode != 1) {
+        app->display->cancelGesture();
         return;
+    }
     app->setMode(0);
     app->display->repaint();
 }

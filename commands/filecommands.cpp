@@ -107,8 +107,10 @@ void QFunctionality::doOpenfile()
     openFile(path);
 }
 
+// The view history belongs to the file: Reload and stepping through a series keep it.
 void QFunctionality::openFile(const QString& path)
 {
+    ViewerApp::instance()->display->navigator().forget();
     switchToFile(QFile::encodeName(path).toStdString());
 }
 

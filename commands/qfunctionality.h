@@ -43,6 +43,9 @@ public:
     // Lists the objects in the explorer under the name (listedName), unless it lists that name
     // already.
     void listObjects(const std::string& name, const std::vector<paintObject*>& objects);
+    // The zoom about the fix position to the new ratio; nothing when the view would not be
+    // usable.
+    void zoomTo(double newRatio);
 
 public slots:
     void doOpenfile();
@@ -58,7 +61,8 @@ public slots:
     void doLineWiden();
     void doLineNarrow();
     void doChange2PickMode();
-    // Back to move mode without picking; the last pick stays. Nothing in move mode.
+    // Back to move mode without picking; the last pick stays. In move mode, the canvas's
+    // gesture in progress is dropped instead.
     void doLeavePickMode();
     void doConditionalPick();
     void doSwitchPreFile();
@@ -82,8 +86,6 @@ private:
     void switchToFile(const std::string& name);
     // Moves the view so that the world point lies at the fix position; the ratio stays.
     void bringToFix(const QPointF& world);
-    // The zoom about the fix position to the new ratio.
-    void zoomTo(double newRatio);
     // False when the user cancelled the run: the pick stays as it was.
     bool pickMatching(const QString& typeName, const Query& query);
     void runHighlightSearch(const QString& text);

@@ -45,19 +45,22 @@ void QFunctionality::zoomTo(double newRatio)
 // Above a ratio of 1 the zoom steps by one pixel per unit, at or below it by a factor of 1.5.
 void QFunctionality::doZoomin()
 {
+    ViewerApp::instance()->display->navigator().beginZoomStep();
     const double r = ViewerApp::instance()->ratio;
     zoomTo(r > 1.0 ? r + 1.0 : r * kZoomFactor);
 }
 
 void QFunctionality::doZoomout()
 {
+    ViewerApp::instance()->display->navigator().beginZoomStep();
     const double r = ViewerApp::instance()->ratio;
     zoomTo(r > 1.0 ? r - 1.0 : r / kZoomFactor);
 }
 
 void QFunctionality::dotResizefit()
 {
-    ViewerApp::instance()->fitToView();
+    ViewerApp* app = ViewerApp::instance();
+    app->display->navigator().jump([app] { app->fitToView(); });
 }
 
 void QFunctionality::doGotoCdt()
@@ -87,10 +90,12 @@ void QFunctionality::bringToFix(const QPointF& world)
     const double originY = app->fixY + world.y() * app->ratio;
     if (!ViewerApp::isUsableView(originX, originY, app->ratio))
         return;
-    app->originX = originX;
-    app->originY = originY;
-    app->display->repaint();
-    app->updateInfo();
+    app->display->navigator().jump([app, originX, originY] {
+        app->originX = originX;
+        app->originY = originY;
+        app->display->repaint();
+        app->updateInfo();
+    });
 }
 
 void QFunctionality::doPointSizeup()

@@ -30,6 +30,14 @@ std::vector<paintObject*> picked()
     return ViewerApp::instance()->pickedList;
 }
 
+// A move with the left button held, sent to the canvas wherever the point lies.
+void moveHeld(const QPoint& to, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QMouseEvent move(QEvent::MouseMove, QPointF(to), canvas()->mapToGlobal(QPointF(to)),
+                     Qt::NoButton, Qt::LeftButton, modifiers);
+    QApplication::sendEvent(canvas(), &move);
+}
+
 } // namespace
 
 class TestQwgtDisplay : public QObject
@@ -51,6 +59,8 @@ private slots:
     void fitToView_data();
     void fitToView();
     void wheelZooms();
+    void zoomBoxFitsTheBox_data();
+    void zoomBoxFitsTheBox();
 };
 
 void TestQwgtDisplay::initTestCase()
@@ -297,6 +307,79 @@ void TestQwgtDisplay::wheelZooms()
     QApplication::sendEvent(canvas(), &backward);
     QApplication::sendEvent(canvas(), &backward);
     QCOMPARE(app->ratio, 1.0);
+}
+
+void TestQwgtDisplay::zoomBoxFitsTheBox_data()
+{
+    QTest::addColumn<QPoint>("from");
+    QTest::addColumn<QPoint>("to");
+    QTest::addColumn<bool>("cancel");
+    // The pixels the box covers: a corner dragged beyond the canvas stops at its edge.
+    QTest::addColumn<QRect>("box");
+    QTest::addColumn<bool>("fits");
+    const QRect drawn(QPoint(100, 100), QPoint(200, 160));
+    QTest::newRow("down and right")
+        << QPoint(100, 100) << QPoint(200, 160) << false << drawn << true;
+    QTest::newRow("up and left") << QPoint(200, 160) << QPoint(100, 100) << false << drawn << true;
+    QTest::newRow("beyond the bottom right") << QPoint(300, 250) << QPoint(450, 350) << false
+                                             << QRect(QPoint(300, 250), QPoint(399, 299)) << true;
+    QTest::newRow("beyond the top left") << QPoint(50, 40) << QPoint(-30, -20) << false
+                                         << QRect(QPoint(0, 0), QPoint(50, 40)) << true;
+    QTest::newRow("one column") << QPoint(70, 10) << QPoint(70, 290) << false
+                                << QRect(QPoint(70, 10), QPoint(70, 290)) << true;
+    QTest::newRow("escape") << QPoint(100, 100) << QPoint(200, 160) << true << drawn << false;
+    QTest::newRow("no drag") << QPoint(100, 100) << QPoint(100, 100) << false
+                             << QRect(100, 100, 1, 1) << false;
+}
+
+// Shift and a left drag draw a box; the release fits it as the drawing is fitted, Esc drops it.
+// Either way the view does not pan, and Back returns to the view before.
+void TestQwgtDisplay::zoomBoxFitsTheBox()
+{
+    QFETCH(QPoint, from);
+    QFETCH(QPoint, to);
+    QFETCH(bool, cancel);
+    QFETCH(QRect, box);
+    QFETCH(bool, fits);
+    ViewerApp* app = ViewerApp::instance();
+    app->originY = 300;
+    QTest::mousePress(canvas(), Qt::LeftButton, Qt::ShiftModifier, from);
+    moveHeld(to, Qt::ShiftModifier);
+    QCOMPARE(app->originX, 0.0);
+    // A blue outline on the box's edge pixels, a faint blue within.
+    const QImage dragged = canvasImage();
+    const int middle = box.center().y();
+    if (from != to) {
+        const QColor outline(0, 0, 200);
+        QCOMPARE(dragged.pixelColor(box.left(), middle), outline);
+        QCOMPARE(dragged.pixelColor(box.right(), middle), outline);
+        QCOMPARE(dragged.pixelColor(box.center().x(), box.bottom()), outline);
+    }
+    if (box.left() > 0)
+        QCOMPARE(dragged.pixelColor(box.left() - 1, middle), QColor(Qt::white));
+    if (box.width() > 2)
+        QCOMPARE(dragged.pixelColor(box.center()), QColor(225, 225, 255));
+    if (cancel)
+        QTest::keyClick(canvas(), Qt::Key_Escape);
+    QTest::mouseRelease(canvas(), Qt::LeftButton, Qt::ShiftModifier, to);
+    QCOMPARE(app->fixX, fits ? 200.0 : 0.0);
+    if (!fits) {
+        QCOMPARE(app->ratio, 1.0);
+        QCOMPARE(app->originX, 0.0);
+        QCOMPARE(app->originY, 300.0);
+        QCOMPARE(canvasImage().pixelColor(box.left(), middle), QColor(Qt::white));
+        return;
+    }
+    const double width = box.right() - box.left();
+    const double height = box.bottom() - box.top();
+    QCOMPARE(app->ratio, 0.95 * std::min(400 / width, 300 / height));
+    // The box's centre lands on the fix position at the canvas's centre.
+    QCOMPARE(app->fixY, 150.0);
+    QCOMPARE(app->originX + app->ratio * (box.left() + width / 2), 200.0);
+    QCOMPARE(app->originY - app->ratio * (300 - box.bottom() + height / 2), 150.0);
+    app->display->navigator().goBack();
+    QCOMPARE(app->ratio, 1.0);
+    QCOMPARE(app->originY, 300.0);
 }
 
 QTEST_MAIN(TestQwgtDisplay)

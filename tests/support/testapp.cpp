@@ -40,6 +40,7 @@ void resetApplication()
     app->lineWidth = 1;
     app->highlightColor = QColor(255, 128, 0);
     app->setMode(0);
+    app->display->navigator().forget();
 }
 
 bool showCanvasAt(const QSize& size)
