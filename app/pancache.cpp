@@ -11,16 +11,12 @@
 
 bool PanCache::PictureState::sameButOrigin(const PictureState& other) const
 {
-    return view.ratio == other.view.ratio && view.pointSize == other.view.pointSize &&
-           view.lineWidth == other.view.lineWidth &&
-           view.highlightColor == other.view.highlightColor && view.size == other.view.size &&
-           sceneGeneration == other.sceneGeneration;
+    return view.sameButOrigin(other.view) && sceneGeneration == other.sceneGeneration;
 }
 
 bool PanCache::PictureState::sameAs(const PictureState& other) const
 {
-    return sameButOrigin(other) && view.originX == other.view.originX &&
-           view.originY == other.view.originY;
+    return view == other.view && sceneGeneration == other.sceneGeneration;
 }
 
 PanCache::PictureState PanCache::stateOf(const SceneView& view)
@@ -66,24 +62,77 @@ void PanCache::paintAnew(const SceneView& view, const QPen& outline,
     scenePainter.paintScene(&painter, view);
 }
 
+std::optional<QPoint> PanCache::shiftTo(const SceneView& view) const
+{
+    if (!painted || !stateOf(view).sameButOrigin(*painted))
+        return std::nullopt;
+    const double dx = view.originX - painted->view.originX;
+    const double dy = view.originY - painted->view.originY;
+    if (dx != std::trunc(dx) || dy != std::trunc(dy) || std::fabs(dx) >= view.size.width() ||
+        std::fabs(dy) >= view.size.height())
+        return std::nullopt;
+    return QPoint(static_cast<int>(dx), static_cast<int>(dy));
+}
+
+bool PanCache::holds(const SceneView& view) const
+{
+    return painted && painted->sameAs(stateOf(view));
+}
+
+QImage PanCache::adopt(QImage picture, const SceneView& view, unsigned long long sceneGeneration)
+{
+    std::swap(image, picture);
+    painted = PictureState{view, sceneGeneration};
+    return picture;
+}
+
+// World point p lies at pixel origin + ratio * p (y mirrored) in either view, so a kept pixel q
+// moves to origin + (q - keptOrigin) * ratio / keptRatio.
+void PanCache::paintPreview(QPainter* painter, const SceneView& view, const QPen& outline) const
+{
+    painter->fillRect(QRect(QPoint(0, 0), view.size), Qt::white);
+    // Beyond a millionfold the kept picture shows nothing useful, and the transform loses range.
+    constexpr double kMaxPreviewScale = 1e6;
+    const double scale = painted ? view.ratio / painted->view.ratio : 0.0;
+    if (scale <= kMaxPreviewScale && scale >= 1.0 / kMaxPreviewScale) {
+        const SceneView& kept = painted->view;
+        const QPointF offset(view.originX - kept.originX * scale,
+                             view.originY - kept.originY * scale);
+        painter->save();
+        // Unscaled, the picture is copied rather than resampled.
+        if (scale != 1.0) {
+            painter->translate(offset);
+            painter->scale(scale, scale);
+            painter->drawImage(0, 0, image);
+        } else {
+            painter->drawImage(offset, image);
+        }
+        painter->restore();
+    }
+    painter->setPen(outline);
+    painter->setBrush(Qt::NoBrush);
+    painter->drawRect(QRect(QPoint(0, 0), view.size - QSize(1, 1)));
+}
+
 const QImage& PanCache::scene(const SceneView& view, const QPen& outline)
 {
-    const PictureState now = stateOf(view);
+    if (const QImage* shifted = shiftedScene(view, outline))
+        return *shifted;
+    painted = stateOf(view);
+    paintAnew(view, outline);
+    return image;
+}
+
+const QImage* PanCache::shiftedScene(const SceneView& view, const QPen& outline)
+{
     const QSize& size = view.size;
-    const double dx = view.originX - (painted ? painted->view.originX : 0.0);
-    const double dy = view.originY - (painted ? painted->view.originY : 0.0);
-    const bool shiftable = painted && now.sameButOrigin(*painted) && dx == std::trunc(dx) &&
-                           dy == std::trunc(dy) && std::fabs(dx) < size.width() &&
-                           std::fabs(dy) < size.height();
-    if (!shiftable || !shiftIsExact(view, static_cast<int>(dx), static_cast<int>(dy))) {
-        painted = now;
-        paintAnew(view, outline);
-        return image;
-    }
-    const int sx = static_cast<int>(dx), sy = static_cast<int>(dy);
-    painted = now;
+    const std::optional<QPoint> shift = shiftTo(view);
+    if (!shift || !shiftIsExact(view, shift->x(), shift->y()))
+        return nullptr;
+    const int sx = shift->x(), sy = shift->y();
+    painted = stateOf(view);
     if (sx == 0 && sy == 0)
-        return image;
+        return &image;
     scroll(sx, sy);
 
     // What came into view, and the border: both where it is drawn now and where the shift
@@ -110,7 +159,7 @@ const QImage& PanCache::scene(const SceneView& view, const QPen& outline)
     painter.setClipRegion(fresh);
     painter.setPen(outline);
     scenePainter.paintScene(&painter, view, strips);
-    return image;
+    return &image;
 }
 
 void PanCache::scroll(int dx, int dy)

@@ -6,6 +6,7 @@
 
 #include <QImage>
 #include <QPen>
+#include <QPoint>
 #include <QRegion>
 
 #include <optional>
@@ -13,6 +14,8 @@
 // The scene of a pan in progress: the last picture shifted by the whole pixels the origin moved,
 // with only what came into view painted anew; the whole scene when a shift would not be exact
 // (docs/DESIGN.md, "Caches").
+class QPainter;
+
 class PanCache
 {
 public:
@@ -25,6 +28,18 @@ public:
     const QImage& exactScene(const SceneView& view, const QPen& outline, const QRegion& region);
     // Forgets the image: the next scene is painted whole.
     void clear();
+
+    // Whether the kept picture is the exact scene at the view.
+    bool holds(const SceneView& view) const;
+    // Keeps a picture painted elsewhere as the exact scene at the view, as of the scene
+    // generation given; returns the picture kept before.
+    QImage adopt(QImage picture, const SceneView& view, unsigned long long sceneGeneration);
+    // The scene at the view made by shifting the kept picture, when that is exact (see scene());
+    // null otherwise, with nothing changed.
+    const QImage* shiftedScene(const SceneView& view, const QPen& outline);
+    // What to show while the exact picture of the view is being painted: the kept picture moved
+    // and scaled to the view, on white with the border in the outline pen.
+    void paintPreview(QPainter* painter, const SceneView& view, const QPen& outline) const;
 
 private:
     // What a picture depends on: the view, and the objects' state as of the model's scene
@@ -41,6 +56,9 @@ private:
     // Whether moving the origin by (dx, dy) pixels from the painted view to the view now moves
     // every visible object's pixels by exactly (dx, dy).
     bool shiftIsExact(const SceneView& now, int dx, int dy) const;
+    // The whole-pixel move from the kept picture to the view, when the rest of the view is the
+    // same and the move is less than the picture's size.
+    std::optional<QPoint> shiftTo(const SceneView& view) const;
     static DrawingModel::Bounds unite(const DrawingModel::Bounds& a, const DrawingModel::Bounds& b);
     // Moves the image content by (dx, dy) pixels; what moves in from outside is left as it was.
     void scroll(int dx, int dy);

@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QPolygon>
 #include <QWheelEvent>
 
@@ -25,10 +26,34 @@ const QColor kRubberBandFill(255, 255, 0, 60);
 
 QwgtDisplay::QwgtDisplay(QWidget* parent)
     : QWidget(parent), viewNavigator(new ViewNavigator(this)),
-      measureOverlay(new MeasureOverlay(this))
+      measureOverlay(new MeasureOverlay(this)), frameRenderer(new FrameRenderer(this))
 {
     // A click on the canvas takes the keys back from the explorer's lists and text.
     setFocusPolicy(Qt::StrongFocus);
+    connect(frameRenderer, &FrameRenderer::frameReady, this, &QwgtDisplay::takeFrame);
+    // The frame in progress stops reading the model before the model changes.
+    DrawingModel::instance()->setBeforeSceneChange(
+        [renderer = QPointer<FrameRenderer>(frameRenderer)] {
+            if (renderer)
+                renderer->stop();
+        });
+}
+
+bool QwgtDisplay::showsExactFrame() const
+{
+    return panCache.holds(ViewerApp::instance()->sceneView(size()));
+}
+
+// A frame of an older view or scene is dropped; the repaint then asks for the one of now.
+void QwgtDisplay::takeFrame()
+{
+    if (std::optional<FrameRenderer::Frame> frame = frameRenderer->takeFrame()) {
+        if (frame->view == ViewerApp::instance()->sceneView(size()) &&
+            frame->sceneGeneration == DrawingModel::instance()->sceneGeneration)
+            frameRenderer->recycle(
+                panCache.adopt(std::move(frame->image), frame->view, frame->sceneGeneration));
+        update();
+    }
 }
 
 void QwgtDisplay::addViewActions(QMenu* view) const
@@ -52,11 +77,27 @@ void QwgtDisplay::paintEvent(QPaintEvent* event)
     QPainter painter(this);
     // The scene is painted on an image that is kept: while the left button pans, the image
     // follows the drag, so that each step repaints only what came into view.
+    // A large scene that the kept image does not already hold, or give by a shift, is painted
+    // in the background, and the kept image moved and scaled to the view stands in for it.
     const SceneView view = app->sceneView(size());
-    if ((dragging && app->mode == 0) || shifting || zoomBox.active() || measureOverlay->dragging())
-        painter.drawImage(0, 0, panCache.scene(view, painter.pen()));
-    else
-        painter.drawImage(0, 0, panCache.exactScene(view, painter.pen(), event->region()));
+    const bool following =
+        (dragging && app->mode == 0) || shifting || zoomBox.active() || measureOverlay->dragging();
+    const QImage* scene = nullptr;
+    if (DrawingModel::instance()->objects.size() < backgroundPaintFrom)
+        scene = following ? &panCache.scene(view, painter.pen())
+                          : &panCache.exactScene(view, painter.pen(), event->region());
+    else if (panCache.holds(view))
+        scene = &panCache.exactScene(view, painter.pen(), event->region());
+    else if (following)
+        scene = panCache.shiftedScene(view, painter.pen());
+    if (scene) {
+        // A frame still painted in the background would show an older view.
+        frameRenderer->stop();
+        painter.drawImage(0, 0, *scene);
+    } else {
+        frameRenderer->request(view, painter.pen());
+        panCache.paintPreview(&painter, view, painter.pen());
+    }
 
     if (app->mode == 1) {
         const int* band = app->pickRect;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/framerenderer.h"
 #include "app/measureoverlay.h"
 #include "app/pancache.h"
 #include "app/undercursor.h"
@@ -8,6 +9,8 @@
 #include "model/drawingmodel.h"
 
 #include <QWidget>
+
+#include <cstddef>
 
 class QMenu;
 class QMouseEvent;
@@ -34,6 +37,13 @@ public:
     MeasureOverlay& measure() { return *measureOverlay; }
     // Esc outside pick mode: drops the zoom box or the ruler being dragged, or else the rulers.
     void cancelGesture();
+    // Whether the canvas's picture is the exact scene at the controller's view (and not a
+    // preview while the exact one is painted in the background).
+    bool showsExactFrame() const;
+    // From how many objects on the drawing model the scene is painted in the background, the
+    // canvas showing a preview meanwhile; below it, every paint is made at once.
+    static void setBackgroundPaintFrom(std::size_t objects) { backgroundPaintFrom = objects; }
+    static std::size_t backgroundPaintThreshold() { return backgroundPaintFrom; }
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -51,6 +61,9 @@ private:
     void finishZoomBox();
     // Moves the origin so that the picture follows the mouse since the left press.
     void dragOrigin(double x, double y) const;
+    // Takes a frame painted in the background as the picture when it shows the view and scene
+    // of now, and repaints.
+    void takeFrame();
 
     // The left button went down on the canvas and has not been released yet.
     bool dragging = false;
@@ -65,7 +78,9 @@ private:
     // Set while repaintShifted() repaints.
     bool shifting = false;
     PanCache panCache;
+    static inline std::size_t backgroundPaintFrom = 100000;
     // Children of the canvas.
     ViewNavigator* viewNavigator;
     MeasureOverlay* measureOverlay;
+    FrameRenderer* frameRenderer;
 };

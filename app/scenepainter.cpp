@@ -128,7 +128,10 @@ void ScenePainter::paintCandidates(QPainter* painter, int layer) const
     // first 256 bytes, which hold every member of the drawable kinds.
     const std::vector<const paintObject*>& objects = candidates[layer];
     constexpr std::size_t kFetchAhead = 6;
+    constexpr std::size_t kStopCheckMask = 1023;
     for (std::size_t k = 0; k < objects.size(); ++k) {
+        if ((k & kStopCheckMask) == 0 && stopFlag && stopFlag->load(std::memory_order_relaxed))
+            return;
         if (k + kFetchAhead < objects.size()) {
             const char* ahead = reinterpret_cast<const char*>(objects[k + kFetchAhead]);
             for (int line = 0; line < 4; ++line)

@@ -5,6 +5,7 @@
 
 #include <QRect>
 
+#include <atomic>
 #include <cstddef>
 #include <optional>
 #include <vector>
@@ -30,6 +31,10 @@ public:
     // order, on no background; the printer paints layer 0, then layer 1. The painter's device
     // bounds what is painted; the view's size is not used.
     void paintLayer(QPainter* painter, const SceneView& view, int layer);
+
+    // A flag that, once set (from any thread), makes the paint in progress stop within some
+    // thousand objects, leaving the picture unfinished; none: every paint runs to its end.
+    void setStopFlag(const std::atomic<bool>* flag) { stopFlag = flag; }
 
     // The world box that can put pixels into the pixel rectangle at the view.
     static DrawingModel::Bounds worldAreaOf(const SceneView& view, const QRect& pixels);
@@ -58,4 +63,5 @@ private:
     std::vector<const paintObject*> candidates[2];
     // The indices of the objects whose compact bounds may reach the painted area, kept likewise.
     std::vector<std::size_t> reaching;
+    const std::atomic<bool>* stopFlag = nullptr;
 };

@@ -20,6 +20,17 @@ struct SceneView {
     int lineWidth = 1;
     QColor highlightColor{255, 128, 0};
 
+    // Whether a picture at the other view would be the same but for where world (0, 0) lies.
+    bool sameButOrigin(const SceneView& other) const
+    {
+        return ratio == other.ratio && size == other.size && pointSize == other.pointSize &&
+               lineWidth == other.lineWidth && highlightColor == other.highlightColor;
+    }
+    bool operator==(const SceneView& other) const
+    {
+        return sameButOrigin(other) && originX == other.originX && originY == other.originY;
+    }
+
     // Pixel to world, the inverse of the controller's pixelX() and pixelY() at this view.
     double worldX(double px) const { return (px - originX) / ratio; }
     double worldY(double py) const { return (originY - py) / ratio; }

@@ -126,6 +126,19 @@ void ViewerApp::createHeadless(const std::string& configPath)
         install(new ViewerApp(configPath));
 }
 
+ViewerApp::ViewerApp(const ViewerApp& source, PaintingCopyTag)
+    : originX(source.originX), originY(source.originY), ratio(source.ratio),
+      pointSize(source.pointSize), lineWidth(source.lineWidth),
+      highlightColor(source.highlightColor), colorTable(source.colorTable),
+      fileColors(source.fileColors)
+{
+}
+
+std::unique_ptr<ViewerApp> ViewerApp::paintingCopy() const
+{
+    return std::unique_ptr<ViewerApp>(new ViewerApp(*this, PaintingCopyTag()));
+}
+
 void ViewerApp::install(ViewerApp* app)
 {
     singleton = app;

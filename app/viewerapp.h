@@ -13,6 +13,7 @@
 #include <QString>
 
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -46,7 +47,24 @@ public:
     // mainWindow, display and every other widget stay null: the controller's own operations
     // skip what they would show, and the commands must not be run.
     static void createHeadless(const std::string& configPath);
-    static ViewerApp* instance() { return singleton; }
+    // The controller of this thread: the singleton, or on a thread that paints a frame in the
+    // background, that frame's painting copy (PaintingThread below).
+    static ViewerApp* instance() { return threadController ? threadController : singleton; }
+
+    // A controller that holds only what painting reads: the view, the marker and pen sizes, the
+    // highlight colour and the colour tables. No window, no drawing model of its own. Made on the
+    // GUI thread; a thread that paints in the background reads it instead of the singleton, which
+    // the GUI thread goes on changing.
+    std::unique_ptr<ViewerApp> paintingCopy() const;
+    // For its lifetime, instance() on this thread returns the given painting copy.
+    class PaintingThread
+    {
+    public:
+        explicit PaintingThread(ViewerApp* copy) { threadController = copy; }
+        ~PaintingThread() { threadController = nullptr; }
+        PaintingThread(const PaintingThread&) = delete;
+        PaintingThread& operator=(const PaintingThread&) = delete;
+    };
 
     // The colour of a name: the loaded file's colours first, then the built-in table; an
     // unknown name gives an invalid colour.
@@ -233,6 +251,10 @@ private:
 
     // Reads the settings and creates the drawing model from the config file at configPath.
     explicit ViewerApp(const std::string& configPath);
+    // A painting copy of the source (paintingCopy()).
+    struct PaintingCopyTag {
+    };
+    ViewerApp(const ViewerApp& source, PaintingCopyTag);
     // Makes the instance the singleton, deleted at exit.
     static void install(ViewerApp* app);
     // colorOf() without the memo.
@@ -257,4 +279,5 @@ private:
     int iconSize() const;
 
     static ViewerApp* singleton;
+    static inline thread_local ViewerApp* threadController = nullptr;
 };

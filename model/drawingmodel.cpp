@@ -97,6 +97,7 @@ void DrawingModel::addObjectFromRecord(const std::string& keyword, std::string_v
     // Owned here until `objects` holds it, so that running out of memory on the way leaks nothing.
     std::unique_ptr<paintObject> owned = createObject(*route, rest);
     paintObject* object = owned.get();
+    prepareSceneChange();
     sceneChanged();
     boundsCurrent = false;
     for (ObjectList* list : *route->lists) {
@@ -111,6 +112,7 @@ void DrawingModel::addObjectFromRecord(const std::string& keyword, std::string_v
 const BoundsIndex& DrawingModel::boundsIndex()
 {
     if (!boundsCurrent || objectBounds.size() != objects.size()) {
+        prepareSceneChange();
         objectBounds.rebuild(objects);
         boundsCurrent = true;
     }
@@ -133,6 +135,7 @@ std::unique_ptr<paintObject> DrawingModel::createObject(const TypeRoute& route,
 
 void DrawingModel::clearObjects()
 {
+    prepareSceneChange();
     SharedRecordParts::instance().clear();
     for (paintObject* object : objects)
         delete object;
@@ -150,6 +153,7 @@ void DrawingModel::clearObjects()
 std::vector<std::unique_ptr<paintObject>>
 DrawingModel::clearObjectsKeeping(const std::vector<std::size_t>& indices)
 {
+    prepareSceneChange();
     std::vector<std::unique_ptr<paintObject>> kept;
     kept.reserve(indices.size());
     for (const std::size_t index : indices) {
@@ -162,12 +166,14 @@ DrawingModel::clearObjectsKeeping(const std::vector<std::size_t>& indices)
 
 void DrawingModel::setChanges(std::unique_ptr<ChangeSet> changes)
 {
+    prepareSceneChange();
     changeSet = std::move(changes);
     sceneChanged();
 }
 
 void DrawingModel::setChangesShown(bool shown)
 {
+    prepareSceneChange();
     showChanges = shown;
     sceneChanged();
 }
@@ -182,6 +188,7 @@ void DrawingModel::clearPropertyDeclarations()
 
 void DrawingModel::clearHighlight()
 {
+    prepareSceneChange();
     for (paintObject* object : objects)
         object->highlighted = false;
     sceneChanged();
@@ -189,12 +196,14 @@ void DrawingModel::clearHighlight()
 
 void DrawingModel::setHighlighted(paintObject* object, bool highlighted)
 {
+    prepareSceneChange();
     object->highlighted = highlighted;
     sceneChanged();
 }
 
 void DrawingModel::setHighlighted(const ObjectList& objects, bool highlighted)
 {
+    prepareSceneChange();
     for (paintObject* object : objects)
         object->highlighted = highlighted;
     sceneChanged();
@@ -205,6 +214,7 @@ void DrawingModel::setTypeVisible(const std::string& keyword, int visible)
     const auto entry = objectsByType.find(keyword);
     if (entry == objectsByType.end())
         return;
+    prepareSceneChange();
     for (paintObject* object : entry->second)
         object->visible = visible != 0;
     if (visible != 0)

@@ -7,6 +7,7 @@
 #include <QMap>
 #include <QString>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -106,9 +107,21 @@ public:
     // that a picture kept from an earlier paint can tell that it is out of date.
     unsigned long long sceneGeneration = 0;
 
+    // Called on the GUI thread before anything that a paint reads changes (objects added or
+    // cleared, their visibility or highlight, the changes shown, the bounds index): a frame that
+    // is being painted in the background must stop reading first. One hook; empty: none.
+    void setBeforeSceneChange(std::function<void()> hook) { beforeSceneChange = std::move(hook); }
+
 private:
-    // Called by every operation that changes what the canvas shows.
+    // Called by every operation that changes what the canvas shows, after the change.
     void sceneChanged() { ++sceneGeneration; }
+    // Called by every such operation before it changes anything.
+    void prepareSceneChange() const
+    {
+        if (beforeSceneChange)
+            beforeSceneChange();
+    }
+    std::function<void()> beforeSceneChange;
 
     // Where a record's keyword leads: found once per keyword, instead of by three map lookups
     // per record. Points into map nodes, which stay in place until erased; forgotten whenever an

@@ -35,7 +35,7 @@ constexpr double kFullTurn = 6.283185307179586;
 // per corner count.
 const std::vector<QPointF>& unitCorners(int corners)
 {
-    static std::vector<std::vector<QPointF>> tables(kMaxMarkerCorners + 1);
+    static thread_local std::vector<std::vector<QPointF>> tables(kMaxMarkerCorners + 1);
     std::vector<QPointF>& table = tables[static_cast<std::size_t>(corners)];
     if (!table.empty())
         return table;
@@ -54,7 +54,7 @@ const std::vector<QPointF>& unitCorners(int corners)
 void drawRegularPolygon(QPainter* painter, int sx, int sy, int s, int corners)
 {
     corners = std::min(corners, kMaxMarkerCorners);
-    static std::vector<QPointF> points;
+    static thread_local std::vector<QPointF> points;
     points.clear();
     for (const QPointF& unit : unitCorners(corners))
         points.emplace_back(sx + s * unit.x(), sy - s * unit.y());

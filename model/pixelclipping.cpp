@@ -99,7 +99,7 @@ void cutBySide(const std::vector<QPointF>& polygon, std::vector<QPointF>& kept, 
 
 void cutPolygonToSquare(std::vector<QPointF>& polygon)
 {
-    static std::vector<QPointF> kept;
+    static thread_local std::vector<QPointF> kept;
     for (const Side& side : kSides) {
         cutBySide(polygon, kept, side);
         polygon.swap(kept);
@@ -126,7 +126,7 @@ bool pixelSegment(QPointF from, QPointF to, QLine& segment)
 // Every vertex is mapped once; only a segment with an end beyond the square takes the long way.
 const std::vector<QLine>& pixelSegments(const VertexList& vertices)
 {
-    static std::vector<QLine> segments;
+    static thread_local std::vector<QLine> segments;
     segments.clear();
     if (vertices.empty())
         return segments;
@@ -154,8 +154,8 @@ const std::vector<QLine>& pixelSegments(const VertexList& vertices)
 // double precision and cut.
 const std::vector<QPoint>& pixelPolygon(const VertexList& vertices)
 {
-    static std::vector<QPoint> points;
-    static std::vector<QPointF> positions;
+    static thread_local std::vector<QPoint> points;
+    static thread_local std::vector<QPointF> positions;
     const ViewerApp& app = *ViewerApp::instance();
     points.clear();
     for (const QPointF& vertex : vertices) {

@@ -71,7 +71,7 @@ int reachOf(const QPainter& painter)
 
 TextKeyedTable<ShapeStamps::Stamp>& ShapeStamps::stamps()
 {
-    static TextKeyedTable<Stamp> cache(kMaxStamps);
+    static thread_local TextKeyedTable<Stamp> cache(kMaxStamps);
     return cache;
 }
 
@@ -80,10 +80,10 @@ std::size_t ShapeStamps::size()
     return usableStamps;
 }
 
-const ShapeStamps::Session* ShapeStamps::session = nullptr;
-std::size_t ShapeStamps::stampsFound = 0;
-std::size_t ShapeStamps::stampsTurnedAway = 0;
-std::size_t ShapeStamps::usableStamps = 0;
+thread_local const ShapeStamps::Session* ShapeStamps::session = nullptr;
+thread_local std::size_t ShapeStamps::stampsFound = 0;
+thread_local std::size_t ShapeStamps::stampsTurnedAway = 0;
+thread_local std::size_t ShapeStamps::usableStamps = 0;
 
 ShapeStamps::Session::Session(const QPainter& painter)
     : painter(painter), allowed(settingAllowsStamps(painter)), viewport(painter.viewport()),
@@ -144,7 +144,7 @@ bool ShapeStamps::allowsStamp(const QPainter& painter, const QRect& area)
 std::string* ShapeStamps::keyFor(const QPainter& painter, char kind, const QRect& area)
 {
     // One buffer serves every key, so that looking a stamp up allocates nothing.
-    static std::string key;
+    static thread_local std::string key;
     key.clear();
     key.push_back(kind);
     // Offsets within an area at most kMaxSide across fit a byte each.

@@ -98,7 +98,7 @@ private:
     static bool allowsStamp(const QPainter& painter, const QRect& area);
     static bool settingAllowsStamps(const QPainter& painter);
     static void drawStamp(QPainter* painter, const QPoint& at, const Stamp& stamp);
-    static const Session* session;
+    static thread_local const Session* session;
     // The key buffer, holding the kind, the area's size and, for a wide pen, the powers of two
     // the area lies within; the caller adds the geometry relative to the area's corner. Null
     // when a wide pen's area straddles a power of two.
@@ -110,10 +110,10 @@ private:
     static const Stamp* stampFor(const QPainter& painter, std::string& key, const QRect& area,
                                  const Draw& draw);
     // Since the outermost session began: stamps found, and shapes turned away by a full cache.
-    static std::size_t stampsFound;
-    static std::size_t stampsTurnedAway;
+    static thread_local std::size_t stampsFound;
+    static thread_local std::size_t stampsTurnedAway;
     // Stamps that stand in for the painter's calls.
-    static std::size_t usableStamps;
+    static thread_local std::size_t usableStamps;
     // The key for the shape of this kind through the points, or null where the painter or the
     // area allows none.
     static std::string* keyForPoints(const QPainter& painter, char kind, const QRect& area,

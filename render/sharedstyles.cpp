@@ -64,19 +64,19 @@ const Style& sharedStyle(StyleTable<Style>& table, const QColor& color, int widt
 
 const QBrush& SharedStyles::solidBrush(const QColor& color)
 {
-    static StyleTable<QBrush> brushes;
+    static thread_local StyleTable<QBrush> brushes;
     return sharedStyle(brushes, color, 0, [&color] { return QBrush(color, Qt::SolidPattern); });
 }
 
 const QPen& SharedStyles::cosmeticPen(const QColor& color)
 {
-    static StyleTable<QPen> pens;
+    static thread_local StyleTable<QPen> pens;
     return sharedStyle(pens, color, 0, [&color] { return QPen(color, 0); });
 }
 
 const QPen& SharedStyles::strokePen(const QColor& color, int width)
 {
-    static StyleTable<QPen> pens;
+    static thread_local StyleTable<QPen> pens;
     return sharedStyle(pens, color, width, [&color, width] {
         return QPen(QBrush(color, Qt::SolidPattern), width, Qt::SolidLine, Qt::SquareCap,
                     Qt::BevelJoin);
@@ -86,7 +86,7 @@ const QPen& SharedStyles::strokePen(const QColor& color, int width)
 // The size takes the width's place in the key.
 QIcon SharedStyles::colorIcon(const QColor& color, int width, int height)
 {
-    static StyleTable<QIcon> icons;
+    static thread_local StyleTable<QIcon> icons;
     return sharedStyle(icons, color, width * 256 + height, [&color, width, height] {
         QPixmap pixmap(width, height);
         pixmap.fill(color);

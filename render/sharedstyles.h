@@ -12,7 +12,7 @@ class QString;
 // prepared setting instead of setting it up again, and a million listed objects hold an icon per
 // colour instead of one each. Files use a handful of colours; a table that fills up starts afresh,
 // so a returned style is for use at once (a painter copies it): a later call for the same kind of
-// style may replace it. Used from the GUI thread only.
+// style may replace it. Each thread has tables of its own.
 class SharedStyles
 {
 public:

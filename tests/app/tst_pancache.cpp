@@ -34,6 +34,8 @@ private slots:
     void initTestCase();
     void panningPaintsWhatAFullRepaintPaints_data();
     void panningPaintsWhatAFullRepaintPaints();
+    void backgroundFramesAreTheSynchronousOnes_data();
+    void backgroundFramesAreTheSynchronousOnes();
 };
 
 void TestPanCache::initTestCase()
@@ -106,6 +108,57 @@ void TestPanCache::panningPaintsWhatAFullRepaintPaints()
     QTest::mouseRelease(canvas, Qt::LeftButton, Qt::NoModifier, mouse);
     const QString difference = compareWithWhole("released at");
     QVERIFY2(difference.isEmpty(), qPrintable(difference));
+}
+
+void TestPanCache::backgroundFramesAreTheSynchronousOnes_data()
+{
+    QTest::addColumn<QByteArray>("scene");
+    // Views given one after the other without waiting for their frames: ratio, origin x, y.
+    QTest::addColumn<QList<QList<double>>>("views");
+    // A type hidden after the second view, while its frame is painted; none when empty.
+    QTest::addColumn<QString>("hidden");
+    QTest::newRow("one view") << scenes::kEveryKind << QList<QList<double>>{{2.0, 20.5, 140.25}}
+                              << QString();
+    QTest::newRow("zoomed several times")
+        << scenes::kEveryKind
+        << QList<QList<double>>{{2.0, 20.5, 140.25}, {2.5, 31, 150}, {7.0, -80, 300}, {1.5, 10, 90}}
+        << QString();
+    QTest::newRow("a type hidden meanwhile")
+        << scenes::kEveryKind
+        << QList<QList<double>>{{2.0, 20.5, 140.25}, {3.0, 40, 120}, {3.0, 41, 121}}
+        << QStringLiteral("rect");
+    QTest::newRow("inside, back to the first view")
+        << scenes::kInside << QList<QList<double>>{{2.0, 20, 100}, {4.0, 0, 150}, {2.0, 20, 100}}
+        << QString();
+}
+
+// Every scene goes to the background painter: the frame that ends up shown is the one that
+// painting at once would show, however often the view changed while it was painted.
+void TestPanCache::backgroundFramesAreTheSynchronousOnes()
+{
+    QFETCH(QByteArray, scene);
+    QFETCH(QList<QList<double>>, views);
+    QFETCH(QString, hidden);
+    const std::size_t threshold = QwgtDisplay::backgroundPaintThreshold();
+    QwgtDisplay::setBackgroundPaintFrom(0);
+    testapp::resetApplication();
+    ViewerApp* app = ViewerApp::instance();
+    testapp::loadText(scene);
+    app->fixX = app->fixY = -100;
+    for (int i = 0; i < views.size(); ++i) {
+        app->ratio = views[i][0];
+        app->originX = views[i][1];
+        app->originY = views[i][2];
+        app->display->repaint();
+        if (i == 1 && !hidden.isEmpty()) {
+            DrawingModel::instance()->setTypeVisible(hidden.toStdString(), 0);
+            app->display->repaint();
+        }
+    }
+    const bool exact = QTest::qWaitFor([app] { return app->display->showsExactFrame(); }, 10000);
+    QwgtDisplay::setBackgroundPaintFrom(threshold);
+    QVERIFY(exact);
+    QCOMPARE(canvasNow(), scenes::paintedWhole());
 }
 
 QTEST_MAIN(TestPanCache)
