@@ -13,5 +13,5 @@ cmake -S "$source_dir" -B "$build_dir" -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FL
 # shellcheck disable=SC2086
 cmake --build "$build_dir" -j2 --target $tests
 
-export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1"
+export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$source_dir/tests/sanitize/tsan.supp"
 ctest --test-dir "$build_dir" --output-on-failure -j2 -R "^($(echo $tests | tr ' ' '|'))\$"
