@@ -5,14 +5,23 @@
 
 #include <QCoreApplication>
 #include <QPainter>
+#include <QRegion>
+#include <QThread>
 
-FrameRenderer::FrameRenderer(QObject* parent) : QObject(parent)
+#include <algorithm>
+#include <cstring>
+
+FrameRenderer::FrameRenderer(QObject* parent)
+    : QObject(parent), bands(static_cast<std::size_t>(std::max(1, QThread::idealThreadCount())))
 {
-    scenePainter.setStopFlag(&stopping);
+    for (Band& band : bands)
+        band.scenePainter.setStopFlag(&stopping);
     // Qt's painting must not outlive the application: no frame is painted past its event loop.
     if (QCoreApplication* application = QCoreApplication::instance())
         connect(application, &QCoreApplication::aboutToQuit, this, &FrameRenderer::stop);
     worker = std::thread(&FrameRenderer::run, this);
+    for (std::size_t index = 1; index < bands.size(); ++index)
+        bandThreads.emplace_back(&FrameRenderer::runBand, this, index);
 }
 
 FrameRenderer::~FrameRenderer()
@@ -24,7 +33,10 @@ FrameRenderer::~FrameRenderer()
         job.reset();
     }
     changed.notify_all();
+    bandsChanged.notify_all();
     worker.join();
+    for (std::thread& thread : bandThreads)
+        thread.join();
 }
 
 void FrameRenderer::request(const SceneView& view, const QPen& outline)
@@ -36,7 +48,8 @@ void FrameRenderer::request(const SceneView& view, const QPen& outline)
     stop();
     // Brought up to date here, so that the painting thread only reads it.
     model->boundsIndex();
-    controllerCopy = ViewerApp::instance()->paintingCopy();
+    for (Band& band : bands)
+        band.controllerCopy = ViewerApp::instance()->paintingCopy();
     asked = Job{view, generation, outline};
     active = true;
     {
@@ -116,11 +129,73 @@ QImage FrameRenderer::paint(const Job& job)
     }
     if (image.isNull())
         image = QImage(job.view.size, QImage::Format_ARGB32_Premultiplied);
-    const ViewerApp::PaintingThread controller(controllerCopy.get());
+    // Taken here: bits() of a shared image would copy it.
+    uchar* bits = image.bits();
+    const qsizetype stride = image.bytesPerLine();
     {
-        QPainter painter(&image);
-        painter.setPen(job.outline);
-        scenePainter.paintScene(&painter, job.view);
+        const std::lock_guard<std::mutex> guard(lock);
+        bandJob = &job;
+        bandFrameBits = bits;
+        bandFrameStride = stride;
+        bandsLeft = bands.size() - 1;
+        ++bandRound;
     }
+    bandsChanged.notify_all();
+    paintBand(0, job, bits, stride);
+    std::unique_lock<std::mutex> guard(lock);
+    bandsChanged.wait(guard, [this] { return bandsLeft == 0; });
+    bandJob = nullptr;
     return image;
+}
+
+void FrameRenderer::runBand(std::size_t index)
+{
+    unsigned long long painted = 0;
+    for (;;) {
+        std::unique_lock<std::mutex> guard(lock);
+        bandsChanged.wait(guard, [this, painted] { return quitting || bandRound != painted; });
+        // A round handed out is painted (at once stopped, when quitting) before the thread ends,
+        // so that paint() never waits for a band that will not come.
+        if (bandRound == painted)
+            return;
+        painted = bandRound;
+        const Job job = *bandJob;
+        uchar* bits = bandFrameBits;
+        const qsizetype stride = bandFrameStride;
+        guard.unlock();
+        paintBand(index, job, bits, stride);
+        guard.lock();
+        if (--bandsLeft == 0)
+            bandsChanged.notify_all();
+    }
+}
+
+// Rows [top, bottom) of the frame. The clip adds the frame's first and last pixels to the band, so
+// that its bounds are the whole frame: Qt cuts shapes at the bounds of the clip before it scans
+// them, and within these bounds every pixel of the band comes out as in an unclipped paint.
+void FrameRenderer::paintBand(std::size_t index, const Job& job, uchar* frameBits,
+                              qsizetype frameStride)
+{
+    Band& band = bands[index];
+    const QSize size = job.view.size;
+    const int top = static_cast<int>(size.height() * index / bands.size());
+    const int bottom = static_cast<int>(size.height() * (index + 1) / bands.size());
+    if (bottom <= top)
+        return;
+    if (band.scratch.size() != size)
+        band.scratch = QImage(size, QImage::Format_ARGB32_Premultiplied);
+    const ViewerApp::PaintingThread controller(band.controllerCopy.get());
+    {
+        QPainter painter(&band.scratch);
+        painter.setPen(job.outline);
+        if (bands.size() > 1)
+            painter.setClipRegion(QRegion(0, top, size.width(), bottom - top) +
+                                  QRegion(0, 0, 1, 1) +
+                                  QRegion(size.width() - 1, size.height() - 1, 1, 1));
+        band.scenePainter.paintScene(&painter, job.view);
+    }
+    const qsizetype rowBytes = static_cast<qsizetype>(size.width()) * 4;
+    for (int y = top; y < bottom; ++y)
+        std::memcpy(frameBits + y * frameStride, band.scratch.constScanLine(y),
+                    static_cast<std::size_t>(rowBytes));
 }

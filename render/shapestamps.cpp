@@ -102,11 +102,15 @@ ShapeStamps::Session::Session(const QPainter& painter)
         return;
     const QImage* image = static_cast<const QImage*>(device);
     writable = image->rect();
+    // Under a clip of several rectangles (a band of a frame, the strips of a pan), a stamp wholly
+    // inside the largest of them shows whole, as the painter would show it.
     if (painter.hasClipping()) {
-        const QRegion clip = painter.clipRegion();
-        if (clip.rectCount() > 1)
-            return;
-        writable &= clip.boundingRect();
+        QRect largest;
+        for (const QRect& rect : painter.clipRegion()) {
+            if (qint64(rect.width()) * rect.height() > qint64(largest.width()) * largest.height())
+                largest = rect;
+        }
+        writable &= largest;
     }
     directPixels = reinterpret_cast<QRgb*>(const_cast<uchar*>(image->constBits()));
     directStride = image->bytesPerLine() / qsizetype(sizeof(QRgb));

@@ -33,10 +33,10 @@ public:
 
     // While one exists, the painter given to it keeps its setting (everything but pen and
     // brush: engine, hints, opacity, composition, transforms, viewport, clip), so that whether
-    // it allows stamps is found once instead of for every shape. A painter on an image (neither
-    // shifted nor clipped to more than one rectangle) then also has its stamps copied into the
-    // image's pixels directly: the painter's general image drawing costs several times as much
-    // for small images.
+    // it allows stamps is found once instead of for every shape. A painter on an image, not
+    // shifted, then also has its stamps that lie wholly inside its clip's largest rectangle
+    // copied into the image's pixels directly: the painter's general image drawing costs several
+    // times as much for small images.
     class Session
     {
     public:
