@@ -11,8 +11,18 @@
 #include <algorithm>
 #include <cstring>
 
+namespace
+{
+
+// Each band paints on an image of the whole frame (6 MB at 1600x1000): more bands than this would
+// cost more memory than a frame gains.
+constexpr int kMaxBands = 8;
+
+} // namespace
+
 FrameRenderer::FrameRenderer(QObject* parent)
-    : QObject(parent), bands(static_cast<std::size_t>(std::max(1, QThread::idealThreadCount())))
+    : QObject(parent),
+      bands(static_cast<std::size_t>(std::clamp(QThread::idealThreadCount(), 1, kMaxBands)))
 {
     for (Band& band : bands)
         band.scenePainter.setStopFlag(&stopping);
