@@ -49,8 +49,6 @@ public:
     // Stops the frame in progress and waits until the thread has left it, a matter of some
     // thousand objects' painting; at once when there is none.
     void stop();
-    // Whether a frame was asked for and has not been taken or stopped.
-    bool pending() const { return active; }
     // The frame that frameReady() announced, if it is still there.
     std::optional<Frame> takeFrame();
     // An image of an earlier frame that is no longer shown: the next frame of its size is

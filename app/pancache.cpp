@@ -24,12 +24,6 @@ PanCache::PictureState PanCache::stateOf(const SceneView& view)
     return {view, DrawingModel::instance()->sceneGeneration};
 }
 
-void PanCache::clear()
-{
-    image = QImage();
-    painted.reset();
-}
-
 // Painting on the kept image rather than the widget also lets the painting code write the pixels
 // of small shapes straight into an image it knows (see ShapeStamps).
 // A kept picture is whole and exact for its state (a shift is made only where it is exact), and

@@ -26,9 +26,6 @@ public:
     // (after a pan has come to rest, say), otherwise painted anew within the region (the whole
     // scene when the region covers it) and kept as the picture that a pan then shifts.
     const QImage& exactScene(const SceneView& view, const QPen& outline, const QRegion& region);
-    // Forgets the image: the next scene is painted whole.
-    void clear();
-
     // Whether the kept picture is the exact scene at the view.
     bool holds(const SceneView& view) const;
     // Keeps a picture painted elsewhere as the exact scene at the view, as of the scene
