@@ -19,22 +19,6 @@ std::pair<std::string, std::string> splitFolder(const std::string& name)
     return {slash == 0 ? std::string("/") : name.substr(0, slash), name.substr(slash + 1)};
 }
 
-// The index of an entry named stem + digits + suffix; -1 for any other name, or an index that
-// does not fit.
-qint64 memberIndex(const std::string& entry, const std::string& stem, const std::string& suffix)
-{
-    if (entry.size() <= stem.size() + suffix.size() || entry.compare(0, stem.size(), stem) != 0 ||
-        entry.compare(entry.size() - suffix.size(), suffix.size(), suffix) != 0)
-        return -1;
-    const std::string digits =
-        entry.substr(stem.size(), entry.size() - stem.size() - suffix.size());
-    if (digits.find_first_not_of("0123456789") != std::string::npos)
-        return -1;
-    bool fits = false;
-    const qint64 index = QByteArray::fromStdString(digits).toLongLong(&fits, 10);
-    return fits ? index : -1;
-}
-
 } // namespace
 
 bool FileFollower::Stamp::operator==(const Stamp& other) const
@@ -104,9 +88,9 @@ std::string FileFollower::newestMember() const
     std::string chosen;
     for (const QString& entry : entries) {
         const std::string bytes = QFile::encodeName(entry).toStdString();
-        const qint64 index = memberIndex(bytes, stem, seriesSuffix);
-        if (index > newest) {
-            newest = index;
+        const std::optional<qint64> index = seriesMemberIndex(bytes, stem, seriesSuffix);
+        if (index && *index > newest) {
+            newest = *index;
             chosen = seriesPrefix.substr(0, seriesPrefix.size() - stem.size()) + bytes;
         }
     }

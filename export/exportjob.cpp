@@ -2,6 +2,7 @@
 
 #include "app/viewerapp.h"
 #include "script/outputfile.h"
+#include "script/seriesname.h"
 #include "script/textfile.h"
 
 #include <algorithm>
@@ -16,6 +17,9 @@
 
 namespace
 {
+
+// The end of every series member's name, NAME.N.las.
+constexpr std::string_view kSeriesSuffix = ".las";
 
 // Why a file cannot be read as an input or settings file, or nothing when it can. It is opened
 // the way the viewer opens files, without waiting on a pipe; the loader reads a file it cannot
@@ -39,26 +43,6 @@ std::optional<std::pair<dev_t, ino_t>> identity(const std::string& path)
     if (::stat(path.c_str(), &status) != 0)
         return std::nullopt;
     return std::make_pair(status.st_dev, status.st_ino);
-}
-
-// The number N of a file name NAME.N.las whose NAME is `name`; none for any other name, or a
-// number beyond 64 bits.
-std::optional<qint64> memberNumber(std::string_view fileName, std::string_view name)
-{
-    constexpr std::string_view extension = ".las";
-    if (fileName.size() <= name.size() + extension.size() ||
-        fileName.substr(0, name.size()) != name ||
-        fileName.substr(fileName.size() - extension.size()) != extension)
-        return std::nullopt;
-    const std::string_view digits =
-        fileName.substr(name.size(), fileName.size() - name.size() - extension.size());
-    qint64 number = 0;
-    for (const char digit : digits) {
-        if (digit < '0' || digit > '9' || number > (std::numeric_limits<qint64>::max() - 9) / 10)
-            return std::nullopt;
-        number = number * 10 + (digit - '0');
-    }
-    return number;
 }
 
 } // namespace
@@ -119,7 +103,7 @@ bool ExportJob::collectPictures(std::vector<Picture>& pictures, QString& error) 
     while (nameEnd > 0 && fileName[nameEnd - 1] >= '0' && fileName[nameEnd - 1] <= '9')
         --nameEnd;
     const std::string name = fileName.substr(0, nameEnd);
-    if (name.empty() || name.back() != '.' || !memberNumber(fileName, name)) {
+    if (name.empty() || name.back() != '.' || !seriesMemberIndex(fileName, name, kSeriesSuffix)) {
         error = QStringLiteral("%1 is no member of a numbered series NAME.N.las")
                     .arg(displayName(input));
         return false;
@@ -130,7 +114,7 @@ bool ExportJob::collectPictures(std::vector<Picture>& pictures, QString& error) 
         return false;
     }
     while (const dirent* entry = ::readdir(folder)) {
-        const std::optional<qint64> number = memberNumber(entry->d_name, name);
+        const std::optional<qint64> number = seriesMemberIndex(entry->d_name, name, kSeriesSuffix);
         struct stat status;
         const std::string path = directory + entry->d_name;
         if (number && !(::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)))

@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QRegularExpression>
 
+#include <charconv>
+
 // The pattern is searched, not anchored, and its first group is greedy, so the prefix is all that
 // comes before the index: folder, tabs and line breaks included. The name is read in the local
 // encoding; a name that is not valid in it is read byte by byte as Latin-1, so that its pieces
@@ -32,4 +34,21 @@ bool splitSeriesName(const std::string& name, std::string& prefix, qint64& index
     index = number;
     suffix = toBytes(match.captured(3));
     return true;
+}
+
+std::optional<qint64> seriesMemberIndex(std::string_view fileName, std::string_view stem,
+                                        std::string_view suffix)
+{
+    if (fileName.size() <= stem.size() + suffix.size() || fileName.substr(0, stem.size()) != stem ||
+        fileName.substr(fileName.size() - suffix.size()) != suffix)
+        return std::nullopt;
+    const std::string_view digits =
+        fileName.substr(stem.size(), fileName.size() - stem.size() - suffix.size());
+    if (digits.find_first_not_of("0123456789") != std::string_view::npos)
+        return std::nullopt;
+    qint64 index = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), index);
+    if (error != std::errc() || end != digits.data() + digits.size())
+        return std::nullopt;
+    return index;
 }
