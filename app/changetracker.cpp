@@ -57,7 +57,7 @@ bool ChangeTracker::takeBaseline()
 {
     DrawingModel* model = DrawingModel::instance();
     const std::string& fileName = ViewerApp::instance()->fileName;
-    model->recordHashes = hashScriptRecords(fileName);
+    model->recordHashes = hashScriptRecords(*model, fileName);
     hasBaseline = model->recordHashes.size() == model->objects.size();
     baselineName = hasBaseline ? fileName : std::string();
     if (!hasBaseline)
@@ -82,42 +82,60 @@ void ChangeTracker::setShown(bool shown)
     ViewerApp::instance()->display->repaint();
 }
 
-// The new file's hashes are taken first, so that the removed objects are known while they are
-// still in the model: they are handed over instead of deleted, and everything else goes as a
-// load always lets it go. A file that changes between the hashing and the load gives counts
-// that do not match: its changes are not shown, and the next load is compared with it anew.
-bool ChangeTracker::load()
+ChangeTracker::Comparison ChangeTracker::prepare() const
 {
-    ViewerApp* app = ViewerApp::instance();
-    DrawingModel* model = DrawingModel::instance();
-    if (!model->changesShown())
-        return app->loadScript();
-    ChangeSet::Hashes after = hashScriptRecords(app->fileName);
-    auto changes = std::make_unique<ChangeSet>();
-    std::vector<std::size_t> removed, added;
-    const bool compared = hasBaseline;
-    if (compared) {
-        ChangeSet::compare(model->recordHashes, after, removed, added);
-        changes->previousName = baselineName;
-        changes->removed = model->clearObjectsKeeping(removed);
+    Comparison comparison;
+    comparison.tracking = DrawingModel::instance()->changesShown();
+    comparison.compared = comparison.tracking && hasBaseline;
+    if (comparison.compared) {
+        comparison.previousName = baselineName;
+        comparison.before = DrawingModel::instance()->recordHashes;
     }
-    const bool loaded = app->loadScript();
-    if (!loaded || model->objects.size() != after.size()) {
+    return comparison;
+}
+
+void ChangeTracker::Comparison::compute(const DrawingModel& model, const std::string& fileName,
+                                        LoadProgress* progress)
+{
+    if (!tracking)
+        return;
+    after = hashScriptRecords(model, fileName, progress);
+    if (compared)
+        ChangeSet::compare(before, after, removed, added);
+    ChangeSet::Hashes().swap(before);
+}
+
+// The removed objects are those of the previous file at the compared indices, so they are
+// handed over instead of deleted with the rest of it.
+void ChangeTracker::adopt(Comparison& comparison, DrawingModel::Discarded& discarded, bool loaded,
+                          const std::string& fileName)
+{
+    if (!comparison.tracking)
+        return;
+    DrawingModel* model = DrawingModel::instance();
+    if (!loaded || model->objects.size() != comparison.after.size()) {
         hasBaseline = false;
         baselineName.clear();
         showSummary();
-        return loaded;
+        return;
     }
-    model->recordHashes = std::move(after);
+    model->recordHashes = std::move(comparison.after);
     hasBaseline = true;
-    baselineName = app->fileName;
-    if (compared) {
-        for (const std::size_t index : added)
+    baselineName = fileName;
+    if (comparison.compared) {
+        auto changes = std::make_unique<ChangeSet>();
+        changes->previousName = comparison.previousName;
+        for (const std::size_t index : comparison.removed) {
+            if (index < discarded.objects.size() && discarded.objects[index]) {
+                changes->removed.emplace_back(discarded.objects[index]);
+                discarded.objects[index] = nullptr;
+            }
+        }
+        for (const std::size_t index : comparison.added)
             changes->added.push_back(model->objects[index]);
         model->setChanges(std::move(changes));
     }
     showSummary();
-    return loaded;
 }
 
 void ChangeTracker::showSummary()

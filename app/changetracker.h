@@ -1,19 +1,25 @@
 #pragma once
 
+#include "model/changeset.h"
+#include "model/drawingmodel.h"
+
 #include <QObject>
 
+#include <cstddef>
 #include <string>
+#include <vector>
 
 class QAction;
 class QLabel;
 class QMainWindow;
 class QMenu;
+struct LoadProgress;
 
 // Show Changes (View menu, key D): while it is on, each load is compared with the file shown
 // before it, record by record (see ChangeSet), and the canvas marks what was added and outlines
 // what was removed; the status bar says "+A −R since FILE", and the List Menu lists either side.
-// Of the previous file only the record hashes and the removed objects are kept. Off, a load is
-// loadScript() and nothing else, and nothing is painted differently.
+// Of the previous file only the record hashes and the removed objects are kept. Off, a load only
+// loads, and nothing is painted differently.
 class ChangeTracker : public QObject
 {
     Q_OBJECT
@@ -23,9 +29,27 @@ public:
     // and the summary to the status bar.
     explicit ChangeTracker(QMainWindow* window);
 
-    // Loads the controller's current file as loadScript() does (false when memory ran out) and,
-    // with Show Changes on, works out what changed since the file loaded before.
-    bool load();
+    // What a load compares the new file with, taken on the GUI thread as the load starts, and
+    // what the comparison found, worked out on the thread that loads (compute()): with Show
+    // Changes off, nothing.
+    struct Comparison {
+        bool tracking = false;
+        bool compared = false;
+        std::string previousName;
+        ChangeSet::Hashes before, after;
+        std::vector<std::size_t> removed, added;
+        // Hashes the new file's records (of the types the model makes objects of) and, when there
+        // is a previous file, compares them with its records.
+        void compute(const DrawingModel& model, const std::string& fileName,
+                     LoadProgress* progress);
+    };
+    Comparison prepare() const;
+    // Once the drawing model adopted the loaded file (`discarded` is what it replaced): the
+    // removed objects are taken from what was discarded, the added ones marked, and the new
+    // file's hashes kept for the next load. Nothing is shown when the load failed or the file
+    // changed between the hashing and the load (the counts differ).
+    void adopt(Comparison& comparison, DrawingModel::Discarded& discarded, bool loaded,
+               const std::string& fileName);
     void addViewMenuEntry(QMenu* menu) const;
 
     QAction* showChangesAction = nullptr;

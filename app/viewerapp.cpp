@@ -2,6 +2,7 @@
 
 #include "app/changetracker.h"
 #include "app/filedrophandler.h"
+#include "app/fileloader.h"
 #include "app/followcontrol.h"
 #include "app/qwgtdisplay.h"
 #include "app/rememberedstate.h"
@@ -14,7 +15,6 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QDockWidget>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
@@ -104,20 +104,14 @@ void ViewerApp::create(int argc, char** argv)
         return;
     Q_INIT_RESOURCE(icons);
     install(new ViewerApp("config.ini"));
-    bool loaded = true;
-    QElapsedTimer clock;
-    clock.start();
-    if (argc > 1) {
-        singleton->fileName = argv[1];
-        loaded = singleton->loadScript();
-    }
-    const qint64 milliseconds = clock.elapsed();
+    // The window first: a large file then loads in it, with its progress shown.
     singleton->buildMainWindow();
-    singleton->rememberCurrentFile();
-    if (loaded)
-        singleton->reportLoad(milliseconds);
-    else
-        singleton->reportOutOfMemory();
+    if (argc > 1) {
+        singleton->commands.loadFile(argv[1], QFunctionality::FileChange::Open);
+    } else {
+        singleton->rememberCurrentFile();
+        singleton->reportLoad(0);
+    }
 }
 
 void ViewerApp::createHeadless(const std::string& configPath)
@@ -297,6 +291,7 @@ void ViewerApp::buildMainWindow()
     buildToolBars();
     buildMenuBar();
     buildStatusBar();
+    fileLoader = new FileLoader(mainWindow);
     // The docks and toolbars where the user left them; the window's size stays config.ini's.
     mainWindow->restoreState(RememberedState::windowLayout());
     if (!windowSizeConfigured)

@@ -19,6 +19,7 @@
 
 class QAction;
 class ChangeTracker;
+class FileLoader;
 class FollowControl;
 class QDockWidget;
 class QLabel;
@@ -203,6 +204,8 @@ public:
     FollowControl* followControl = nullptr;
     // Show Changes: each load compared with the one before; a child of the main window.
     ChangeTracker* changeTracker = nullptr;
+    // Loads files, the large ones in the background; a child of the main window.
+    FileLoader* fileLoader = nullptr;
     QString versionText;
     QString dateText;
     // Screen pixels of world (0, 0).

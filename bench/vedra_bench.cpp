@@ -328,10 +328,11 @@ int main(int argc, char** argv)
     report("L load (mixed)", loading.measured, loading.floor, 2.5);
     // What Show Changes adds to a reload: the new file's record hashes and their comparison with
     // the previous file's, against the load itself.
-    const ChangeSet::Hashes previous = hashScriptRecords(mixed);
+    const ChangeSet::Hashes previous = hashScriptRecords(*DrawingModel::instance(), mixed);
     const double changesMs = fastestMs(5, [&mixed, &previous] {
         std::vector<std::size_t> removed, added;
-        ChangeSet::compare(previous, hashScriptRecords(mixed), removed, added);
+        ChangeSet::compare(previous, hashScriptRecords(*DrawingModel::instance(), mixed), removed,
+                           added);
     });
     report("D changes of a reload", changesMs, loading.measured, 1.0);
 

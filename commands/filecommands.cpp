@@ -12,7 +12,6 @@
 #include "script/seriesname.h"
 #include "script/textfile.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -53,16 +52,39 @@ void QFunctionality::clearItemList(QListWidget* list)
 
 void QFunctionality::doReload()
 {
+    loadFile(ViewerApp::instance()->fileName, FileChange::Reload);
+}
+
+void QFunctionality::stepToFile(const std::string& name)
+{
+    loadFile(name, FileChange::Step);
+}
+
+void QFunctionality::loadFile(const std::string& name, FileChange change)
+{
+    ViewerApp::instance()->fileLoader->load(
+        name, [this, change](FileLoader::Result& result) { showLoaded(result, change); });
+}
+
+void QFunctionality::showLoaded(FileLoader::Result& result, FileChange change)
+{
     ViewerApp* app = ViewerApp::instance();
+    DrawingModel* model = DrawingModel::instance();
     const std::optional<Investigation> kept = Investigation::captureIfKept();
     clearItemList(app->itemList);
+    // The view history belongs to the file: Reload and stepping through a series keep it.
+    if (change == FileChange::Open)
+        app->display->navigator().forget();
+    app->fileName = result.fileName;
+    app->fileColors.swap(result.fileColors);
+    std::unique_ptr<DrawingModel::Discarded> discarded = model->adopt(*result.model);
+    app->changeTracker->adopt(result.comparison, *discarded, !result.outOfMemory, app->fileName);
+    FileLoader::dispose(std::move(discarded));
     app->followControl->followCurrentFile();
-    QElapsedTimer clock;
-    clock.start();
-    if (app->changeTracker->load())
-        app->reportLoad(clock.elapsed());
-    else
+    if (result.outOfMemory)
         app->reportOutOfMemory();
+    else
+        app->reportLoad(result.milliseconds);
     if (kept)
         kept->restoreVisibility();
     app->display->repaint();
@@ -71,23 +93,11 @@ void QFunctionality::doReload()
     app->listedQuery.clear();
     if (kept)
         kept->restoreListing();
-}
-
-void QFunctionality::switchToFile(const std::string& name)
-{
-    ViewerApp* app = ViewerApp::instance();
-    app->fileName = name;
-    doReload();
     app->updateTitle();
     app->rememberCurrentFile();
-}
-
-void QFunctionality::stepToFile(const std::string& name)
-{
-    switchToFile(name);
-    if (!opensForReading(name)) {
-        const QString shown = QFileInfo(displayName(name)).fileName();
-        ViewerApp::instance()->showMessage(QStringLiteral("%1 does not exist").arg(shown));
+    if (change == FileChange::Step && !opensForReading(app->fileName)) {
+        const QString shown = QFileInfo(displayName(app->fileName)).fileName();
+        app->showMessage(QStringLiteral("%1 does not exist").arg(shown));
     }
 }
 
@@ -107,11 +117,9 @@ void QFunctionality::doOpenfile()
     openFile(path);
 }
 
-// The view history belongs to the file: Reload and stepping through a series keep it.
 void QFunctionality::openFile(const QString& path)
 {
-    ViewerApp::instance()->display->navigator().forget();
-    switchToFile(QFile::encodeName(path).toStdString());
+    loadFile(QFile::encodeName(path).toStdString(), FileChange::Open);
 }
 
 bool QFunctionality::splitIndexFileName(std::string& prefix, qint64& index,

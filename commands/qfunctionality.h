@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/fileloader.h"
+
 #include <QObject>
 #include <QPointF>
 #include <QString>
@@ -38,6 +40,11 @@ public:
     // Opens the file as a step through the series does; a member that is not there is named in
     // the status bar.
     void stepToFile(const std::string& name);
+    // How a file comes to be shown: opened (a new view history), reloaded, or stepped to.
+    enum class FileChange { Open, Reload, Step };
+    // Loads the file in place of the drawing (in the background when it is large) and, once it
+    // is in, shows it as the change asks: the explorer reset, the title and status bar.
+    void loadFile(const std::string& name, FileChange change);
     // Picks what the query text selects and lists it; an unusable text shows the warning instead.
     void runConditionalPick(const QString& text);
     // Lists the objects in the explorer under the name (listedName), unless it lists that name
@@ -82,8 +89,8 @@ public slots:
     void doPrintAllPaintObject(QPrinter* printer);
 
 private:
-    // Loads fileName as a newly chosen file: reload, then the title.
-    void switchToFile(const std::string& name);
+    // Shows a finished load: the model adopts the new drawing, and the window follows.
+    void showLoaded(FileLoader::Result& result, FileChange change);
     // Moves the view so that the world point lies at the fix position; the ratio stays.
     void bringToFix(const QPointF& world);
     // False when the user cancelled the run: the pick stays as it was.

@@ -31,9 +31,11 @@ DrawingModel* DrawingModel::createInstance(const std::string& configPath)
     return singleton.get();
 }
 
-DrawingModel::DrawingModel(const std::string& configPath)
+namespace
 {
-    ObjectArena::tuneProcessAllocator();
+
+std::vector<std::unique_ptr<paintObjectHandler>> everyHandler()
+{
     std::vector<std::unique_ptr<paintObjectHandler>> created;
     created.push_back(std::make_unique<paintPointHandler>());
     created.push_back(std::make_unique<paintLineHandler>());
@@ -41,13 +43,67 @@ DrawingModel::DrawingModel(const std::string& configPath)
     created.push_back(std::make_unique<paintPathHandler>());
     created.push_back(std::make_unique<paintCircleHandler>());
     created.push_back(std::make_unique<paintPolygonHandler>());
+    return created;
+}
+
+} // namespace
+
+DrawingModel::DrawingModel(const std::string& configPath)
+{
+    ObjectArena::tuneProcessAllocator();
+    std::vector<std::unique_ptr<paintObjectHandler>> created = everyHandler();
     readTypeUsing(configPath, created);
+    registerHandlersInUse(created);
+}
+
+std::unique_ptr<DrawingModel> DrawingModel::emptyLike(const DrawingModel& model)
+{
+    std::unique_ptr<DrawingModel> empty(new DrawingModel);
+    empty->typesInUse = model.typesInUse;
+    std::vector<std::unique_ptr<paintObjectHandler>> created = everyHandler();
+    empty->registerHandlersInUse(created);
+    return empty;
+}
+
+void DrawingModel::registerHandlersInUse(std::vector<std::unique_ptr<paintObjectHandler>>& created)
+{
     for (std::unique_ptr<paintObjectHandler>& handler : created) {
         if (typesInUse.count(handler->typeKeyword()) == 0)
             continue;
         const std::string keyword = registerHandler(std::move(handler));
         registerTypeLists(keyword);
     }
+}
+
+DrawingModel::Discarded::~Discarded()
+{
+    for (paintObject* object : objects)
+        delete object;
+}
+
+std::unique_ptr<DrawingModel::Discarded> DrawingModel::adopt(DrawingModel& loaded)
+{
+    prepareSceneChange();
+    auto discarded = std::make_unique<Discarded>();
+    discarded->objects.swap(objects);
+    objects.swap(loaded.objects);
+    discarded->changes = std::move(changeSet);
+    for (auto& [keyword, list] : objectsByType) {
+        list.clear();
+        const auto fresh = loaded.objectsByType.find(keyword);
+        if (fresh != loaded.objectsByType.end())
+            list.swap(fresh->second);
+    }
+    routes.clear();
+    loaded.routes.clear();
+    propertyDefaults.swap(loaded.propertyDefaults);
+    comparators.swap(loaded.comparators);
+    std::swap(objectBounds, loaded.objectBounds);
+    boundsCurrent = loaded.boundsCurrent;
+    typesHidden.clear();
+    recordHashes.clear();
+    sceneChanged();
+    return discarded;
 }
 
 DrawingModel::~DrawingModel()
@@ -136,7 +192,6 @@ std::unique_ptr<paintObject> DrawingModel::createObject(const TypeRoute& route,
 void DrawingModel::clearObjects()
 {
     prepareSceneChange();
-    SharedRecordParts::instance().clear();
     for (paintObject* object : objects)
         delete object;
     objects.clear();

@@ -52,6 +52,25 @@ public:
     // A new object read from the record, owned by the caller; null for a type without handler.
     paintObject* createObjectFromRecord(const std::string& keyword, std::string_view rest);
 
+    // A model without objects or declarations, with the types of the given one: a load fills it,
+    // then the given model adopts what it holds.
+    static std::unique_ptr<DrawingModel> emptyLike(const DrawingModel& model);
+
+    // The objects (and the changes) that adopt() replaced, deleted with it: a drawing of millions
+    // of objects takes a while to free, so it can be let go of on another thread.
+    struct Discarded {
+        Discarded() = default;
+        Discarded(const Discarded&) = delete;
+        Discarded& operator=(const Discarded&) = delete;
+        ~Discarded();
+        ObjectList objects;
+        std::unique_ptr<ChangeSet> changes;
+    };
+    // Takes the loaded model's objects, declarations and bounds in place of its own, at once, as
+    // one change of the scene; the types stay visible and nothing is highlighted or marked as
+    // changed. The loaded model is left empty; what was here before is returned.
+    std::unique_ptr<Discarded> adopt(DrawingModel& loaded);
+
     void clearObjects();
     // clearObjects(), except that the objects at the indices (ascending) are handed over
     // instead of deleted.
@@ -113,6 +132,8 @@ public:
     void setBeforeSceneChange(std::function<void()> hook) { beforeSceneChange = std::move(hook); }
 
 private:
+    DrawingModel() = default;
+    void registerHandlersInUse(std::vector<std::unique_ptr<paintObjectHandler>>& created);
     // Called by every operation that changes what the canvas shows, after the change.
     void sceneChanged() { ++sceneGeneration; }
     // Called by every such operation before it changes anything.

@@ -10,7 +10,8 @@ bool ChunkedText::open(const std::string& path, std::size_t blockBytes)
     if (!openRegularFile(file, path, QIODevice::ReadOnly | QIODevice::Unbuffered))
         return false;
     this->blockBytes = std::max<std::size_t>(blockBytes, 1);
-    unread = file.size();
+    opened = file.size();
+    unread = opened;
     allIn = false;
     return true;
 }

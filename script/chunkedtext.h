@@ -24,11 +24,14 @@ public:
     // is all in, then reads each byte a bounded number of times. False, with nothing changed,
     // once the file is all in.
     bool readMore(std::size_t consumed);
+    // The bytes read from the file so far.
+    qint64 bytesRead() const { return opened - unread; }
 
 private:
     QFile file;
     std::size_t blockBytes = 1;
-    // The size seen at opening less what has been read.
+    // The size seen at opening, and that less what has been read.
+    qint64 opened = 0;
     qint64 unread = 0;
     bool allIn = true;
     std::string buffer;

@@ -6,18 +6,17 @@
 #include "script/chunkedtext.h"
 #include "script/wordreader.h"
 #include "storage/bytehash.h"
+#include "storage/objectarena.h"
+#include "storage/sharedrecordparts.h"
 
 #include <QColor>
 
 #include <algorithm>
+#include <memory>
 #include <new>
 
 namespace
 {
-
-// Large enough that reading costs little next to parsing, small enough that a block read from
-// the file is still in the processor's cache when it is parsed.
-constexpr std::size_t kBlockBytes = std::size_t(1) << 17;
 
 QString latin1(std::string_view bytes)
 {
@@ -33,19 +32,29 @@ QString latin1(std::string_view bytes)
 // again from its start. Its effect follows once its reads are final, so it happens once.
 //
 // The loader and the record hashes read through this one function, so both meet the same
-// records in the same order; onColor, onProperty and onRecord are the effects.
+// records in the same order; onColor, onProperty and onRecord are the effects. False when
+// progress->stop ended the reading.
 template <typename OnColor, typename OnProperty, typename OnRecord>
-void readScript(const std::string& fileName, std::size_t blockBytes, const OnColor& onColor,
-                const OnProperty& onProperty, const OnRecord& onRecord)
+bool readScript(const std::string& fileName, std::size_t blockBytes, LoadProgress* progress,
+                const OnColor& onColor, const OnProperty& onProperty, const OnRecord& onRecord)
 {
     ChunkedText file;
     if (!file.open(fileName, blockBytes))
-        return;
+        return true;
     WordReader words(file.text());
+    bool stopped = false;
+    // Reports a block read; true when the reading is to stop.
+    auto blockRead = [progress, &file, counted = qint64(0)]() mutable {
+        if (!progress)
+            return false;
+        progress->bytesRead.fetch_add(file.bytesRead() - counted, std::memory_order_relaxed);
+        counted = file.bytesRead();
+        return progress->stop.load(std::memory_order_relaxed);
+    };
     // Runs `reads` until they no longer depend on text not read yet; returns their last result.
     // Every statement starts with a word, so the blanks before it are dropped first, at each
-    // try: a long run of blank lines is then neither kept nor read again.
-    const auto readStatement = [&words, &file](const auto& reads) {
+    // try: a long run of blank lines is then neither kept nor read again. A stop reads as the end.
+    const auto readStatement = [&words, &file, &stopped, &blockRead](const auto& reads) {
         WordReader start = words;
         for (;;) {
             start.skipBlanks();
@@ -53,6 +62,10 @@ void readScript(const std::string& fileName, std::size_t blockBytes, const OnCol
             const bool result = reads();
             if (!words.reachedEnd() || !file.readMore(start.position()))
                 return result;
+            if (blockRead()) {
+                stopped = true;
+                return false;
+            }
             start.rebase(file.text(), 0);
         }
     };
@@ -96,6 +109,8 @@ void readScript(const std::string& fileName, std::size_t blockBytes, const OnCol
         return true;
     }))
         onRecord(keyword, rest);
+    blockRead();
+    return !stopped;
 }
 
 } // namespace
@@ -104,60 +119,67 @@ void readScript(const std::string& fileName, std::size_t blockBytes, const OnCol
 // or already freed, so dropping the drawing frees them all.
 bool ViewerApp::loadScript()
 {
+    DrawingModel* model = DrawingModel::instance();
     try {
-        loadScriptInBlocks(fileName, fileColors, kBlockBytes);
+        loadScriptInBlocks(*model, fileName, fileColors, kScriptBlockBytes);
         return true;
     } catch (const std::bad_alloc&) {
         fileColors.clear();
-        DrawingModel* model = DrawingModel::instance();
         model->clearObjects();
         model->clearPropertyDeclarations();
         return false;
     }
 }
 
-void loadScriptInBlocks(const std::string& fileName, std::map<std::string, QColor>& fileColors,
-                        std::size_t blockBytes)
+bool loadScriptInBlocks(DrawingModel& model, const std::string& fileName,
+                        std::map<std::string, QColor>& fileColors, std::size_t blockBytes,
+                        LoadProgress* progress)
 {
     fileColors.clear();
-    DrawingModel* model = DrawingModel::instance();
-    model->clearPropertyDeclarations();
-    model->clearObjects();
-    readScript(
-        fileName, blockBytes,
+    model.clearPropertyDeclarations();
+    model.clearObjects();
+    ObjectArena::startGeneration();
+    // What the records share is forgotten when the load ends, however it ends.
+    const auto forgetShared = [](SharedRecordParts* parts) { parts->clear(); };
+    const std::unique_ptr<SharedRecordParts, decltype(forgetShared)> shared(
+        &SharedRecordParts::instance(), forgetShared);
+    const bool complete = readScript(
+        fileName, blockBytes, progress,
         [&fileColors](std::string_view name, int red, int green, int blue) {
             fileColors[std::string(name)] = QColor(
                 std::clamp(red, 0, 255), std::clamp(green, 0, 255), std::clamp(blue, 0, 255));
         },
-        [model](std::string_view type, std::string_view name, std::string_view kind,
-                std::string_view defaultValue) {
-            model->declareProperty(std::string(type), latin1(name), std::string(kind),
-                                   latin1(defaultValue));
+        [&model](std::string_view type, std::string_view name, std::string_view kind,
+                 std::string_view defaultValue) {
+            model.declareProperty(std::string(type), latin1(name), std::string(kind),
+                                  latin1(defaultValue));
         },
-        [model](const std::string& keyword, std::string_view rest) {
-            model->addObjectFromRecord(keyword, rest);
+        [&model](const std::string& keyword, std::string_view rest) {
+            model.addObjectFromRecord(keyword, rest);
         });
     // Indexed now, as part of the load, rather than by whichever paint or pick comes first.
-    model->boundsIndex();
+    if (complete)
+        model.boundsIndex();
+    return complete;
 }
 
 // Blanks at the end of a record say nothing; the keyword and the text are hashed apart, so that
 // moving a blank between them makes another hash.
-std::vector<std::uint64_t> hashScriptRecords(const std::string& fileName)
+std::vector<std::uint64_t> hashScriptRecords(const DrawingModel& model, const std::string& fileName,
+                                             LoadProgress* progress)
 {
     constexpr std::uint64_t kKeywordSeed = 0x6b6579776f7264ull;
-    const DrawingModel* model = DrawingModel::instance();
     std::vector<std::uint64_t> hashes;
     std::string lastKeyword;
     bool lastMakesObject = false;
     std::uint64_t keywordHash = 0;
-    readScript(
-        fileName, kBlockBytes, [](std::string_view, int, int, int) {},
+    const bool complete = readScript(
+        fileName, kScriptBlockBytes, progress, [](std::string_view, int, int, int) {},
         [](std::string_view, std::string_view, std::string_view, std::string_view) {},
         [&](const std::string& keyword, std::string_view rest) {
             if (keyword != lastKeyword) {
                 lastKeyword = keyword;
-                lastMakesObject = model->handlers.count(keyword) != 0;
+                lastMakesObject = model.handlers.count(keyword) != 0;
                 keywordHash = hashBytes(kKeywordSeed, keyword);
             }
             if (!lastMakesObject)
@@ -165,5 +187,7 @@ std::vector<std::uint64_t> hashScriptRecords(const std::string& fileName)
             const std::size_t end = rest.find_last_not_of(" \t\r");
             hashes.push_back(hashBytes(keywordHash, rest.substr(0, end + 1)));
         });
+    if (!complete)
+        hashes.clear();
     return hashes;
 }

@@ -1,6 +1,8 @@
 #include "storage/objectarena.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdlib>
 #include <new>
 
 #ifdef __GLIBC__
@@ -20,26 +22,42 @@ std::size_t ObjectArena::roundedSize(std::size_t bytes)
     return (bytes + kAlignment - 1) / kAlignment * kAlignment;
 }
 
+void ObjectArena::BlockFree::operator()(std::byte* block) const
+{
+    std::free(block);
+}
+
 void* ObjectArena::allocate(std::size_t bytes)
 {
     const std::size_t size = roundedSize(bytes);
     if (size > kLargestSize)
         return ::operator new(bytes);
-    ObjectArena& arena = instance();
-    ++arena.liveObjects;
-    FreeCell*& reusable = arena.freeCells[size / kAlignment];
+    return instance().allocateCell(size);
+}
+
+void* ObjectArena::allocateCell(std::size_t size)
+{
+    const std::lock_guard<std::mutex> guard(lock);
+    Generation& generation = *current;
+    FreeCell*& reusable = generation.freeCells[size / kAlignment];
     if (reusable) {
         FreeCell* cell = reusable;
         reusable = cell->next;
+        ++generation.liveObjects;
         return cell;
     }
-    if (arena.usedInLastBlock + size > kBlockBytes) {
+    if (generation.usedInLastBlock + size > kBlockBytes) {
         // Not zeroed: every object is constructed in place before use.
-        arena.blocks.push_back(std::unique_ptr<std::byte[]>(new std::byte[kBlockBytes]));
-        arena.usedInLastBlock = 0;
+        auto* block = static_cast<std::byte*>(std::aligned_alloc(kBlockBytes, kBlockBytes));
+        if (!block)
+            throw std::bad_alloc();
+        generation.blocks.emplace_back(block);
+        new (block) BlockHeader{&generation};
+        generation.usedInLastBlock = roundedSize(sizeof(BlockHeader));
     }
-    void* memory = arena.blocks.back().get() + arena.usedInLastBlock;
-    arena.usedInLastBlock += size;
+    void* memory = generation.blocks.back().get() + generation.usedInLastBlock;
+    generation.usedInLastBlock += size;
+    ++generation.liveObjects;
     return memory;
 }
 
@@ -52,15 +70,37 @@ void ObjectArena::release(void* memory, std::size_t bytes)
         ::operator delete(memory);
         return;
     }
-    ObjectArena& arena = instance();
-    if (--arena.liveObjects == 0) {
-        arena.blocks.clear();
-        arena.usedInLastBlock = kBlockBytes;
-        std::fill(arena.freeCells.begin(), arena.freeCells.end(), nullptr);
+    instance().releaseCell(memory, size);
+}
+
+void ObjectArena::releaseCell(void* memory, std::size_t size)
+{
+    const std::lock_guard<std::mutex> guard(lock);
+    const auto blockStart = reinterpret_cast<std::uintptr_t>(memory) & ~(kBlockBytes - 1);
+    Generation* generation = reinterpret_cast<BlockHeader*>(blockStart)->generation;
+    if (--generation->liveObjects == 0) {
+        if (generation == current.get()) {
+            *current = Generation();
+        } else {
+            older.erase(std::find_if(older.begin(), older.end(),
+                                     [generation](const std::unique_ptr<Generation>& kept) {
+                                         return kept.get() == generation;
+                                     }));
+        }
         return;
     }
-    FreeCell*& reusable = arena.freeCells[size / kAlignment];
+    FreeCell*& reusable = generation->freeCells[size / kAlignment];
     reusable = new (memory) FreeCell{reusable};
+}
+
+void ObjectArena::startGeneration()
+{
+    ObjectArena& arena = instance();
+    const std::lock_guard<std::mutex> guard(arena.lock);
+    if (arena.current->liveObjects == 0)
+        return;
+    arena.older.push_back(std::move(arena.current));
+    arena.current = std::make_unique<Generation>();
 }
 
 void ObjectArena::tuneProcessAllocator()

@@ -3,19 +3,27 @@
 #include <cstddef>
 #include <limits>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <vector>
 
 // The memory of drawable objects. A file of a million objects makes a million small allocations
 // of a few sizes; taking them from large blocks in load order saves the allocator's per-object
 // overhead and keeps objects that are drawn one after another next to each other in memory.
-// Freed objects go to a list per size for reuse; when the last object is freed, the blocks are
-// returned. Used from the GUI thread only.
+// Freed objects go to a list per size for reuse.
+//
+// Objects come in generations, one per load: a file loaded in the background is made while the
+// drawing it replaces is still shown, and each generation's blocks are returned when its last
+// object is freed, so the replaced drawing's memory goes back once it is disposed of, instead of
+// lingering as free cells. Safe to use from several threads (one lock).
 class ObjectArena
 {
 public:
     static void* allocate(std::size_t bytes);
     static void release(void* memory, std::size_t bytes);
+    // Starts a new generation, unless the current one holds no objects: what is allocated from now
+    // on lies in blocks of its own. A load calls it before it makes its first object.
+    static void startGeneration();
     // Sets up the process's general allocator for what the arena leaves to it: the other parts of
     // millions of objects, freed all at once when a file is replaced. Called before anything is
     // loaded; calling it again changes nothing.
@@ -26,6 +34,8 @@ public:
                                                                                : alignof(void*);
 
 private:
+    // Blocks are aligned to their size, so that a cell's block, and with it its generation, is
+    // found from the cell's address.
     static constexpr std::size_t kBlockBytes = std::size_t(1) << 20;
     // Larger objects come from the general allocator.
     static constexpr std::size_t kLargestSize = 512;
@@ -33,14 +43,29 @@ private:
     struct FreeCell {
         FreeCell* next;
     };
+    struct BlockFree {
+        void operator()(std::byte* block) const;
+    };
+    struct Generation {
+        std::vector<std::unique_ptr<std::byte, BlockFree>> blocks;
+        std::size_t usedInLastBlock = kBlockBytes;
+        std::vector<FreeCell*> freeCells = std::vector<FreeCell*>(kLargestSize / kAlignment + 1);
+        std::size_t liveObjects = 0;
+    };
+    // The first bytes of every block.
+    struct BlockHeader {
+        Generation* generation;
+    };
 
     static ObjectArena& instance();
     static std::size_t roundedSize(std::size_t bytes);
+    void* allocateCell(std::size_t size);
+    void releaseCell(void* memory, std::size_t size);
 
-    std::vector<std::unique_ptr<std::byte[]>> blocks;
-    std::size_t usedInLastBlock = kBlockBytes;
-    std::vector<FreeCell*> freeCells = std::vector<FreeCell*>(kLargestSize / kAlignment + 1);
-    std::size_t liveObjects = 0;
+    std::mutex lock;
+    // Where objects are made now, and the older generations that still have objects.
+    std::unique_ptr<Generation> current = std::make_unique<Generation>();
+    std::vector<std::unique_ptr<Generation>> older;
 };
 
 // The arena's memory for a standard container that an object owns, so that what the object holds

@@ -15,7 +15,7 @@
 // related-search text, bounded; past the bound, new texts are parsed as usual. A record is read in
 // three steps, beginRecord() before its geometry is read, fetchEntries() right after and
 // finishRecord() at its end, so that the table memory each step reads was asked for by the one
-// before (docs/DESIGN.md, "Caches"). Used from the GUI thread only.
+// before (docs/DESIGN.md, "Caches"). One per thread (instance()), for the load that runs on it.
 class SharedRecordParts
 {
 public:
@@ -46,7 +46,7 @@ public:
     QString sharedText(std::string_view bytes) { return strings.text(bytes); }
 
     // Forgets everything shared and returns the memory: called whenever the declared defaults
-    // change or the objects are deleted.
+    // change, and when a load ends.
     void clear();
 
 private:
@@ -70,10 +70,9 @@ private:
 
 inline SharedRecordParts& SharedRecordParts::instance()
 {
-    // Never destroyed: the drawing model is destroyed at exit after any function-local static
-    // made later, and still forgets the shared parts then.
-    static SharedRecordParts* const parts = new SharedRecordParts;
-    return *parts;
+    // One per thread: a file loaded in the background shares its parts on its own thread.
+    static thread_local SharedRecordParts parts;
+    return parts;
 }
 
 inline void SharedRecordParts::beginRecord(const PropertyMap& recordDefaults,

@@ -40,6 +40,7 @@ QByteArray manyPropertyPairs(int count)
 void loadFile(const QString& path)
 {
     ViewerApp::instance()->commands.openFile(path);
+    testapp::waitForLoad();
 }
 
 std::size_t objectCount()

@@ -37,6 +37,7 @@ void TestHugeFile::tenMillionRecordsLoad()
     timer.start();
     const qint64 before = hostile::restartPeakRss();
     ViewerApp::instance()->commands.openFile(path);
+    QVERIFY(testapp::waitForLoad());
     const qint64 growthMB = (hostile::peakRss() - before) >> 10;
     QFile::remove(path);
     qInfo("loaded in %lld ms, peak resident set grew by %lld MiB", timer.elapsed(), growthMB);
@@ -76,7 +77,9 @@ void TestHugeFile::reloadBeyondTheMemoryLeftKeepsTheWindow()
                          limit.rlim_max};
     QVERIFY(::setrlimit(RLIMIT_AS, &limited) == 0);
     app->commands.doReload();
+    const bool loaded = testapp::waitForLoad();
     QVERIFY(::setrlimit(RLIMIT_AS, &limit) == 0);
+    QVERIFY(loaded);
 
     QCOMPARE(model->objects.size(), std::size_t(0));
     QCOMPARE(model->objectsOfType("pt").size(), std::size_t(0));

@@ -122,11 +122,13 @@ void TestLoadInBlocks::blocksLoadAsTheWholeText()
         const QByteArray text = maker.make();
         app.fileName = testapp::writeFile(QStringLiteral("blocks.las"), text);
         // One block holding the whole file: the text is read as it always was, in one piece.
-        loadScriptInBlocks(app.fileName, app.fileColors, std::numeric_limits<std::size_t>::max());
+        loadScriptInBlocks(*DrawingModel::instance(), app.fileName, app.fileColors,
+                           std::numeric_limits<std::size_t>::max());
         const QStringList whole = loadedState();
         objects += static_cast<int>(DrawingModel::instance()->objects.size());
         declarations += static_cast<int>(app.fileColors.size());
-        loadScriptInBlocks(app.fileName, app.fileColors, static_cast<std::size_t>(blockBytes));
+        loadScriptInBlocks(*DrawingModel::instance(), app.fileName, app.fileColors,
+                           static_cast<std::size_t>(blockBytes));
         if (loadedState() != whole)
             qWarning("text %d:\n%s", i, text.toPercentEncoding(" \n").constData());
         QCOMPARE(loadedState(), whole);

@@ -1,5 +1,6 @@
 #include "support/testapp.h"
 
+#include "app/fileloader.h"
 #include "app/followcontrol.h"
 #include "app/qwgtdisplay.h"
 #include "app/viewerapp.h"
@@ -58,6 +59,13 @@ std::string writeFile(const QString& path, const QByteArray& text)
         qFatal("cannot write %s", qPrintable(path));
     file.write(text);
     return QFile::encodeName(path).toStdString();
+}
+
+bool waitForLoad()
+{
+    constexpr int kLongestLoadMs = 120000;
+    return QTest::qWaitFor([] { return !ViewerApp::instance()->fileLoader->busy(); },
+                           kLongestLoadMs);
 }
 
 void loadText(const QByteArray& text)

@@ -27,6 +27,8 @@ void resetApplication();
 bool showCanvasAt(const QSize& size);
 // Writes text to a file (created or truncated) and returns its path as 8-bit text.
 std::string writeFile(const QString& path, const QByteArray& text);
+// Waits until no file is loading in the background; false when one still is after two minutes.
+bool waitForLoad();
 // Loads the text as the current script input through a file in the working directory.
 void loadText(const QByteArray& text);
 
