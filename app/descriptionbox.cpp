@@ -1,5 +1,7 @@
 #include "app/descriptionbox.h"
 
+#include "app/releasethread.h"
+
 #include <QAction>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -8,7 +10,6 @@
 #include <QMimeData>
 #include <QStringList>
 #include <QTextCursor>
-#include <QThreadPool>
 
 #include <algorithm>
 #include <memory>
@@ -77,13 +78,13 @@ std::optional<QString> excerptOf(const QString& firstLines, qsizetype lineCount)
     return lines.join(QLatin1Char('\n'));
 }
 
-// Lets go of a description on a pool thread. When the box holds the last reference to its parts
-// (a reload deleted the object), freeing them frees every property string, tens of milliseconds
-// for a million, which the next selection would otherwise wait for. The parts are implicitly
-// shared, with atomic reference counts, so they may be dropped on any thread.
+// Lets go of a description on the release thread. When the box holds the last reference to its
+// parts (a reload deleted the object), freeing them frees every property string, tens of
+// milliseconds for a million, which the next selection would otherwise wait for. The parts are
+// implicitly shared, with atomic reference counts, so they may be dropped on any thread.
 void releaseInBackground(ObjectDescription&& parts)
 {
-    QThreadPool::globalInstance()->start([parts = std::move(parts)] {});
+    ReleaseThread::release([parts = std::move(parts)] {});
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "app/fileloader.h"
 
+#include "app/releasethread.h"
 #include "app/viewerapp.h"
 #include "model/drawingmodel.h"
 #include "script/textfile.h"
@@ -13,7 +14,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
-#include <QThreadPool>
 
 #include <algorithm>
 #include <new>
@@ -21,8 +21,8 @@
 namespace
 {
 
-// A drawing of this many objects or more is freed on a pool thread: a million take a tenth of a
-// second.
+// A drawing of this many objects or more is freed on the release thread: a million take a tenth
+// of a second.
 constexpr std::size_t kDisposeInBackgroundFrom = 50000;
 // How often the progress is shown anew, milliseconds.
 constexpr int kProgressIntervalMs = 100;
@@ -164,7 +164,8 @@ void FileLoader::dispose(std::unique_ptr<DrawingModel::Discarded> discarded)
 {
     if (discarded->objects.size() < kDisposeInBackgroundFrom)
         return;
-    QThreadPool::globalInstance()->start([gone = discarded.release()] { delete gone; });
+    ReleaseThread::release(
+        [gone = std::shared_ptr<DrawingModel::Discarded>(std::move(discarded))] {});
 }
 
 void FileLoader::showProgress()

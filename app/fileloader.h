@@ -63,7 +63,7 @@ public:
     void cancel();
     bool busy() const { return running != nullptr; }
 
-    // Lets go of a replaced drawing: a large one is freed on a pool thread, which the object
+    // Lets go of a replaced drawing: a large one is freed on the release thread, which the object
     // arena allows, so that the GUI thread does not wait for it.
     static void dispose(std::unique_ptr<DrawingModel::Discarded> discarded);
 

@@ -1,4 +1,7 @@
+#include "app/changetracker.h"
+#include "app/fileloader.h"
 #include "app/followcontrol.h"
+#include "app/qwgtdisplay.h"
 #include "app/rememberedstate.h"
 #include "app/viewerapp.h"
 #include "handlers/paintobjecthandler.h"
@@ -11,6 +14,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMainWindow>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTextEdit>
@@ -62,6 +66,8 @@ private slots:
     void reloadKeepsDescriptionAndRelatedEntries();
     void investigationAcrossAStep_data();
     void investigationAcrossAStep();
+    void backgroundLoadShowsTheDrawingWhole_data();
+    void backgroundLoadShowsTheDrawingWhole();
 
 private:
     QTemporaryDir directory;
@@ -302,15 +308,18 @@ void TestFileCommands::investigationAcrossAStep_data()
     QTest::addColumn<QByteArray>("firstPoint");
     QTest::addColumn<int>("listed");
     QTest::addColumn<bool>("described");
+    QTest::addColumn<bool>("background");
     const QByteArray same = "pt 1 1 red 0 net a !! rect:w>1\n";
     const QByteArray moved = "pt 1 1.5 red 0 net a !! rect:w>1\n";
     QTest::newRow("designed: nothing kept, description stays")
-        << false << "pt:net==a" << moved << 0 << true;
+        << false << "pt:net==a" << moved << 0 << true << false;
     QTest::newRow("query run again, described object still there")
-        << true << "pt:net==a" << same << 2 << true;
+        << true << "pt:net==a" << same << 2 << true << false;
     QTest::newRow("query run again, described object gone")
-        << true << "pt:net==a" << moved << 2 << false;
-    QTest::newRow("type listed again") << true << "pt" << same << 3 << true;
+        << true << "pt:net==a" << moved << 2 << false << false;
+    QTest::newRow("type listed again") << true << "pt" << same << 3 << true << false;
+    QTest::newRow("query run again after a load in the background")
+        << true << "pt:net==a" << moved << 2 << false << true;
 }
 
 // f.1.las is investigated: rectangles hidden, a listing, its first entry described; then the
@@ -322,6 +331,7 @@ void TestFileCommands::investigationAcrossAStep()
     QFETCH(QByteArray, firstPoint);
     QFETCH(int, listed);
     QFETCH(bool, described);
+    QFETCH(bool, background);
     ViewerApp* app = ViewerApp::instance();
     DrawingModel* model = DrawingModel::instance();
     const QByteArray header = "property pt net string none\nendheader\n";
@@ -344,7 +354,11 @@ void TestFileCommands::investigationAcrossAStep()
     QVERIFY(description.startsWith("Point"));
     QCOMPARE(app->relatedList->count(), 1);
 
+    if (background)
+        app->fileLoader->setBackgroundFrom(0);
     app->nextFileAction->trigger();
+    QVERIFY(testapp::waitForLoad());
+    app->fileLoader->setBackgroundFrom(FileLoader::kBackgroundFrom);
     QVERIFY(app->fileName.find("f.2.las") != std::string::npos);
     for (const paintObject* rect : model->objectsOfType("rect"))
         QCOMPARE(rect->visible, !keep);
@@ -356,6 +370,80 @@ void TestFileCommands::investigationAcrossAStep()
     app->previousFileAction->trigger();
     QCOMPARE(model->objectsOfType("rect").front()->visible, !keep);
     app->followControl->keepInvestigationAction->setChecked(false);
+}
+
+void TestFileCommands::backgroundLoadShowsTheDrawingWhole_data()
+{
+    QTest::addColumn<QString>("during");
+    QTest::addColumn<bool>("showChanges");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("load finishes") << "" << false << "b.las" << "3 objects loaded";
+    QTest::newRow("load finishes, changes shown")
+        << "" << true << "b.las" << "3 objects loaded";
+    QTest::newRow("Esc") << "esc" << false << "a.las" << "Loading b.las cancelled";
+    QTest::newRow("Cancel button") << "cancel" << false << "a.las" << "Loading b.las cancelled";
+    QTest::newRow("Esc, changes shown") << "esc" << true << "a.las" << "Loading b.las cancelled";
+    QTest::newRow("another file opened") << "open" << false << "c.las" << "1 object loaded";
+}
+
+// a.las is shown; b.las is opened and loads in the background. Until it is in, the window shows
+// a.las whole and takes no command; a stopped load leaves a.las as it was.
+void TestFileCommands::backgroundLoadShowsTheDrawingWhole()
+{
+    QFETCH(QString, during);
+    QFETCH(bool, showChanges);
+    QFETCH(QString, shown);
+    QFETCH(QString, message);
+    ViewerApp* app = ViewerApp::instance();
+    DrawingModel* model = DrawingModel::instance();
+    const QMap<QString, int> counts{{"a.las", 2}, {"b.las", 3}, {"c.las", 1}};
+    testapp::writeFile(directory.filePath("a.las"),
+                       "color ink 10 20 30\nendheader\npt 1 1 ink 0\nrect 0 0 1 1 blue\n");
+    testapp::writeFile(directory.filePath("b.las"),
+                       "endheader\npt 1 1 ink 0\nrect 0 0 2 2 blue\nline 0 0 1 1 red\n");
+    testapp::writeFile(directory.filePath("c.las"), "endheader\ncircle 0 0 1 red\n");
+    app->commands.openFile(directory.filePath("a.las"));
+    app->changeTracker->showChangesAction->setChecked(showChanges);
+    QVERIFY(testapp::showCanvasAt(QSize(200, 150)));
+    app->fileLoader->setBackgroundFrom(0);
+    const std::string before = app->fileName;
+    const double ratio = app->ratio;
+
+    app->commands.openFile(directory.filePath("b.las"));
+    QVERIFY(app->fileLoader->busy());
+    QCOMPARE(model->objects.size(), std::size_t(2));
+    QCOMPARE(app->fileName, before);
+    // Keys, shortcuts and the wheel reach nothing meanwhile.
+    QTest::keyClick(app->display, Qt::Key_D);
+    QTest::keyClick(app->display, Qt::Key_PageUp);
+    QWheelEvent wheel(QPointF(100, 75), app->display->mapToGlobal(QPointF(100, 75)), QPoint(),
+                      QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(app->display, &wheel);
+    QCOMPARE(app->changeTracker->showChangesAction->isChecked(), showChanges);
+    QCOMPARE(app->ratio, ratio);
+    if (during == "esc")
+        QTest::keyClick(app->display, Qt::Key_Escape);
+    else if (during == "cancel")
+        QTest::mouseClick(app->mainWindow->statusBar()->findChild<QPushButton*>(), Qt::LeftButton);
+    else if (during == "open")
+        app->commands.openFile(directory.filePath("c.las"));
+    QVERIFY(testapp::waitForLoad());
+    app->fileLoader->setBackgroundFrom(FileLoader::kBackgroundFrom);
+
+    QVERIFY(app->fileName.find(shown.toStdString()) != std::string::npos);
+    QVERIFY(app->mainWindow->windowTitle().contains(shown));
+    QCOMPARE(model->objects.size(), std::size_t(counts[shown]));
+    QCOMPARE(app->fileColors.count("ink"), std::size_t(shown == "a.las" ? 1 : 0));
+    QVERIFY2(app->mainWindow->statusBar()->currentMessage().startsWith(message),
+             qPrintable(app->mainWindow->statusBar()->currentMessage()));
+    // With Show Changes on, b.las is compared with a.las: one record the same, two new.
+    const bool changed = showChanges && shown == "b.las";
+    QCOMPARE(model->changes() != nullptr, changed);
+    QCOMPARE(app->changeTracker->summaryLabel->isVisibleTo(app->mainWindow), changed);
+    if (changed)
+        QCOMPARE(app->changeTracker->summaryLabel->text(), QString("+2 \u22121 since a.las"));
+    app->changeTracker->showChangesAction->setChecked(false);
 }
 
 QTEST_MAIN(TestFileCommands)
