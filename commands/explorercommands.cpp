@@ -8,6 +8,7 @@
 #include "model/paintobject.h"
 
 #include <QListWidget>
+#include <QSignalBlocker>
 
 namespace
 {
@@ -45,8 +46,12 @@ void QFunctionality::listObjects(const std::string& name, const std::vector<pain
         return;
     clearItemList(app->itemList);
     app->listedQuery.clear();
-    for (paintObject* object : objects)
-        new QwgtListItemWithObj(object, app->itemList);
+    {
+        const QSignalBlocker quiet(app->itemList->model());
+        for (paintObject* object : objects)
+            new QwgtListItemWithObj(object, app->itemList);
+    }
+    app->itemList->reset();
     app->listedName = name;
 }
 

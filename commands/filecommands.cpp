@@ -44,9 +44,11 @@ bool opensForReading(const std::string& name)
 
 void QFunctionality::clearItemList(QListWidget* list)
 {
-    DrawingModel* model = DrawingModel::instance();
+    std::vector<paintObject*> listed(static_cast<std::size_t>(list->count()));
     for (int row = 0; row < list->count(); ++row)
-        model->setHighlighted(static_cast<QwgtListItemWithObj*>(list->item(row))->object, false);
+        listed[static_cast<std::size_t>(row)] =
+            static_cast<QwgtListItemWithObj*>(list->item(row))->object;
+    DrawingModel::instance()->setHighlighted(listed, false);
     list->clear();
 }
 

@@ -46,14 +46,14 @@ void* ObjectArena::allocateCell(std::size_t size)
         ++generation.liveObjects;
         return cell;
     }
-    if (generation.usedInLastBlock + size > kBlockBytes) {
+    if (generation.usedInLastBlock + size > kCellBytes) {
         // Not zeroed: every object is constructed in place before use.
         auto* block = static_cast<std::byte*>(std::aligned_alloc(kBlockBytes, kBlockBytes));
         if (!block)
             throw std::bad_alloc();
         generation.blocks.emplace_back(block);
-        new (block) BlockHeader{&generation};
-        generation.usedInLastBlock = roundedSize(sizeof(BlockHeader));
+        new (block + kCellBytes) BlockHeader{&generation};
+        generation.usedInLastBlock = 0;
     }
     void* memory = generation.blocks.back().get() + generation.usedInLastBlock;
     generation.usedInLastBlock += size;
@@ -77,7 +77,7 @@ void ObjectArena::releaseCell(void* memory, std::size_t size)
 {
     const std::lock_guard<std::mutex> guard(lock);
     const auto blockStart = reinterpret_cast<std::uintptr_t>(memory) & ~(kBlockBytes - 1);
-    Generation* generation = reinterpret_cast<BlockHeader*>(blockStart)->generation;
+    Generation* generation = reinterpret_cast<BlockHeader*>(blockStart + kCellBytes)->generation;
     if (--generation->liveObjects == 0) {
         if (generation == current.get()) {
             *current = Generation();

@@ -48,14 +48,16 @@ private:
     };
     struct Generation {
         std::vector<std::unique_ptr<std::byte, BlockFree>> blocks;
-        std::size_t usedInLastBlock = kBlockBytes;
+        std::size_t usedInLastBlock = kCellBytes;
         std::vector<FreeCell*> freeCells = std::vector<FreeCell*>(kLargestSize / kAlignment + 1);
         std::size_t liveObjects = 0;
     };
-    // The first bytes of every block.
+    // The last bytes of every block: the cells start at the block's start, as aligned as it is.
     struct BlockHeader {
         Generation* generation;
     };
+    static constexpr std::size_t kCellBytes =
+        kBlockBytes - (sizeof(BlockHeader) + kAlignment - 1) / kAlignment * kAlignment;
 
     static ObjectArena& instance();
     static std::size_t roundedSize(std::size_t bytes);
