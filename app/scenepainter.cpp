@@ -9,6 +9,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <numeric>
 
 namespace
 {
@@ -71,73 +72,74 @@ DrawingModel::Bounds worldBox(const SceneView& view, double left, double top, do
 // drawn nothing there. Boxes are taken corner-wise (a rectangle given from its larger corner is
 // still drawn), and a NaN box is never skipped. The test reads the compact bounds, which may keep
 // an object that cannot reach the device (it then draws nothing there) but never drops one that
-// can. The visible objects that remain are collected in load order into `candidates`.
-void ScenePainter::collectCandidates(const std::vector<DrawingModel::Bounds>& areas)
+// can. The objects that remain are noted in load order; their flags are read as they are painted.
+void ScenePainter::collectReaching(const std::vector<DrawingModel::Bounds>& areas)
 {
-    DrawingModel* model = DrawingModel::instance();
-    const DrawingModel::ObjectList& objects = model->objects;
-    const BoundsIndex& index = model->boundsIndex();
+    const BoundsIndex& index = DrawingModel::instance()->boundsIndex();
     const std::vector<BoundsIndex::Cells>& cells = index.cells();
-    for (std::vector<const paintObject*>& layer : candidates)
-        layer.clear();
-    const auto take = [this](const paintObject* object) {
-        if (object->visible)
-            candidates[object->highlighted ? 1 : 0].push_back(object);
-    };
+    reaching.clear();
     if (areas.empty()) {
-        for (const paintObject* object : objects)
-            take(object);
+        reaching.resize(cells.size());
+        std::iota(reaching.begin(), reaching.end(), std::size_t(0));
         return;
     }
     std::vector<BoundsIndex::Cells> queries;
     for (const DrawingModel::Bounds& area : areas)
         queries.push_back(index.meetQuery(area));
-    // First the objects that may reach an area, by the compact bounds alone; then their flags,
-    // with each object fetched from memory a few objects ahead of its turn.
-    reaching.clear();
     if (queries.size() == 1) {
         const BoundsIndex::Cells query = queries.front();
         for (std::size_t i = 0; i < cells.size(); ++i) {
             if (BoundsIndex::mayMeet(cells[i], query))
                 reaching.push_back(i);
         }
-    } else {
-        for (std::size_t i = 0; i < cells.size(); ++i) {
-            const BoundsIndex::Cells& box = cells[i];
-            if (std::any_of(queries.begin(), queries.end(),
-                            [&box](const BoundsIndex::Cells& query) {
-                                return BoundsIndex::mayMeet(box, query);
-                            }))
-                reaching.push_back(i);
-        }
+        return;
     }
-    constexpr std::size_t kFetchAhead = 16;
-    for (std::size_t k = 0; k < reaching.size(); ++k) {
-        if (k + kFetchAhead < reaching.size())
-            __builtin_prefetch(objects[reaching[k + kFetchAhead]]);
-        take(objects[reaching[k]]);
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        const BoundsIndex::Cells& box = cells[i];
+        if (std::any_of(queries.begin(), queries.end(), [&box](const BoundsIndex::Cells& query) {
+                return BoundsIndex::mayMeet(box, query);
+            }))
+            reaching.push_back(i);
     }
 }
 
-void ScenePainter::paintCandidates(QPainter* painter, int layer) const
+// Fetching an object from memory costs more than painting most of them, so each is read once,
+// a few objects ahead of its turn: the cache lines of its first 256 bytes, which hold every
+// member of the drawable kinds.
+void ScenePainter::paintPlainLayer(QPainter* painter, bool paintPlain)
 {
+    const DrawingModel::ObjectList& objects = DrawingModel::instance()->objects;
     const ViewerApp::PaintColors colors;
     // Objects set only pen and brush.
     const ShapeStamps::Session stamps(*painter);
-    // Each object is fetched from memory a few objects ahead of its turn: the cache lines of its
-    // first 256 bytes, which hold every member of the drawable kinds.
-    const std::vector<const paintObject*>& objects = candidates[layer];
+    highlighted.clear();
     constexpr std::size_t kFetchAhead = 6;
     constexpr std::size_t kStopCheckMask = 1023;
-    for (std::size_t k = 0; k < objects.size(); ++k) {
+    for (std::size_t k = 0; k < reaching.size(); ++k) {
         if ((k & kStopCheckMask) == 0 && stopFlag && stopFlag->load(std::memory_order_relaxed))
             return;
-        if (k + kFetchAhead < objects.size()) {
-            const char* ahead = reinterpret_cast<const char*>(objects[k + kFetchAhead]);
+        if (k + kFetchAhead < reaching.size()) {
+            const char* ahead = reinterpret_cast<const char*>(objects[reaching[k + kFetchAhead]]);
             for (int line = 0; line < 4; ++line)
                 __builtin_prefetch(ahead + 64 * line);
         }
-        const paintObject* object = objects[k];
+        const paintObject* object = objects[reaching[k]];
+        if (!object->visible)
+            continue;
+        if (object->highlighted) {
+            highlighted.push_back(object);
+        } else if (paintPlain) {
+            object->preparePainter(painter);
+            object->paint(painter);
+        }
+    }
+}
+
+void ScenePainter::paintHighlighted(QPainter* painter) const
+{
+    const ViewerApp::PaintColors colors;
+    const ShapeStamps::Session stamps(*painter);
+    for (const paintObject* object : highlighted) {
         object->preparePainter(painter);
         object->paint(painter);
     }
@@ -146,8 +148,10 @@ void ScenePainter::paintCandidates(QPainter* painter, int layer) const
 void ScenePainter::paintLayer(QPainter* painter, const SceneView& view, int layer)
 {
     const ControllerViewFrame frame(view);
-    collectCandidates(visibleWorldAreas(painter, view));
-    paintCandidates(painter, layer);
+    collectReaching(visibleWorldAreas(painter, view));
+    paintPlainLayer(painter, layer == 0);
+    if (layer != 0)
+        paintHighlighted(painter);
 }
 
 DrawingModel::Bounds ScenePainter::worldAreaOf(const SceneView& view, const QRect& pixels)
@@ -202,13 +206,13 @@ void ScenePainter::paintScene(QPainter* painter, const SceneView& view,
     std::vector<DrawingModel::Bounds> areas;
     for (const QRect& rect : reached)
         areas.push_back(worldAreaOf(view, rect));
-    collectCandidates(reached.empty() ? visibleWorldAreas(painter, view) : areas);
+    collectReaching(reached.empty() ? visibleWorldAreas(painter, view) : areas);
     const DrawingModel* model = DrawingModel::instance();
     const ChangeSet* changes = model->changesShown() ? model->changes() : nullptr;
     if (changes)
         paintRemovedGhosts(painter, *changes);
-    paintCandidates(painter, 0);
-    paintCandidates(painter, 1);
+    paintPlainLayer(painter, true);
+    paintHighlighted(painter);
     if (changes)
         paintAddedMarks(painter, *changes);
 }

@@ -48,20 +48,24 @@ private:
     // clip; none when the painter is transformed (then every object is painted).
     static std::vector<DrawingModel::Bounds> visibleWorldAreas(const QPainter* painter,
                                                                const SceneView& view);
-    // Sorts the visible objects that meet one of the world areas (all of them when there are no
-    // areas) into `candidates` by layer, in load order.
-    void collectCandidates(const std::vector<DrawingModel::Bounds>& areas);
-    void paintCandidates(QPainter* painter, int layer) const;
+    // Notes in `reaching` the objects whose compact bounds may meet one of the world areas (all
+    // of them when there are no areas), in load order, without reading the objects themselves.
+    void collectReaching(const std::vector<DrawingModel::Bounds>& areas);
+    // Goes through the reaching objects in load order, reading each once: paints the visible ones
+    // that are not highlighted when `paintPlain` is set, and sets the visible highlighted ones
+    // aside in `highlighted`, for paintHighlighted().
+    void paintPlainLayer(QPainter* painter, bool paintPlain);
+    void paintHighlighted(QPainter* painter) const;
     // The model's changes, when shown: thin outlines of the removed objects (under the drawing),
     // and a frame around each visible added object (over it), kept within the reach of a marker
     // and a pen beyond the object's box, as every painted pixel is.
     static void paintRemovedGhosts(QPainter* painter, const ChangeSet& changes);
     static void paintAddedMarks(QPainter* painter, const ChangeSet& changes);
 
-    // The visible objects of the last scan that may reach the device, per layer in load order;
-    // kept to reuse their memory from one paint to the next.
-    std::vector<const paintObject*> candidates[2];
-    // The indices of the objects whose compact bounds may reach the painted area, kept likewise.
+    // The indices of the objects whose compact bounds may reach the painted area, and the
+    // visible highlighted ones among them, in load order; kept to reuse their memory from one
+    // paint to the next.
     std::vector<std::size_t> reaching;
+    std::vector<const paintObject*> highlighted;
     const std::atomic<bool>* stopFlag = nullptr;
 };
