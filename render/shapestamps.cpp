@@ -313,7 +313,14 @@ void ShapeStamps::drawEllipse(QPainter* painter, const QRect& rect)
 {
     const auto draw = [&rect](QPainter* target) { target->drawEllipse(rect); };
     if (rect.isEmpty()) {
-        draw(painter);
+        // A circle less than a pixel across comes as a rectangle of no width and no height, in
+        // which a plain painter draws nothing at all: its call is left out.
+        const bool plain =
+            (session != nullptr && &session->painter == painter ? session->allowed
+                                                                : hasPlainSetting(*painter)) &&
+            isPlainStyle(painter->pen(), painter->brush(), kWidestPen);
+        if (!(plain && rect.width() == 0 && rect.height() == 0))
+            draw(painter);
         return;
     }
     const int reach = reachOf(*painter);
