@@ -210,6 +210,8 @@ private slots:
         std::vector<Shape> shapes;
         for (int i = 0; i < 40; ++i)
             shapes.push_back(randomShape(random));
+        // A circle less than a pixel across: an ellipse in a rectangle of no width or height.
+        shapes.push_back({Shape::Ellipse, {QPoint(2, 2), QPoint(1, 1)}});
         const std::size_t stampsBefore = ShapeStamps::size();
         for (int i = 0; i < 1200; ++i) {
             const Shape& shape = shapes[random() % shapes.size()];
