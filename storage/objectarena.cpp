@@ -1,8 +1,7 @@
 #include "storage/objectarena.h"
 
 #include <algorithm>
-#include <cstdint>
-#include <cstdlib>
+#include <iterator>
 #include <new>
 
 #ifdef __GLIBC__
@@ -20,11 +19,6 @@ ObjectArena& ObjectArena::instance()
 std::size_t ObjectArena::roundedSize(std::size_t bytes)
 {
     return (bytes + kAlignment - 1) / kAlignment * kAlignment;
-}
-
-void ObjectArena::BlockFree::operator()(std::byte* block) const
-{
-    std::free(block);
 }
 
 void* ObjectArena::allocate(std::size_t bytes)
@@ -46,19 +40,41 @@ void* ObjectArena::allocateCell(std::size_t size)
         ++generation.liveObjects;
         return cell;
     }
-    if (generation.usedInLastBlock + size > kCellBytes) {
+    if (generation.usedInLastBlock + size > kBlockBytes) {
+        blockIndex.reserve(blockIndex.size() + 1);
         // Not zeroed: every object is constructed in place before use.
-        auto* block = static_cast<std::byte*>(std::aligned_alloc(kBlockBytes, kBlockBytes));
-        if (!block)
-            throw std::bad_alloc();
-        generation.blocks.emplace_back(block);
-        new (block + kCellBytes) BlockHeader{&generation};
+        generation.blocks.push_back(std::unique_ptr<std::byte[]>(new std::byte[kBlockBytes]));
+        const std::byte* start = generation.blocks.back().get();
+        blockIndex.insert(std::upper_bound(blockIndex.begin(), blockIndex.end(), start,
+                                           [](const std::byte* address, const BlockEntry& entry) {
+                                               return address < entry.start;
+                                           }),
+                          BlockEntry{start, &generation});
         generation.usedInLastBlock = 0;
     }
     void* memory = generation.blocks.back().get() + generation.usedInLastBlock;
     generation.usedInLastBlock += size;
     ++generation.liveObjects;
     return memory;
+}
+
+ObjectArena::Generation* ObjectArena::generationOf(const void* cell) const
+{
+    const auto* address = static_cast<const std::byte*>(cell);
+    const auto after = std::upper_bound(
+        blockIndex.begin(), blockIndex.end(), address,
+        [](const std::byte* wanted, const BlockEntry& entry) { return wanted < entry.start; });
+    return std::prev(after)->generation;
+}
+
+void ObjectArena::dropBlocks(Generation& generation)
+{
+    blockIndex.erase(std::remove_if(blockIndex.begin(), blockIndex.end(),
+                                    [&generation](const BlockEntry& entry) {
+                                        return entry.generation == &generation;
+                                    }),
+                     blockIndex.end());
+    generation.blocks.clear();
 }
 
 void ObjectArena::release(void* memory, std::size_t bytes)
@@ -76,9 +92,9 @@ void ObjectArena::release(void* memory, std::size_t bytes)
 void ObjectArena::releaseCell(void* memory, std::size_t size)
 {
     const std::lock_guard<std::mutex> guard(lock);
-    const auto blockStart = reinterpret_cast<std::uintptr_t>(memory) & ~(kBlockBytes - 1);
-    Generation* generation = reinterpret_cast<BlockHeader*>(blockStart + kCellBytes)->generation;
+    Generation* generation = generationOf(memory);
     if (--generation->liveObjects == 0) {
+        dropBlocks(*generation);
         if (generation == current.get()) {
             *current = Generation();
         } else {

@@ -34,8 +34,6 @@ public:
                                                                                : alignof(void*);
 
 private:
-    // Blocks are aligned to their size, so that a cell's block, and with it its generation, is
-    // found from the cell's address.
     static constexpr std::size_t kBlockBytes = std::size_t(1) << 20;
     // Larger objects come from the general allocator.
     static constexpr std::size_t kLargestSize = 512;
@@ -43,31 +41,34 @@ private:
     struct FreeCell {
         FreeCell* next;
     };
-    struct BlockFree {
-        void operator()(std::byte* block) const;
-    };
     struct Generation {
-        std::vector<std::unique_ptr<std::byte, BlockFree>> blocks;
-        std::size_t usedInLastBlock = kCellBytes;
+        std::vector<std::unique_ptr<std::byte[]>> blocks;
+        std::size_t usedInLastBlock = kBlockBytes;
         std::vector<FreeCell*> freeCells = std::vector<FreeCell*>(kLargestSize / kAlignment + 1);
         std::size_t liveObjects = 0;
     };
-    // The last bytes of every block: the cells start at the block's start, as aligned as it is.
-    struct BlockHeader {
+    // A block's first byte and its generation.
+    struct BlockEntry {
+        const std::byte* start;
         Generation* generation;
     };
-    static constexpr std::size_t kCellBytes =
-        kBlockBytes - (sizeof(BlockHeader) + kAlignment - 1) / kAlignment * kAlignment;
 
     static ObjectArena& instance();
     static std::size_t roundedSize(std::size_t bytes);
     void* allocateCell(std::size_t size);
     void releaseCell(void* memory, std::size_t size);
+    // The generation whose block holds the cell.
+    Generation* generationOf(const void* cell) const;
+    // Returns the generation's blocks and forgets them.
+    void dropBlocks(Generation& generation);
 
     std::mutex lock;
     // Where objects are made now, and the older generations that still have objects.
     std::unique_ptr<Generation> current = std::make_unique<Generation>();
     std::vector<std::unique_ptr<Generation>> older;
+    // Every block, by address: a freed cell's generation is found by a binary search, a few
+    // hundred blocks a drawing of a million objects.
+    std::vector<BlockEntry> blockIndex;
 };
 
 // The arena's memory for a standard container that an object owns, so that what the object holds
