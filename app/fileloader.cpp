@@ -8,7 +8,6 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QMainWindow>
 #include <QProgressBar>
@@ -60,6 +59,8 @@ FileLoader::FileLoader(QMainWindow* window) : QObject(window)
     window->statusBar()->addPermanentWidget(progressBox);
     progressBox->hide();
     connect(cancelButton, &QPushButton::clicked, this, &FileLoader::cancel);
+    inputHold.setExempt(progressBox);
+    inputHold.setOnEscape([this] { cancel(); });
     progressTimer.setInterval(kProgressIntervalMs);
     connect(&progressTimer, &QTimer::timeout, this, &FileLoader::showProgress);
     // The loads' threads end before the application does, while the drawing model still exists.
@@ -103,8 +104,7 @@ void FileLoader::load(const std::string& fileName, Done done)
     jobs.push_back(std::move(job));
     clock.start();
     progressTimer.start();
-    QCoreApplication::instance()->installEventFilter(this);
-    QApplication::setOverrideCursor(Qt::BusyCursor);
+    inputHold.hold(true);
     running->thread = std::thread([this, job = running] {
         read(*job);
         QMetaObject::invokeMethod(
@@ -185,36 +185,5 @@ void FileLoader::endBlocking()
 {
     progressTimer.stop();
     progressBox->hide();
-    QCoreApplication::instance()->removeEventFilter(this);
-    QApplication::restoreOverrideCursor();
-}
-
-// While a load runs the window repaints, resizes and shows the pointer, and takes nothing else
-// but the Cancel button and Esc. A key is first offered as a shortcut override: accepting it keeps
-// every shortcut from firing, and the key then comes as a key press.
-bool FileLoader::eventFilter(QObject* watched, QEvent* event)
-{
-    switch (event->type()) {
-    case QEvent::ShortcutOverride:
-        event->accept();
-        return true;
-    case QEvent::KeyPress:
-        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-            cancel();
-            return true;
-        }
-        [[fallthrough]];
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::Wheel:
-    case QEvent::Shortcut:
-    case QEvent::ContextMenu:
-    case QEvent::DragEnter:
-    case QEvent::Drop: {
-        const auto* widget = qobject_cast<const QWidget*>(watched);
-        return !(widget && (widget == progressBox || progressBox->isAncestorOf(widget)));
-    }
-    default:
-        return false;
-    }
+    inputHold.release();
 }

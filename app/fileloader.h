@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/changetracker.h"
+#include "app/inputhold.h"
 #include "model/drawingmodel.h"
 #include "script/loadscript.h"
 
@@ -71,9 +72,6 @@ public:
     // Tests load small files in the background too.
     void setBackgroundFrom(qint64 bytes) { backgroundThreshold = bytes; }
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     // One load: what it reads and makes, its progress, and its thread when it has one.
     struct Job {
@@ -96,6 +94,7 @@ private:
     // The load whose result is awaited, and loads that were stopped and are still winding up.
     Job* running = nullptr;
     std::vector<std::unique_ptr<Job>> jobs;
+    InputHold inputHold;
     QElapsedTimer clock;
     QTimer progressTimer;
     QWidget* progressBox = nullptr;

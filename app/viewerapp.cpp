@@ -6,6 +6,7 @@
 #include "app/followcontrol.h"
 #include "app/qwgtdisplay.h"
 #include "app/rememberedstate.h"
+#include "commands/explorerfiller.h"
 #include "model/drawingmodel.h"
 #include "model/paintobject.h"
 #include "render/sharedstyles.h"
@@ -357,6 +358,7 @@ void ViewerApp::buildExplorerDock()
     // is laid out a batch at a time between events, so the window keeps answering meanwhile.
     itemList->setLayoutMode(QListView::Batched);
     itemList->setBatchSize(kListLayoutBatch);
+    itemListFiller = new ExplorerFiller(itemList);
     relatedList = new QListWidget(explorerPanel);
     itemText = new DescriptionBox(explorerPanel);
     itemText->setGeometry(0, 0, 100, 200);

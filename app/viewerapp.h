@@ -19,6 +19,7 @@
 
 class QAction;
 class ChangeTracker;
+class ExplorerFiller;
 class FileLoader;
 class FollowControl;
 class QDockWidget;
@@ -197,6 +198,8 @@ public:
     // Has no parent and lives as long as the program.
     QMenu* listMenu = nullptr;
     QListWidget* itemList = nullptr;
+    // Fills itemList a chunk at a time; its child.
+    ExplorerFiller* itemListFiller = nullptr;
     QListWidget* relatedList = nullptr;
     DescriptionBox* itemText = nullptr;
     // Watches the open file on disk and shows the change bar under the canvas; a child of the

@@ -8,6 +8,7 @@
 #include "app/fileloader.h"
 #include "app/qwgtdisplay.h"
 #include "app/viewerapp.h"
+#include "commands/explorerfiller.h"
 #include "commands/qfunctionality.h"
 #include "generatelas.h"
 #include "model/changeset.h"
@@ -267,8 +268,10 @@ public:
         QMetaObject::invokeMethod(this, work, Qt::QueuedConnection);
         processEvents();
         processEvents();
-        // A user waits for a file to be in before the next command; the window goes on answering.
-        while (ViewerApp::instance()->fileLoader->busy())
+        // A user waits for a file to be in, or a listing to be whole, before the next command;
+        // the window goes on answering.
+        while (ViewerApp::instance()->fileLoader->busy() ||
+               ViewerApp::instance()->itemListFiller->busy())
             processEvents(QEventLoop::WaitForMoreEvents);
         processEvents();
     }
@@ -300,7 +303,9 @@ void listType(const std::string& type)
     app->commands.clearItemList(app->itemList);
     app->listedName.clear();
     app->commands.doListAnItemType(type);
-    QApplication::processEvents();
+    // Listed once every entry is in.
+    while (app->itemListFiller->busy())
+        QApplication::processEvents();
 }
 
 } // namespace

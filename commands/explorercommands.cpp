@@ -2,13 +2,13 @@
 // entry's description and related searches, highlighting the selection, moving to an object.
 #include "app/qwgtdisplay.h"
 #include "app/viewerapp.h"
+#include "commands/explorerfiller.h"
 #include "commands/qfunctionality.h"
 #include "commands/qwgtlistitemwithobj.h"
 #include "model/drawingmodel.h"
 #include "model/paintobject.h"
 
 #include <QListWidget>
-#include <QSignalBlocker>
 
 namespace
 {
@@ -46,12 +46,7 @@ void QFunctionality::listObjects(const std::string& name, const std::vector<pain
         return;
     clearItemList(app->itemList);
     app->listedQuery.clear();
-    {
-        const QSignalBlocker quiet(app->itemList->model());
-        for (paintObject* object : objects)
-            new QwgtListItemWithObj(object, app->itemList);
-    }
-    app->itemList->reset();
+    app->itemListFiller->fill(objects);
     app->listedName = name;
 }
 

@@ -5,6 +5,7 @@
 #include "app/qwgtdisplay.h"
 #include "app/rememberedstate.h"
 #include "app/viewerapp.h"
+#include "commands/explorerfiller.h"
 #include "commands/qfunctionality.h"
 #include "commands/qwgtlistitemwithobj.h"
 #include "model/drawingmodel.h"
@@ -44,6 +45,8 @@ bool opensForReading(const std::string& name)
 
 void QFunctionality::clearItemList(QListWidget* list)
 {
+    if (list == ViewerApp::instance()->itemList)
+        ViewerApp::instance()->itemListFiller->cancel();
     std::vector<paintObject*> listed(static_cast<std::size_t>(list->count()));
     for (int row = 0; row < list->count(); ++row)
         listed[static_cast<std::size_t>(row)] =

@@ -1,5 +1,6 @@
 #include "app/qwgtdisplay.h"
 #include "app/viewerapp.h"
+#include "commands/explorerfiller.h"
 #include "commands/qwgtlistitemwithobj.h"
 #include "model/drawingmodel.h"
 #include "model/paintobject.h"
@@ -124,6 +125,7 @@ private slots:
     void init();
     void listingBuildsOneEntryPerObject_data();
     void listingBuildsOneEntryPerObject();
+    void longListingFillsWholeBeforeTakingCommands();
     void entriesOfOneColourShareTheirIcon();
     void listingTheListedAgainKeepsListAndSelection_data();
     void listingTheListedAgainKeepsListAndSelection();
@@ -194,6 +196,37 @@ void TestExplorerCommands::listingBuildsOneEntryPerObject()
         QCOMPARE(entry->icon().pixmap(8, 8).toImage(),
                  expected[row]->icon().pixmap(8, 8).toImage());
     }
+}
+
+// A listing longer than a chunk fills from the event loop; until it is whole the list takes no
+// command, and another listing meanwhile replaces it whole.
+void TestExplorerCommands::longListingFillsWholeBeforeTakingCommands()
+{
+    testapp::loadText(kMixed);
+    const DrawingModel::ObjectList& objects = DrawingModel::instance()->objects;
+    std::vector<paintObject*> many;
+    for (std::size_t i = 0; i < 2 * ExplorerFiller::kChunk + 5; ++i)
+        many.push_back(objects[i % objects.size()]);
+    app()->pickedList = many;
+    app()->commands.doListPicked();
+    QCOMPARE(std::size_t(app()->itemList->count()), ExplorerFiller::kChunk);
+    app()->itemList->setFocus();
+    const int current = app()->itemList->currentRow();
+    QTest::keyClick(app()->itemList, Qt::Key_End);
+    QCOMPARE(app()->itemList->currentRow(), current);
+    QTRY_VERIFY(!app()->itemListFiller->busy());
+    QVERIFY(listedObjects() == many);
+
+    app()->listedName.clear();
+    app()->commands.doListPicked();
+    QVERIFY(app()->itemListFiller->busy());
+    app()->commands.doListAnItemType("pt");
+    QVERIFY(!app()->itemListFiller->busy());
+    QVERIFY(listedObjects() == DrawingModel::instance()->objectsOfType("pt"));
+    // The list lays out the long listing in batches first; then it takes clicks again.
+    QTRY_VERIFY(entryCentre(3) != QPoint(-1, -1));
+    click(3);
+    QCOMPARE(app()->itemList->selectedItems().size(), 1);
 }
 
 // A listed type of a million objects must not hold a pixmap per entry.

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+
+// Keeps the user's commands from the window while something they must not see half done is under
+// way (a file loading, the explorer filling): clicks, keys, the wheel, shortcuts, context menus
+// and drops are dropped, except on one exempt widget (a Cancel button's box), and Esc calls the
+// given function. Repaints, resizes and pointer moves go on, and releases of a button pressed
+// before go through.
+class InputHold : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit InputHold(QObject* parent = nullptr);
+    ~InputHold() override;
+
+    // The widget (and its children) that still takes input while held.
+    void setExempt(QWidget* widget) { exempt = widget; }
+    // Called on Esc while held; without it, Esc is dropped like any key.
+    void setOnEscape(std::function<void()> call) { onEscape = std::move(call); }
+
+    // Starts holding, with a busy pointer when asked; again while held changes nothing.
+    void hold(bool busyCursor);
+    void release();
+    bool holding() const { return held; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QPointer<QWidget> exempt;
+    std::function<void()> onEscape;
+    bool held = false;
+    bool cursorSet = false;
+};
