@@ -6,6 +6,7 @@
 #include <QSignalBlocker>
 
 #include <algorithm>
+#include <utility>
 
 ExplorerFiller::ExplorerFiller(QListWidget* list) : QObject(list), list(list)
 {
@@ -14,38 +15,42 @@ ExplorerFiller::ExplorerFiller(QListWidget* list) : QObject(list), list(list)
     connect(&chunkTimer, &QTimer::timeout, this, &ExplorerFiller::appendChunk);
 }
 
-void ExplorerFiller::fill(std::vector<paintObject*> objects)
+void ExplorerFiller::fill(std::vector<paintObject*> listed)
 {
     cancel();
-    pending = std::move(objects);
+    objects = std::move(listed);
     appendChunk();
 }
 
-void ExplorerFiller::cancel()
+std::vector<paintObject*> ExplorerFiller::cancel()
 {
     chunkTimer.stop();
-    pending.clear();
-    pending.shrink_to_fit();
-    next = 0;
     inputHold.release();
+    objects.resize(next);
+    next = 0;
+    return std::exchange(objects, {});
 }
 
-// The entries go in without a signal each; the view is told once per chunk, by a reset, which
-// the list being filled from empty allows (no selection or current entry to keep).
+// The entries go in without a signal each. The view is told by a reset, which the list being
+// filled from empty allows (no selection or current entry to keep): after the first chunk, so
+// that it shows at once, and after the last. Each reset starts the view's layout of the entries
+// anew, which costs more than making them (it asks every entry for its text and icon).
 void ExplorerFiller::appendChunk()
 {
-    const std::size_t end = std::min(pending.size(), next + kChunk);
+    const bool first = next == 0;
+    const std::size_t end = std::min(objects.size(), next + (first ? kFirstChunk : kChunk));
     {
         const QSignalBlocker quiet(list->model());
         for (std::size_t i = next; i < end; ++i)
-            new QwgtListItemWithObj(pending[i], list);
+            new QwgtListItemWithObj(objects[i], list);
     }
-    list->reset();
+    if (first || end == objects.size())
+        list->reset();
     next = end;
-    if (next < pending.size()) {
+    if (busy()) {
         inputHold.hold(false);
         chunkTimer.start();
     } else {
-        cancel();
+        inputHold.release();
     }
 }

@@ -43,14 +43,16 @@ bool opensForReading(const std::string& name)
 
 } // namespace
 
+// The explorer's filler knows what the explorer lists; another list is asked entry by entry.
 void QFunctionality::clearItemList(QListWidget* list)
 {
-    if (list == ViewerApp::instance()->itemList)
-        ViewerApp::instance()->itemListFiller->cancel();
-    std::vector<paintObject*> listed(static_cast<std::size_t>(list->count()));
-    for (int row = 0; row < list->count(); ++row)
-        listed[static_cast<std::size_t>(row)] =
-            static_cast<QwgtListItemWithObj*>(list->item(row))->object;
+    std::vector<paintObject*> listed;
+    if (list == ViewerApp::instance()->itemList) {
+        listed = ViewerApp::instance()->itemListFiller->cancel();
+    } else {
+        for (int row = 0; row < list->count(); ++row)
+            listed.push_back(static_cast<QwgtListItemWithObj*>(list->item(row))->object);
+    }
     DrawingModel::instance()->setHighlighted(listed, false);
     list->clear();
 }

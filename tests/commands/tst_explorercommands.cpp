@@ -209,7 +209,7 @@ void TestExplorerCommands::longListingFillsWholeBeforeTakingCommands()
         many.push_back(objects[i % objects.size()]);
     app()->pickedList = many;
     app()->commands.doListPicked();
-    QCOMPARE(std::size_t(app()->itemList->count()), ExplorerFiller::kChunk);
+    QCOMPARE(std::size_t(app()->itemList->count()), ExplorerFiller::kFirstChunk);
     app()->itemList->setFocus();
     const int current = app()->itemList->currentRow();
     QTest::keyClick(app()->itemList, Qt::Key_End);

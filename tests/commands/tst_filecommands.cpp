@@ -378,13 +378,18 @@ void TestFileCommands::backgroundLoadShowsTheDrawingWhole_data()
     QTest::addColumn<bool>("showChanges");
     QTest::addColumn<QString>("shown");
     QTest::addColumn<QString>("message");
-    QTest::newRow("load finishes") << "" << false << "b.las" << "3 objects loaded";
-    QTest::newRow("load finishes, changes shown")
-        << "" << true << "b.las" << "3 objects loaded";
-    QTest::newRow("Esc") << "esc" << false << "a.las" << "Loading b.las cancelled";
-    QTest::newRow("Cancel button") << "cancel" << false << "a.las" << "Loading b.las cancelled";
-    QTest::newRow("Esc, changes shown") << "esc" << true << "a.las" << "Loading b.las cancelled";
-    QTest::newRow("another file opened") << "open" << false << "c.las" << "1 object loaded";
+    QTest::newRow("load finishes") << "" << false << "b.las"
+                                   << "3 objects loaded";
+    QTest::newRow("load finishes, changes shown") << "" << true << "b.las"
+                                                  << "3 objects loaded";
+    QTest::newRow("Esc") << "esc" << false << "a.las"
+                         << "Loading b.las cancelled";
+    QTest::newRow("Cancel button") << "cancel" << false << "a.las"
+                                   << "Loading b.las cancelled";
+    QTest::newRow("Esc, changes shown") << "esc" << true << "a.las"
+                                        << "Loading b.las cancelled";
+    QTest::newRow("another file opened") << "open" << false << "c.las"
+                                         << "1 object loaded";
 }
 
 // a.las is shown; b.las is opened and loads in the background. Until it is in, the window shows
