@@ -94,9 +94,20 @@ void ScenePainter::collectReaching(const std::vector<DrawingModel::Bounds>& area
         }
         return;
     }
+    // A box that meets one of the areas meets the box around them all: that one test turns
+    // most objects away when the areas lie together (a band of a frame and its two corners).
+    DrawingModel::Bounds around = areas.front();
+    for (const DrawingModel::Bounds& area : areas) {
+        around.minX = std::min(around.minX, area.minX);
+        around.minY = std::min(around.minY, area.minY);
+        around.maxX = std::max(around.maxX, area.maxX);
+        around.maxY = std::max(around.maxY, area.maxY);
+    }
+    const BoundsIndex::Cells aroundQuery = index.meetQuery(around);
     for (std::size_t i = 0; i < cells.size(); ++i) {
         const BoundsIndex::Cells& box = cells[i];
-        if (std::any_of(queries.begin(), queries.end(), [&box](const BoundsIndex::Cells& query) {
+        if (BoundsIndex::mayMeet(box, aroundQuery) &&
+            std::any_of(queries.begin(), queries.end(), [&box](const BoundsIndex::Cells& query) {
                 return BoundsIndex::mayMeet(box, query);
             }))
             reaching.push_back(i);
