@@ -6,7 +6,7 @@
 set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 build_dir=$(realpath -m "${1:-$source_dir/build-tsan}")
-tests="tst_pancache tst_scenepainter tst_qwgtdisplay tst_culling tst_filecommands"
+tests="tst_pancache tst_scenepainter tst_qwgtdisplay tst_culling tst_filecommands tst_objectarena"
 
 cmake -S "$source_dir" -B "$build_dir" -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS=-g1 \
     -DVEDRA_TSAN=ON >/dev/null
