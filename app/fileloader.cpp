@@ -59,6 +59,7 @@ FileLoader::FileLoader(QMainWindow* window) : QObject(window)
     window->statusBar()->addPermanentWidget(progressBox);
     progressBox->hide();
     connect(cancelButton, &QPushButton::clicked, this, &FileLoader::cancel);
+    connect(this, &FileLoader::jobEnded, this, &FileLoader::collectEnded, Qt::QueuedConnection);
     inputHold.setExempt(progressBox);
     inputHold.setOnEscape([this] { cancel(); });
     progressTimer.setInterval(kProgressIntervalMs);
@@ -107,8 +108,8 @@ void FileLoader::load(const std::string& fileName, Done done)
     inputHold.hold(true);
     running->thread = std::thread([this, job = running] {
         read(*job);
-        QMetaObject::invokeMethod(
-            this, [this, job] { finished(job); }, Qt::QueuedConnection);
+        job->ended.store(true, std::memory_order_release);
+        emit jobEnded();
     });
 }
 
@@ -134,19 +135,25 @@ void FileLoader::read(Job& job)
     result.milliseconds = timer.elapsed();
 }
 
-void FileLoader::finished(Job* job)
+// The ended flag, stored by the thread after its last write to the job, tells which jobs are
+// done; joining the thread then makes everything it wrote visible here.
+void FileLoader::collectEnded()
 {
-    job->thread.join();
-    const auto entry =
-        std::find_if(jobs.begin(), jobs.end(),
-                     [job](const std::unique_ptr<Job>& kept) { return kept.get() == job; });
-    const std::unique_ptr<Job> owned = std::move(*entry);
-    jobs.erase(entry);
-    if (job != running)
-        return;
-    running = nullptr;
-    endBlocking();
-    job->done(job->result);
+    for (auto entry = jobs.begin(); entry != jobs.end();) {
+        if (!(*entry)->ended.load(std::memory_order_acquire)) {
+            ++entry;
+            continue;
+        }
+        const std::unique_ptr<Job> job = std::move(*entry);
+        entry = jobs.erase(entry);
+        job->thread.join();
+        if (job.get() == running) {
+            running = nullptr;
+            endBlocking();
+            job->done(job->result);
+            return;
+        }
+    }
 }
 
 void FileLoader::cancel()

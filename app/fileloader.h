@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QTimer>
 
+#include <atomic>
 #include <functional>
 #include <map>
 #include <memory>
@@ -63,6 +64,8 @@ public:
     // Stops the running load, if any: its `done` is never called, and the status bar says so.
     void cancel();
     bool busy() const { return running != nullptr; }
+    // The file the running load reads; empty when none runs.
+    std::string loadingName() const { return running ? running->result.fileName : std::string(); }
 
     // Lets go of a replaced drawing: a large one is freed on the release thread, which the object
     // arena allows, so that the GUI thread does not wait for it.
@@ -72,6 +75,10 @@ public:
     // Tests load small files in the background too.
     void setBackgroundFrom(qint64 bytes) { backgroundThreshold = bytes; }
 
+signals:
+    // Sent by a load's thread as it ends, delivered on the GUI thread.
+    void jobEnded();
+
 private:
     // One load: what it reads and makes, its progress, and its thread when it has one.
     struct Job {
@@ -80,13 +87,16 @@ private:
         LoadProgress progress;
         qint64 bytesToRead = 0;
         std::thread thread;
+        // Set by the thread once it has done with the job.
+        std::atomic<bool> ended{false};
     };
 
     // Reads the job's file into its model; runs on the job's thread, or on the GUI thread for a
     // small file. A load that is stopped or runs out of memory leaves an empty model.
     static void read(Job& job);
-    // Called on the GUI thread when a job's thread has done its work.
-    void finished(Job* job);
+    // On the GUI thread: joins the threads that have done their work, and hands over the running
+    // load's result if it is among them.
+    void collectEnded();
     void showProgress();
     void endBlocking();
 

@@ -1,6 +1,7 @@
 #include "app/followcontrol.h"
 
 #include "app/changebar.h"
+#include "app/fileloader.h"
 #include "app/rememberedstate.h"
 #include "app/viewerapp.h"
 #include "script/textfile.h"
@@ -88,9 +89,20 @@ void FollowControl::addFileMenuEntries(QMenu* menu) const
     menu->addAction(keepInvestigationAction);
 }
 
+// While another file loads, what happens to the file it replaces no longer matters: acting on it
+// would stop the load the user asked for.
+bool FollowControl::anotherFileLoading()
+{
+    const ViewerApp* app = ViewerApp::instance();
+    const std::string loading = app->fileLoader->loadingName();
+    return !loading.empty() && loading != app->fileName;
+}
+
 void FollowControl::fileChanged()
 {
     ViewerApp* app = ViewerApp::instance();
+    if (anotherFileLoading())
+        return;
     if (alwaysReloadAction->isChecked())
         app->commands.doReload();
     else
@@ -104,6 +116,8 @@ void FollowControl::fileVanished()
 
 void FollowControl::memberReady(const QByteArray& fileName)
 {
+    if (anotherFileLoading())
+        return;
     offeredMember = fileName;
     if (followLatestAction->isChecked())
         openOfferedMember();

@@ -37,6 +37,7 @@ public:
     FileFollower follower;
 
 private:
+    static bool anotherFileLoading();
     void fileChanged();
     void fileVanished();
     void memberReady(const QByteArray& fileName);
