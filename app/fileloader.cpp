@@ -67,23 +67,23 @@ FileLoader::FileLoader(QMainWindow* window) : QObject(window)
     // The loads' threads end before the application does, while the drawing model still exists.
     connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, [this] {
         cancel();
-        for (const std::unique_ptr<Job>& job : jobs) {
-            job->progress.stop = true;
-            if (job->thread.joinable())
-                job->thread.join();
-        }
+        stopThreads();
     });
 }
 
+// The widgets may be gone already; the input hold lets go by itself.
 FileLoader::~FileLoader()
+{
+    stopThreads();
+}
+
+void FileLoader::stopThreads()
 {
     for (const std::unique_ptr<Job>& job : jobs) {
         job->progress.stop = true;
         if (job->thread.joinable())
             job->thread.join();
     }
-    if (running)
-        endBlocking();
 }
 
 void FileLoader::load(const std::string& fileName, Done done)

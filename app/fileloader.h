@@ -99,6 +99,8 @@ private:
     void collectEnded();
     void showProgress();
     void endBlocking();
+    // Stops every load and waits for its thread.
+    void stopThreads();
 
     qint64 backgroundThreshold = kBackgroundFrom;
     // The load whose result is awaited, and loads that were stopped and are still winding up.
