@@ -205,20 +205,6 @@ void DrawingModel::clearObjects()
         entry.second.clear();
 }
 
-std::vector<std::unique_ptr<paintObject>>
-DrawingModel::clearObjectsKeeping(const std::vector<std::size_t>& indices)
-{
-    prepareSceneChange();
-    std::vector<std::unique_ptr<paintObject>> kept;
-    kept.reserve(indices.size());
-    for (const std::size_t index : indices) {
-        kept.emplace_back(objects[index]);
-        objects[index] = nullptr;
-    }
-    clearObjects();
-    return kept;
-}
-
 void DrawingModel::setChanges(std::unique_ptr<ChangeSet> changes)
 {
     prepareSceneChange();

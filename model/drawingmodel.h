@@ -72,10 +72,6 @@ public:
     std::unique_ptr<Discarded> adopt(DrawingModel& loaded);
 
     void clearObjects();
-    // clearObjects(), except that the objects at the indices (ascending) are handed over
-    // instead of deleted.
-    std::vector<std::unique_ptr<paintObject>>
-    clearObjectsKeeping(const std::vector<std::size_t>& indices);
     void clearPropertyDeclarations();
     void clearHighlight();
     // Sets the highlight of the objects (which must be the model's) and marks the scene changed.
