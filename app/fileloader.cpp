@@ -51,7 +51,7 @@ FileLoader::FileLoader(QMainWindow* window) : QObject(window)
     progressBar = new QProgressBar(progressBox);
     progressBar->setFixedWidth(kProgressBarWidth);
     progressBar->setRange(0, 1000);
-    cancelButton = new QPushButton(QStringLiteral("Cancel"), progressBox);
+    auto* cancelButton = new QPushButton(QStringLiteral("Cancel"), progressBox);
     cancelButton->setToolTip(QStringLiteral("Stop loading and keep the drawing (Esc)"));
     layout->addWidget(progressLabel);
     layout->addWidget(progressBar);

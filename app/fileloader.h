@@ -21,11 +21,10 @@
 class QLabel;
 class QMainWindow;
 class QProgressBar;
-class QPushButton;
 class QWidget;
 
 // Reads a file into a drawing model of its own, so that the drawing shown stays whole until the
-// new one is complete and then gives way to it at once. A file of backgroundFrom() bytes or more
+// new one is complete and then gives way to it at once. A file of kBackgroundFrom bytes or more
 // is read on a thread of its own while the window goes on answering: from half a second on, the
 // status bar shows the bytes read with a Cancel button, and Cancel or Esc stops the load and
 // leaves the drawing as it was. While such a load runs, no command reaches the window: clicks,
@@ -71,8 +70,7 @@ public:
     // arena allows, so that the GUI thread does not wait for it.
     static void dispose(std::unique_ptr<DrawingModel::Discarded> discarded);
 
-    qint64 backgroundFrom() const { return backgroundThreshold; }
-    // Tests load small files in the background too.
+    // Files of this many bytes and more load in the background; tests lower it for small files.
     void setBackgroundFrom(qint64 bytes) { backgroundThreshold = bytes; }
 
 signals:
@@ -112,5 +110,4 @@ private:
     QWidget* progressBox = nullptr;
     QLabel* progressLabel = nullptr;
     QProgressBar* progressBar = nullptr;
-    QPushButton* cancelButton = nullptr;
 };

@@ -27,7 +27,6 @@ public:
     // Starts holding, with a busy pointer when asked; again while held changes nothing.
     void hold(bool busyCursor);
     void release();
-    bool holding() const { return held; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
