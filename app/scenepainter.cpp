@@ -3,6 +3,7 @@
 #include "app/viewerapp.h"
 #include "model/drawingmodel.h"
 #include "model/paintobject.h"
+#include "render/directcanvas.h"
 #include "render/shapestamps.h"
 #include "render/sharedstyles.h"
 
@@ -61,6 +62,29 @@ DrawingModel::Bounds worldBox(const SceneView& view, double left, double top, do
                               double bottom)
 {
     return {view.worldX(left), view.worldY(bottom), view.worldX(right), view.worldY(top)};
+}
+
+// Writes objects straight into the painter's image where it can: while the highlight colour paints
+// as its 8-bit value and the line width is one that shapes are stamped at. The shapes it
+// remembers stand for the pixels under this line width and highlight colour.
+DirectCanvas directCanvasOn(const QPainter& painter)
+{
+    const ViewerApp* app = ViewerApp::instance();
+    QRgb highlight;
+    const bool enabled = app->lineWidth <= DirectCanvas::kWidestPen &&
+                         DirectCanvas::plainColor(app->highlightColor, highlight);
+    return DirectCanvas(painter, enabled,
+                        enabled ? std::uint64_t(highlight) | std::uint64_t(app->lineWidth) << 32
+                                : 0);
+}
+
+// Paints the object on the painter, directly into its pixels where the canvas can.
+void paintObjectOn(QPainter* painter, DirectCanvas& direct, const paintObject& object)
+{
+    if (object.paintDirect(direct))
+        return;
+    object.preparePainter(painter);
+    object.paint(painter);
 }
 
 } // namespace
@@ -123,6 +147,7 @@ void ScenePainter::paintPlainLayer(QPainter* painter, bool paintPlain)
     const ViewerApp::PaintColors colors;
     // Objects set only pen and brush.
     const ShapeStamps::Session stamps(*painter);
+    DirectCanvas direct = directCanvasOn(*painter);
     highlighted.clear();
     constexpr std::size_t kFetchAhead = 6;
     constexpr std::size_t kStopCheckMask = 1023;
@@ -140,8 +165,7 @@ void ScenePainter::paintPlainLayer(QPainter* painter, bool paintPlain)
         if (object->highlighted) {
             highlighted.push_back(object);
         } else if (paintPlain) {
-            object->preparePainter(painter);
-            object->paint(painter);
+            paintObjectOn(painter, direct, *object);
         }
     }
 }
@@ -150,10 +174,9 @@ void ScenePainter::paintHighlighted(QPainter* painter) const
 {
     const ViewerApp::PaintColors colors;
     const ShapeStamps::Session stamps(*painter);
-    for (const paintObject* object : highlighted) {
-        object->preparePainter(painter);
-        object->paint(painter);
-    }
+    DirectCanvas direct = directCanvasOn(*painter);
+    for (const paintObject* object : highlighted)
+        paintObjectOn(painter, direct, *object);
 }
 
 void ScenePainter::paintLayer(QPainter* painter, const SceneView& view, int layer)

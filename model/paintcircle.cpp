@@ -37,14 +37,32 @@ void paintCircle::preparePainter(QPainter* painter) const
 
 // Centre and radius are clamped to +-5e8 pixels each, so sx +- r stays within +-1e9 and cannot
 // overflow an int.
-void paintCircle::paint(QPainter* painter) const
+QRect paintCircle::pixelRect() const
 {
     const ViewerApp* app = ViewerApp::instance();
     const int r = app->pixelLength(radius);
     const int sx = app->pixelX(cx);
     const int sy = app->pixelY(cy);
-    ShapeStamps::drawEllipse(painter,
-                             QRect(QPoint(sx - r, sy - r), QPoint(sx + r - 1, sy + r - 1)));
+    return QRect(QPoint(sx - r, sy - r), QPoint(sx + r - 1, sy + r - 1));
+}
+
+void paintCircle::paint(QPainter* painter) const
+{
+    ShapeStamps::drawEllipse(painter, pixelRect());
+}
+
+// A circle less than a pixel across has an empty rectangle, in which a plain painter with an
+// opaque pen and brush draws nothing.
+bool paintCircle::paintDirect(DirectCanvas& canvas) const
+{
+    const QRect rect = pixelRect();
+    QRgb own;
+    if (rect.width() == 0 && rect.height() == 0)
+        return canvas.active() && DirectCanvas::plainColor(color(), own);
+    if (rect.width() < 0 || rect.height() < 0)
+        return false;
+    const QPoint corners[] = {rect.topLeft(), rect.bottomRight()};
+    return drawDirectShape(canvas, FilledStyle, DirectCanvas::Shape::Ellipse, corners, 2);
 }
 
 void paintCircle::parse(std::string_view geometryAndProperties)

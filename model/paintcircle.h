@@ -11,6 +11,7 @@ public:
     QPointF anchorPoint() const override;
     void preparePainter(QPainter* painter) const override;
     void paint(QPainter* painter) const override;
+    bool paintDirect(DirectCanvas& canvas) const override;
     void parse(std::string_view geometryAndProperties) override;
     void computeBounds() override;
 
@@ -20,4 +21,9 @@ public:
 
 protected:
     ObjectDescription describeGeometry() const override;
+
+private:
+    // The rectangle whose ellipse paints the circle; radius, centre and their pixels are clamped
+    // so that its corners stay within an int.
+    QRect pixelRect() const;
 };

@@ -46,6 +46,15 @@ void paintLine::paint(QPainter* painter) const
         ShapeStamps::drawLines(painter, &line, 1);
 }
 
+bool paintLine::paintDirect(DirectCanvas& canvas) const
+{
+    QLine line;
+    if (!pixelSegment(QPointF(x1, y1), QPointF(x2, y2), line))
+        return true;
+    const QPoint ends[] = {line.p1(), line.p2()};
+    return drawDirectShape(canvas, StrokedStyle, DirectCanvas::Shape::Lines, ends, 2);
+}
+
 void paintLine::parse(std::string_view geometryAndProperties)
 {
     WordReader words(geometryAndProperties);

@@ -128,6 +128,22 @@ ObjectDescription paintObject::describe() const
     return parts;
 }
 
+bool paintObject::drawDirectShape(DirectCanvas& canvas, DirectStyle style,
+                                  DirectCanvas::Shape shape, const QPoint* points, int count) const
+{
+    QRgb own;
+    if (!DirectCanvas::plainColor(color(), own))
+        return false;
+    // Strokes take strokePen(), lineWidth pixels wide; outlines a cosmetic pen.
+    const bool stroked = style == StrokedStyle || style == CrossStyle;
+    const int penWidth = stroked ? ViewerApp::instance()->lineWidth : 0;
+    return canvas.drawShape({own, style, highlighted}, shape, points, count, penWidth,
+                            [this](QPainter* painter) {
+                                preparePainter(painter);
+                                paint(painter);
+                            });
+}
+
 QColor paintObject::color() const
 {
     return ViewerApp::instance()->colorOf(colorName);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/objectdescription.h"
+#include "render/directcanvas.h"
 #include "render/sharedstyles.h"
 
 #include <QBrush>
@@ -45,6 +46,9 @@ public:
     // Sets pen and brush; always called right before paint().
     virtual void preparePainter(QPainter* painter) const = 0;
     virtual void paint(QPainter* painter) const = 0;
+    // Writes what preparePainter() and paint() would paint on the canvas's painter straight into
+    // its pixels; false leaves the object to them.
+    virtual bool paintDirect(DirectCanvas& canvas) const = 0;
     // Reads the geometry fields, the colour word and the property pairs of a record.
     virtual void parse(std::string_view geometryAndProperties) = 0;
     // Sets minX..maxY from the geometry.
@@ -86,6 +90,14 @@ protected:
     QIcon colorIcon(int width, int height) const;
     // The object's colour as colorOf() resolves its colour word.
     QColor color() const;
+    // Which rule chooses an object's pen and brush from its colour (DirectCanvas::Style::kind):
+    // a stroke pen; a grey outline and a brush (rectangles, circles, polygons); a marker's outline
+    // and brush; a cross marker's stroke pen.
+    enum DirectStyle : std::uint8_t { StrokedStyle, FilledStyle, MarkerStyle, CrossStyle };
+    // Writes the shape through the whole-pixel points (DirectCanvas::drawShape()) in the object's
+    // style; false when its colour or the shape does not allow it.
+    bool drawDirectShape(DirectCanvas& canvas, DirectStyle style, DirectCanvas::Shape shape,
+                         const QPoint* points, int count) const;
     // The colour's shared styles (see SharedStyles): the same object for the same colour.
     static const QBrush& solidBrush(const QColor& color) { return SharedStyles::solidBrush(color); }
     static const QPen& cosmeticPen(const QColor& color) { return SharedStyles::cosmeticPen(color); }

@@ -8,6 +8,8 @@
 
 #include <QPainter>
 
+#include <array>
+
 ObjectDescription paintPath::describeGeometry() const
 {
     ObjectDescription parts;
@@ -44,6 +46,24 @@ void paintPath::paint(QPainter* painter) const
         return;
     const std::vector<QLine>& segments = pixelSegments(vertices);
     ShapeStamps::drawLines(painter, segments.data(), static_cast<int>(segments.size()));
+}
+
+bool paintPath::paintDirect(DirectCanvas& canvas) const
+{
+    if (vertices.size() < 2)
+        return true;
+    const std::vector<QLine>& segments = pixelSegments(vertices);
+    if (segments.empty())
+        return true;
+    if (2 * segments.size() > DirectCanvas::kMaxPoints)
+        return false;
+    std::array<QPoint, DirectCanvas::kMaxPoints> ends;
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+        ends[2 * i] = segments[i].p1();
+        ends[2 * i + 1] = segments[i].p2();
+    }
+    return drawDirectShape(canvas, StrokedStyle, DirectCanvas::Shape::Lines, ends.data(),
+                           static_cast<int>(2 * segments.size()));
 }
 
 void paintPath::parse(std::string_view geometryAndProperties)

@@ -111,40 +111,89 @@ void paintPoint::preparePainter(QPainter* painter) const
     painter->setBrush(solidBrush(highlighted ? ViewerApp::instance()->highlightColor : own));
 }
 
-void paintPoint::paint(QPainter* painter) const
+paintPoint::Marker paintPoint::marker() const
 {
     const ViewerApp* app = ViewerApp::instance();
-    const int sx = app->pixelX(x);
-    const int sy = app->pixelY(y);
     // pointSize may be raised to INT_MAX; clamped like any pixel value, sx +- s stays in an int.
-    const int s = ViewerApp::toPixel(app->pointSize);
+    return {app->pixelX(x), app->pixelY(y), ViewerApp::toPixel(app->pointSize)};
+}
+
+QRect paintPoint::Marker::circleRect() const
+{
+    return QRect(QPoint(sx - s, sy - s), QPoint(sx + s - 1, sy + s - 1));
+}
+
+QRect paintPoint::Marker::square() const
+{
+    return QRect(QPoint(sx - s, sy - s), QPoint(sx + s, sy + s));
+}
+
+std::array<QPoint, 4> paintPoint::Marker::crossEnds() const
+{
+    return {QPoint(sx - s, sy), QPoint(sx + s, sy), QPoint(sx, sy - s), QPoint(sx, sy + s)};
+}
+
+std::array<QPoint, 3> paintPoint::Marker::triangle() const
+{
+    return {QPoint(sx + s, sy + s), QPoint(sx, sy - s), QPoint(sx - s, sy + s)};
+}
+
+void paintPoint::paint(QPainter* painter) const
+{
+    const Marker at = marker();
     switch (shape) {
     case Circle:
-        ShapeStamps::drawEllipse(painter,
-                                 QRect(QPoint(sx - s, sy - s), QPoint(sx + s - 1, sy + s - 1)));
+        ShapeStamps::drawEllipse(painter, at.circleRect());
         break;
-    case Square: {
-        const QRect square(QPoint(sx - s, sy - s), QPoint(sx + s, sy + s));
-        drawOutlinedRect(painter, square);
+    case Square:
+        drawOutlinedRect(painter, at.square());
         break;
-    }
     case Cross: {
         // A cross is two strokes and has no fill to highlight, so it keeps its own colour.
         painter->setPen(strokePen(color()));
-        const QLine strokes[] = {QLine(sx - s, sy, sx + s, sy), QLine(sx, sy - s, sx, sy + s)};
+        const std::array<QPoint, 4> ends = at.crossEnds();
+        const QLine strokes[] = {QLine(ends[0], ends[1]), QLine(ends[2], ends[3])};
         ShapeStamps::drawLines(painter, strokes, 2);
         break;
     }
-    case Triangle: {
-        const QPoint corners[] = {QPoint(sx + s, sy + s), QPoint(sx, sy - s),
-                                  QPoint(sx - s, sy + s)};
-        ShapeStamps::drawConvexPolygon(painter, corners, 3);
+    case Triangle:
+        ShapeStamps::drawConvexPolygon(painter, at.triangle().data(), 3);
         break;
-    }
     default:
         if (shape >= Diamond)
-            drawRegularPolygon(painter, sx, sy, s, shape);
+            drawRegularPolygon(painter, at.sx, at.sy, at.s, shape);
         break;
+    }
+}
+
+// Regular polygons of four corners and more have corners off the pixel grid, which are left to
+// the painter.
+bool paintPoint::paintDirect(DirectCanvas& canvas) const
+{
+    const Marker at = marker();
+    if (at.s <= 0)
+        return false;
+    switch (shape) {
+    case Circle: {
+        const QRect rect = at.circleRect();
+        const QPoint corners[] = {rect.topLeft(), rect.bottomRight()};
+        return drawDirectShape(canvas, MarkerStyle, DirectCanvas::Shape::Ellipse, corners, 2);
+    }
+    case Square: {
+        QRgb own, inside;
+        return DirectCanvas::plainColor(color(), own) &&
+               DirectCanvas::plainColor(
+                   highlighted ? ViewerApp::instance()->highlightColor : color(), inside) &&
+               canvas.fillOutlinedRect(at.square(), own, inside);
+    }
+    case Cross:
+        return drawDirectShape(canvas, CrossStyle, DirectCanvas::Shape::Lines,
+                               at.crossEnds().data(), 4);
+    case Triangle:
+        return drawDirectShape(canvas, MarkerStyle, DirectCanvas::Shape::ConvexPolygon,
+                               at.triangle().data(), 3);
+    default:
+        return shape < Diamond;
     }
 }
 

@@ -2,6 +2,10 @@
 
 #include "model/paintobject.h"
 
+#include <QRect>
+
+#include <array>
+
 // A single world position drawn as a marker of fixed pixel size (pointSize) whatever the zoom.
 class paintPoint : public paintObject
 {
@@ -11,6 +15,7 @@ public:
     QPointF anchorPoint() const override;
     void preparePainter(QPainter* painter) const override;
     void paint(QPainter* painter) const override;
+    bool paintDirect(DirectCanvas& canvas) const override;
     void parse(std::string_view geometryAndProperties) override;
     void computeBounds() override;
     QString shapeName() const;
@@ -23,4 +28,19 @@ public:
 
 protected:
     ObjectDescription describeGeometry() const override;
+
+private:
+    // The marker's centre and half size in pixels, and the pixels of its shapes.
+    struct Marker {
+        int sx;
+        int sy;
+        int s;
+        // The rectangle of the circle's ellipse; the square; the ends of the cross's horizontal
+        // and vertical strokes; the triangle's corners.
+        QRect circleRect() const;
+        QRect square() const;
+        std::array<QPoint, 4> crossEnds() const;
+        std::array<QPoint, 3> triangle() const;
+    };
+    Marker marker() const;
 };

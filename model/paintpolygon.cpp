@@ -47,6 +47,15 @@ void paintPolygon::paint(QPainter* painter) const
     ShapeStamps::drawPolygon(painter, points.data(), static_cast<int>(points.size()));
 }
 
+bool paintPolygon::paintDirect(DirectCanvas& canvas) const
+{
+    if (vertices.empty())
+        return true;
+    const std::vector<QPoint>& points = pixelPolygon(vertices);
+    return drawDirectShape(canvas, FilledStyle, DirectCanvas::Shape::Polygon, points.data(),
+                           static_cast<int>(points.size()));
+}
+
 void paintPolygon::parse(std::string_view geometryAndProperties)
 {
     readVertexRecord(geometryAndProperties, *this, vertices);

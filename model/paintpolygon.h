@@ -16,6 +16,7 @@ public:
     QPointF anchorPoint() const override;
     void preparePainter(QPainter* painter) const override;
     void paint(QPainter* painter) const override;
+    bool paintDirect(DirectCanvas& canvas) const override;
     void parse(std::string_view geometryAndProperties) override;
     void computeBounds() override;
 

@@ -14,16 +14,18 @@ const QColor kOutlineGrey(100, 100, 100);
 
 } // namespace
 
+paintRectangle::FilledColors paintRectangle::filledColors(const QColor& color, bool highlighted)
+{
+    if (highlighted)
+        return {color, ViewerApp::instance()->highlightColor};
+    return {kOutlineGrey, color};
+}
+
 void paintRectangle::prepareFilledPainter(QPainter* painter, const QColor& color, bool highlighted)
 {
-    if (highlighted) {
-        painter->setPen(cosmeticPen(color));
-        painter->setBrush(solidBrush(ViewerApp::instance()->highlightColor));
-    } else {
-        static const QPen outline(kOutlineGrey, 0);
-        painter->setPen(outline);
-        painter->setBrush(solidBrush(color));
-    }
+    const FilledColors colors = filledColors(color, highlighted);
+    painter->setPen(cosmeticPen(colors.outline));
+    painter->setBrush(solidBrush(colors.inside));
 }
 
 ObjectDescription paintRectangle::describeGeometry() const
@@ -55,13 +57,25 @@ void paintRectangle::preparePainter(QPainter* painter) const
     prepareFilledPainter(painter, color(), highlighted);
 }
 
-// Screen y grows downward, so the world top edge y2 gives the upper pixel corner.
-void paintRectangle::paint(QPainter* painter) const
+QRect paintRectangle::pixelRect() const
 {
     const ViewerApp* app = ViewerApp::instance();
-    const QRect rect(QPoint(app->pixelX(x1), app->pixelY(y2)),
-                     QPoint(app->pixelX(x2), app->pixelY(y1)));
-    drawOutlinedRect(painter, rect);
+    return QRect(QPoint(app->pixelX(x1), app->pixelY(y2)),
+                 QPoint(app->pixelX(x2), app->pixelY(y1)));
+}
+
+void paintRectangle::paint(QPainter* painter) const
+{
+    drawOutlinedRect(painter, pixelRect());
+}
+
+bool paintRectangle::paintDirect(DirectCanvas& canvas) const
+{
+    const FilledColors colors = filledColors(color(), highlighted);
+    QRgb outline, inside;
+    return DirectCanvas::plainColor(colors.outline, outline) &&
+           DirectCanvas::plainColor(colors.inside, inside) &&
+           canvas.fillOutlinedRect(pixelRect(), outline, inside);
 }
 
 void paintRectangle::parse(std::string_view geometryAndProperties)

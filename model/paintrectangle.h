@@ -12,11 +12,19 @@ public:
     QPointF anchorPoint() const override;
     void preparePainter(QPainter* painter) const override;
     void paint(QPainter* painter) const override;
+    bool paintDirect(DirectCanvas& canvas) const override;
     void parse(std::string_view geometryAndProperties) override;
     void computeBounds() override;
 
-    // Pen and brush of the filled kinds (rectangles, circles, polygons): a grey outline around the
-    // own colour; highlighted, an outline in the own colour around the highlight colour.
+    // The outline and inside colours of the filled kinds (rectangles, circles, polygons): a grey
+    // outline around the own colour; highlighted, an outline in the own colour around the
+    // highlight colour.
+    struct FilledColors {
+        QColor outline;
+        QColor inside;
+    };
+    static FilledColors filledColors(const QColor& color, bool highlighted);
+    // Sets them as a cosmetic pen and a solid brush.
     static void prepareFilledPainter(QPainter* painter, const QColor& color, bool highlighted);
 
     double x1 = 0.0;
@@ -26,4 +34,8 @@ public:
 
 protected:
     ObjectDescription describeGeometry() const override;
+
+private:
+    // Screen y grows downward, so the world top edge y2 gives the upper pixel corner.
+    QRect pixelRect() const;
 };

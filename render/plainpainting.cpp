@@ -1,5 +1,6 @@
 #include "render/plainpainting.h"
 
+#include <QImage>
 #include <QPaintEngine>
 #include <QPainter>
 
@@ -52,4 +53,34 @@ bool isPlainStyle(const QPen& pen, const QBrush& brush, double widestPen)
 bool liesOnDevice(const QPainter& painter, const QRect& box)
 {
     return painter.viewport().contains(box, false);
+}
+
+WritablePixels writablePixelsOf(const QPainter& painter)
+{
+    WritablePixels direct;
+    const QPaintDevice* device = painter.device();
+    if (!hasPlainSetting(painter) || device != painter.paintEngine()->paintDevice() ||
+        device->devType() != QInternal::Image ||
+        painter.deviceTransform().type() != QTransform::TxNone ||
+        !painter.paintEngine()->systemClip().isEmpty())
+        return direct;
+    const QImage* image = static_cast<const QImage*>(device);
+    const QImage::Format format = image->format();
+    if (format != QImage::Format_RGB32 && format != QImage::Format_ARGB32 &&
+        format != QImage::Format_ARGB32_Premultiplied)
+        return direct;
+    direct.writable = image->rect();
+    // Under a clip of several rectangles (a band of a frame, the strips of a pan), the largest.
+    if (painter.hasClipping()) {
+        QRect largest;
+        for (const QRect& rect : painter.clipRegion()) {
+            if (qint64(rect.width()) * rect.height() > qint64(largest.width()) * largest.height())
+                largest = rect;
+        }
+        direct.writable &= largest;
+    }
+    // The painter paints into the very same memory: the image is reached without detaching it.
+    direct.pixels = reinterpret_cast<QRgb*>(const_cast<uchar*>(image->constBits()));
+    direct.stride = image->bytesPerLine() / qsizetype(sizeof(QRgb));
+    return direct;
 }

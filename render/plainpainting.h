@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QRect>
+#include <QRgb>
+
 class QBrush;
 class QPainter;
 class QPen;
-class QRect;
 
 // Whether the painter paints plainly: the raster engine, aliased, fully opaque in source-over,
 // the world untransformed (the device may place it at a whole-pixel offset, as a widget inside
@@ -20,3 +22,15 @@ bool isPlainStyle(const QPen& pen, const QBrush& brush, double widestPen = 1.0);
 // Whether the box of pixels lies wholly on the painter's device, where nothing it holds is cut
 // at the device's edge. Only meaningful for a painter that paints plainly.
 bool liesOnDevice(const QPainter& painter, const QRect& box);
+
+// The pixels of the 32-bit image that a painter with a plain setting paints on without any shift
+// or system clip, where shapes may be written directly instead of through the painter: the first
+// pixel, the pixels from one line to the next, and the rectangle that writes may reach (the
+// image, within the largest rectangle of the painter's clip). A shape wholly inside that
+// rectangle shows whole, as the painter would show it. Null pixels where the painter allows none.
+struct WritablePixels {
+    QRgb* pixels = nullptr;
+    qsizetype stride = 0;
+    QRect writable;
+};
+WritablePixels writablePixelsOf(const QPainter& painter);

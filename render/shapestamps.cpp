@@ -87,33 +87,13 @@ thread_local std::size_t ShapeStamps::usableStamps = 0;
 
 ShapeStamps::Session::Session(const QPainter& painter)
     : painter(painter), allowed(settingAllowsStamps(painter)), viewport(painter.viewport()),
-      previous(session)
+      direct(allowed ? writablePixelsOf(painter) : WritablePixels()), previous(session)
 {
     session = this;
     if (previous == nullptr) {
         stampsFound = 0;
         stampsTurnedAway = 0;
     }
-    const QPaintDevice* device = painter.device();
-    if (!allowed || device != painter.paintEngine()->paintDevice() ||
-        device->devType() != QInternal::Image ||
-        painter.deviceTransform().type() != QTransform::TxNone ||
-        !painter.paintEngine()->systemClip().isEmpty())
-        return;
-    const QImage* image = static_cast<const QImage*>(device);
-    writable = image->rect();
-    // Under a clip of several rectangles (a band of a frame, the strips of a pan), a stamp wholly
-    // inside the largest of them shows whole, as the painter would show it.
-    if (painter.hasClipping()) {
-        QRect largest;
-        for (const QRect& rect : painter.clipRegion()) {
-            if (qint64(rect.width()) * rect.height() > qint64(largest.width()) * largest.height())
-                largest = rect;
-        }
-        writable &= largest;
-    }
-    directPixels = reinterpret_cast<QRgb*>(const_cast<uchar*>(image->constBits()));
-    directStride = image->bytesPerLine() / qsizetype(sizeof(QRgb));
 }
 
 ShapeStamps::Session::~Session()
@@ -214,16 +194,17 @@ void ShapeStamps::record(Stamp& stamp, const QImage& scratch, const QSize& size)
 // into the very same memory.
 void ShapeStamps::drawStamp(QPainter* painter, const QPoint& at, const Stamp& stamp)
 {
-    if (session == nullptr || &session->painter != painter || session->directPixels == nullptr ||
-        !session->writable.contains(QRect(at, stamp.size))) {
+    if (session == nullptr || &session->painter != painter || session->direct.pixels == nullptr ||
+        !session->direct.writable.contains(QRect(at, stamp.size))) {
         painter->drawImage(at, stamp.image);
         return;
     }
     const int width = stamp.size.width();
     const int height = stamp.size.height();
+    const qsizetype stride = session->direct.stride;
     const QRgb* from = stamp.pixels;
-    QRgb* to = session->directPixels + at.y() * session->directStride + at.x();
-    for (int y = 0; y < height; ++y, from += stamp.stride, to += session->directStride) {
+    QRgb* to = session->direct.pixels + at.y() * stride + at.x();
+    for (int y = 0; y < height; ++y, from += stamp.stride, to += stride) {
         for (int x = 0; x < width; ++x) {
             if (qAlpha(from[x]) != 0)
                 to[x] = from[x];

@@ -8,6 +8,7 @@
 #include <QPointF>
 #include <QRect>
 
+#include "render/plainpainting.h"
 #include "storage/textkeyedtable.h"
 
 #include <string>
@@ -50,12 +51,8 @@ public:
         const QPainter& painter;
         bool allowed;
         QRect viewport;
-        // The pixels of the image the painter paints on, when stamps may be written into them
-        // directly (no offset, no clip but one rectangle), the pixels from one line to the next,
-        // and the rectangle stamps may be written in.
-        QRgb* directPixels = nullptr;
-        qsizetype directStride = 0;
-        QRect writable;
+        // Where stamps may be written into the image's pixels directly.
+        WritablePixels direct;
         const Session* previous;
     };
 

@@ -1,3 +1,4 @@
+#include "render/directcanvas.h"
 #include "scenes.h"
 #include "support/testapp.h"
 
@@ -9,7 +10,8 @@ namespace
 {
 
 // Two thousand objects of every kind spread beyond the canvas on all sides, densely enough that
-// many cross its edges at any of the views below, while most are skipped.
+// many cross its edges at any of the views below, while most are skipped. Each kind comes in two
+// colours, so that shapes of the same geometry differ only in colour.
 QByteArray spreadScene()
 {
     std::mt19937 random(42);
@@ -17,47 +19,61 @@ QByteArray spreadScene()
     QByteArray text = "endheader\n";
     for (int i = 0; i < 2000; ++i) {
         const double x = at(), y = at();
+        const bool second = i % 12 >= 6;
         switch (i % 6) {
         case 0:
-            text += QStringLiteral("pt %1 %2 red %3\n").arg(x).arg(y).arg(i % 8).toLatin1();
+            text += QStringLiteral("pt %1 %2 %3 %4\n")
+                        .arg(x)
+                        .arg(y)
+                        .arg(second ? "green" : "red")
+                        .arg(i % 8)
+                        .toLatin1();
             break;
         case 1:
-            text += QStringLiteral("line %1 %2 %3 %4 blue\n")
+            text += QStringLiteral("line %1 %2 %3 %4 %5\n")
                         .arg(x)
                         .arg(y)
                         .arg(x + 30)
                         .arg(y - 9)
+                        .arg(second ? "maroon" : "blue")
                         .toLatin1();
             break;
         case 2:
-            text += QStringLiteral("rect %1 %2 %3 %4 teal\n")
+            text += QStringLiteral("rect %1 %2 %3 %4 %5\n")
                         .arg(x)
                         .arg(y)
                         .arg(x + 12)
                         .arg(y + 7)
+                        .arg(second ? "orange" : "teal")
                         .toLatin1();
             break;
         case 3:
-            text += QStringLiteral("circle %1 %2 6 purple\n").arg(x).arg(y).toLatin1();
+            text += QStringLiteral("circle %1 %2 6 %3\n")
+                        .arg(x)
+                        .arg(y)
+                        .arg(second ? "gray" : "purple")
+                        .toLatin1();
             break;
         case 4:
-            text += QStringLiteral("path 3 %1 %2 %3 %4 %5 %6 navy\n")
+            text += QStringLiteral("path 3 %1 %2 %3 %4 %5 %6 %7\n")
                         .arg(x)
                         .arg(y)
                         .arg(x + 20)
                         .arg(y + 5)
                         .arg(x + 8)
                         .arg(y + 30)
+                        .arg(second ? "black" : "navy")
                         .toLatin1();
             break;
         default:
-            text += QStringLiteral("polygon 3 %1 %2 %3 %4 %5 %6 olive\n")
+            text += QStringLiteral("polygon 3 %1 %2 %3 %4 %5 %6 %7\n")
                         .arg(x)
                         .arg(y)
                         .arg(x + 15)
                         .arg(y)
                         .arg(x + 7)
                         .arg(y + 12)
+                        .arg(second ? "yellow" : "olive")
                         .toLatin1();
         }
     }
@@ -117,6 +133,11 @@ private slots:
         QTest::newRow("spread, zoomed in") << true << 4.0 << QPointF(-700, 900) << 3 << 1;
         QTest::newRow("spread, big markers and wide lines")
             << true << 1.0 << QPointF(300, -200) << 60 << 40;
+        // Shapes a few pixels across, repeated many times, as in a large drawing fitted to the
+        // window: painted from the shapes remembered the first time.
+        QTest::newRow("spread, far out") << true << 0.1 << QPointF(120, 80) << 3 << 1;
+        QTest::newRow("spread, far out, two-pixel lines")
+            << true << 0.15 << QPointF(110, 70) << 4 << 2;
     }
 
     void skippingObjectsChangesNoPixel()
@@ -135,9 +156,13 @@ private slots:
         app->pointSize = pointSize;
         app->lineWidth = lineWidth;
         DrawingModel::ObjectList& objects = DrawingModel::instance()->objects;
-        objects[1]->highlighted = true;
+        for (std::size_t i = 1; i < objects.size(); i += 7)
+            objects[i]->highlighted = true;
         objects[6]->visible = false;
+        DirectCanvas::clear();
         QVERIFY(scenes::paintedWhole() == scenes::paintedPlainly());
+        if (spread && ratio < 1.0)
+            QVERIFY(DirectCanvas::size() > 0);
         const QSize page = app->display->size() * 3;
         QVERIFY(layersOn(page) == plainLayersOn(page));
     }

@@ -1,0 +1,374 @@
+#include "render/directcanvas.h"
+
+#include <QColor>
+#include <QImage>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+namespace
+{
+
+// A shape's area is the box of its points and a pixel of pen around it. Larger shapes cost about
+// as much to fill through the painter, and would fill the table.
+constexpr int kMaxSide = 48;
+// Room around the area on the scratch image, to catch a shape that paints beyond it.
+constexpr int kScratchMargin = 4;
+constexpr int kScratchSide = kMaxSide + 2 * kScratchMargin;
+// A million mixed objects at a fitted view make some 15,000 distinct shapes. The table holds
+// twice that in at most 4 MiB (entries of one cache line, kept at most half full), and the row
+// masks of the larger shapes in at most another 4 MiB.
+constexpr std::size_t kMaxShapes = 32768;
+constexpr std::size_t kFirstCapacity = 1024;
+constexpr std::size_t kMaxPoolWords = std::size_t(1) << 19;
+// The bits of a shape's colours fit its entry when they take at most 128 bits (one colour) or 64
+// bits each (two): a row of the box after another.
+constexpr int kInlineBits = 128;
+
+// The style, the kind of shape, the point count, the powers of two that a wide pen's shape lies
+// within, and the points' offsets from the area's corner (a byte each way, as the area is at most
+// kMaxSide across).
+struct Key {
+    std::uint64_t words[4];
+
+    bool operator==(const Key& other) const
+    {
+        return words[0] == other.words[0] && words[1] == other.words[1] &&
+               words[2] == other.words[2] && words[3] == other.words[3];
+    }
+};
+
+enum class State : std::uint8_t { Empty, Inline, Pooled, Refused };
+
+// One cache line: the key, the shape's colours (a pen's and a brush's: plain painting sets no
+// other), the box of the pixels it paints within its area, and which of those pixels take which
+// colour, as bits in the entry or as two masks a row in the pool (where `masks[0]` is then the
+// first row's place).
+struct alignas(64) Entry {
+    Key key;
+    QRgb colors[2];
+    std::uint8_t left, top, width, height;
+    State state;
+    std::uint8_t colorCount;
+    std::uint64_t masks[2];
+};
+static_assert(sizeof(Entry) == 64);
+
+struct Table {
+    std::vector<Entry> entries;
+    std::size_t used = 0;
+    std::vector<std::uint64_t> pool;
+    std::uint64_t setting = 0;
+    // Canvases open on the thread, and what the outermost one found and turned away.
+    int open = 0;
+    std::size_t found = 0;
+    std::size_t turnedAway = 0;
+    QImage scratch;
+
+    void clear()
+    {
+        entries.clear();
+        entries.shrink_to_fit();
+        pool.clear();
+        pool.shrink_to_fit();
+        used = 0;
+    }
+};
+
+thread_local Table table;
+
+std::uint64_t hashOf(const Key& key)
+{
+    std::uint64_t hash = key.words[0] * 0x9E3779B97F4A7C15ull;
+    hash ^= (key.words[1] + (hash << 6) + (hash >> 2)) * 0xC2B2AE3D27D4EB4Full;
+    hash ^= (key.words[2] + (hash << 6) + (hash >> 2)) * 0x165667B19E3779F9ull;
+    hash ^= (key.words[3] + (hash << 6) + (hash >> 2)) * 0x9E3779B97F4A7C15ull;
+    return hash ^ (hash >> 29);
+}
+
+Entry* slotOf(std::vector<Entry>& entries, const Key& key)
+{
+    const std::size_t mask = entries.size() - 1;
+    for (std::size_t slot = hashOf(key) & mask;; slot = (slot + 1) & mask) {
+        Entry& entry = entries[slot];
+        if (entry.state == State::Empty || entry.key == key)
+            return &entry;
+    }
+}
+
+// Makes room for one more entry, keeping the table at most half full; false when it is full.
+bool makeRoom()
+{
+    if (table.used >= kMaxShapes)
+        return false;
+    if (2 * (table.used + 1) <= table.entries.size())
+        return true;
+    std::vector<Entry> grown(std::max(kFirstCapacity, 2 * table.entries.size()));
+    for (const Entry& entry : table.entries) {
+        if (entry.state != State::Empty)
+            *slotOf(grown, entry.key) = entry;
+    }
+    table.entries.swap(grown);
+    return true;
+}
+
+// `width` bits from bit `offset` of the two words, the first word's bits first.
+std::uint64_t bitsAt(const std::uint64_t (&words)[2], int offset, int width)
+{
+    std::uint64_t bits = offset >= 64 ? words[1] >> (offset - 64) : words[0] >> offset;
+    if (offset > 0 && offset < 64 && offset + width > 64)
+        bits |= words[1] << (64 - offset);
+    return width == 64 ? bits : bits & ((std::uint64_t(1) << width) - 1);
+}
+
+void setBit(std::uint64_t (&words)[2], int bit)
+{
+    words[bit / 64] |= std::uint64_t(1) << (bit % 64);
+}
+
+void writeBits(QRgb* row, std::uint64_t bits, QRgb color)
+{
+    while (bits != 0) {
+        row[__builtin_ctzll(bits)] = color;
+        bits &= bits - 1;
+    }
+}
+
+// Paints the shape alone onto the scratch image, its area's corner moved to (margin, margin) by a
+// whole-pixel translation, and notes its pixels in the entry: refused when it painted outside its
+// area, a pixel that is not opaque, or more than two colours. False when its masks do not fit the
+// pool.
+bool record(Entry& entry, const QRect& area, const void* context,
+            void (*paint)(const void*, QPainter*))
+{
+    if (table.scratch.isNull())
+        table.scratch = QImage(kScratchSide, kScratchSide, QImage::Format_ARGB32_Premultiplied);
+    QImage& scratch = table.scratch;
+    const int width = area.width() + 2 * kScratchMargin;
+    const int height = area.height() + 2 * kScratchMargin;
+    for (int y = 0; y < height; ++y)
+        std::memset(scratch.scanLine(y), 0, std::size_t(width) * sizeof(QRgb));
+    {
+        QPainter painter(&scratch);
+        painter.translate(kScratchMargin - area.left(), kScratchMargin - area.top());
+        paint(context, &painter);
+    }
+    entry.state = State::Refused;
+    entry.colorCount = 0;
+    int left = width, top = height, right = -1, bottom = -1;
+    for (int y = 0; y < height; ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(scratch.constScanLine(y));
+        for (int x = 0; x < width; ++x) {
+            const QRgb pixel = line[x];
+            if (qAlpha(pixel) == 0)
+                continue;
+            const bool inside = x >= kScratchMargin && x < kScratchMargin + area.width() &&
+                                y >= kScratchMargin && y < kScratchMargin + area.height();
+            if (!inside || qAlpha(pixel) != 255)
+                return true;
+            QRgb* const colorsEnd = entry.colors + entry.colorCount;
+            if (std::find(entry.colors, colorsEnd, pixel) == colorsEnd) {
+                if (entry.colorCount == 2)
+                    return true;
+                entry.colors[entry.colorCount++] = pixel;
+            }
+            left = std::min(left, x);
+            right = std::max(right, x);
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+        }
+    }
+    entry.masks[0] = entry.masks[1] = 0;
+    entry.state = State::Inline;
+    if (right < 0) {
+        entry.left = entry.top = entry.width = entry.height = 0;
+        return true;
+    }
+    entry.left = static_cast<std::uint8_t>(left - kScratchMargin);
+    entry.top = static_cast<std::uint8_t>(top - kScratchMargin);
+    entry.width = static_cast<std::uint8_t>(right - left + 1);
+    entry.height = static_cast<std::uint8_t>(bottom - top + 1);
+    const int pixels = entry.width * entry.height;
+    if (pixels * entry.colorCount > kInlineBits) {
+        if (table.pool.size() + 2 * std::size_t(entry.height) > kMaxPoolWords)
+            return false;
+        entry.state = State::Pooled;
+        entry.masks[0] = table.pool.size();
+        table.pool.resize(table.pool.size() + 2 * std::size_t(entry.height), 0);
+    }
+    for (int y = 0; y < entry.height; ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(scratch.constScanLine(top + y)) + left;
+        for (int x = 0; x < entry.width; ++x) {
+            if (qAlpha(line[x]) == 0)
+                continue;
+            const int color = line[x] == entry.colors[0] ? 0 : 1;
+            if (entry.state == State::Pooled)
+                table.pool[entry.masks[0] + 2 * std::size_t(y) + std::size_t(color)] |=
+                    std::uint64_t(1) << x;
+            else
+                setBit(entry.masks, color * pixels + y * entry.width + x);
+        }
+    }
+    return true;
+}
+
+// Whether the shape through the points lies within one power of two each way, where a wide pen's
+// outline computed in doubles is the same wherever it lies; its exponents join the key.
+bool withinPowersOfTwo(const QRect& area, std::uint64_t& exponents)
+{
+    if (area.left() <= 0 || area.top() <= 0)
+        return false;
+    const int across = std::ilogb(area.left());
+    const int down = std::ilogb(area.top());
+    if (std::ilogb(area.right()) != across || std::ilogb(area.bottom()) != down)
+        return false;
+    exponents = std::uint64_t(across) | std::uint64_t(down) << 5;
+    return true;
+}
+
+} // namespace
+
+DirectCanvas::DirectCanvas(const QPainter& painter, bool enabled, std::uint64_t setting)
+    : pixels(enabled ? writablePixelsOf(painter) : WritablePixels())
+{
+    if (table.open++ > 0)
+        return;
+    // A new setting makes other pixels of the same shapes; a paint that had to turn away more
+    // shapes than it found leaves room for the next view's.
+    if (setting != table.setting || table.turnedAway > table.found)
+        table.clear();
+    table.setting = setting;
+    table.found = 0;
+    table.turnedAway = 0;
+}
+
+DirectCanvas::~DirectCanvas()
+{
+    --table.open;
+}
+
+bool DirectCanvas::plainColor(const QColor& color, QRgb& pixel)
+{
+    const QRgb rgb = color.rgba();
+    if (!color.isValid() || qAlpha(rgb) != 255 || color.rgba64() != QRgba64::fromArgb32(rgb))
+        return false;
+    pixel = rgb;
+    return true;
+}
+
+// The outline covers the box from the rectangle's corner to a pixel beyond its right and bottom
+// edges; the inside is the rectangle less its left column and top row.
+bool DirectCanvas::fillOutlinedRect(const QRect& rect, QRgb outline, QRgb inside) const
+{
+    const QRect& writable = pixels.writable;
+    if (!active() || rect.left() > rect.right() || rect.top() > rect.bottom() ||
+        rect.left() < writable.left() || rect.top() < writable.top() ||
+        qint64(rect.right()) + 1 > writable.right() ||
+        qint64(rect.bottom()) + 1 > writable.bottom())
+        return false;
+    const int width = rect.right() + 2 - rect.left();
+    QRgb* row = pixels.pixels + qsizetype(rect.top()) * pixels.stride + rect.left();
+    std::fill_n(row, width, outline);
+    for (int y = rect.top() + 1; y <= rect.bottom(); ++y) {
+        row += pixels.stride;
+        row[0] = outline;
+        std::fill_n(row + 1, width - 2, inside);
+        row[width - 1] = outline;
+    }
+    std::fill_n(row + pixels.stride, width, outline);
+    return true;
+}
+
+bool DirectCanvas::drawShapeWith(const Style& style, Shape shape, const QPoint* points, int count,
+                                 int penWidth, PaintFunction paint, const void* context)
+{
+    if (!active() || count < 1 || count > kMaxPoints || penWidth > kWidestPen)
+        return false;
+    int left = points[0].x(), right = left, top = points[0].y(), bottom = top;
+    for (int i = 1; i < count; ++i) {
+        left = std::min(left, points[i].x());
+        right = std::max(right, points[i].x());
+        top = std::min(top, points[i].y());
+        bottom = std::max(bottom, points[i].y());
+    }
+    // A pixel around the points, and a wide pen's width (half of it to the side, half of it again
+    // for a square cap's corner). Compared in 64 bits: far points lie near the ends of an int.
+    const bool wide = penWidth > 1;
+    const int reach = wide ? 1 + penWidth : 1;
+    if (qint64(right) - left + 1 + 2 * reach > kMaxSide ||
+        qint64(bottom) - top + 1 + 2 * reach > kMaxSide)
+        return false;
+    const QRect area(QPoint(left - reach, top - reach), QPoint(right + reach, bottom + reach));
+    std::uint64_t exponents = 0;
+    if (wide && !withinPowersOfTwo(area, exponents))
+        return false;
+    Key key{{std::uint64_t(style.color) | std::uint64_t(style.kind) << 32 |
+                 std::uint64_t(shape) << 40 | std::uint64_t(style.highlighted) << 42 |
+                 std::uint64_t(count) << 43 | exponents << 47,
+             0, 0, 0}};
+    for (int i = 0; i < count; ++i) {
+        const std::uint64_t offsets = std::uint64_t(points[i].x() - area.left()) |
+                                      std::uint64_t(points[i].y() - area.top()) << 8;
+        key.words[1 + i / 4] |= offsets << (16 * (i % 4));
+    }
+
+    const Entry* entry = table.entries.empty() ? nullptr : slotOf(table.entries, key);
+    if (entry == nullptr || entry->state == State::Empty) {
+        if (!makeRoom()) {
+            ++table.turnedAway;
+            return false;
+        }
+        Entry recorded{};
+        recorded.key = key;
+        if (!record(recorded, area, context, paint)) {
+            ++table.turnedAway;
+            return false;
+        }
+        Entry* slot = slotOf(table.entries, key);
+        *slot = recorded;
+        ++table.used;
+        entry = slot;
+    } else {
+        ++table.found;
+    }
+    if (entry->state == State::Refused)
+        return false;
+
+    const int x = area.left() + entry->left;
+    const int y = area.top() + entry->top;
+    const QRect& writable = pixels.writable;
+    if (x < writable.left() || y < writable.top() || x + entry->width - 1 > writable.right() ||
+        y + entry->height - 1 > writable.bottom())
+        return false;
+    QRgb* row = pixels.pixels + qsizetype(y) * pixels.stride + x;
+    const int width = entry->width;
+    if (entry->state == State::Inline) {
+        const int pixelCount = width * entry->height;
+        for (int line = 0; line < entry->height; ++line, row += pixels.stride) {
+            writeBits(row, bitsAt(entry->masks, line * width, width), entry->colors[0]);
+            if (entry->colorCount == 2)
+                writeBits(row, bitsAt(entry->masks, pixelCount + line * width, width),
+                          entry->colors[1]);
+        }
+    } else {
+        const std::uint64_t* masks = table.pool.data() + entry->masks[0];
+        for (int line = 0; line < entry->height; ++line, row += pixels.stride, masks += 2) {
+            writeBits(row, masks[0], entry->colors[0]);
+            writeBits(row, masks[1], entry->colors[1]);
+        }
+    }
+    return true;
+}
+
+std::size_t DirectCanvas::size()
+{
+    return table.used;
+}
+
+void DirectCanvas::clear()
+{
+    table.clear();
+}
