@@ -1,5 +1,6 @@
 #include "app/colormemo.h"
 
+#include "render/directcanvas.h"
 #include "storage/bytehash.h"
 
 std::size_t ColorMemo::placeOf(const std::string& name)
@@ -7,18 +8,20 @@ std::size_t ColorMemo::placeOf(const std::string& name)
     return hashBytes(0, name) % kPlaces;
 }
 
-const QColor* ColorMemo::find(const std::string& name) const
+const ColorMemo::Resolved* ColorMemo::find(const std::string& name) const
 {
     const Place& place = places[placeOf(name)];
-    return place.used && place.name == name ? &place.color : nullptr;
+    return place.used && place.name == name ? &place.resolved : nullptr;
 }
 
-void ColorMemo::remember(const std::string& name, const QColor& color)
+const ColorMemo::Resolved& ColorMemo::remember(const std::string& name, const QColor& color)
 {
     Place& place = places[placeOf(name)];
     place.name = name;
-    place.color = color;
+    place.resolved.color = color;
+    place.resolved.plain = DirectCanvas::plainColor(color, place.resolved.pixel);
     place.used = true;
+    return place.resolved;
 }
 
 void ColorMemo::clear()

@@ -11,10 +11,17 @@
 class ColorMemo
 {
 public:
+    // A colour, and the pixel that painting it writes when it is plain (DirectCanvas::plainColor).
+    struct Resolved {
+        QColor color;
+        QRgb pixel = 0;
+        bool plain = false;
+    };
+
     // The remembered colour of the name, or null.
-    const QColor* find(const std::string& name) const;
+    const Resolved* find(const std::string& name) const;
     // Remembers the colour, in place of whatever name had its place.
-    void remember(const std::string& name, const QColor& color);
+    const Resolved& remember(const std::string& name, const QColor& color);
     void clear();
 
 private:
@@ -22,7 +29,7 @@ private:
 
     struct Place {
         std::string name;
-        QColor color;
+        Resolved resolved;
         bool used = false;
     };
 

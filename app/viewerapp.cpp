@@ -9,6 +9,7 @@
 #include "commands/explorerfiller.h"
 #include "model/drawingmodel.h"
 #include "model/paintobject.h"
+#include "render/directcanvas.h"
 #include "render/sharedstyles.h"
 #include "script/textfile.h"
 #include "script/wordreader.h"
@@ -195,16 +196,28 @@ void ViewerApp::readSettings(std::string_view configText)
         infoFontSize = std::clamp(value, 1, kMaxInfoFontSize);
 }
 
+const ColorMemo::Resolved* ViewerApp::memoColor(const std::string& name) const
+{
+    if (paintColorScopes == 0)
+        return nullptr;
+    if (const ColorMemo::Resolved* known = paintColors.find(name))
+        return known;
+    return &paintColors.remember(name, lookUpColor(name));
+}
+
 QColor ViewerApp::colorOf(const std::string& name) const
 {
-    if (paintColorScopes > 0) {
-        if (const QColor* known = paintColors.find(name))
-            return *known;
+    const ColorMemo::Resolved* resolved = memoColor(name);
+    return resolved ? resolved->color : lookUpColor(name);
+}
+
+bool ViewerApp::plainPixelOf(const std::string& name, QRgb& pixel) const
+{
+    if (const ColorMemo::Resolved* resolved = memoColor(name)) {
+        pixel = resolved->pixel;
+        return resolved->plain;
     }
-    const QColor color = lookUpColor(name);
-    if (paintColorScopes > 0)
-        paintColors.remember(name, color);
-    return color;
+    return DirectCanvas::plainColor(lookUpColor(name), pixel);
 }
 
 ViewerApp::PaintColors::PaintColors()

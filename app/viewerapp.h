@@ -71,6 +71,8 @@ public:
     // The colour of a name: the loaded file's colours first, then the built-in table; an
     // unknown name gives an invalid colour.
     QColor colorOf(const std::string& name) const;
+    // The same as the pixel that painting it writes, when it is plain (DirectCanvas::plainColor).
+    bool plainPixelOf(const std::string& name, QRgb& pixel) const;
     // While one exists, colorOf() remembers what it resolves: a paint resolves a colour per
     // object, and neither the file's colours nor the built-in table can change during a paint.
     class PaintColors
@@ -265,6 +267,8 @@ private:
     static void install(ViewerApp* app);
     // colorOf() without the memo.
     QColor lookUpColor(const std::string& name) const;
+    // The colour of the name from the memo, resolved now if it has none; null outside a paint.
+    const ColorMemo::Resolved* memoColor(const std::string& name) const;
     void buildMainWindow();
     void growToShowToolBars();
     void buildInfoDock();

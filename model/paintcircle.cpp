@@ -58,7 +58,7 @@ bool paintCircle::paintDirect(DirectCanvas& canvas) const
     const QRect rect = pixelRect();
     QRgb own;
     if (rect.width() == 0 && rect.height() == 0)
-        return canvas.active() && DirectCanvas::plainColor(color(), own);
+        return canvas.active() && plainColor(own);
     if (rect.width() < 0 || rect.height() < 0)
         return false;
     const QPoint corners[] = {rect.topLeft(), rect.bottomRight()};

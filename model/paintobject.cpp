@@ -131,22 +131,31 @@ ObjectDescription paintObject::describe() const
 bool paintObject::drawDirectShape(DirectCanvas& canvas, DirectStyle style,
                                   DirectCanvas::Shape shape, const QPoint* points, int count) const
 {
-    QRgb own;
-    if (!DirectCanvas::plainColor(color(), own))
+    DirectCanvas::Style objectStyle;
+    if (!directStyle(style, objectStyle))
         return false;
     // Strokes take strokePen(), lineWidth pixels wide; outlines a cosmetic pen.
     const bool stroked = style == StrokedStyle || style == CrossStyle;
     const int penWidth = stroked ? ViewerApp::instance()->lineWidth : 0;
-    return canvas.drawShape({own, style, highlighted}, shape, points, count, penWidth,
-                            [this](QPainter* painter) {
-                                preparePainter(painter);
-                                paint(painter);
-                            });
+    return canvas.drawShape(objectStyle, shape, points, count, penWidth,
+                            [this](QPainter* painter) { paintAlone(painter); });
+}
+
+bool paintObject::directStyle(DirectStyle kind, DirectCanvas::Style& style) const
+{
+    style.kind = kind;
+    style.highlighted = highlighted;
+    return plainColor(style.color);
 }
 
 QColor paintObject::color() const
 {
     return ViewerApp::instance()->colorOf(colorName);
+}
+
+bool paintObject::plainColor(QRgb& pixel) const
+{
+    return ViewerApp::instance()->plainPixelOf(colorName, pixel);
 }
 
 const QPen& paintObject::strokePen(const QColor& color)

@@ -90,10 +90,21 @@ protected:
     QIcon colorIcon(int width, int height) const;
     // The object's colour as colorOf() resolves its colour word.
     QColor color() const;
+    // The same as the pixel that painting it writes, when it is plain (DirectCanvas::plainColor).
+    bool plainColor(QRgb& pixel) const;
     // Which rule chooses an object's pen and brush from its colour (DirectCanvas::Style::kind):
     // a stroke pen; a grey outline and a brush (rectangles, circles, polygons); a marker's outline
     // and brush; a cross marker's stroke pen.
     enum DirectStyle : std::uint8_t { StrokedStyle, FilledStyle, MarkerStyle, CrossStyle };
+    // The object's style for the direct canvas; false when its colour is not plain.
+    bool directStyle(DirectStyle kind, DirectCanvas::Style& style) const;
+    // What the direct canvas records of an object's shape: the object painted alone, with its own
+    // pen and brush.
+    void paintAlone(QPainter* painter) const
+    {
+        preparePainter(painter);
+        paint(painter);
+    }
     // Writes the shape through the whole-pixel points (DirectCanvas::drawShape()) in the object's
     // style; false when its colour or the shape does not allow it.
     bool drawDirectShape(DirectCanvas& canvas, DirectStyle style, DirectCanvas::Shape shape,

@@ -166,8 +166,6 @@ void paintPoint::paint(QPainter* painter) const
     }
 }
 
-// Regular polygons of four corners and more have corners off the pixel grid, which are left to
-// the painter.
 bool paintPoint::paintDirect(DirectCanvas& canvas) const
 {
     const Marker at = marker();
@@ -180,11 +178,13 @@ bool paintPoint::paintDirect(DirectCanvas& canvas) const
         return drawDirectShape(canvas, MarkerStyle, DirectCanvas::Shape::Ellipse, corners, 2);
     }
     case Square: {
-        QRgb own, inside;
-        return DirectCanvas::plainColor(color(), own) &&
-               DirectCanvas::plainColor(
-                   highlighted ? ViewerApp::instance()->highlightColor : color(), inside) &&
-               canvas.fillOutlinedRect(at.square(), own, inside);
+        QRgb own;
+        if (!plainColor(own))
+            return false;
+        QRgb inside = own;
+        if (highlighted && !DirectCanvas::plainColor(ViewerApp::instance()->highlightColor, inside))
+            return false;
+        return canvas.fillOutlinedRect(at.square(), own, inside);
     }
     case Cross:
         return drawDirectShape(canvas, CrossStyle, DirectCanvas::Shape::Lines,
@@ -192,8 +192,16 @@ bool paintPoint::paintDirect(DirectCanvas& canvas) const
     case Triangle:
         return drawDirectShape(canvas, MarkerStyle, DirectCanvas::Shape::ConvexPolygon,
                                at.triangle().data(), 3);
-    default:
-        return shape < Diamond;
+    default: {
+        if (shape < Diamond)
+            return true;
+        const int corners = std::min(shape, kMaxMarkerCorners);
+        DirectCanvas::Style style;
+        return directStyle(MarkerStyle, style) &&
+               canvas.drawRegularPolygon(style, QPoint(at.sx, at.sy), at.s,
+                                         unitCorners(corners).data(), corners,
+                                         [this](QPainter* painter) { paintAlone(painter); });
+    }
     }
 }
 

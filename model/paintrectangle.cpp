@@ -14,18 +14,27 @@ const QColor kOutlineGrey(100, 100, 100);
 
 } // namespace
 
-paintRectangle::FilledColors paintRectangle::filledColors(const QColor& color, bool highlighted)
-{
-    if (highlighted)
-        return {color, ViewerApp::instance()->highlightColor};
-    return {kOutlineGrey, color};
-}
-
 void paintRectangle::prepareFilledPainter(QPainter* painter, const QColor& color, bool highlighted)
 {
-    const FilledColors colors = filledColors(color, highlighted);
-    painter->setPen(cosmeticPen(colors.outline));
-    painter->setBrush(solidBrush(colors.inside));
+    if (highlighted) {
+        painter->setPen(cosmeticPen(color));
+        painter->setBrush(solidBrush(ViewerApp::instance()->highlightColor));
+    } else {
+        static const QPen outline(kOutlineGrey, 0);
+        painter->setPen(outline);
+        painter->setBrush(solidBrush(color));
+    }
+}
+
+bool paintRectangle::filledPixels(QRgb own, bool highlighted, QRgb& outline, QRgb& inside)
+{
+    if (highlighted) {
+        outline = own;
+        return DirectCanvas::plainColor(ViewerApp::instance()->highlightColor, inside);
+    }
+    outline = kOutlineGrey.rgba();
+    inside = own;
+    return true;
 }
 
 ObjectDescription paintRectangle::describeGeometry() const
@@ -71,10 +80,8 @@ void paintRectangle::paint(QPainter* painter) const
 
 bool paintRectangle::paintDirect(DirectCanvas& canvas) const
 {
-    const FilledColors colors = filledColors(color(), highlighted);
-    QRgb outline, inside;
-    return DirectCanvas::plainColor(colors.outline, outline) &&
-           DirectCanvas::plainColor(colors.inside, inside) &&
+    QRgb own, outline, inside;
+    return plainColor(own) && filledPixels(own, highlighted, outline, inside) &&
            canvas.fillOutlinedRect(pixelRect(), outline, inside);
 }
 

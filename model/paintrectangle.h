@@ -16,16 +16,12 @@ public:
     void parse(std::string_view geometryAndProperties) override;
     void computeBounds() override;
 
-    // The outline and inside colours of the filled kinds (rectangles, circles, polygons): a grey
-    // outline around the own colour; highlighted, an outline in the own colour around the
-    // highlight colour.
-    struct FilledColors {
-        QColor outline;
-        QColor inside;
-    };
-    static FilledColors filledColors(const QColor& color, bool highlighted);
-    // Sets them as a cosmetic pen and a solid brush.
+    // Pen and brush of the filled kinds (rectangles, circles, polygons): a grey outline around the
+    // own colour; highlighted, an outline in the own colour around the highlight colour.
     static void prepareFilledPainter(QPainter* painter, const QColor& color, bool highlighted);
+    // The colours of that pen and brush as pixels, for an object of the plain colour `own`; false
+    // when the highlight colour is not plain.
+    static bool filledPixels(QRgb own, bool highlighted, QRgb& outline, QRgb& inside);
 
     double x1 = 0.0;
     double y1 = 0.0;

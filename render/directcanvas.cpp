@@ -28,9 +28,10 @@ constexpr std::size_t kMaxPoolWords = std::size_t(1) << 19;
 // bits each (two): a row of the box after another.
 constexpr int kInlineBits = 128;
 
-// The style, the kind of shape, the point count, the powers of two that a wide pen's shape lies
-// within, and the points' offsets from the area's corner (a byte each way, as the area is at most
-// kMaxSide across).
+// The style, the kind of shape, the point count, the powers of two that a wide pen's shape (or a
+// regular polygon) lies within, and the geometry: the points' offsets from the area's corner (a
+// byte each way, as the area is at most kMaxSide across), or a regular polygon's radius and corner
+// count.
 struct Key {
     std::uint64_t words[4];
 
@@ -215,17 +216,80 @@ bool record(Entry& entry, const QRect& area, const void* context,
     return true;
 }
 
-// Whether the shape through the points lies within one power of two each way, where a wide pen's
-// outline computed in doubles is the same wherever it lies; its exponents join the key.
-bool withinPowersOfTwo(const QRect& area, std::uint64_t& exponents)
+// Whether the area lies within one power of two each way, where an outline computed in doubles
+// comes out the same wherever it lies; `across` and `down` are then their exponents.
+bool withinPowersOfTwo(const QRect& area, int& across, int& down)
 {
     if (area.left() <= 0 || area.top() <= 0)
         return false;
-    const int across = std::ilogb(area.left());
-    const int down = std::ilogb(area.top());
-    if (std::ilogb(area.right()) != across || std::ilogb(area.bottom()) != down)
+    // The exponent of a positive int: the place of its highest bit.
+    const auto exponent = [](int value) { return 31 - __builtin_clz(unsigned(value)); };
+    across = exponent(area.left());
+    down = exponent(area.top());
+    return exponent(area.right()) == across && exponent(area.bottom()) == down;
+}
+
+// The first word of a key; the caller adds the geometry.
+Key keyOf(const DirectCanvas::Style& style, DirectCanvas::Shape shape, int count, int across,
+          int down)
+{
+    return {{std::uint64_t(style.color) | std::uint64_t(style.kind) << 32 |
+                 std::uint64_t(shape) << 40 | std::uint64_t(style.highlighted) << 43 |
+                 std::uint64_t(count) << 44 | std::uint64_t(across) << 48 |
+                 std::uint64_t(down) << 53,
+             0, 0, 0}};
+}
+
+// Writes the shape of the key, whose pixels lie within the area, recording them first if the
+// table has none: false when it refuses the shape or the pixels are not wholly writable.
+bool drawRecorded(const WritablePixels& pixels, const Key& key, const QRect& area,
+                  void (*paint)(const void*, QPainter*), const void* context)
+{
+    const Entry* entry = table.entries.empty() ? nullptr : slotOf(table.entries, key);
+    if (entry == nullptr || entry->state == State::Empty) {
+        if (!makeRoom()) {
+            ++table.turnedAway;
+            return false;
+        }
+        Entry recorded{};
+        recorded.key = key;
+        if (!record(recorded, area, context, paint)) {
+            ++table.turnedAway;
+            return false;
+        }
+        Entry* slot = slotOf(table.entries, key);
+        *slot = recorded;
+        ++table.used;
+        entry = slot;
+    } else {
+        ++table.found;
+    }
+    if (entry->state == State::Refused)
         return false;
-    exponents = std::uint64_t(across) | std::uint64_t(down) << 5;
+
+    const int x = area.left() + entry->left;
+    const int y = area.top() + entry->top;
+    const QRect& writable = pixels.writable;
+    if (x < writable.left() || y < writable.top() || x + entry->width - 1 > writable.right() ||
+        y + entry->height - 1 > writable.bottom())
+        return false;
+    QRgb* row = pixels.pixels + qsizetype(y) * pixels.stride + x;
+    const int width = entry->width;
+    if (entry->state == State::Inline) {
+        const int pixelCount = width * entry->height;
+        for (int line = 0; line < entry->height; ++line, row += pixels.stride) {
+            writeBits(row, bitsAt(entry->masks, line * width, width), entry->colors[0]);
+            if (entry->colorCount == 2)
+                writeBits(row, bitsAt(entry->masks, pixelCount + line * width, width),
+                          entry->colors[1]);
+        }
+    } else {
+        const std::uint64_t* masks = table.pool.data() + entry->masks[0];
+        for (int line = 0; line < entry->height; ++line, row += pixels.stride, masks += 2) {
+            writeBits(row, masks[0], entry->colors[0]);
+            writeBits(row, masks[1], entry->colors[1]);
+        }
+    }
     return true;
 }
 
@@ -302,65 +366,48 @@ bool DirectCanvas::drawShapeWith(const Style& style, Shape shape, const QPoint* 
         qint64(bottom) - top + 1 + 2 * reach > kMaxSide)
         return false;
     const QRect area(QPoint(left - reach, top - reach), QPoint(right + reach, bottom + reach));
-    std::uint64_t exponents = 0;
-    if (wide && !withinPowersOfTwo(area, exponents))
+    int across = 0, down = 0;
+    if (wide && !withinPowersOfTwo(area, across, down))
         return false;
-    Key key{{std::uint64_t(style.color) | std::uint64_t(style.kind) << 32 |
-                 std::uint64_t(shape) << 40 | std::uint64_t(style.highlighted) << 42 |
-                 std::uint64_t(count) << 43 | exponents << 47,
-             0, 0, 0}};
+    Key key = keyOf(style, shape, count, across, down);
     for (int i = 0; i < count; ++i) {
         const std::uint64_t offsets = std::uint64_t(points[i].x() - area.left()) |
                                       std::uint64_t(points[i].y() - area.top()) << 8;
         key.words[1 + i / 4] |= offsets << (16 * (i % 4));
     }
+    return drawRecorded(pixels, key, area, paint, context);
+}
 
-    const Entry* entry = table.entries.empty() ? nullptr : slotOf(table.entries, key);
-    if (entry == nullptr || entry->state == State::Empty) {
-        if (!makeRoom()) {
-            ++table.turnedAway;
-            return false;
-        }
-        Entry recorded{};
-        recorded.key = key;
-        if (!record(recorded, area, context, paint)) {
-            ++table.turnedAway;
-            return false;
-        }
-        Entry* slot = slotOf(table.entries, key);
-        *slot = recorded;
-        ++table.used;
-        entry = slot;
-    } else {
-        ++table.found;
-    }
-    if (entry->state == State::Refused)
+// Each corner is the centre plus an offset rounded to the spacing of doubles within the power of
+// two the polygon lies in; that rounding is the same wherever the centre lies there, unless the
+// offset lies halfway between two steps (then it follows the centre's last bit). Offsets from the
+// area's corner, and from the scratch image's, are then exact, as the area lies at least 64
+// pixels from the origin each way.
+bool DirectCanvas::drawRegularPolygonWith(const Style& style, const QPoint& centre, int radius,
+                                          const QPointF* unitCorners, int count,
+                                          PaintFunction paint, const void* context)
+{
+    if (!active() || count < 1 || radius < 1 || 2 * qint64(radius) + 3 > kMaxSide)
         return false;
-
-    const int x = area.left() + entry->left;
-    const int y = area.top() + entry->top;
-    const QRect& writable = pixels.writable;
-    if (x < writable.left() || y < writable.top() || x + entry->width - 1 > writable.right() ||
-        y + entry->height - 1 > writable.bottom())
+    const int reach = radius + 1;
+    const QRect area(centre - QPoint(reach, reach), centre + QPoint(reach, reach));
+    int across = 0, down = 0;
+    if (area.left() < 64 || area.top() < 64 || !withinPowersOfTwo(area, across, down))
         return false;
-    QRgb* row = pixels.pixels + qsizetype(y) * pixels.stride + x;
-    const int width = entry->width;
-    if (entry->state == State::Inline) {
-        const int pixelCount = width * entry->height;
-        for (int line = 0; line < entry->height; ++line, row += pixels.stride) {
-            writeBits(row, bitsAt(entry->masks, line * width, width), entry->colors[0]);
-            if (entry->colorCount == 2)
-                writeBits(row, bitsAt(entry->masks, pixelCount + line * width, width),
-                          entry->colors[1]);
-        }
-    } else {
-        const std::uint64_t* masks = table.pool.data() + entry->masks[0];
-        for (int line = 0; line < entry->height; ++line, row += pixels.stride, masks += 2) {
-            writeBits(row, masks[0], entry->colors[0]);
-            writeBits(row, masks[1], entry->colors[1]);
-        }
+    const double halfStepAcross = std::ldexp(1.0, across - 53);
+    const double halfStepDown = std::ldexp(1.0, down - 53);
+    for (int i = 0; i < count; ++i) {
+        const double offsetX = radius * unitCorners[i].x();
+        const double offsetY = radius * unitCorners[i].y();
+        const double x = centre.x() + offsetX;
+        const double y = centre.y() - offsetY;
+        if (std::abs((x - centre.x()) - offsetX) == halfStepAcross ||
+            std::abs((centre.y() - y) - offsetY) == halfStepDown)
+            return false;
     }
-    return true;
+    Key key = keyOf(style, Shape::RegularPolygon, 0, across, down);
+    key.words[1] = std::uint64_t(radius) | std::uint64_t(count) << 32;
+    return drawRecorded(pixels, key, area, paint, context);
 }
 
 std::size_t DirectCanvas::size()

@@ -3,6 +3,7 @@
 #include "render/plainpainting.h"
 
 #include <QPoint>
+#include <QPointF>
 #include <QRect>
 #include <QRgb>
 
@@ -34,7 +35,7 @@ public:
         bool highlighted;
     };
 
-    enum class Shape : std::uint8_t { Ellipse, Polygon, ConvexPolygon, Lines };
+    enum class Shape : std::uint8_t { Ellipse, Polygon, ConvexPolygon, Lines, RegularPolygon };
 
     // The most points a shape may have here; one with more is refused.
     static constexpr int kMaxPoints = 12;
@@ -79,6 +80,25 @@ public:
             &paintAlone);
     }
 
+    // Writes the regular polygon whose corners lie at centre.x + radius * unit.x,
+    // centre.y - radius * unit.y for the given unit corners, computed in doubles in that order as
+    // the marker's painting computes them, of an object of the style whose pixels are what
+    // paintAlone(painter) paints with a cosmetic pen. The unit corners must be the same for every
+    // polygon of as many corners. Its corners are off the pixel grid: it is written where their
+    // offsets from the centre come out the same wherever it lies (within one power of two each
+    // way, no offset rounded from halfway).
+    template <typename PaintAlone>
+    bool drawRegularPolygon(const Style& style, const QPoint& centre, int radius,
+                            const QPointF* unitCorners, int count, const PaintAlone& paintAlone)
+    {
+        return drawRegularPolygonWith(
+            style, centre, radius, unitCorners, count,
+            [](const void* context, QPainter* painter) {
+                (*static_cast<const PaintAlone*>(context))(painter);
+            },
+            &paintAlone);
+    }
+
     // How many shapes the table of this thread holds; forgetting them all.
     static std::size_t size();
     static void clear();
@@ -87,6 +107,9 @@ private:
     using PaintFunction = void (*)(const void* context, QPainter* painter);
     bool drawShapeWith(const Style& style, Shape shape, const QPoint* points, int count,
                        int penWidth, PaintFunction paint, const void* context);
+    bool drawRegularPolygonWith(const Style& style, const QPoint& centre, int radius,
+                                const QPointF* unitCorners, int count, PaintFunction paint,
+                                const void* context);
 
     WritablePixels pixels;
 };
