@@ -5,7 +5,6 @@
 
 #include <QCoreApplication>
 #include <QPainter>
-#include <QRegion>
 #include <QThread>
 
 #include <algorithm>
@@ -14,24 +13,39 @@
 namespace
 {
 
-// Each band paints on an image of the whole frame (6 MB at 1600x1000): more bands than this would
+// Each part paints on an image of the whole frame (6 MB at 1600x1000): more parts than this would
 // cost more memory than a frame gains.
-constexpr int kMaxBands = 8;
+constexpr int kMaxParts = 8;
+
+// Lays a part's row over the frame's: its opaque pixels replace the frame's, as painting them
+// there would; false when the part left a pixel that is neither opaque nor untouched.
+bool layRow(const QRgb* part, QRgb* frame, int width)
+{
+    bool exact = true;
+    for (int x = 0; x < width; ++x) {
+        const int alpha = qAlpha(part[x]);
+        if (alpha == 255)
+            frame[x] = part[x];
+        else if (alpha != 0)
+            exact = false;
+    }
+    return exact;
+}
 
 } // namespace
 
 FrameRenderer::FrameRenderer(QObject* parent)
     : QObject(parent),
-      bands(static_cast<std::size_t>(std::clamp(QThread::idealThreadCount(), 1, kMaxBands)))
+      parts(static_cast<std::size_t>(std::clamp(QThread::idealThreadCount(), 1, kMaxParts)))
 {
-    for (Band& band : bands)
-        band.scenePainter.setStopFlag(&stopping);
+    for (Part& part : parts)
+        part.scenePainter.setStopFlag(&stopping);
     // Qt's painting must not outlive the application: no frame is painted past its event loop.
     if (QCoreApplication* application = QCoreApplication::instance())
         connect(application, &QCoreApplication::aboutToQuit, this, &FrameRenderer::stop);
     worker = std::thread(&FrameRenderer::run, this);
-    for (std::size_t index = 1; index < bands.size(); ++index)
-        bandThreads.emplace_back(&FrameRenderer::runBand, this, index);
+    for (std::size_t index = 1; index < parts.size(); ++index)
+        partThreads.emplace_back(&FrameRenderer::runPart, this, index);
 }
 
 FrameRenderer::~FrameRenderer()
@@ -43,9 +57,9 @@ FrameRenderer::~FrameRenderer()
         job.reset();
     }
     changed.notify_all();
-    bandsChanged.notify_all();
+    partsChanged.notify_all();
     worker.join();
-    for (std::thread& thread : bandThreads)
+    for (std::thread& thread : partThreads)
         thread.join();
 }
 
@@ -58,8 +72,8 @@ void FrameRenderer::request(const SceneView& view, const QPen& outline)
     stop();
     // Brought up to date here, so that the painting thread only reads it.
     model->boundsIndex();
-    for (Band& band : bands)
-        band.controllerCopy = ViewerApp::instance()->paintingCopy();
+    for (Part& part : parts)
+        part.controllerCopy = ViewerApp::instance()->paintingCopy();
     asked = Job{view, generation, outline};
     active = true;
     {
@@ -140,72 +154,116 @@ QImage FrameRenderer::paint(const Job& job)
     if (image.isNull())
         image = QImage(job.view.size, QImage::Format_ARGB32_Premultiplied);
     // Taken here: bits() of a shared image would copy it.
-    uchar* bits = image.bits();
-    const qsizetype stride = image.bytesPerLine();
-    {
-        const std::lock_guard<std::mutex> guard(lock);
-        bandJob = &job;
-        bandFrameBits = bits;
-        bandFrameStride = stride;
-        bandsLeft = bands.size() - 1;
-        ++bandRound;
+    partJob = &job;
+    frameBits = image.bits();
+    frameStride = image.bytesPerLine();
+    anyAbove.store(false);
+    layeredInexactly.store(false);
+    runStep(Step::PaintBelow);
+    runStep(Step::LayBelow);
+    if (anyAbove.load()) {
+        runStep(Step::PaintAbove);
+        runStep(Step::LayAbove);
     }
-    bandsChanged.notify_all();
-    paintBand(0, job, bits, stride);
-    std::unique_lock<std::mutex> guard(lock);
-    bandsChanged.wait(guard, [this] { return bandsLeft == 0; });
-    bandJob = nullptr;
+    const ViewerApp::PaintingThread controller(parts.front().controllerCopy.get());
+    QPainter painter(&image);
+    if (layeredInexactly.load() && !stopping.load()) {
+        painter.setPen(job.outline);
+        parts.front().scenePainter.paintScene(&painter, job.view);
+    } else {
+        ScenePainter::paintAddedMarks(&painter, job.view);
+    }
     return image;
 }
 
-void FrameRenderer::runBand(std::size_t index)
+void FrameRenderer::runStep(Step next)
 {
-    unsigned long long painted = 0;
+    {
+        const std::lock_guard<std::mutex> guard(lock);
+        step = next;
+        partsLeft = parts.size() - 1;
+        ++stepRound;
+    }
+    partsChanged.notify_all();
+    takeStep(0, next);
+    std::unique_lock<std::mutex> guard(lock);
+    partsChanged.wait(guard, [this] { return partsLeft == 0; });
+}
+
+void FrameRenderer::runPart(std::size_t index)
+{
+    unsigned long long taken = 0;
     for (;;) {
         std::unique_lock<std::mutex> guard(lock);
-        bandsChanged.wait(guard, [this, painted] { return quitting || bandRound != painted; });
-        // A round handed out is painted (at once stopped, when quitting) before the thread ends,
-        // so that paint() never waits for a band that will not come.
-        if (bandRound == painted)
+        partsChanged.wait(guard, [this, taken] { return quitting || stepRound != taken; });
+        // A step handed out is taken (at once stopped, when quitting) before the thread ends, so
+        // that runStep() never waits for a part that will not come.
+        if (stepRound == taken)
             return;
-        painted = bandRound;
-        const Job job = *bandJob;
-        uchar* bits = bandFrameBits;
-        const qsizetype stride = bandFrameStride;
+        taken = stepRound;
+        const Step current = step;
         guard.unlock();
-        paintBand(index, job, bits, stride);
+        takeStep(index, current);
         guard.lock();
-        if (--bandsLeft == 0)
-            bandsChanged.notify_all();
+        if (--partsLeft == 0)
+            partsChanged.notify_all();
     }
 }
 
-// Rows [top, bottom) of the frame. The clip adds the frame's first and last pixels to the band, so
-// that its bounds are the whole frame: Qt cuts shapes at the bounds of the clip before it scans
-// them, and within these bounds every pixel of the band comes out as in an unclipped paint.
-void FrameRenderer::paintBand(std::size_t index, const Job& job, uchar* frameBits,
-                              qsizetype frameStride)
+// A part after the first paints on a transparent image, so that what it leaves untouched shows
+// the parts below; so does every part's upper layer.
+void FrameRenderer::takeStep(std::size_t index, Step current)
 {
-    Band& band = bands[index];
-    const QSize size = job.view.size;
-    const int top = static_cast<int>(size.height() * index / bands.size());
-    const int bottom = static_cast<int>(size.height() * (index + 1) / bands.size());
-    if (bottom <= top)
+    if (stopping.load())
         return;
-    if (band.scratch.size() != size)
-        band.scratch = QImage(size, QImage::Format_ARGB32_Premultiplied);
-    const ViewerApp::PaintingThread controller(band.controllerCopy.get());
-    {
-        QPainter painter(&band.scratch);
+    Part& part = parts[index];
+    const Job& job = *partJob;
+    switch (current) {
+    case Step::PaintBelow:
+    case Step::PaintAbove: {
+        if (part.image.size() != job.view.size)
+            part.image = QImage(job.view.size, QImage::Format_ARGB32_Premultiplied);
+        if (index > 0 || current == Step::PaintAbove)
+            part.image.fill(Qt::transparent);
+        const ViewerApp::PaintingThread controller(part.controllerCopy.get());
+        QPainter painter(&part.image);
+        if (current == Step::PaintAbove) {
+            part.scenePainter.paintPartAbove(&painter, job.view);
+            break;
+        }
         painter.setPen(job.outline);
-        if (bands.size() > 1)
-            painter.setClipRegion(QRegion(0, top, size.width(), bottom - top) +
-                                  QRegion(0, 0, 1, 1) +
-                                  QRegion(size.width() - 1, size.height() - 1, 1, 1));
-        band.scenePainter.paintScene(&painter, job.view);
+        if (part.scenePainter.paintPartBelow(&painter, job.view, {index, parts.size()}))
+            anyAbove.store(true);
+        break;
     }
+    case Step::LayBelow:
+        layParts(index, true);
+        break;
+    case Step::LayAbove:
+        layParts(index, false);
+        break;
+    }
+}
+
+// The lower layers start from part 0's picture, which is opaque; the upper ones go over the frame
+// as the lower layers left it.
+void FrameRenderer::layParts(std::size_t index, bool lower)
+{
+    const QSize size = partJob->view.size;
+    const int top = static_cast<int>(size.height() * index / parts.size());
+    const int bottom = static_cast<int>(size.height() * (index + 1) / parts.size());
     const qsizetype rowBytes = static_cast<qsizetype>(size.width()) * 4;
-    for (int y = top; y < bottom; ++y)
-        std::memcpy(frameBits + y * frameStride, band.scratch.constScanLine(y),
-                    static_cast<std::size_t>(rowBytes));
+    bool exact = true;
+    for (int y = top; y < bottom; ++y) {
+        auto* frame = reinterpret_cast<QRgb*>(frameBits + y * frameStride);
+        for (std::size_t other = 0; other < parts.size(); ++other) {
+            const auto* row = reinterpret_cast<const QRgb*>(parts[other].image.constScanLine(y));
+            if (other == 0 && lower)
+                std::memcpy(frame, row, static_cast<std::size_t>(rowBytes));
+            else
+                exact = layRow(row, frame, size.width()) && exact;
+        }
+    }
+    if (!exact)
+        layeredInexactly.store(true);
 }

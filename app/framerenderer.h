@@ -22,11 +22,13 @@ class ViewerApp;
 // any change of the drawing model (through its before-change hook), stops the frame in progress
 // first; a stopped frame is never delivered. The painting thread reads the drawing model, which
 // only the GUI thread changes and only after stop(), and a painting copy of the controller
-// (ViewerApp::paintingCopy()) instead of the controller itself. A frame is painted in horizontal
-// bands, one per core, each by a thread of its own on an image of its own, with a clip whose
-// bounds are the whole frame so that every band's pixels are those of painting the frame whole.
-// The threads live as long as the renderer, so that their shape stamps and styles (kept per
-// thread) last from frame to frame. docs/DESIGN.md, "Threads".
+// (ViewerApp::paintingCopy()) instead of the controller itself. A frame is painted in parts, one
+// per core, each by a thread of its own on an image of its own: each part paints an equal share
+// of the objects in load order (ScenePainter::Part), and the parts' images are laid over each
+// other in that order, row by row on every thread. Where a part painted a pixel that is not
+// opaque, laying it over would not give the pixel of painting the frame whole: that frame is then
+// painted again whole. The threads live as long as the renderer, so that their shape stamps and
+// styles (kept per thread) last from frame to frame. docs/DESIGN.md, "Threads".
 class FrameRenderer : public QObject
 {
     Q_OBJECT
@@ -65,30 +67,37 @@ private:
         QPen outline;
     };
 
-    // One band of a frame: its painter, the image it paints on and the controller copy that its
+    // One part of a frame: its painter, the image it paints on and the controller copy that its
     // thread reads.
-    struct Band {
+    struct Part {
         ScenePainter scenePainter;
-        QImage scratch;
+        QImage image;
         std::unique_ptr<ViewerApp> controllerCopy;
     };
+    // What every part's thread does in turn for a frame: paint its lower layer, lay the lower
+    // layers over each other into its share of the frame's rows, and the same for the upper
+    // layers when a part has highlighted objects.
+    enum class Step { PaintBelow, LayBelow, PaintAbove, LayAbove };
 
     // The painting thread: waits for jobs, paints them, hands them over.
     void run();
     QImage paint(const Job& job);
-    // A band's thread: paints its band of each frame that paint() hands out.
-    void runBand(std::size_t index);
-    // Paints the band's rows of the job's frame and copies them into the frame's pixels.
-    void paintBand(std::size_t index, const Job& job, uchar* frameBits, qsizetype frameStride);
+    // Has every part's thread take the step for the frame, this thread part 0, and waits for all.
+    void runStep(Step step);
+    // A part's thread: takes each step that runStep() hands out.
+    void runPart(std::size_t index);
+    void takeStep(std::size_t index, Step step);
+    // Lays the parts' lower (or upper) layers over the frame's rows that part `index` lays.
+    void layParts(std::size_t index, bool lower);
 
     // Set by request(), cleared by takeFrame() and stop(); read by stop() before it locks
     // anything, because every record that a load adds calls it.
     bool active = false;
     // The frame asked for last.
     std::optional<Job> asked;
-    // Band 0 is painted by the painting thread, the others by threads of their own. Their
+    // Part 0 is painted by the painting thread, the others by threads of their own. Their
     // controller copies are replaced only while no frame is painted.
-    std::vector<Band> bands;
+    std::vector<Part> parts;
 
     std::atomic<bool> stopping{false};
     // Guards what follows, shared by both threads.
@@ -99,15 +108,19 @@ private:
     bool quitting = false;
     std::optional<Frame> finished;
     QImage spare;
-    // The frame whose bands are being painted: counted by round, so that each band thread paints
-    // each round once, and the bands still to finish.
-    unsigned long long bandRound = 0;
-    std::size_t bandsLeft = 0;
-    const Job* bandJob = nullptr;
-    uchar* bandFrameBits = nullptr;
-    qsizetype bandFrameStride = 0;
-    std::condition_variable bandsChanged;
+    // The step handed out: counted by round, so that each part's thread takes each round once,
+    // and the parts still to finish it.
+    unsigned long long stepRound = 0;
+    Step step = Step::PaintBelow;
+    std::size_t partsLeft = 0;
+    std::condition_variable partsChanged;
+    // The frame being painted, set before its first step; what the steps found, set by any part.
+    const Job* partJob = nullptr;
+    uchar* frameBits = nullptr;
+    qsizetype frameStride = 0;
+    std::atomic<bool> anyAbove{false};
+    std::atomic<bool> layeredInexactly{false};
 
     std::thread worker;
-    std::vector<std::thread> bandThreads;
+    std::vector<std::thread> partThreads;
 };

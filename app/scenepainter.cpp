@@ -97,14 +97,15 @@ void paintObjectOn(QPainter* painter, DirectCanvas& direct, const paintObject& o
 // still drawn), and a NaN box is never skipped. The test reads the compact bounds, which may keep
 // an object that cannot reach the device (it then draws nothing there) but never drops one that
 // can. The objects that remain are noted in load order; their flags are read as they are painted.
-void ScenePainter::collectReaching(const std::vector<DrawingModel::Bounds>& areas)
+void ScenePainter::collectReaching(const std::vector<DrawingModel::Bounds>& areas, std::size_t from,
+                                   std::size_t to)
 {
     const BoundsIndex& index = DrawingModel::instance()->boundsIndex();
     const std::vector<BoundsIndex::Cells>& cells = index.cells();
     reaching.clear();
     if (areas.empty()) {
-        reaching.resize(cells.size());
-        std::iota(reaching.begin(), reaching.end(), std::size_t(0));
+        reaching.resize(to - from);
+        std::iota(reaching.begin(), reaching.end(), from);
         return;
     }
     std::vector<BoundsIndex::Cells> queries;
@@ -112,7 +113,7 @@ void ScenePainter::collectReaching(const std::vector<DrawingModel::Bounds>& area
         queries.push_back(index.meetQuery(area));
     if (queries.size() == 1) {
         const BoundsIndex::Cells query = queries.front();
-        for (std::size_t i = 0; i < cells.size(); ++i) {
+        for (std::size_t i = from; i < to; ++i) {
             if (BoundsIndex::mayMeet(cells[i], query))
                 reaching.push_back(i);
         }
@@ -128,7 +129,7 @@ void ScenePainter::collectReaching(const std::vector<DrawingModel::Bounds>& area
         around.maxY = std::max(around.maxY, area.maxY);
     }
     const BoundsIndex::Cells aroundQuery = index.meetQuery(around);
-    for (std::size_t i = 0; i < cells.size(); ++i) {
+    for (std::size_t i = from; i < to; ++i) {
         const BoundsIndex::Cells& box = cells[i];
         if (BoundsIndex::mayMeet(box, aroundQuery) &&
             std::any_of(queries.begin(), queries.end(), [&box](const BoundsIndex::Cells& query) {
@@ -182,7 +183,7 @@ void ScenePainter::paintHighlighted(QPainter* painter) const
 void ScenePainter::paintLayer(QPainter* painter, const SceneView& view, int layer)
 {
     const ControllerViewFrame frame(view);
-    collectReaching(visibleWorldAreas(painter, view));
+    collectReaching(visibleWorldAreas(painter, view), 0, DrawingModel::instance()->objects.size());
     paintPlainLayer(painter, layer == 0);
     if (layer != 0)
         paintHighlighted(painter);
@@ -228,26 +229,60 @@ std::vector<DrawingModel::Bounds> ScenePainter::visibleWorldAreas(const QPainter
     return areas;
 }
 
+const ChangeSet* ScenePainter::shownChanges()
+{
+    const DrawingModel* model = DrawingModel::instance();
+    return model->changesShown() ? model->changes() : nullptr;
+}
+
 // The outline of the background is drawn with the painter's initial pen: on the canvas, the
 // widget's foreground colour.
+void ScenePainter::paintBackground(QPainter* painter, const QSize& size)
+{
+    painter->setBrush(QBrush(QColor(255, 255, 255)));
+    painter->drawRect(QRect(QPoint(0, 0), QPoint(size.width() - 1, size.height() - 1)));
+    if (const ChangeSet* changes = shownChanges())
+        paintRemovedGhosts(painter, *changes);
+}
+
 void ScenePainter::paintScene(QPainter* painter, const SceneView& view,
                               const std::vector<QRect>& reached)
 {
     const ControllerViewFrame frame(view);
-    const QSize& size = view.size;
-    painter->setBrush(QBrush(QColor(255, 255, 255)));
-    painter->drawRect(QRect(QPoint(0, 0), QPoint(size.width() - 1, size.height() - 1)));
+    paintBackground(painter, view.size);
     std::vector<DrawingModel::Bounds> areas;
     for (const QRect& rect : reached)
         areas.push_back(worldAreaOf(view, rect));
-    collectReaching(reached.empty() ? visibleWorldAreas(painter, view) : areas);
-    const DrawingModel* model = DrawingModel::instance();
-    const ChangeSet* changes = model->changesShown() ? model->changes() : nullptr;
-    if (changes)
-        paintRemovedGhosts(painter, *changes);
+    collectReaching(reached.empty() ? visibleWorldAreas(painter, view) : areas, 0,
+                    DrawingModel::instance()->objects.size());
     paintPlainLayer(painter, true);
     paintHighlighted(painter);
-    if (changes)
+    if (const ChangeSet* changes = shownChanges())
+        paintAddedMarks(painter, *changes);
+}
+
+bool ScenePainter::paintPartBelow(QPainter* painter, const SceneView& view, const Part& part)
+{
+    const ControllerViewFrame frame(view);
+    if (part.index == 0)
+        paintBackground(painter, view.size);
+    const std::size_t total = DrawingModel::instance()->objects.size();
+    collectReaching(visibleWorldAreas(painter, view), total * part.index / part.count,
+                    total * (part.index + 1) / part.count);
+    paintPlainLayer(painter, true);
+    return !highlighted.empty();
+}
+
+void ScenePainter::paintPartAbove(QPainter* painter, const SceneView& view)
+{
+    const ControllerViewFrame frame(view);
+    paintHighlighted(painter);
+}
+
+void ScenePainter::paintAddedMarks(QPainter* painter, const SceneView& view)
+{
+    const ControllerViewFrame frame(view);
+    if (const ChangeSet* changes = shownChanges())
         paintAddedMarks(painter, *changes);
 }
 

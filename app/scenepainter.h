@@ -32,6 +32,24 @@ public:
     // bounds what is painted; the view's size is not used.
     void paintLayer(QPainter* painter, const SceneView& view, int layer);
 
+    // Painting the scene in parts, each on a thread and an image of its own: part `index` of
+    // `count` takes an equal share of the objects in load order. The lower layer of a part holds
+    // the visible objects of its share that are not highlighted (part 0 also the background and,
+    // under its objects, the removed ghosts), the upper layer its highlighted ones. The lower
+    // layers laid over each other in part order, then the upper ones, then the added marks, give
+    // what paintScene() paints, where every pixel that a part lays over the others is one it
+    // painted opaque on a transparent image (FrameRenderer checks that).
+    struct Part {
+        std::size_t index;
+        std::size_t count;
+    };
+    // The part's lower layer; true when the part has highlighted objects for its upper layer.
+    bool paintPartBelow(QPainter* painter, const SceneView& view, const Part& part);
+    // The part's upper layer: the highlighted objects that its lower layer set aside.
+    void paintPartAbove(QPainter* painter, const SceneView& view);
+    // The frames around the added objects, when changes are shown.
+    static void paintAddedMarks(QPainter* painter, const SceneView& view);
+
     // A flag that, once set (from any thread), makes the paint in progress stop within some
     // thousand objects, leaving the picture unfinished; none: every paint runs to its end.
     void setStopFlag(const std::atomic<bool>* flag) { stopFlag = flag; }
@@ -48,9 +66,14 @@ private:
     // clip; none when the painter is transformed (then every object is painted).
     static std::vector<DrawingModel::Bounds> visibleWorldAreas(const QPainter* painter,
                                                                const SceneView& view);
-    // Notes in `reaching` the objects whose compact bounds may meet one of the world areas (all
-    // of them when there are no areas), in load order, without reading the objects themselves.
-    void collectReaching(const std::vector<DrawingModel::Bounds>& areas);
+    // Notes in `reaching` the objects among [from, to) whose compact bounds may meet one of the
+    // world areas (all of them when there are no areas), in load order, without reading the
+    // objects themselves.
+    void collectReaching(const std::vector<DrawingModel::Bounds>& areas, std::size_t from,
+                         std::size_t to);
+    // The white background of a device of the size, outlined with the painter's pen, and the
+    // removed ghosts over it when changes are shown.
+    static void paintBackground(QPainter* painter, const QSize& size);
     // Goes through the reaching objects in load order, reading each once: paints the visible ones
     // that are not highlighted when `paintPlain` is set, and sets the visible highlighted ones
     // aside in `highlighted`, for paintHighlighted().
@@ -61,6 +84,8 @@ private:
     // and a pen beyond the object's box, as every painted pixel is.
     static void paintRemovedGhosts(QPainter* painter, const ChangeSet& changes);
     static void paintAddedMarks(QPainter* painter, const ChangeSet& changes);
+    // The model's changes when they are shown, or null.
+    static const ChangeSet* shownChanges();
 
     // The indices of the objects whose compact bounds may reach the painted area, and the
     // visible highlighted ones among them, in load order; kept to reuse their memory from one

@@ -117,19 +117,28 @@ void TestPanCache::backgroundFramesAreTheSynchronousOnes_data()
     QTest::addColumn<QList<QList<double>>>("views");
     // A type hidden after the second view, while its frame is painted; none when empty.
     QTest::addColumn<QString>("hidden");
-    QTest::newRow("one view") << scenes::kEveryKind << QList<QList<double>>{{2.0, 20.5, 140.25}}
-                              << QString();
+    // Every third object highlighted; the colour "glass" made see-through, which no file can
+    // declare but the frame must still be exact for.
+    QTest::addColumn<bool>("highlightSome");
+    QTest::addColumn<bool>("seeThrough");
+    const QList<QList<double>> oneView{{2.0, 20.5, 140.25}};
+    QTest::newRow("one view") << scenes::kEveryKind << oneView << QString() << false << false;
     QTest::newRow("zoomed several times")
         << scenes::kEveryKind
         << QList<QList<double>>{{2.0, 20.5, 140.25}, {2.5, 31, 150}, {7.0, -80, 300}, {1.5, 10, 90}}
-        << QString();
+        << QString() << false << false;
     QTest::newRow("a type hidden meanwhile")
         << scenes::kEveryKind
         << QList<QList<double>>{{2.0, 20.5, 140.25}, {3.0, 40, 120}, {3.0, 41, 121}}
-        << QStringLiteral("rect");
+        << QStringLiteral("rect") << false << false;
     QTest::newRow("inside, back to the first view")
         << scenes::kInside << QList<QList<double>>{{2.0, 20, 100}, {4.0, 0, 150}, {2.0, 20, 100}}
-        << QString();
+        << QString() << false << false;
+    QTest::newRow("highlighted objects")
+        << scenes::kEveryKind << oneView << QString() << true << false;
+    QTest::newRow("see-through colour, highlighted objects")
+        << scenes::kEveryKind + "rect -60 -40 60 60 glass\npt 20 20 glass 1\n"
+        << oneView << QString() << true << true;
 }
 
 // Every scene goes to the background painter: the frame that ends up shown is the one that
@@ -139,12 +148,19 @@ void TestPanCache::backgroundFramesAreTheSynchronousOnes()
     QFETCH(QByteArray, scene);
     QFETCH(QList<QList<double>>, views);
     QFETCH(QString, hidden);
+    QFETCH(bool, highlightSome);
+    QFETCH(bool, seeThrough);
     const std::size_t threshold = QwgtDisplay::backgroundPaintThreshold();
     QwgtDisplay::setBackgroundPaintFrom(0);
     testapp::resetApplication();
     ViewerApp* app = ViewerApp::instance();
     testapp::loadText(scene);
     app->fixX = app->fixY = -100;
+    if (seeThrough)
+        app->fileColors["glass"] = QColor(0, 90, 255, 100);
+    DrawingModel::ObjectList& objects = DrawingModel::instance()->objects;
+    for (std::size_t i = 0; highlightSome && i < objects.size(); i += 3)
+        objects[i]->highlighted = true;
     for (int i = 0; i < views.size(); ++i) {
         app->ratio = views[i][0];
         app->originX = views[i][1];
