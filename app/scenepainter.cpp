@@ -100,43 +100,17 @@ void paintObjectOn(QPainter* painter, DirectCanvas& direct, const paintObject& o
 void ScenePainter::collectReaching(const std::vector<DrawingModel::Bounds>& areas, std::size_t from,
                                    std::size_t to)
 {
-    const BoundsIndex& index = DrawingModel::instance()->boundsIndex();
-    const std::vector<BoundsIndex::Cells>& cells = index.cells();
     reaching.clear();
     if (areas.empty()) {
         reaching.resize(to - from);
         std::iota(reaching.begin(), reaching.end(), from);
         return;
     }
+    const BoundsIndex& index = DrawingModel::instance()->boundsIndex();
     std::vector<BoundsIndex::Cells> queries;
     for (const DrawingModel::Bounds& area : areas)
         queries.push_back(index.meetQuery(area));
-    if (queries.size() == 1) {
-        const BoundsIndex::Cells query = queries.front();
-        for (std::size_t i = from; i < to; ++i) {
-            if (BoundsIndex::mayMeet(cells[i], query))
-                reaching.push_back(i);
-        }
-        return;
-    }
-    // A box that meets one of the areas meets the box around them all: that one test turns
-    // most objects away when the areas lie together (a band of a frame and its two corners).
-    DrawingModel::Bounds around = areas.front();
-    for (const DrawingModel::Bounds& area : areas) {
-        around.minX = std::min(around.minX, area.minX);
-        around.minY = std::min(around.minY, area.minY);
-        around.maxX = std::max(around.maxX, area.maxX);
-        around.maxY = std::max(around.maxY, area.maxY);
-    }
-    const BoundsIndex::Cells aroundQuery = index.meetQuery(around);
-    for (std::size_t i = from; i < to; ++i) {
-        const BoundsIndex::Cells& box = cells[i];
-        if (BoundsIndex::mayMeet(box, aroundQuery) &&
-            std::any_of(queries.begin(), queries.end(), [&box](const BoundsIndex::Cells& query) {
-                return BoundsIndex::mayMeet(box, query);
-            }))
-            reaching.push_back(i);
-    }
+    index.collectMayMeet(queries, from, to, reaching, marks);
 }
 
 // Fetching an object from memory costs more than painting most of them, so each is read once,
@@ -155,6 +129,10 @@ void ScenePainter::paintPlainLayer(QPainter* painter, bool paintPlain)
     for (std::size_t k = 0; k < reaching.size(); ++k) {
         if ((k & kStopCheckMask) == 0 && stopFlag && stopFlag->load(std::memory_order_relaxed))
             return;
+        // Where few objects reach the device, their pointers lie apart too: each is asked for
+        // twice as far ahead, so that it is there when its object is asked for.
+        if (k + 2 * kFetchAhead < reaching.size())
+            __builtin_prefetch(&objects[reaching[k + 2 * kFetchAhead]]);
         if (k + kFetchAhead < reaching.size()) {
             const char* ahead = reinterpret_cast<const char*>(objects[reaching[k + kFetchAhead]]);
             for (int line = 0; line < 4; ++line)

@@ -92,5 +92,7 @@ private:
     // paint to the next.
     std::vector<std::size_t> reaching;
     std::vector<const paintObject*> highlighted;
+    // Scratch memory of the bounds index's collectMayMeet().
+    std::vector<std::uint64_t> marks;
     const std::atomic<bool>* stopFlag = nullptr;
 };

@@ -93,11 +93,143 @@ void BoundsIndex::rebuild(const std::vector<paintObject*>& objects)
         xAxis.span(object->minX, object->maxX, cells.lowX, cells.highX);
         yAxis.span(object->minY, object->maxY, cells.lowY, cells.highY);
     }
+    buildTiles();
+}
+
+// A counting sort by tile, which keeps load order within each tile.
+void BoundsIndex::buildTiles()
+{
+    std::vector<std::uint32_t>().swap(tileStarts);
+    std::vector<std::uint32_t>().swap(tiled);
+    std::vector<std::uint32_t>().swap(untiled);
+    if (boxes.size() > std::numeric_limits<std::uint32_t>::max())
+        return;
+    const auto tileOf = [](const Cells& box) -> int {
+        const int lowX = box.lowX >> kTileShift, lowY = box.lowY >> kTileShift;
+        if ((box.highX >> kTileShift) - lowX > 1 || (box.highY >> kTileShift) - lowY > 1)
+            return -1;
+        return lowY * kTilesPerSide + lowX;
+    };
+    std::vector<std::uint32_t> starts(kTilesPerSide * kTilesPerSide + 1, 0);
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        const int tile = tileOf(boxes[i]);
+        if (tile < 0)
+            untiled.push_back(static_cast<std::uint32_t>(i));
+        else
+            ++starts[static_cast<std::size_t>(tile) + 1];
+    }
+    for (std::size_t tile = 1; tile < starts.size(); ++tile)
+        starts[tile] += starts[tile - 1];
+    tiled.resize(starts.back());
+    std::vector<std::uint32_t> next(starts.begin(), starts.end() - 1);
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        const int tile = tileOf(boxes[i]);
+        if (tile >= 0)
+            tiled[next[static_cast<std::size_t>(tile)]++] = static_cast<std::uint32_t>(i);
+    }
+    tileStarts = std::move(starts);
+}
+
+void BoundsIndex::collectMayMeet(const std::vector<Cells>& queries, std::size_t from,
+                                 std::size_t to, std::vector<std::size_t>& found,
+                                 std::vector<std::uint64_t>& marks) const
+{
+    found.clear();
+    to = std::min(to, boxes.size());
+    if (queries.empty() || from >= to)
+        return;
+    // An inverted query still passes boxes that span it; tiles would not find them.
+    const bool inverted = std::any_of(queries.begin(), queries.end(), [](const Cells& query) {
+        return query.lowX > query.highX || query.lowY > query.highY;
+    });
+    // The tiles of each query, widened by one tile at the low edges, as ranges of columns.
+    struct TileSpan {
+        int left, top, right, bottom;
+    };
+    std::vector<TileSpan> spans;
+    std::size_t candidates = untiled.size();
+    for (const Cells& query : queries) {
+        const TileSpan span{std::max(0, (query.lowX >> kTileShift) - 1),
+                            std::max(0, (query.lowY >> kTileShift) - 1), query.highX >> kTileShift,
+                            query.highY >> kTileShift};
+        spans.push_back(span);
+        for (int row = span.top; row <= span.bottom && span.left <= span.right; ++row)
+            candidates += tileStarts.empty()
+                              ? 0
+                              : tileStarts[std::size_t(row * kTilesPerSide + span.right + 1)] -
+                                    tileStarts[std::size_t(row * kTilesPerSide + span.left)];
+    }
+    // Reaching an object through its tile costs a few times reading it in order.
+    constexpr std::size_t kTiledCost = 4;
+    if (inverted || tileStarts.empty() || candidates * kTiledCost > to - from) {
+        scanMayMeet(queries, from, to, found);
+        return;
+    }
+    if (marks.size() < (boxes.size() + 63) / 64)
+        marks.assign((boxes.size() + 63) / 64, 0);
+    const auto mark = [&](std::uint32_t i) {
+        if (i < from || i >= to)
+            return;
+        for (const Cells& query : queries) {
+            if (mayMeet(boxes[i], query)) {
+                marks[i / 64] |= std::uint64_t(1) << (i % 64);
+                return;
+            }
+        }
+    };
+    for (const TileSpan& span : spans) {
+        for (int row = span.top; row <= span.bottom && span.left <= span.right; ++row) {
+            const std::uint32_t end = tileStarts[std::size_t(row * kTilesPerSide + span.right + 1)];
+            for (std::uint32_t k = tileStarts[std::size_t(row * kTilesPerSide + span.left)];
+                 k < end; ++k)
+                mark(tiled[k]);
+        }
+    }
+    for (const std::uint32_t i : untiled)
+        mark(i);
+    // The marks are read in index order and left all clear for the next call.
+    for (std::size_t word = from / 64; word <= (to - 1) / 64; ++word) {
+        for (std::uint64_t bits = marks[word]; bits != 0; bits &= bits - 1)
+            found.push_back(word * 64 + std::size_t(__builtin_ctzll(bits)));
+        marks[word] = 0;
+    }
+}
+
+// A box that meets one of the queries meets the box around them all: that one test turns most
+// objects away when the queries lie together (the strips of a pan, an area and its corners).
+void BoundsIndex::scanMayMeet(const std::vector<Cells>& queries, std::size_t from, std::size_t to,
+                              std::vector<std::size_t>& found) const
+{
+    if (queries.size() == 1) {
+        const Cells query = queries.front();
+        for (std::size_t i = from; i < to; ++i) {
+            if (mayMeet(boxes[i], query))
+                found.push_back(i);
+        }
+        return;
+    }
+    Cells around = queries.front();
+    for (const Cells& query : queries) {
+        around.lowX = std::min(around.lowX, query.lowX);
+        around.lowY = std::min(around.lowY, query.lowY);
+        around.highX = std::max(around.highX, query.highX);
+        around.highY = std::max(around.highY, query.highY);
+    }
+    for (std::size_t i = from; i < to; ++i) {
+        const Cells& box = boxes[i];
+        if (mayMeet(box, around) &&
+            std::any_of(queries.begin(), queries.end(),
+                        [&box](const Cells& query) { return mayMeet(box, query); }))
+            found.push_back(i);
+    }
 }
 
 void BoundsIndex::clear()
 {
     std::vector<Cells>().swap(boxes);
+    std::vector<std::uint32_t>().swap(tileStarts);
+    std::vector<std::uint32_t>().swap(tiled);
+    std::vector<std::uint32_t>().swap(untiled);
     objectsExtent = notedExtent = emptyExtent();
     notedObjects = 0;
 }

@@ -72,6 +72,13 @@ public:
                            packed({query.highX, query.highY, query.lowX, query.lowY}) ^
                                highLanes());
     }
+    // The objects among [from, to) whose cells pass mayMeet() with one of the queries, in load
+    // order, into `found`. Where the queries cover a small part of the grid, only the objects
+    // whose boxes start near them are tested (see the tiles below); otherwise every object is.
+    // `marks` is the caller's scratch memory, kept to reuse from one call to the next.
+    void collectMayMeet(const std::vector<Cells>& queries, std::size_t from, std::size_t to,
+                        std::vector<std::size_t>& found, std::vector<std::uint64_t>& marks) const;
+
     // The cells to test boxes against with mayLieWithin().
     Cells withinQuery(const WorldBox& area) const;
     // False only when the box that the cells come from cannot lie within the area of the query,
@@ -127,6 +134,22 @@ private:
         void span(double a, double b, std::uint16_t& low, std::uint16_t& high) const;
         static Axis over(double low, double high);
     };
+
+    // The grid in tiles of 512 x 512 cells, 64 each way. An object whose cells span at most two
+    // tiles each way is listed under the tile of its low corner, so a box that meets a query
+    // starts in one of the query's tiles or in the tile before it, each way; the others (large
+    // boxes, NaN corners) are listed apart. Both lists are in load order.
+    static constexpr int kTileShift = 9;
+    static constexpr int kTilesPerSide = 64;
+    // Where each tile's objects start in `tiled`, row by row, and where the last ends; empty when
+    // the objects are too many to list by 32-bit index.
+    std::vector<std::uint32_t> tileStarts;
+    std::vector<std::uint32_t> tiled;
+    std::vector<std::uint32_t> untiled;
+    void buildTiles();
+    // The linear way of collectMayMeet().
+    void scanMayMeet(const std::vector<Cells>& queries, std::size_t from, std::size_t to,
+                     std::vector<std::size_t>& found) const;
 
     Axis xAxis, yAxis;
     std::vector<Cells> boxes;

@@ -112,6 +112,54 @@ private slots:
         }
     }
 
+    // Collecting through the tiles finds exactly what testing every box finds, in load order,
+    // within the range asked for: small boxes with a few large, inverted and NaN ones among them,
+    // areas of every size, single and several at once.
+    void collectsWhatEveryBoxTestFinds()
+    {
+        std::mt19937_64 random(5);
+        std::uniform_real_distribution<double> place(0.0, 1000.0), size(0.0, 3.0);
+        std::vector<std::unique_ptr<paintRectangle>> owned;
+        std::vector<paintObject*> objects;
+        for (int i = 0; i < 20000; ++i) {
+            auto& rect = owned.emplace_back(std::make_unique<paintRectangle>());
+            rect->minX = place(random);
+            rect->minY = place(random);
+            rect->maxX = rect->minX + size(random);
+            rect->maxY = rect->minY + size(random);
+            if (i % 997 == 0)
+                rect->maxX = rect->minX + 400.0;
+            if (i % 1999 == 0)
+                std::swap(rect->minY, rect->maxY);
+            if (i % 4001 == 0)
+                rect->minX = kNaN;
+            objects.push_back(rect.get());
+        }
+        BoundsIndex index;
+        index.rebuild(objects);
+        std::vector<std::size_t> found;
+        std::vector<std::uint64_t> marks;
+        for (int round = 0; round < 60; ++round) {
+            std::vector<BoundsIndex::Cells> queries;
+            for (int area = 0; area <= round % 3; ++area) {
+                const double x = place(random), y = place(random);
+                const double side = round % 4 == 0 ? 600.0 : 2.0 + place(random) / 20.0;
+                queries.push_back(index.meetQuery({x, y, x + side, y + side / 2}));
+            }
+            const std::size_t from = round % 5 == 0 ? 0 : random() % 10000;
+            const std::size_t to = round % 5 == 0 ? objects.size() : from + random() % 10000;
+            std::vector<std::size_t> expected;
+            for (std::size_t i = from; i < to; ++i) {
+                if (std::any_of(queries.begin(), queries.end(), [&](const auto& query) {
+                        return BoundsIndex::mayMeet(index.cells()[i], query);
+                    }))
+                    expected.push_back(i);
+            }
+            index.collectMayMeet(queries, from, to, found, marks);
+            QCOMPARE(found, expected);
+        }
+    }
+
     // The compact test must also be selective, or every scan visits every object.
     void dropsBoxesFarFromTheArea()
     {
