@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QRegion>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -194,7 +195,13 @@ bool PanCache::shiftIsExact(const SceneView& now, int dx, int dy) const
     const BoundsIndex::Cells surelyNow = index.insideQuery(insideNow);
     const BoundsIndex::Cells surelyBefore = index.insideQuery(insideBefore);
     const std::vector<BoundsIndex::Cells>& cells = index.cells();
-    for (std::size_t i = 0; i < cells.size(); ++i) {
+    // A box that meets what is seen but none of the strips of it outside both interiors lies
+    // inside both: only the objects that may meet those strips are looked at.
+    std::vector<BoundsIndex::Cells> strips;
+    for (const DrawingModel::Bounds& strip : outsideBoth(seen, insideNow, insideBefore))
+        strips.push_back(index.meetQuery(strip));
+    index.collectMayMeet(strips, 0, cells.size(), nearEdges, marks);
+    for (const std::size_t i : nearEdges) {
         if (!BoundsIndex::mayMeet(cells[i], query) ||
             (BoundsIndex::mayLieWithin(cells[i], surelyNow) &&
              BoundsIndex::mayLieWithin(cells[i], surelyBefore)))
@@ -210,6 +217,25 @@ bool PanCache::shiftIsExact(const SceneView& now, int dx, int dy) const
             return false;
     }
     return true;
+}
+
+std::vector<DrawingModel::Bounds>
+PanCache::outsideBoth(const DrawingModel::Bounds& seen,
+                      const std::optional<DrawingModel::Bounds>& insideNow,
+                      const std::optional<DrawingModel::Bounds>& insideBefore)
+{
+    if (!insideNow || !insideBefore)
+        return {seen};
+    const DrawingModel::Bounds inner{std::max({seen.minX, insideNow->minX, insideBefore->minX}),
+                                     std::max({seen.minY, insideNow->minY, insideBefore->minY}),
+                                     std::min({seen.maxX, insideNow->maxX, insideBefore->maxX}),
+                                     std::min({seen.maxY, insideNow->maxY, insideBefore->maxY})};
+    if (!(inner.minX <= inner.maxX && inner.minY <= inner.maxY))
+        return {seen};
+    return {{seen.minX, seen.minY, inner.minX, seen.maxY},
+            {inner.maxX, seen.minY, seen.maxX, seen.maxY},
+            {inner.minX, seen.minY, inner.maxX, inner.minY},
+            {inner.minX, inner.maxY, inner.maxX, seen.maxY}};
 }
 
 DrawingModel::Bounds PanCache::unite(const DrawingModel::Bounds& a, const DrawingModel::Bounds& b)

@@ -9,7 +9,9 @@
 #include <QPoint>
 #include <QRegion>
 
+#include <cstdint>
 #include <optional>
+#include <vector>
 
 // The scene of a pan in progress: the last picture shifted by the whole pixels the origin moved,
 // with only what came into view painted anew; the whole scene when a shift would not be exact
@@ -57,6 +59,12 @@ private:
     // same and the move is less than the picture's size.
     std::optional<QPoint> shiftTo(const SceneView& view) const;
     static DrawingModel::Bounds unite(const DrawingModel::Bounds& a, const DrawingModel::Bounds& b);
+    // The seen box less the box inside both interiors, as four strips that include the inner
+    // box's edges; the seen box whole when there is no inner box.
+    static std::vector<DrawingModel::Bounds>
+    outsideBoth(const DrawingModel::Bounds& seen,
+                const std::optional<DrawingModel::Bounds>& insideNow,
+                const std::optional<DrawingModel::Bounds>& insideBefore);
     // Moves the image content by (dx, dy) pixels; what moves in from outside is left as it was.
     void scroll(int dx, int dy);
     // Paints the scene on the image of the view's size, within the region if there is one.
@@ -66,4 +74,8 @@ private:
     QImage image;
     std::optional<PictureState> painted;
     ScenePainter scenePainter;
+    // Scratch memory of shiftIsExact(): the objects near the canvas edges, and the bounds
+    // index's marks.
+    mutable std::vector<std::size_t> nearEdges;
+    mutable std::vector<std::uint64_t> marks;
 };

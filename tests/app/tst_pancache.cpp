@@ -62,6 +62,17 @@ void TestPanCache::panningPaintsWhatAFullRepaintPaints_data()
     QTest::newRow("far zoom") << scenes::kEveryKind << 1e7 << QList<QPoint>{{10, 10}, {-20, 3}};
     QTest::newRow("larger than the canvas")
         << scenes::kEveryKind << 2.0 << QList<QPoint>{{300, 0}, {0, -200}};
+    // One object across one edge of the canvas, which no pan may simply move; two points far
+    // away spread the bounds' grid well beyond the canvas.
+    const std::pair<const char*, QByteArray> acrossAnEdge[] = {
+        {"right", "polygon 3 100.3 20.2 130.1 26.7 104.6 30.9 red\n"},
+        {"bottom", "polygon 3 30.3 -5.2 42.1 -20.7 36.6 -3.1 blue\n"},
+        {"top", "polygon 3 40.2 80.3 47.7 64.1 50.9 75.6 green\n"},
+        {"left", "polygon 3 -20.3 20.2 -4.1 27.7 -15.6 30.9 navy\n"}};
+    for (const auto& [edge, polygon] : acrossAnEdge)
+        QTest::newRow(qPrintable(QStringLiteral("an object across the %1 edge").arg(edge)))
+            << scenes::kInside + polygon + "pt -300 -300 red 0\npt 300 300 red 0\n"
+            << 2.0 << QList<QPoint>{{2, 1}, {-3, 2}, {1, -2}, {-1, -1}};
 }
 
 void TestPanCache::panningPaintsWhatAFullRepaintPaints()
