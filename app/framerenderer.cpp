@@ -165,9 +165,12 @@ QImage FrameRenderer::paint(const Job& job)
         runStep(Step::PaintAbove);
         runStep(Step::LayAbove);
     }
+    // A stopped frame is never delivered.
+    if (stopping.load())
+        return image;
     const ViewerApp::PaintingThread controller(parts.front().controllerCopy.get());
     QPainter painter(&image);
-    if (layeredInexactly.load() && !stopping.load()) {
+    if (layeredInexactly.load()) {
         painter.setPen(job.outline);
         parts.front().scenePainter.paintScene(&painter, job.view);
     } else {
