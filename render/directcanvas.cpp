@@ -25,6 +25,8 @@ constexpr int kScratchSide = kMaxSide + 2 * kScratchMargin;
 constexpr std::size_t kMaxShapes = 32768;
 constexpr std::size_t kFirstCapacity = 1024;
 constexpr std::size_t kMaxPoolWords = std::size_t(1) << 19;
+// How many shapes a paint records before it asks whether recording pays.
+constexpr std::size_t kTrialRecordings = 1024;
 // The bits of a shape's colours fit its entry when they take at most 128 bits (one colour) or 64
 // bits each (two): a row of the box after another.
 constexpr int kInlineBits = 128;
@@ -64,9 +66,10 @@ struct Table {
     std::size_t used = 0;
     std::vector<std::uint64_t> pool;
     std::uint64_t setting = 0;
-    // Canvases open on the thread, and what the outermost one found and turned away.
+    // Canvases open on the thread, and what the outermost one found, recorded and turned away.
     int open = 0;
     std::size_t found = 0;
+    std::size_t recorded = 0;
     std::size_t turnedAway = 0;
     QImage scratch;
 
@@ -248,10 +251,14 @@ bool drawRecorded(const WritablePixels& pixels, const Key& key, const QRect& are
 {
     const Entry* entry = table.entries.empty() ? nullptr : slotOf(table.entries, key);
     if (entry == nullptr || entry->state == State::Empty) {
-        if (!makeRoom()) {
+        // A drawing whose shapes rarely come twice (polygons of many pixels, each its own) would
+        // pay for recording every one: once a paint has recorded more shapes than it found, and
+        // more than a few thousand, it records no more.
+        if ((table.recorded > kTrialRecordings && table.recorded > table.found) || !makeRoom()) {
             ++table.turnedAway;
             return false;
         }
+        ++table.recorded;
         Entry recorded{};
         recorded.key = key;
         if (!record(recorded, area, context, paint)) {
@@ -307,6 +314,7 @@ DirectCanvas::DirectCanvas(const QPainter& painter, bool enabled, std::uint64_t 
         table.clear();
     table.setting = setting;
     table.found = 0;
+    table.recorded = 0;
     table.turnedAway = 0;
 }
 
