@@ -220,19 +220,6 @@ bool record(Entry& entry, const QRect& area, const void* context,
     return true;
 }
 
-// Whether the area lies within one power of two each way, where an outline computed in doubles
-// comes out the same wherever it lies; `across` and `down` are then their exponents.
-bool withinPowersOfTwo(const QRect& area, int& across, int& down)
-{
-    if (area.left() <= 0 || area.top() <= 0)
-        return false;
-    // The exponent of a positive int: the place of its highest bit.
-    const auto exponent = [](int value) { return 31 - __builtin_clz(unsigned(value)); };
-    across = exponent(area.left());
-    down = exponent(area.top());
-    return exponent(area.right()) == across && exponent(area.bottom()) == down;
-}
-
 // The first word of a key; the caller adds the geometry.
 Key keyOf(const DirectCanvas::Style& style, DirectCanvas::Shape shape, int count, int across,
           int down)
@@ -360,21 +347,14 @@ bool DirectCanvas::drawShapeWith(const Style& style, Shape shape, const QPoint* 
 {
     if (!active() || count < 1 || count > kMaxPoints || penWidth > kWidestPen)
         return false;
-    int left = points[0].x(), right = left, top = points[0].y(), bottom = top;
-    for (int i = 1; i < count; ++i) {
-        left = std::min(left, points[i].x());
-        right = std::max(right, points[i].x());
-        top = std::min(top, points[i].y());
-        bottom = std::max(bottom, points[i].y());
-    }
-    // A pixel around the points, and a wide pen's width (half of it to the side, half of it again
-    // for a square cap's corner). Compared in 64 bits: far points lie near the ends of an int.
+    const QRect box = boxOf(points, count);
+    // Compared in 64 bits: far points lie near the ends of an int.
     const bool wide = penWidth > 1;
-    const int reach = wide ? 1 + penWidth : 1;
-    if (qint64(right) - left + 1 + 2 * reach > kMaxSide ||
-        qint64(bottom) - top + 1 + 2 * reach > kMaxSide)
+    const int reach = outlineReach(penWidth);
+    if (qint64(box.right()) - box.left() + 1 + 2 * reach > kMaxSide ||
+        qint64(box.bottom()) - box.top() + 1 + 2 * reach > kMaxSide)
         return false;
-    const QRect area(QPoint(left - reach, top - reach), QPoint(right + reach, bottom + reach));
+    const QRect area = box.adjusted(-reach, -reach, reach, reach);
     int across = 0, down = 0;
     if (wide && !withinPowersOfTwo(area, across, down))
         return false;

@@ -4,6 +4,7 @@
 #include <QPaintEngine>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 
 namespace
@@ -53,6 +54,34 @@ bool isPlainStyle(const QPen& pen, const QBrush& brush, double widestPen)
 bool liesOnDevice(const QPainter& painter, const QRect& box)
 {
     return painter.viewport().contains(box, false);
+}
+
+QRect boxOf(const QPoint* points, int count)
+{
+    int left = points[0].x(), right = left, top = points[0].y(), bottom = top;
+    for (int i = 1; i < count; ++i) {
+        left = std::min(left, points[i].x());
+        right = std::max(right, points[i].x());
+        top = std::min(top, points[i].y());
+        bottom = std::max(bottom, points[i].y());
+    }
+    return QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
+int outlineReach(double penWidth)
+{
+    return penWidth <= 1.0 ? 1 : 1 + static_cast<int>(std::ceil(penWidth));
+}
+
+bool withinPowersOfTwo(const QRect& box, int& across, int& down)
+{
+    if (box.left() <= 0 || box.top() <= 0)
+        return false;
+    // The exponent of a positive int: the place of its highest bit.
+    const auto exponent = [](int value) { return 31 - __builtin_clz(unsigned(value)); };
+    across = exponent(box.left());
+    down = exponent(box.top());
+    return exponent(box.right()) == across && exponent(box.bottom()) == down;
 }
 
 WritablePixels writablePixelsOf(const QPainter& painter)

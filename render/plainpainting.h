@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPoint>
 #include <QRect>
 #include <QRgb>
 
@@ -22,6 +23,17 @@ bool isPlainStyle(const QPen& pen, const QBrush& brush, double widestPen = 1.0);
 // Whether the box of pixels lies wholly on the painter's device, where nothing it holds is cut
 // at the device's edge. Only meaningful for a painter that paints plainly.
 bool liesOnDevice(const QPainter& painter, const QRect& box);
+
+// The box of the points, in whole pixels; at least one point.
+QRect boxOf(const QPoint* points, int count);
+// How far beyond a shape's points its outline may reach with a pen of the width (0 for a cosmetic
+// pen): a pixel, and a wide pen's width (half of it to the side, half of it again for a square
+// cap's corner), rounded up.
+int outlineReach(double penWidth);
+// Whether the pixel box lies within one power of two each way, where a wide pen's outline,
+// computed in doubles from the coordinates (whose last bit is worth the same only there), comes
+// out the same wherever it lies; `across` and `down` are then the exponents of those powers.
+bool withinPowersOfTwo(const QRect& box, int& across, int& down);
 
 // The pixels of the 32-bit image that a painter with a plain setting paints on without any shift
 // or system clip, where shapes may be written directly instead of through the painter: the first

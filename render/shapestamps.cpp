@@ -44,27 +44,11 @@ bool subtractsExactly(double x, int whole)
     return whole > 0 && x >= whole / 2.0 && x <= 2.0 * whole;
 }
 
-// The box of the points with room on every side for the outline.
-QRect areaOf(const QPoint* points, int count, int reach)
-{
-    int left = points[0].x(), right = left, top = points[0].y(), bottom = top;
-    for (int i = 1; i < count; ++i) {
-        left = std::min(left, points[i].x());
-        right = std::max(right, points[i].x());
-        top = std::min(top, points[i].y());
-        bottom = std::max(bottom, points[i].y());
-    }
-    return QRect(QPoint(left - reach, top - reach), QPoint(right + reach, bottom + reach));
-}
-
-// How far beyond a shape's points its outline may reach: a pixel, and a wide pen's width (half of
-// it to the side, half of it again for a square cap's corner, rounded up).
+// How far beyond a shape's points the painter's pen may reach (outlineReach()).
 int reachOf(const QPainter& painter)
 {
     const QPen& pen = painter.pen();
-    if (pen.style() == Qt::NoPen || pen.widthF() <= 1.0)
-        return 1;
-    return 1 + static_cast<int>(std::ceil(pen.widthF()));
+    return outlineReach(pen.style() == Qt::NoPen ? 0.0 : pen.widthF());
 }
 
 } // namespace
@@ -134,14 +118,11 @@ std::string* ShapeStamps::keyFor(const QPainter& painter, char kind, const QRect
     // Offsets within an area at most kMaxSide across fit a byte each.
     key.push_back(static_cast<char>(area.width()));
     key.push_back(static_cast<char>(area.height()));
-    // A wide pen's outline is computed from the coordinates in doubles, whose last bit is worth
-    // the same only within one power of two: the same shape is the same stamp there.
+    // A wide pen's outline is the same stamp only within one power of two.
     const QPen& pen = painter.pen();
     if (pen.style() != Qt::NoPen && pen.widthF() > 1.0) {
-        const int across = std::ilogb(area.left());
-        const int down = std::ilogb(area.top());
-        if (area.left() <= 0 || area.top() <= 0 || std::ilogb(area.right()) != across ||
-            std::ilogb(area.bottom()) != down)
+        int across = 0, down = 0;
+        if (!withinPowersOfTwo(area, across, down))
             return nullptr;
         key.push_back(static_cast<char>(across));
         key.push_back(static_cast<char>(down));
@@ -273,7 +254,8 @@ void ShapeStamps::paintThrough(QPainter* painter, char kind, const QPoint* point
         draw(painter);
         return;
     }
-    const QRect area = areaOf(points, count, reachOf(*painter));
+    const int reach = reachOf(*painter);
+    const QRect area = boxOf(points, count).adjusted(-reach, -reach, reach, reach);
     paint(painter, keyForPoints(*painter, kind, area, points, count), area, draw);
 }
 
