@@ -8,7 +8,6 @@
 #include <QThread>
 
 #include <algorithm>
-#include <cstring>
 
 namespace
 {
@@ -18,18 +17,19 @@ namespace
 constexpr int kMaxParts = 8;
 
 // Lays a part's row over the frame's: its opaque pixels replace the frame's, as painting them
-// there would; false when the part left a pixel that is neither opaque nor untouched.
+// there would; false when the part left a pixel that is neither opaque nor untouched. Without
+// branches, so that the compiler lays several pixels at once.
 bool layRow(const QRgb* part, QRgb* frame, int width)
 {
-    bool exact = true;
+    unsigned inexact = 0;
     for (int x = 0; x < width; ++x) {
-        const int alpha = qAlpha(part[x]);
-        if (alpha == 255)
-            frame[x] = part[x];
-        else if (alpha != 0)
-            exact = false;
+        const QRgb pixel = part[x];
+        const unsigned alpha = pixel >> 24;
+        frame[x] = alpha == 255 ? pixel : frame[x];
+        // Alpha 1 to 254 wraps to below 254; 0 and 255 do not.
+        inexact |= static_cast<unsigned>(alpha - 1 < 254);
     }
-    return exact;
+    return inexact == 0;
 }
 
 } // namespace
@@ -155,6 +155,7 @@ QImage FrameRenderer::paint(const Job& job)
         image = QImage(job.view.size, QImage::Format_ARGB32_Premultiplied);
     // Taken here: bits() of a shared image would copy it.
     partJob = &job;
+    frameImage = &image;
     frameBits = image.bits();
     frameStride = image.bytesPerLine();
     anyAbove.store(false);
@@ -224,12 +225,14 @@ void FrameRenderer::takeStep(std::size_t index, Step current)
     switch (current) {
     case Step::PaintBelow:
     case Step::PaintAbove: {
-        if (part.image.size() != job.view.size)
+        // Part 0 paints its lower layer straight into the frame.
+        const bool intoFrame = index == 0 && current == Step::PaintBelow;
+        if (!intoFrame && part.image.size() != job.view.size)
             part.image = QImage(job.view.size, QImage::Format_ARGB32_Premultiplied);
-        if (index > 0 || current == Step::PaintAbove)
+        if (!intoFrame)
             part.image.fill(Qt::transparent);
         const ViewerApp::PaintingThread controller(part.controllerCopy.get());
-        QPainter painter(&part.image);
+        QPainter painter(intoFrame ? frameImage : &part.image);
         if (current == Step::PaintAbove) {
             part.scenePainter.paintPartAbove(&painter, job.view);
             break;
@@ -248,23 +251,19 @@ void FrameRenderer::takeStep(std::size_t index, Step current)
     }
 }
 
-// The lower layers start from part 0's picture, which is opaque; the upper ones go over the frame
-// as the lower layers left it.
+// The lower layers go over part 0's, which it painted into the frame; the upper ones go over the
+// frame as the lower layers left it.
 void FrameRenderer::layParts(std::size_t index, bool lower)
 {
     const QSize size = partJob->view.size;
     const int top = static_cast<int>(size.height() * index / parts.size());
     const int bottom = static_cast<int>(size.height() * (index + 1) / parts.size());
-    const qsizetype rowBytes = static_cast<qsizetype>(size.width()) * 4;
     bool exact = true;
     for (int y = top; y < bottom; ++y) {
         auto* frame = reinterpret_cast<QRgb*>(frameBits + y * frameStride);
-        for (std::size_t other = 0; other < parts.size(); ++other) {
+        for (std::size_t other = lower ? 1 : 0; other < parts.size(); ++other) {
             const auto* row = reinterpret_cast<const QRgb*>(parts[other].image.constScanLine(y));
-            if (other == 0 && lower)
-                std::memcpy(frame, row, static_cast<std::size_t>(rowBytes));
-            else
-                exact = layRow(row, frame, size.width()) && exact;
+            exact = layRow(row, frame, size.width()) && exact;
         }
     }
     if (!exact)

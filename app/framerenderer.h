@@ -67,8 +67,8 @@ private:
         QPen outline;
     };
 
-    // One part of a frame: its painter, the image it paints on and the controller copy that its
-    // thread reads.
+    // One part of a frame: its painter, the image it paints on (part 0 paints its lower layer
+    // into the frame itself) and the controller copy that its thread reads.
     struct Part {
         ScenePainter scenePainter;
         QImage image;
@@ -116,6 +116,7 @@ private:
     std::condition_variable partsChanged;
     // The frame being painted, set before its first step; what the steps found, set by any part.
     const Job* partJob = nullptr;
+    QImage* frameImage = nullptr;
     uchar* frameBits = nullptr;
     qsizetype frameStride = 0;
     std::atomic<bool> anyAbove{false};

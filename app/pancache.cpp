@@ -85,7 +85,7 @@ QImage PanCache::adopt(QImage picture, const SceneView& view, unsigned long long
 // moves to origin + (q - keptOrigin) * ratio / keptRatio.
 void PanCache::paintPreview(QPainter* painter, const SceneView& view, const QPen& outline) const
 {
-    painter->fillRect(QRect(QPoint(0, 0), view.size), Qt::white);
+    const QRect canvas(QPoint(0, 0), view.size);
     // Beyond a millionfold the kept picture shows nothing useful, and the transform loses range.
     constexpr double kMaxPreviewScale = 1e6;
     const double scale = painted ? view.ratio / painted->view.ratio : 0.0;
@@ -93,6 +93,18 @@ void PanCache::paintPreview(QPainter* painter, const SceneView& view, const QPen
         const SceneView& kept = painted->view;
         const QPointF offset(view.originX - kept.originX * scale,
                              view.originY - kept.originY * scale);
+        // The kept picture is opaque: only the pixels that it may not cover whole are cleared.
+        const QRectF covered(offset, QSizeF(image.size()) * scale);
+        // Clamped to just beyond the canvas, where the picture's edges cannot overflow an int.
+        const auto pixel = [](double edge, int extent) {
+            return static_cast<int>(std::clamp(edge, -1.0, extent + 1.0));
+        };
+        const QRect inner(QPoint(pixel(std::ceil(covered.left()), canvas.width()),
+                                 pixel(std::ceil(covered.top()), canvas.height())),
+                          QPoint(pixel(std::floor(covered.right()), canvas.width()) - 1,
+                                 pixel(std::floor(covered.bottom()), canvas.height()) - 1));
+        for (const QRect& uncovered : QRegion(canvas) - QRegion(inner & canvas))
+            painter->fillRect(uncovered, Qt::white);
         painter->save();
         // Unscaled, the picture is copied rather than resampled.
         if (scale != 1.0) {
@@ -103,6 +115,8 @@ void PanCache::paintPreview(QPainter* painter, const SceneView& view, const QPen
             painter->drawImage(offset, image);
         }
         painter->restore();
+    } else {
+        painter->fillRect(canvas, Qt::white);
     }
     painter->setPen(outline);
     painter->setBrush(Qt::NoBrush);

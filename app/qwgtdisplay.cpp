@@ -30,6 +30,9 @@ QwgtDisplay::QwgtDisplay(QWidget* parent)
 {
     // A click on the canvas takes the keys back from the explorer's lists and text.
     setFocusPolicy(Qt::StrongFocus);
+    // Every paint covers the whole canvas with a scene or a preview: filling it with the
+    // background first would be a pass over every pixel for nothing.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     connect(frameRenderer, &FrameRenderer::frameReady, this, &QwgtDisplay::takeFrame);
     // The frame in progress stops reading the model before the model changes.
     DrawingModel::instance()->setBeforeSceneChange(

@@ -1,3 +1,4 @@
+#include "app/pancache.h"
 #include "app/qwgtdisplay.h"
 #include "app/viewerapp.h"
 #include "model/paintobject.h"
@@ -36,6 +37,8 @@ private slots:
     void panningPaintsWhatAFullRepaintPaints();
     void backgroundFramesAreTheSynchronousOnes_data();
     void backgroundFramesAreTheSynchronousOnes();
+    void previewsCoverTheWholeCanvas_data();
+    void previewsCoverTheWholeCanvas();
 };
 
 void TestPanCache::initTestCase()
@@ -186,6 +189,49 @@ void TestPanCache::backgroundFramesAreTheSynchronousOnes()
     QwgtDisplay::setBackgroundPaintFrom(threshold);
     QVERIFY(exact);
     QCOMPARE(canvasNow(), scenes::paintedWhole());
+}
+
+void TestPanCache::previewsCoverTheWholeCanvas_data()
+{
+    QTest::addColumn<double>("scale");
+    QTest::addColumn<QPointF>("offset");
+    QTest::newRow("half a pixel") << 1.0 << QPointF(0.5, -0.5);
+    QTest::newRow("moved by fractions") << 1.0 << QPointF(-37.5, 12.25);
+    QTest::newRow("zoomed in") << 2.0 << QPointF(-120.0, -80.0);
+    QTest::newRow("zoomed in off the grid") << 1.37 << QPointF(-30.3, -10.7);
+    QTest::newRow("zoomed out") << 0.5 << QPointF(60.25, 40.75);
+    QTest::newRow("a hundred thousandfold") << 1e5 << QPointF(-1.2e7, -8e6);
+    QTest::newRow("a hundred thousandth") << 1e-5 << QPointF(120.0, 80.0);
+    QTest::newRow("beyond a millionfold") << 2e6 << QPointF(0.0, 0.0);
+    QTest::newRow("far away") << 1.0 << QPointF(1e12, -1e12);
+}
+
+// The canvas is not cleared before it paints: a preview must set every pixel, wherever the kept
+// picture lands.
+void TestPanCache::previewsCoverTheWholeCanvas()
+{
+    QFETCH(double, scale);
+    QFETCH(QPointF, offset);
+    testapp::resetApplication();
+    testapp::loadText(scenes::kEveryKind);
+    const SceneView kept{10.0, 150.0, 2.0, QSize(240, 160)};
+    PanCache cache;
+    cache.exactScene(kept, QPen(Qt::black), QRegion(QRect(QPoint(0, 0), kept.size)));
+    SceneView now = kept;
+    now.ratio = kept.ratio * scale;
+    now.originX = kept.originX * scale + offset.x();
+    now.originY = kept.originY * scale + offset.y();
+    const QRgb stale = qRgb(1, 2, 3);
+    QImage canvas(kept.size, QImage::Format_ARGB32_Premultiplied);
+    canvas.fill(stale);
+    {
+        QPainter painter(&canvas);
+        cache.paintPreview(&painter, now, QPen(Qt::black));
+    }
+    for (int y = 0; y < canvas.height(); ++y)
+        for (int x = 0; x < canvas.width(); ++x)
+            if (canvas.pixel(x, y) == stale)
+                QFAIL(qPrintable(QStringLiteral("pixel (%1, %2) left as it was").arg(x).arg(y)));
 }
 
 QTEST_MAIN(TestPanCache)
