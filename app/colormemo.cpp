@@ -1,22 +1,12 @@
 #include "app/colormemo.h"
 
 #include "render/directcanvas.h"
-#include "storage/bytehash.h"
-
-std::size_t ColorMemo::placeOf(const std::string& name)
-{
-    return hashBytes(0, name) % kPlaces;
-}
-
-const ColorMemo::Resolved* ColorMemo::find(const std::string& name) const
-{
-    const Place& place = places[placeOf(name)];
-    return place.used && place.name == name ? &place.resolved : nullptr;
-}
 
 const ColorMemo::Resolved& ColorMemo::remember(const std::string& name, const QColor& color)
 {
-    Place& place = places[placeOf(name)];
+    const Key key = keyOf(name);
+    Place& place = places[placeOf(key)];
+    place.key = key;
     place.name = name;
     place.resolved.color = color;
     place.resolved.plain = DirectCanvas::plainColor(color, place.resolved.pixel);

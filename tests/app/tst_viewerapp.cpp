@@ -93,17 +93,30 @@ void TestViewerApp::fileColorsWin()
 }
 
 // A paint remembers the colours it resolves; with more names than it keeps at once, and after a
-// new file redefines every name, each object must still get its own file's colour.
+// new file redefines every name, each object must still get its own file's colour. The names
+// come in several lengths, many of them alike but for a byte or two in the middle.
 void TestViewerApp::eachNamePaintsInItsFilesColour()
 {
     QVERIFY(testapp::showCanvasAt(QSize(420, 60)));
     constexpr int kNames = 100;
+    const auto nameOf = [](int i) {
+        switch (i % 4) {
+        case 0:
+            return QStringLiteral("n%1").arg(i);
+        case 1:
+            return QStringLiteral("prefixAB%1suffixCD").arg(i, 2, 10, QLatin1Char('0'));
+        case 2:
+            return QStringLiteral("abcdefg%1zzzzzzz").arg(i, 2, 10, QLatin1Char('0'));
+        default:
+            return QStringLiteral("qqqq%1").arg(i);
+        }
+    };
     for (const bool second : {false, true}) {
         QByteArray text;
         for (int i = 0; i < kNames; ++i) {
             const QColor color = second ? QColor(7, i, 2 * i) : QColor(i, 2 * i, 7);
-            text += QStringLiteral("color n%1 %2 %3 %4\n")
-                        .arg(i)
+            text += QStringLiteral("color %1 %2 %3 %4\n")
+                        .arg(nameOf(i))
                         .arg(color.red())
                         .arg(color.green())
                         .arg(color.blue())
@@ -111,10 +124,10 @@ void TestViewerApp::eachNamePaintsInItsFilesColour()
         }
         text += "endheader\n";
         for (int i = 0; i < kNames; ++i)
-            text += QStringLiteral("rect %1 -30 %2 -10 n%3\n")
+            text += QStringLiteral("rect %1 -30 %2 -10 %3\n")
                         .arg(i * 4)
                         .arg(i * 4 + 2)
-                        .arg(i)
+                        .arg(nameOf(i))
                         .toLatin1();
         testapp::loadText(text);
         const QImage image = ViewerApp::instance()->display->grab().toImage();
