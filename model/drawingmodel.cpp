@@ -13,6 +13,8 @@
 
 #include <QMenu>
 
+#include <algorithm>
+
 #include <cstdlib>
 
 std::unique_ptr<DrawingModel> DrawingModel::singleton;
@@ -235,8 +237,12 @@ void DrawingModel::clearHighlight()
     sceneChanged();
 }
 
+// Setting flags to what they are leaves the picture as it is: no frame in progress is stopped
+// and none is painted anew. Emptying a listing of entries that none selected is such a change.
 void DrawingModel::setHighlighted(paintObject* object, bool highlighted)
 {
+    if (object->highlighted == highlighted)
+        return;
     prepareSceneChange();
     object->highlighted = highlighted;
     sceneChanged();
@@ -244,9 +250,15 @@ void DrawingModel::setHighlighted(paintObject* object, bool highlighted)
 
 void DrawingModel::setHighlighted(const ObjectList& objects, bool highlighted)
 {
+    const auto first =
+        std::find_if(objects.begin(), objects.end(), [highlighted](const paintObject* object) {
+            return object->highlighted != highlighted;
+        });
+    if (first == objects.end())
+        return;
     prepareSceneChange();
-    for (paintObject* object : objects)
-        object->highlighted = highlighted;
+    std::for_each(first, objects.end(),
+                  [highlighted](paintObject* object) { object->highlighted = highlighted; });
     sceneChanged();
 }
 

@@ -304,6 +304,11 @@ void TestExplorerCommands::rebuildingClearsHighlightsOfSelectedEntries()
     const QImage image = shownCanvas();
     QCOMPARE(image.pixelColor(20, 50), kRed);
     QCOMPARE(image.pixelColor(140, 50), kRed);
+
+    // Replacing a listing without a selection changes no flag, and so leaves the picture as is.
+    const unsigned long long generation = DrawingModel::instance()->sceneGeneration;
+    app()->commands.doListAnItemType("pt");
+    QCOMPARE(DrawingModel::instance()->sceneGeneration, generation);
 }
 
 void TestExplorerCommands::extendedSelectionHighlightsExactlyTheSelection()
