@@ -56,6 +56,13 @@ bool liesOnDevice(const QPainter& painter, const QRect& box)
     return painter.viewport().contains(box, false);
 }
 
+// The points were written just before, four bytes at a time. A vectorised loop reads two points
+// at once, and such a load cannot take its bytes from the stores it spans: it waits until they
+// reach the cache. Read one coordinate at a time, they come straight from the stores; that saved
+// a tenth of painting a fitted frame.
+#if defined(__GNUC__) && !defined(__clang__)
+__attribute__((optimize("no-tree-vectorize")))
+#endif
 QRect boxOf(const QPoint* points, int count)
 {
     int left = points[0].x(), right = left, top = points[0].y(), bottom = top;
