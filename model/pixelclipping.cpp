@@ -139,8 +139,11 @@ const std::vector<QLine>& pixelSegments(const VertexList& vertices)
         const QPointF current = pixelPosition(app, vertices[i]);
         const bool currentWithin = withinLimit(current);
         const QPoint currentPixel = wholePixel(current);
+        // Coordinate by coordinate: the previous pixel's were written one at a time, and a read
+        // of both at once would wait for those writes to reach the cache.
         if (previousWithin && currentWithin)
-            segments.emplace_back(previousPixel, currentPixel);
+            segments.emplace_back(previousPixel.x(), previousPixel.y(), currentPixel.x(),
+                                  currentPixel.y());
         else if (segmentBetween(previous, current, segment))
             segments.push_back(segment);
         previous = current;
