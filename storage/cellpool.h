@@ -26,8 +26,9 @@ private:
     };
 
     const std::size_t cellBytes;
+    const std::size_t blockBytes;
     std::vector<std::unique_ptr<std::byte[]>> blocks;
-    std::size_t usedInLastBlock = kBlockBytes;
+    std::size_t usedInLastBlock;
     FreeCell* freeCells = nullptr;
     std::size_t live = 0;
 };
