@@ -142,6 +142,10 @@ void BoundsIndex::collectMayMeet(const std::vector<Cells>& queries, std::size_t 
     const bool inverted = std::any_of(queries.begin(), queries.end(), [](const Cells& query) {
         return query.lowX > query.highX || query.lowY > query.highY;
     });
+    if (inverted || tileStarts.empty()) {
+        scanMayMeet(queries, from, to, found);
+        return;
+    }
     // The tiles of each query, widened by one tile at the low edges, as ranges of columns.
     struct TileSpan {
         int left, top, right, bottom;
@@ -154,15 +158,13 @@ void BoundsIndex::collectMayMeet(const std::vector<Cells>& queries, std::size_t 
                             query.highY >> kTileShift};
         spans.push_back(span);
         for (int row = span.top; row <= span.bottom && span.left <= span.right; ++row)
-            candidates += tileStarts.empty()
-                              ? 0
-                              : tileStarts[std::size_t(row * kTilesPerSide + span.right + 1)] -
-                                    tileStarts[std::size_t(row * kTilesPerSide + span.left)];
+            candidates += tileStarts[std::size_t(row * kTilesPerSide + span.right + 1)] -
+                          tileStarts[std::size_t(row * kTilesPerSide + span.left)];
     }
     // Reaching an object through its tile costs a few times reading it in order.
     constexpr std::size_t kTiledCost = 4;
     constexpr std::uint32_t kFetchAhead = 16;
-    if (inverted || tileStarts.empty() || candidates * kTiledCost > to - from) {
+    if (candidates * kTiledCost > to - from) {
         scanMayMeet(queries, from, to, found);
         return;
     }

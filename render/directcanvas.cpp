@@ -240,7 +240,7 @@ bool drawRecorded(const WritablePixels& pixels, const Key& key, const QRect& are
     if (entry == nullptr || entry->state == State::Empty) {
         // A drawing whose shapes rarely come twice (polygons of many pixels, each its own) would
         // pay for recording every one: once a paint has recorded more shapes than it found, and
-        // more than a few thousand, it records no more.
+        // more than kTrialRecordings, it records no more.
         if ((table.recorded > kTrialRecordings && table.recorded > table.found) || !makeRoom()) {
             ++table.turnedAway;
             return false;
