@@ -17,15 +17,18 @@ namespace
 constexpr int kMaxParts = 8;
 
 // Lays a part's row over the frame's: its opaque pixels replace the frame's, as painting them
-// there would; false when the part left a pixel that is neither opaque nor untouched. Without
-// branches, so that the compiler lays several pixels at once.
-bool layRow(const QRgb* part, QRgb* frame, int width)
+// there would; false when the part left a pixel that is neither opaque nor untouched. The part's
+// row is left transparent: clearing it while it is in the cache costs less than filling the
+// whole image before the next frame. Without branches, so that the compiler lays several pixels
+// at once.
+bool layRow(QRgb* part, QRgb* frame, int width)
 {
     unsigned inexact = 0;
     for (int x = 0; x < width; ++x) {
         const QRgb pixel = part[x];
         const unsigned alpha = pixel >> 24;
         frame[x] = alpha == 255 ? pixel : frame[x];
+        part[x] = 0;
         // Alpha 1 to 254 wraps to below 254; 0 and 255 do not.
         inexact |= static_cast<unsigned>(alpha - 1 < 254);
     }
@@ -161,10 +164,10 @@ QImage FrameRenderer::paint(const Job& job)
     anyAbove.store(false);
     layeredInexactly.store(false);
     runStep(Step::PaintBelow);
-    runStep(Step::LayBelow);
+    layAll(true);
     if (anyAbove.load()) {
         runStep(Step::PaintAbove);
-        runStep(Step::LayAbove);
+        layAll(false);
     }
     // A stopped frame is never delivered.
     if (stopping.load())
@@ -178,6 +181,21 @@ QImage FrameRenderer::paint(const Job& job)
         ScenePainter::paintAddedMarks(&painter, job.view);
     }
     return image;
+}
+
+void FrameRenderer::layAll(bool lower)
+{
+    // Taken here, on one thread: bits() notes a write in the image (the parts' images are never
+    // shared, so it does not copy them).
+    layBits.clear();
+    for (Part& part : parts)
+        layBits.emplace_back(part.image.bits(), part.image.bytesPerLine());
+    runStep(lower ? Step::LayBelow : Step::LayAbove);
+    // A stopped step may have left rows unlaid.
+    if (stopping.load())
+        return;
+    for (std::size_t index = lower ? 1 : 0; index < parts.size(); ++index)
+        parts[index].cleared = true;
 }
 
 void FrameRenderer::runStep(Step next)
@@ -227,10 +245,14 @@ void FrameRenderer::takeStep(std::size_t index, Step current)
     case Step::PaintAbove: {
         // Part 0 paints its lower layer straight into the frame.
         const bool intoFrame = index == 0 && current == Step::PaintBelow;
-        if (!intoFrame && part.image.size() != job.view.size)
+        if (!intoFrame && part.image.size() != job.view.size) {
             part.image = QImage(job.view.size, QImage::Format_ARGB32_Premultiplied);
-        if (!intoFrame)
+            part.cleared = false;
+        }
+        if (!intoFrame && !part.cleared)
             part.image.fill(Qt::transparent);
+        if (!intoFrame)
+            part.cleared = false;
         const ViewerApp::PaintingThread controller(part.controllerCopy.get());
         QPainter painter(intoFrame ? frameImage : &part.image);
         if (current == Step::PaintAbove) {
@@ -262,7 +284,7 @@ void FrameRenderer::layParts(std::size_t index, bool lower)
     for (int y = top; y < bottom; ++y) {
         auto* frame = reinterpret_cast<QRgb*>(frameBits + y * frameStride);
         for (std::size_t other = lower ? 1 : 0; other < parts.size(); ++other) {
-            const auto* row = reinterpret_cast<const QRgb*>(parts[other].image.constScanLine(y));
+            auto* row = reinterpret_cast<QRgb*>(layBits[other].first + y * layBits[other].second);
             exact = layRow(row, frame, size.width()) && exact;
         }
     }

@@ -13,6 +13,7 @@
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <utility>
 #include <vector>
 
 class ViewerApp;
@@ -72,6 +73,9 @@ private:
     struct Part {
         ScenePainter scenePainter;
         QImage image;
+        // The image is wholly transparent: laying it over a frame clears it, so that the next
+        // frame need not fill it again.
+        bool cleared = false;
         std::unique_ptr<ViewerApp> controllerCopy;
     };
     // What every part's thread does in turn for a frame: paint its lower layer, lay the lower
@@ -87,8 +91,12 @@ private:
     // A part's thread: takes each step that runStep() hands out.
     void runPart(std::size_t index);
     void takeStep(std::size_t index, Step step);
-    // Lays the parts' lower (or upper) layers over the frame's rows that part `index` lays.
+    // Lays the parts' lower (or upper) layers over the frame's rows that part `index` lays, and
+    // clears those rows of the parts' images.
     void layParts(std::size_t index, bool lower);
+    // Runs the step that lays the lower (or upper) layers; the images laid are then cleared,
+    // unless the frame was stopped.
+    void layAll(bool lower);
 
     // Set by request(), cleared by takeFrame() and stop(); read by stop() before it locks
     // anything, because every record that a load adds calls it.
@@ -119,6 +127,8 @@ private:
     QImage* frameImage = nullptr;
     uchar* frameBits = nullptr;
     qsizetype frameStride = 0;
+    // Each part's image bits and bytes per line, while its layers are laid.
+    std::vector<std::pair<uchar*, qsizetype>> layBits;
     std::atomic<bool> anyAbove{false};
     std::atomic<bool> layeredInexactly{false};
 
