@@ -7,7 +7,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <vector>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace
 {
@@ -72,6 +77,9 @@ struct Table {
     std::size_t recorded = 0;
     std::size_t turnedAway = 0;
     QImage scratch;
+    // Open on the scratch while a canvas is: beginning a painter costs as much as painting a
+    // small shape.
+    std::unique_ptr<QPainter> scratchPainter;
 
     void clear()
     {
@@ -142,37 +150,79 @@ void writeBits(QRgb* row, std::uint64_t bits, QRgb color)
     }
 }
 
+// Bit x set for each pixel x of the row that is not wholly transparent; at most 64 pixels.
+std::uint64_t paintedBits(const QRgb* row, int width)
+{
+    std::uint64_t set = 0;
+    int x = 0;
+#ifdef __SSE2__
+    // Four pixels at a time: the sign bits of the lanes whose alpha is zero.
+    const __m128i zero = _mm_setzero_si128();
+    for (; x + 4 <= width; x += 4) {
+        const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + x));
+        const __m128i clear = _mm_cmpeq_epi32(_mm_srli_epi32(pixels, 24), zero);
+        const int transparent = _mm_movemask_ps(_mm_castsi128_ps(clear));
+        set |= std::uint64_t(~transparent & 15) << x;
+    }
+#endif
+    for (; x < width; ++x)
+        set |= std::uint64_t(qAlpha(row[x]) != 0) << x;
+    return set;
+}
+
 // Paints the shape alone onto the scratch image, its area's corner moved to (margin, margin) by a
 // whole-pixel translation, and notes its pixels in the entry: refused when it painted outside its
 // area, a pixel that is not opaque, or more than two colours. False when its masks do not fit the
-// pool.
+// pool. The scratch is read a row at a time into bits of the pixels painted, so that the pixels
+// left untouched, most of the scratch for lines and outlines, cost a few instructions each.
 bool record(Entry& entry, const QRect& area, const void* context,
             void (*paint)(const void*, QPainter*))
 {
+    static_assert(kScratchSide <= 64, "a scratch row's pixels are noted in one 64-bit word");
     if (table.scratch.isNull())
         table.scratch = QImage(kScratchSide, kScratchSide, QImage::Format_ARGB32_Premultiplied);
     QImage& scratch = table.scratch;
     const int width = area.width() + 2 * kScratchMargin;
     const int height = area.height() + 2 * kScratchMargin;
+    // Taken once: the scratch is never shared, so bits() does not copy it.
+    uchar* const bits = scratch.bits();
+    const qsizetype stride = scratch.bytesPerLine();
+    const auto line = [bits, stride](int y) { return reinterpret_cast<QRgb*>(bits + y * stride); };
     for (int y = 0; y < height; ++y)
-        std::memset(scratch.scanLine(y), 0, std::size_t(width) * sizeof(QRgb));
-    {
-        QPainter painter(&scratch);
-        painter.translate(kScratchMargin - area.left(), kScratchMargin - area.top());
-        paint(context, &painter);
-    }
+        std::memset(line(y), 0, std::size_t(width) * sizeof(QRgb));
+    if (!table.scratchPainter)
+        table.scratchPainter = std::make_unique<QPainter>(&scratch);
+    QPainter& painter = *table.scratchPainter;
+    // Each shape starts from the painter's first state, whatever the last one set.
+    painter.save();
+    painter.translate(kScratchMargin - area.left(), kScratchMargin - area.top());
+    paint(context, &painter);
+    painter.restore();
     entry.state = State::Refused;
     entry.colorCount = 0;
-    int left = width, top = height, right = -1, bottom = -1;
+    // Bit x of painted[y]: the shape set pixel (x, y), whatever its alpha.
+    std::uint64_t painted[kScratchSide];
+    std::uint64_t columns = 0;
+    int top = height, bottom = -1;
     for (int y = 0; y < height; ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(scratch.constScanLine(y));
-        for (int x = 0; x < width; ++x) {
-            const QRgb pixel = line[x];
-            if (qAlpha(pixel) == 0)
-                continue;
-            const bool inside = x >= kScratchMargin && x < kScratchMargin + area.width() &&
-                                y >= kScratchMargin && y < kScratchMargin + area.height();
-            if (!inside || qAlpha(pixel) != 255)
+        const QRgb* row = line(y);
+        const std::uint64_t set = paintedBits(row, width);
+        painted[y] = set;
+        if (set != 0) {
+            top = std::min(top, y);
+            bottom = y;
+            columns |= set;
+        }
+    }
+    const std::uint64_t areaColumns = ((std::uint64_t(1) << area.width()) - 1) << kScratchMargin;
+    if (bottom >= 0 && (top < kScratchMargin || bottom >= kScratchMargin + area.height() ||
+                        (columns & ~areaColumns) != 0))
+        return true;
+    for (int y = top; y <= bottom; ++y) {
+        const QRgb* row = line(y);
+        for (std::uint64_t set = painted[y]; set != 0; set &= set - 1) {
+            const QRgb pixel = row[__builtin_ctzll(set)];
+            if (qAlpha(pixel) != 255)
                 return true;
             QRgb* const colorsEnd = entry.colors + entry.colorCount;
             if (std::find(entry.colors, colorsEnd, pixel) == colorsEnd) {
@@ -180,18 +230,16 @@ bool record(Entry& entry, const QRect& area, const void* context,
                     return true;
                 entry.colors[entry.colorCount++] = pixel;
             }
-            left = std::min(left, x);
-            right = std::max(right, x);
-            top = std::min(top, y);
-            bottom = std::max(bottom, y);
         }
     }
     entry.masks[0] = entry.masks[1] = 0;
     entry.state = State::Inline;
-    if (right < 0) {
+    if (bottom < 0) {
         entry.left = entry.top = entry.width = entry.height = 0;
         return true;
     }
+    const int left = __builtin_ctzll(columns);
+    const int right = 63 - __builtin_clzll(columns);
     entry.left = static_cast<std::uint8_t>(left - kScratchMargin);
     entry.top = static_cast<std::uint8_t>(top - kScratchMargin);
     entry.width = static_cast<std::uint8_t>(right - left + 1);
@@ -205,11 +253,10 @@ bool record(Entry& entry, const QRect& area, const void* context,
         table.pool.resize(table.pool.size() + 2 * std::size_t(entry.height), 0);
     }
     for (int y = 0; y < entry.height; ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(scratch.constScanLine(top + y)) + left;
-        for (int x = 0; x < entry.width; ++x) {
-            if (qAlpha(line[x]) == 0)
-                continue;
-            const int color = line[x] == entry.colors[0] ? 0 : 1;
+        const QRgb* row = line(top + y) + left;
+        for (std::uint64_t set = painted[top + y] >> left; set != 0; set &= set - 1) {
+            const int x = __builtin_ctzll(set);
+            const int color = row[x] == entry.colors[0] ? 0 : 1;
             if (entry.state == State::Pooled)
                 table.pool[entry.masks[0] + 2 * std::size_t(y) + std::size_t(color)] |=
                     std::uint64_t(1) << x;
@@ -307,7 +354,8 @@ DirectCanvas::DirectCanvas(const QPainter& painter, bool enabled, std::uint64_t 
 
 DirectCanvas::~DirectCanvas()
 {
-    --table.open;
+    if (--table.open == 0)
+        table.scratchPainter.reset();
 }
 
 bool DirectCanvas::plainColor(const QColor& color, QRgb& pixel)
