@@ -245,14 +245,16 @@ void FrameRenderer::takeStep(std::size_t index, Step current)
     case Step::PaintAbove: {
         // Part 0 paints its lower layer straight into the frame.
         const bool intoFrame = index == 0 && current == Step::PaintBelow;
-        if (!intoFrame && part.image.size() != job.view.size) {
-            part.image = QImage(job.view.size, QImage::Format_ARGB32_Premultiplied);
+        if (!intoFrame) {
+            if (part.image.size() != job.view.size) {
+                part.image = QImage(job.view.size, QImage::Format_ARGB32_Premultiplied);
+                part.cleared = false;
+            }
+            if (!part.cleared)
+                part.image.fill(Qt::transparent);
+            // From here on the part paints on it.
             part.cleared = false;
         }
-        if (!intoFrame && !part.cleared)
-            part.image.fill(Qt::transparent);
-        if (!intoFrame)
-            part.cleared = false;
         const ViewerApp::PaintingThread controller(part.controllerCopy.get());
         QPainter painter(intoFrame ? frameImage : &part.image);
         if (current == Step::PaintAbove) {
