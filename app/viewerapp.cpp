@@ -45,9 +45,11 @@ namespace
 // Limits that keep a mistyped config.ini from asking for absurd windows or icons.
 constexpr int kMinWindowEdge = 200;
 constexpr int kMaxWindowEdge = 16384;
-// Explorer entries laid out per step, about 5 ms of work: a long listing is laid out between
-// other events, the chunks of a listing still being filled among them.
-constexpr int kListLayoutBatch = 500;
+// Explorer entries laid out per step, about a millisecond of work (each entry is measured from its
+// text): a long listing is laid out between other events, the chunks of a listing still being
+// filled among them. The layout starts anew once the last chunk is in, so what it did before is
+// done twice; small steps keep that, and the wait of the filling, short.
+constexpr int kListLayoutBatch = 100;
 constexpr int kMaxToolButtonSize = 512;
 // HTML font sizes run from 1 to 7; a larger one shows as 7.
 constexpr int kMaxInfoFontSize = 7;

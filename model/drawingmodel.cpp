@@ -16,6 +16,7 @@
 #include <algorithm>
 
 #include <cstdlib>
+#include <utility>
 
 std::unique_ptr<DrawingModel> DrawingModel::singleton;
 
@@ -103,6 +104,7 @@ std::unique_ptr<DrawingModel::Discarded> DrawingModel::adopt(DrawingModel& loade
     std::swap(objectBounds, loaded.objectBounds);
     boundsCurrent = loaded.boundsCurrent;
     typesHidden.clear();
+    highlightedCount = std::exchange(loaded.highlightedCount, 0);
     recordHashes.clear();
     sceneChanged();
     return discarded;
@@ -199,6 +201,7 @@ void DrawingModel::clearObjects()
     objects.clear();
     objectBounds.clear();
     typesHidden.clear();
+    highlightedCount = 0;
     // The added objects were these; the removed ones go with them.
     changeSet.reset();
     recordHashes.clear();
@@ -232,8 +235,11 @@ void DrawingModel::clearPropertyDeclarations()
 void DrawingModel::clearHighlight()
 {
     prepareSceneChange();
-    for (paintObject* object : objects)
-        object->highlighted = false;
+    if (highlightedCount > 0) {
+        for (paintObject* object : objects)
+            object->highlighted = false;
+        highlightedCount = 0;
+    }
     sceneChanged();
 }
 
@@ -245,11 +251,17 @@ void DrawingModel::setHighlighted(paintObject* object, bool highlighted)
         return;
     prepareSceneChange();
     object->highlighted = highlighted;
+    if (highlighted)
+        ++highlightedCount;
+    else
+        --highlightedCount;
     sceneChanged();
 }
 
 void DrawingModel::setHighlighted(const ObjectList& objects, bool highlighted)
 {
+    if (!highlighted && highlightedCount == 0)
+        return;
     const auto first =
         std::find_if(objects.begin(), objects.end(), [highlighted](const paintObject* object) {
             return object->highlighted != highlighted;
@@ -257,8 +269,15 @@ void DrawingModel::setHighlighted(const ObjectList& objects, bool highlighted)
     if (first == objects.end())
         return;
     prepareSceneChange();
-    std::for_each(first, objects.end(),
-                  [highlighted](paintObject* object) { object->highlighted = highlighted; });
+    std::for_each(first, objects.end(), [this, highlighted](paintObject* object) {
+        if (object->highlighted == highlighted)
+            return;
+        object->highlighted = highlighted;
+        if (highlighted)
+            ++highlightedCount;
+        else
+            --highlightedCount;
+    });
     sceneChanged();
 }
 

@@ -75,6 +75,9 @@ public:
     void clearPropertyDeclarations();
     void clearHighlight();
     // Sets the highlight of the objects (which must be the model's) and marks the scene changed.
+    // Highlights are set only here, so that the model knows how many there are: taking them off
+    // objects of which none is highlighted (emptying a listing that nobody selected in) then reads
+    // none of the objects.
     void setHighlighted(paintObject* object, bool highlighted);
     void setHighlighted(const ObjectList& objects, bool highlighted);
     void setTypeVisible(const std::string& keyword, int visible);
@@ -159,6 +162,8 @@ private:
     std::set<std::string> typesHidden;
     std::unique_ptr<ChangeSet> changeSet;
     bool showChanges = false;
+    // How many of the objects are highlighted.
+    std::size_t highlightedCount = 0;
     // Whether objectBounds describes `objects` as they are.
     bool boundsCurrent = true;
 };

@@ -68,7 +68,8 @@ public:
 
     // The colour word of the record, resolved by colorOf() whenever the object is drawn.
     std::string colorName;
-    // Draws the object in the second pass, in the highlight colour.
+    // Draws the object in the second pass, in the highlight colour. Set through
+    // DrawingModel::setHighlighted(), which counts the highlighted objects.
     bool highlighted = false;
     // Hidden objects are neither drawn nor picked by the rubber band. (Next to the other flag,
     // so that the two share one word.)

@@ -157,7 +157,7 @@ private slots:
         app->lineWidth = lineWidth;
         DrawingModel::ObjectList& objects = DrawingModel::instance()->objects;
         for (std::size_t i = 1; i < objects.size(); i += 7)
-            objects[i]->highlighted = true;
+            DrawingModel::instance()->setHighlighted(objects[i], true);
         objects[6]->visible = false;
         DirectCanvas::clear();
         QVERIFY(scenes::paintedWhole() == scenes::paintedPlainly());

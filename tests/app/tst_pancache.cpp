@@ -91,7 +91,7 @@ void TestPanCache::panningPaintsWhatAFullRepaintPaints()
     app->originY = 140.25;
     app->fixX = app->fixY = -100;
     app->lineWidth = 5;
-    DrawingModel::instance()->objects[1]->highlighted = true;
+    DrawingModel::instance()->setHighlighted(DrawingModel::instance()->objects[1], true);
     DrawingModel::instance()->objects[6]->visible = false;
     QWidget* canvas = app->display;
     QPoint mouse(120, 80);
@@ -174,7 +174,7 @@ void TestPanCache::backgroundFramesAreTheSynchronousOnes()
         app->fileColors["glass"] = QColor(0, 90, 255, 100);
     DrawingModel::ObjectList& objects = DrawingModel::instance()->objects;
     for (std::size_t i = 0; highlightSome && i < objects.size(); i += 3)
-        objects[i]->highlighted = true;
+        DrawingModel::instance()->setHighlighted(objects[i], true);
     for (int i = 0; i < views.size(); ++i) {
         app->ratio = views[i][0];
         app->originX = views[i][1];

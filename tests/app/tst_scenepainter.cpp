@@ -37,7 +37,7 @@ private slots:
         QFETCH(QColor, highlight);
         testapp::resetApplication();
         testapp::loadText(scenes::kEveryKind);
-        DrawingModel::instance()->objects[1]->highlighted = true;
+        DrawingModel::instance()->setHighlighted(DrawingModel::instance()->objects[1], true);
         ViewerApp* app = ViewerApp::instance();
         QwgtDisplay* display = app->display;
         // The fix marker is drawn over the scene; it is kept off the canvas here.
@@ -53,7 +53,7 @@ private slots:
 
         testapp::resetApplication();
         testapp::loadText(scenes::kEveryKind);
-        DrawingModel::instance()->objects[1]->highlighted = true;
+        DrawingModel::instance()->setHighlighted(DrawingModel::instance()->objects[1], true);
         QImage image(view.size, QImage::Format_RGB32);
         {
             QPainter painter(&image);

@@ -173,8 +173,8 @@ void TestExplorerCommands::listingBuildsOneEntryPerObject()
     testapp::loadText(kMixed);
     DrawingModel* model = DrawingModel::instance();
     app()->commands.doListAnItemType("rect");
-    model->objects[1]->highlighted = true;
-    model->objects[3]->highlighted = true;
+    model->setHighlighted(model->objects[1], true);
+    model->setHighlighted(model->objects[3], true);
 
     std::vector<paintObject*> expected;
     if (listed == QLatin1String("picked")) {

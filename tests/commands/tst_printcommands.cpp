@@ -145,8 +145,7 @@ void TestPrintCommands::printsAPdf()
     const QByteArray empty = print(QStringLiteral("empty.pdf"));
     testapp::loadText(kDrawing);
     const QByteArray plain = print(QStringLiteral("plain.pdf"));
-    for (paintObject* object : DrawingModel::instance()->objects)
-        object->highlighted = true;
+    DrawingModel::instance()->setHighlighted(DrawingModel::instance()->objects, true);
     const QByteArray highlighted = print(QStringLiteral("highlighted.pdf"));
     QVERIFY(empty.startsWith("%PDF"));
     QVERIFY(plain.startsWith("%PDF"));
@@ -177,7 +176,7 @@ void TestPrintCommands::layersReproduceTheCanvas()
     testapp::loadText(kDrawing);
     const DrawingModel::ObjectList& objects = DrawingModel::instance()->objects;
     for (int index : highlighted)
-        objects[index]->highlighted = true;
+        DrawingModel::instance()->setHighlighted(objects[index], true);
     for (int index : hidden)
         objects[index]->visible = false;
     const QImage canvas = canvasImage();

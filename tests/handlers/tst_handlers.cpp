@@ -316,7 +316,7 @@ void TestHandlers::listMenuEntryClearsEveryHighlight()
     QListWidgetItem* first = app->itemList->item(0);
     QListWidgetItem* second = app->itemList->item(1);
     app->itemList->selectAll();
-    model->objects[1]->highlighted = true;
+    model->setHighlighted(model->objects[1], true);
     for (const paintObject* object : model->objects)
         QVERIFY(object->highlighted);
     app->display->repaint();
@@ -333,7 +333,7 @@ void TestHandlers::listMenuEntryClearsEveryHighlight()
 
     // A highlight that no selected entry stands for goes too.
     app->itemList->clearSelection();
-    model->objects[0]->highlighted = true;
+    model->setHighlighted(model->objects[0], true);
     QAction* rectangles = listMenuAction(QStringLiteral("Rectangle"));
     QVERIFY(rectangles);
     app->display->repaint();

@@ -292,7 +292,7 @@ void TestQueryCommands::longQueriesFinishOrCancel()
     ViewerApp* app = ViewerApp::instance();
     app->pickedList = {points({3}).first()};
     app->commands.doListPicked();
-    points({5}).first()->highlighted = true;
+    DrawingModel::instance()->setHighlighted(points({5}).first(), true);
     QString query = QStringLiteral("pt:");
     for (int i = 1; i < conditions; ++i)
         query += QStringLiteral("w==-%1||").arg(i);
