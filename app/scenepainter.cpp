@@ -110,7 +110,7 @@ void ScenePainter::collectReaching(const std::vector<DrawingModel::Bounds>& area
     std::vector<BoundsIndex::Cells> queries;
     for (const DrawingModel::Bounds& area : areas)
         queries.push_back(index.meetQuery(area));
-    index.collectMayMeet(queries, from, to, reaching, marks);
+    index.collectMayMeet(queries, from, to, reaching, marks, stopFlag);
 }
 
 // Fetching an object from memory costs more than painting most of them, so each is read once,

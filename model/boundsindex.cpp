@@ -132,7 +132,8 @@ void BoundsIndex::buildTiles()
 
 void BoundsIndex::collectMayMeet(const std::vector<Cells>& queries, std::size_t from,
                                  std::size_t to, std::vector<std::size_t>& found,
-                                 std::vector<std::uint64_t>& marks) const
+                                 std::vector<std::uint64_t>& marks,
+                                 const std::atomic<bool>* stop) const
 {
     found.clear();
     to = std::min(to, boxes.size());
@@ -143,7 +144,7 @@ void BoundsIndex::collectMayMeet(const std::vector<Cells>& queries, std::size_t 
         return query.lowX > query.highX || query.lowY > query.highY;
     });
     if (inverted || tileStarts.empty()) {
-        scanMayMeet(queries, from, to, found);
+        scanMayMeet(queries, from, to, found, stop);
         return;
     }
     // The tiles of each query, widened by one tile at the low edges, as ranges of columns.
@@ -165,7 +166,7 @@ void BoundsIndex::collectMayMeet(const std::vector<Cells>& queries, std::size_t 
     constexpr std::size_t kTiledCost = 4;
     constexpr std::uint32_t kFetchAhead = 16;
     if (candidates * kTiledCost > to - from) {
-        scanMayMeet(queries, from, to, found);
+        scanMayMeet(queries, from, to, found, stop);
         return;
     }
     if (marks.size() < (boxes.size() + 63) / 64)
@@ -180,8 +181,12 @@ void BoundsIndex::collectMayMeet(const std::vector<Cells>& queries, std::size_t 
             }
         }
     };
+    // Asked once a row of tiles: the tiles are taken only where they hold a small share of the
+    // objects.
+    const auto stopped = [stop] { return stop && stop->load(std::memory_order_relaxed); };
     for (const TileSpan& span : spans) {
-        for (int row = span.top; row <= span.bottom && span.left <= span.right; ++row) {
+        for (int row = span.top; row <= span.bottom && span.left <= span.right && !stopped();
+             ++row) {
             const std::uint32_t end = tileStarts[std::size_t(row * kTilesPerSide + span.right + 1)];
             for (std::uint32_t k = tileStarts[std::size_t(row * kTilesPerSide + span.left)];
                  k < end; ++k) {
@@ -192,8 +197,10 @@ void BoundsIndex::collectMayMeet(const std::vector<Cells>& queries, std::size_t 
             }
         }
     }
-    for (const std::uint32_t i : untiled)
-        mark(i);
+    if (!stopped()) {
+        for (const std::uint32_t i : untiled)
+            mark(i);
+    }
     // The marks are read in index order and left all clear for the next call.
     for (std::size_t word = from / 64; word <= (to - 1) / 64; ++word) {
         for (std::uint64_t bits = marks[word]; bits != 0; bits &= bits - 1)
@@ -205,16 +212,8 @@ void BoundsIndex::collectMayMeet(const std::vector<Cells>& queries, std::size_t 
 // A box that meets one of the queries meets the box around them all: that one test turns most
 // objects away when the queries lie together (the strips of a pan, an area and its corners).
 void BoundsIndex::scanMayMeet(const std::vector<Cells>& queries, std::size_t from, std::size_t to,
-                              std::vector<std::size_t>& found) const
+                              std::vector<std::size_t>& found, const std::atomic<bool>* stop) const
 {
-    if (queries.size() == 1) {
-        const Cells query = queries.front();
-        for (std::size_t i = from; i < to; ++i) {
-            if (mayMeet(boxes[i], query))
-                found.push_back(i);
-        }
-        return;
-    }
     Cells around = queries.front();
     for (const Cells& query : queries) {
         around.lowX = std::min(around.lowX, query.lowX);
@@ -222,12 +221,24 @@ void BoundsIndex::scanMayMeet(const std::vector<Cells>& queries, std::size_t fro
         around.highX = std::max(around.highX, query.highX);
         around.highY = std::max(around.highY, query.highY);
     }
-    for (std::size_t i = from; i < to; ++i) {
-        const Cells& box = boxes[i];
-        if (mayMeet(box, around) &&
-            std::any_of(queries.begin(), queries.end(),
-                        [&box](const Cells& query) { return mayMeet(box, query); }))
-            found.push_back(i);
+    for (std::size_t start = from; start < to; start += kStopCheckRun) {
+        if (stop && stop->load(std::memory_order_relaxed))
+            return;
+        const std::size_t end = std::min(to, start + kStopCheckRun);
+        if (queries.size() == 1) {
+            for (std::size_t i = start; i < end; ++i) {
+                if (mayMeet(boxes[i], around))
+                    found.push_back(i);
+            }
+            continue;
+        }
+        for (std::size_t i = start; i < end; ++i) {
+            const Cells& box = boxes[i];
+            if (mayMeet(box, around) &&
+                std::any_of(queries.begin(), queries.end(),
+                            [&box](const Cells& query) { return mayMeet(box, query); }))
+                found.push_back(i);
+        }
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <optional>
@@ -75,9 +76,14 @@ public:
     // The objects among [from, to) whose cells pass mayMeet() with one of the queries, in load
     // order, into `found`. Where the queries cover a small part of the grid, only the objects
     // whose boxes start near them are tested (see the tiles below); otherwise every object is.
-    // `marks` is the caller's scratch memory, kept to reuse from one call to the next.
+    // `marks` is the caller's scratch memory, kept to reuse from one call to the next. A scan of
+    // every object asks `stop` (when given) every kStopCheckRun objects, and ends as soon as it is
+    // set, with only some of the objects in `found`: a frame being painted in the background
+    // gives up within a fraction of a millisecond, as a user's next step asks it to.
     void collectMayMeet(const std::vector<Cells>& queries, std::size_t from, std::size_t to,
-                        std::vector<std::size_t>& found, std::vector<std::uint64_t>& marks) const;
+                        std::vector<std::size_t>& found, std::vector<std::uint64_t>& marks,
+                        const std::atomic<bool>* stop = nullptr) const;
+    static constexpr std::size_t kStopCheckRun = std::size_t(1) << 16;
 
     // The cells to test boxes against with mayLieWithin().
     Cells withinQuery(const WorldBox& area) const;
@@ -149,7 +155,7 @@ private:
     void buildTiles();
     // The linear way of collectMayMeet().
     void scanMayMeet(const std::vector<Cells>& queries, std::size_t from, std::size_t to,
-                     std::vector<std::size_t>& found) const;
+                     std::vector<std::size_t>& found, const std::atomic<bool>* stop) const;
 
     Axis xAxis, yAxis;
     std::vector<Cells> boxes;

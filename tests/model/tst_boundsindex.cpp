@@ -3,6 +3,8 @@
 
 #include <QtTest>
 
+#include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -114,7 +116,7 @@ private slots:
 
     // Collecting through the tiles finds exactly what testing every box finds, in load order,
     // within the range asked for: small boxes with a few large, inverted and NaN ones among them,
-    // areas of every size, single and several at once.
+    // areas of every size, single and several at once, with and without a stop flag.
     void collectsWhatEveryBoxTestFinds()
     {
         std::mt19937_64 random(5);
@@ -155,7 +157,16 @@ private slots:
                     }))
                     expected.push_back(i);
             }
-            index.collectMayMeet(queries, from, to, found, marks);
+            // A collection asked to stop gives part of the answer at most, and leaves the
+            // scratch marks fit for the next; one that is not asked to gives all of it.
+            const std::atomic<bool> stop{round % 3 == 0};
+            if (stop) {
+                index.collectMayMeet(queries, from, to, found, marks, &stop);
+                QVERIFY(
+                    std::includes(expected.begin(), expected.end(), found.begin(), found.end()));
+            }
+            const std::atomic<bool> goOn{false};
+            index.collectMayMeet(queries, from, to, found, marks, round % 2 ? &goOn : nullptr);
             QCOMPARE(found, expected);
         }
     }
