@@ -204,6 +204,11 @@ bool PanCache::shiftIsExact(const SceneView& now, int dx, int dy) const
         ScenePainter::worldInteriorOf(now, before);
     DrawingModel* model = DrawingModel::instance();
     const BoundsIndex& index = model->boundsIndex();
+    // A drawing that lies wholly inside both interiors, as a drawing smaller than the canvas
+    // does, settles without a look at any object.
+    if (insideNow && insideBefore && BoundsIndex::boxLiesWithin(index.cornerExtent(), *insideNow) &&
+        BoundsIndex::boxLiesWithin(index.cornerExtent(), *insideBefore))
+        return true;
     const BoundsIndex::Cells query = index.meetQuery(seen);
     // Cells that settle without a look at the object that it lies inside both interiors.
     const BoundsIndex::Cells surelyNow = index.insideQuery(insideNow);

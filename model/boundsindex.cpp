@@ -88,11 +88,21 @@ void BoundsIndex::rebuild(const std::vector<paintObject*>& objects)
     boxes.clear();
     boxes.shrink_to_fit();
     boxes.reserve(objects.size());
+    WorldBox corners = emptyExtent();
+    bool anyNaN = false;
     for (const paintObject* object : objects) {
         Cells& cells = boxes.emplace_back();
         xAxis.span(object->minX, object->maxX, cells.lowX, cells.highX);
         yAxis.span(object->minY, object->maxY, cells.lowY, cells.highY);
+        corners.minX = std::min({corners.minX, object->minX, object->maxX});
+        corners.minY = std::min({corners.minY, object->minY, object->maxY});
+        corners.maxX = std::max({corners.maxX, object->minX, object->maxX});
+        corners.maxY = std::max({corners.maxY, object->minY, object->maxY});
+        anyNaN = anyNaN || std::isnan(object->minX) || std::isnan(object->minY) ||
+                 std::isnan(object->maxX) || std::isnan(object->maxY);
     }
+    constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+    cornersExtent = anyNaN ? WorldBox{kNaN, kNaN, kNaN, kNaN} : corners;
     buildTiles();
 }
 
@@ -248,7 +258,7 @@ void BoundsIndex::clear()
     std::vector<std::uint32_t>().swap(tileStarts);
     std::vector<std::uint32_t>().swap(tiled);
     std::vector<std::uint32_t>().swap(untiled);
-    objectsExtent = notedExtent = emptyExtent();
+    objectsExtent = notedExtent = cornersExtent = emptyExtent();
     notedObjects = 0;
 }
 

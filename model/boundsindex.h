@@ -61,6 +61,10 @@ public:
     // The smallest of the objects' minX and minY and the largest of their maxX and maxY, NaN
     // ignored; inverted (largest double as minimum) with no objects.
     const WorldBox& extent() const { return objectsExtent; }
+    // The box that holds both corners of every object, whichever way round they were given:
+    // every object's box lies within it. NaN when an object has a NaN corner (its box lies
+    // within nothing), inverted with no objects.
+    const WorldBox& cornerExtent() const { return cornersExtent; }
 
     // The cells to test boxes against with mayMeet().
     Cells meetQuery(const WorldBox& area) const;
@@ -160,6 +164,7 @@ private:
     Axis xAxis, yAxis;
     std::vector<Cells> boxes;
     WorldBox objectsExtent = emptyExtent();
+    WorldBox cornersExtent = emptyExtent();
     // The extent of the objects noted since the last clear(), and their number.
     WorldBox notedExtent = emptyExtent();
     std::size_t notedObjects = 0;

@@ -72,6 +72,10 @@ void TestPanCache::panningPaintsWhatAFullRepaintPaints_data()
         {"bottom", "polygon 3 30.3 -5.2 42.1 -20.7 36.6 -3.1 blue\n"},
         {"top", "polygon 3 40.2 80.3 47.7 64.1 50.9 75.6 green\n"},
         {"left", "polygon 3 -20.3 20.2 -4.1 27.7 -15.6 30.9 navy\n"}};
+    // Given larger corner first, its box is inverted: the rest of the drawing lies inside.
+    QTest::newRow("an inverted rectangle across the right edge")
+        << scenes::kInside + "rect 130.1 26.7 100.3 20.2 red\n"
+        << 2.0 << QList<QPoint>{{2, 1}, {-3, 2}};
     for (const auto& [edge, polygon] : acrossAnEdge)
         QTest::newRow(qPrintable(QStringLiteral("an object across the %1 edge").arg(edge)))
             << scenes::kInside + polygon + "pt -300 -300 red 0\npt 300 300 red 0\n"
