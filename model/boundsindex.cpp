@@ -193,9 +193,8 @@ void BoundsIndex::collectMayMeet(const std::vector<Cells>& queries, std::size_t 
     };
     // Asked once a row of tiles: the tiles are taken only where they hold a small share of the
     // objects.
-    const auto stopped = [stop] { return stop && stop->load(std::memory_order_relaxed); };
     for (const TileSpan& span : spans) {
-        for (int row = span.top; row <= span.bottom && span.left <= span.right && !stopped();
+        for (int row = span.top; row <= span.bottom && span.left <= span.right && !stopAsked(stop);
              ++row) {
             const std::uint32_t end = tileStarts[std::size_t(row * kTilesPerSide + span.right + 1)];
             for (std::uint32_t k = tileStarts[std::size_t(row * kTilesPerSide + span.left)];
@@ -207,7 +206,7 @@ void BoundsIndex::collectMayMeet(const std::vector<Cells>& queries, std::size_t 
             }
         }
     }
-    if (!stopped()) {
+    if (!stopAsked(stop)) {
         for (const std::uint32_t i : untiled)
             mark(i);
     }
@@ -232,7 +231,7 @@ void BoundsIndex::scanMayMeet(const std::vector<Cells>& queries, std::size_t fro
         around.highY = std::max(around.highY, query.highY);
     }
     for (std::size_t start = from; start < to; start += kStopCheckRun) {
-        if (stop && stop->load(std::memory_order_relaxed))
+        if (stopAsked(stop))
             return;
         const std::size_t end = std::min(to, start + kStopCheckRun);
         if (queries.size() == 1) {

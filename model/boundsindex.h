@@ -157,6 +157,11 @@ private:
     std::vector<std::uint32_t> tiled;
     std::vector<std::uint32_t> untiled;
     void buildTiles();
+    // Whether a scan given the flag is asked to end.
+    static bool stopAsked(const std::atomic<bool>* stop)
+    {
+        return stop && stop->load(std::memory_order_relaxed);
+    }
     // The linear way of collectMayMeet().
     void scanMayMeet(const std::vector<Cells>& queries, std::size_t from, std::size_t to,
                      std::vector<std::size_t>& found, const std::atomic<bool>* stop) const;

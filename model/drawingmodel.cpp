@@ -251,10 +251,7 @@ void DrawingModel::setHighlighted(paintObject* object, bool highlighted)
         return;
     prepareSceneChange();
     object->highlighted = highlighted;
-    if (highlighted)
-        ++highlightedCount;
-    else
-        --highlightedCount;
+    countHighlight(highlighted);
     sceneChanged();
 }
 
@@ -273,10 +270,7 @@ void DrawingModel::setHighlighted(const ObjectList& objects, bool highlighted)
         if (object->highlighted == highlighted)
             return;
         object->highlighted = highlighted;
-        if (highlighted)
-            ++highlightedCount;
-        else
-            --highlightedCount;
+        countHighlight(highlighted);
     });
     sceneChanged();
 }

@@ -162,8 +162,15 @@ private:
     std::set<std::string> typesHidden;
     std::unique_ptr<ChangeSet> changeSet;
     bool showChanges = false;
-    // How many of the objects are highlighted.
+    // How many of the objects are highlighted; countHighlight() notes one object's change.
     std::size_t highlightedCount = 0;
+    void countHighlight(bool highlighted)
+    {
+        if (highlighted)
+            ++highlightedCount;
+        else
+            --highlightedCount;
+    }
     // Whether objectBounds describes `objects` as they are.
     bool boundsCurrent = true;
 };
