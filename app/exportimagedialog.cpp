@@ -1,6 +1,6 @@
 #include "app/exportimagedialog.h"
 
-#include "app/scenepicture.h"
+#include "canvas/scenepicture.h"
 
 #include <QDialogButtonBox>
 #include <QFileDialog>

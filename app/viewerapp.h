@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/colormemo.h"
 #include "app/descriptionbox.h"
-#include "app/sceneview.h"
+#include "canvas/colormemo.h"
+#include "canvas/sceneview.h"
 #include "commands/qfunctionality.h"
 #include "model/boundsindex.h"
 

@@ -5,12 +5,12 @@
 //
 // The generated inputs are written to WORK_DIRECTORY (default: the current directory) and kept
 // there for the next run.
-#include "app/fileloader.h"
-#include "app/qwgtdisplay.h"
 #include "app/releasethread.h"
 #include "app/viewerapp.h"
+#include "canvas/qwgtdisplay.h"
 #include "commands/explorerfiller.h"
 #include "commands/qfunctionality.h"
+#include "follow/fileloader.h"
 #include "generatelas.h"
 #include "model/changeset.h"
 #include "model/drawingmodel.h"

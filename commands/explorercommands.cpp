@@ -1,7 +1,7 @@
 // Pick mode and the Item Explorer: listing a type or the picked objects, showing the pressed
 // entry's description and related searches, highlighting the selection, moving to an object.
-#include "app/qwgtdisplay.h"
 #include "app/viewerapp.h"
+#include "canvas/qwgtdisplay.h"
 #include "commands/explorerfiller.h"
 #include "commands/qfunctionality.h"
 #include "commands/qwgtlistitemwithobj.h"

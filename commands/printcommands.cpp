@@ -1,10 +1,10 @@
 // Printing the drawing through Qt's print preview, exporting it as a picture, the About box and
 // the Keys page.
 #include "app/exportimagedialog.h"
-#include "app/qwgtdisplay.h"
-#include "app/scenepainter.h"
-#include "app/scenepicture.h"
 #include "app/viewerapp.h"
+#include "canvas/qwgtdisplay.h"
+#include "canvas/scenepainter.h"
+#include "canvas/scenepicture.h"
 #include "commands/qfunctionality.h"
 #include "render/sharedstyles.h"
 #include "script/outputfile.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/fileloader.h"
+#include "follow/fileloader.h"
 
 #include <QObject>
 #include <QPointF>

@@ -1,7 +1,7 @@
 // Commands that change how the drawing is shown: zoom about the fix position, fit, move a typed
 // world point to the fix position, and the marker size and line width.
-#include "app/qwgtdisplay.h"
 #include "app/viewerapp.h"
+#include "canvas/qwgtdisplay.h"
 #include "commands/qfunctionality.h"
 #include "script/wordreader.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/scenepicture.h"
+#include "canvas/scenepicture.h"
 #include "export/exportoptions.h"
 
 #include <QString>

@@ -1,7 +1,7 @@
 #include "handlers/paintobjecthandler.h"
 
-#include "app/qwgtdisplay.h"
 #include "app/viewerapp.h"
+#include "canvas/qwgtdisplay.h"
 #include "commands/qfunctionality.h"
 #include "model/drawingmodel.h"
 #include "render/sharedstyles.h"

@@ -1,8 +1,8 @@
 // Running queries over the loaded objects: the conditional pick and the related searches of the
 // explorer's current object.
-#include "app/qwgtdisplay.h"
 #include "app/rememberedstate.h"
 #include "app/viewerapp.h"
+#include "canvas/qwgtdisplay.h"
 #include "commands/qfunctionality.h"
 #include "model/drawingmodel.h"
 #include "model/paintobject.h"

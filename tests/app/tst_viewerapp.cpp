@@ -1,6 +1,6 @@
-#include "app/qwgtdisplay.h"
 #include "app/rememberedstate.h"
 #include "app/viewerapp.h"
+#include "canvas/qwgtdisplay.h"
 #include "support/testapp.h"
 
 #include <QAction>

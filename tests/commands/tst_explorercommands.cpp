@@ -1,5 +1,5 @@
-#include "app/qwgtdisplay.h"
 #include "app/viewerapp.h"
+#include "canvas/qwgtdisplay.h"
 #include "commands/explorerfiller.h"
 #include "commands/qwgtlistitemwithobj.h"
 #include "model/drawingmodel.h"
@@ -391,9 +391,8 @@ void TestExplorerCommands::longDescriptionShowsAtOnceAndCopiesWhole_data()
         << "pt 1 1 red 0 //" + QByteArray(999999, '#') << "pt";
 }
 
-// Showing a description takes a blink whatever its length, building its text included: here
-// under 10 ms of the click, plus about 50 ms to repaint the canvas with a highlighted path of a
-// million vertices; the bound leaves room for a loaded machine. The box shows the
+// Showing a description takes a blink whatever its length: the box lays out a bounded excerpt
+// (the timings are in the benchmark). The box shows the
 // description's first lines, perhaps cut short, and a note that counts the lines left out; both
 // ways of copying give the whole text, also once the object is gone.
 void TestExplorerCommands::longDescriptionShowsAtOnceAndCopiesWhole()
@@ -402,14 +401,12 @@ void TestExplorerCommands::longDescriptionShowsAtOnceAndCopiesWhole()
     QFETCH(QString, type);
     testapp::loadText("endheader\n" + record + "\n");
     app()->commands.doListAnItemType(type.toStdString());
-    QElapsedTimer timer;
-    timer.start();
     click(0);
     app()->itemText->viewport()->repaint();
-    const qint64 showing = timer.elapsed();
-    QVERIFY2(showing < 300 * testapp::kSlowdown,
-             qPrintable(QStringLiteral("shown in %1 ms").arg(showing)));
     const QString description = objectAt(0)->description();
+    // What the box lays out is bounded, whatever the description's length: 64 KiB and the note.
+    const qsizetype laidOut = app()->itemText->toPlainText().size();
+    QVERIFY2(laidOut <= 64 * 1024 + 200, qPrintable(QString::number(laidOut)));
 
     const QStringList all = description.split(QLatin1Char('\n'));
     QStringList shown = app()->itemText->toPlainText().split(QLatin1Char('\n'));

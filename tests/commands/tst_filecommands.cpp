@@ -1,9 +1,9 @@
-#include "app/changetracker.h"
-#include "app/fileloader.h"
-#include "app/followcontrol.h"
-#include "app/qwgtdisplay.h"
 #include "app/rememberedstate.h"
 #include "app/viewerapp.h"
+#include "canvas/qwgtdisplay.h"
+#include "follow/changetracker.h"
+#include "follow/fileloader.h"
+#include "follow/followcontrol.h"
 #include "handlers/paintobjecthandler.h"
 #include "model/drawingmodel.h"
 #include "model/paintobject.h"
@@ -174,7 +174,8 @@ void TestFileCommands::stepsThroughNamesOutsideTheLocalEncoding()
     QCOMPARE(DrawingModel::instance()->objects.size(), std::size_t(2));
 }
 
-// Opening a pipe for reading waits for a writer; stepping must neither wait nor stop there.
+// Opening a pipe for reading waits for a writer, for ever here; stepping must neither wait nor
+// stop there.
 void TestFileCommands::stepsOverAPipeInTheSeries()
 {
     QTemporaryDir series;
@@ -185,10 +186,7 @@ void TestFileCommands::stepsOverAPipeInTheSeries()
     ViewerApp* app = ViewerApp::instance();
     app->fileName = stem + "3.las";
     app->loadScript();
-    QElapsedTimer timer;
-    timer.start();
     app->commands.doSwitchNextFile();
-    QVERIFY(timer.elapsed() < 5000);
     QCOMPARE(app->fileName, stem + "5.las");
     QCOMPARE(DrawingModel::instance()->objects.size(), std::size_t(2));
 }

@@ -2,9 +2,9 @@
 // reads the loaded objects: fit, paint, the rubber-band pick, the explorer texts.
 #include "fuzzsupport.h"
 
-#include "app/qwgtdisplay.h"
-#include "app/scenepainter.h"
 #include "app/viewerapp.h"
+#include "canvas/qwgtdisplay.h"
+#include "canvas/scenepainter.h"
 #include "model/drawingmodel.h"
 #include "model/paintobject.h"
 

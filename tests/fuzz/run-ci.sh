@@ -8,7 +8,8 @@ build_dir=$(realpath -m "${1:-$source_dir/build-fuzz}")
 seconds=${2:-25}
 targets="fuzz_loadscript fuzz_config fuzz_query fuzz_indexname"
 
-cmake -S "$source_dir" -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+# The configuration of tests/sanitize/run-ci.sh with clang, so that one build serves both.
+cmake -S "$source_dir" -B "$build_dir" -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS=-g1 \
     -DCMAKE_CXX_COMPILER=clang++ -DVEDRA_FUZZ=ON >/dev/null
 # shellcheck disable=SC2086
 cmake --build "$build_dir" -j2 --target $targets

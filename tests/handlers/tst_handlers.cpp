@@ -1,5 +1,5 @@
-#include "app/qwgtdisplay.h"
 #include "app/viewerapp.h"
+#include "canvas/qwgtdisplay.h"
 #include "model/drawingmodel.h"
 #include "model/paintobject.h"
 #include "support/testapp.h"

@@ -1,8 +1,8 @@
 #include "hostile.h"
 
-#include "app/qwgtdisplay.h"
-#include "app/scenepainter.h"
 #include "app/viewerapp.h"
+#include "canvas/qwgtdisplay.h"
+#include "canvas/scenepainter.h"
 #include "model/drawingmodel.h"
 #include "model/paintobject.h"
 

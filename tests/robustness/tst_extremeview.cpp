@@ -2,8 +2,8 @@
 // every number of the view finite and the canvas, the pick and the explorer working.
 #include "hostile.h"
 
-#include "app/qwgtdisplay.h"
 #include "app/viewerapp.h"
+#include "canvas/qwgtdisplay.h"
 #include "model/drawingmodel.h"
 #include "support/testapp.h"
 

@@ -1,7 +1,7 @@
 // A config.ini with every value at the edge of its type: the controller must start with usable
 // settings, with no arithmetic on them overflowing on the way (the sanitizer build checks that).
-#include "app/qwgtdisplay.h"
 #include "app/viewerapp.h"
+#include "canvas/qwgtdisplay.h"
 #include "model/drawingmodel.h"
 #include "support/testapp.h"
 

@@ -185,17 +185,14 @@ void TestHostileInput::directoryNamedLikeAnInputLoadsNothing()
     hostile::exerciseLoadedModel();
 }
 
-// Opening a pipe for reading waits for a writer; the load must not.
+// Opening a pipe for reading waits for a writer, for ever here: the load must not open it so.
 void TestHostileInput::pipeNamedLikeAnInputIsNotWaitedOn()
 {
     testapp::loadText("endheader\npt 1 2 red 0\n");
     QFile::remove(QStringLiteral("pipe.las"));
     QCOMPARE(mkfifo("pipe.las", 0600), 0);
-    QElapsedTimer timer;
-    timer.start();
     loadFile(QStringLiteral("pipe.las"));
     QFile::remove(QStringLiteral("pipe.las"));
-    QVERIFY(timer.elapsed() < 5000);
     QCOMPARE(objectCount(), std::size_t(0));
 }
 

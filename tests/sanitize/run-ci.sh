@@ -6,9 +6,16 @@ set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 build_dir=$(realpath -m "${1:-$source_dir/build-sanitize}")
 
-# -g1: line numbers in the reports at a fraction of the size of full debug information.
+# -g1: line numbers in the reports at a fraction of the size of full debug information. With
+# clang the same build also makes the fuzz targets (VEDRA_FUZZ brings both sanitizers), so that
+# tests/fuzz/run-ci.sh given this directory builds nothing more: one sanitizer build for both.
+if command -v clang++ >/dev/null; then
+    configuration=(-DCMAKE_CXX_COMPILER=clang++ -DVEDRA_FUZZ=ON)
+else
+    configuration=(-DVEDRA_SANITIZE=ON)
+fi
 cmake -S "$source_dir" -B "$build_dir" -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS=-g1 \
-    -DVEDRA_SANITIZE=ON >/dev/null
+    "${configuration[@]}" >/dev/null
 cmake --build "$build_dir" -j2
 
 # Leaks are checked, except the process-lifetime allocations of the libraries under Qt.

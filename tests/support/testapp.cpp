@@ -1,9 +1,9 @@
 #include "support/testapp.h"
 
-#include "app/fileloader.h"
-#include "app/followcontrol.h"
-#include "app/qwgtdisplay.h"
 #include "app/viewerapp.h"
+#include "canvas/qwgtdisplay.h"
+#include "follow/fileloader.h"
+#include "follow/followcontrol.h"
 #include "model/drawingmodel.h"
 
 #include <QFile>

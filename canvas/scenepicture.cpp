@@ -1,0 +1,97 @@
+#include "canvas/scenepicture.h"
+
+#include "script/outputfile.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QPageSize>
+#include <QPainter>
+#include <QPalette>
+#include <QPdfWriter>
+#include <QSvgGenerator>
+
+namespace
+{
+
+// The resolution at which one unit of a PDF or SVG page is one canvas pixel.
+constexpr int kScreenDpi = 96;
+// Qt's PNG writer maps this quality to zlib's fastest level: on a busy canvas a third of the time
+// of the default level, for a few percent more bytes. The pixels are the same at every level.
+constexpr int kFastPngQuality = 80;
+
+} // namespace
+
+std::optional<ScenePicture::Format> ScenePicture::formatOf(const QString& fileName)
+{
+    for (const Format format : {Format::Png, Format::Pdf, Format::Svg}) {
+        if (fileName.endsWith(QLatin1Char('.') + extensionOf(format), Qt::CaseInsensitive))
+            return format;
+    }
+    return std::nullopt;
+}
+
+QString ScenePicture::extensionOf(Format format)
+{
+    switch (format) {
+    case Format::Png:
+        return QStringLiteral("png");
+    case Format::Pdf:
+        return QStringLiteral("pdf");
+    case Format::Svg:
+        return QStringLiteral("svg");
+    }
+    return QString();
+}
+
+bool ScenePicture::write(QIODevice* device, Format format, const SceneView& view,
+                         const QString& title)
+{
+    const QSize size = view.size;
+    switch (format) {
+    case Format::Png: {
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        return paint(&image, view) && image.save(device, "PNG", kFastPngQuality);
+    }
+    case Format::Pdf: {
+        QPdfWriter writer(device);
+        writer.setResolution(kScreenDpi);
+        writer.setPageSize(QPageSize(QSizeF(size) / kScreenDpi, QPageSize::Inch));
+        writer.setPageMargins(QMarginsF());
+        writer.setCreator(QStringLiteral("Vedra"));
+        writer.setTitle(title);
+        return paint(&writer, view);
+    }
+    case Format::Svg: {
+        QSvgGenerator generator;
+        generator.setOutputDevice(device);
+        generator.setSize(size);
+        generator.setViewBox(QRect(QPoint(0, 0), size));
+        generator.setResolution(kScreenDpi);
+        generator.setTitle(title);
+        return paint(&generator, view);
+    }
+    }
+    return false;
+}
+
+std::optional<QString> ScenePicture::save(OutputFile& file, Format format, const SceneView& view,
+                                          const QString& title)
+{
+    const bool painted = write(&file, format, view, title);
+    if (painted && file.commit())
+        return std::nullopt;
+    return painted || file.writeFailed() ? file.errorString() : QStringLiteral("rendering failed");
+}
+
+// A painter on the canvas starts with the canvas's foreground colour as its pen, which outlines
+// the background: the window text colour of the application's palette, the style's own.
+bool ScenePicture::paint(QPaintDevice* device, const SceneView& view)
+{
+    QPainter painter;
+    if (!painter.begin(device))
+        return false;
+    painter.setPen(QApplication::palette().color(QPalette::WindowText));
+    scenePainter.paintScene(&painter, view);
+    return painter.end();
+}

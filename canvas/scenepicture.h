@@ -1,0 +1,41 @@
+#pragma once
+
+#include "canvas/scenepainter.h"
+#include "canvas/sceneview.h"
+
+#include <QString>
+
+#include <optional>
+
+class OutputFile;
+class QIODevice;
+class QPaintDevice;
+
+// One picture of the drawing in a view, written as PNG, PDF or SVG: what the canvas shows at that
+// view, painted by the scene painter that paints the canvas. The viewer's Export Image command
+// and vedra-export both write through it, so their pictures cannot differ.
+class ScenePicture
+{
+public:
+    enum class Format { Png, Pdf, Svg };
+    // Largest picture edge accepted, pixels: the limit the viewer puts on its window.
+    static constexpr int kMaxEdge = 16384;
+
+    // The format a file name asks for by its extension, in any case; none for another extension.
+    static std::optional<Format> formatOf(const QString& fileName);
+    // The extension, without its dot, that names the format.
+    static QString extensionOf(Format format);
+
+    // Writes the picture of the view to the device, which must be open for writing; the title is
+    // stored in PDF and SVG files. False when it could not be painted or the device refused it.
+    bool write(QIODevice* device, Format format, const SceneView& view, const QString& title);
+    // Writes the picture into an open output file and puts the file in place. Returns why it
+    // failed, if it did; the destination is then as it was.
+    std::optional<QString> save(OutputFile& file, Format format, const SceneView& view,
+                                const QString& title);
+
+private:
+    bool paint(QPaintDevice* device, const SceneView& view);
+
+    ScenePainter scenePainter;
+};

@@ -1,0 +1,178 @@
+#include "follow/changetracker.h"
+
+#include "app/viewerapp.h"
+#include "canvas/qwgtdisplay.h"
+#include "model/changeset.h"
+#include "model/drawingmodel.h"
+#include "model/paintobject.h"
+#include "script/loadscript.h"
+#include "script/textfile.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QLabel>
+#include <QListWidget>
+#include <QMainWindow>
+#include <QMenu>
+#include <QStatusBar>
+
+namespace
+{
+
+const std::string kAddedListName = "added";
+const std::string kRemovedListName = "removed";
+
+} // namespace
+
+ChangeTracker::ChangeTracker(QMainWindow* window) : QObject(window)
+{
+    showChangesAction = new QAction(QStringLiteral("Show Changes"), window);
+    showChangesAction->setCheckable(true);
+    showChangesAction->setShortcut(QKeySequence(Qt::Key_D));
+    showChangesAction->setShortcutContext(Qt::WindowShortcut);
+    showChangesAction->setToolTip(QStringLiteral("Show Changes (D): mark what each reload or step "
+                                                 "added, outline what it removed"));
+    connect(showChangesAction, &QAction::toggled, this, &ChangeTracker::setShown);
+
+    ViewerApp* app = ViewerApp::instance();
+    // Between the types and "[picked]", which stays the menu's last entry.
+    QAction* picked = app->listMenu->actions().last();
+    auto* addedEntry = new QAction(QStringLiteral("Added Objects"), app->listMenu);
+    auto* removedEntry = new QAction(QStringLiteral("Removed Objects"), app->listMenu);
+    connect(addedEntry, &QAction::triggered, this, [this] { listSide(true); });
+    connect(removedEntry, &QAction::triggered, this, [this] { listSide(false); });
+    app->listMenu->insertActions(picked, {addedEntry, removedEntry});
+    summaryLabel = new QLabel(window->statusBar());
+    window->statusBar()->addPermanentWidget(summaryLabel);
+    summaryLabel->hide();
+}
+
+void ChangeTracker::addViewMenuEntry(QMenu* menu) const
+{
+    menu->addSeparator();
+    menu->addAction(showChangesAction);
+}
+
+bool ChangeTracker::takeBaseline()
+{
+    DrawingModel* model = DrawingModel::instance();
+    const std::string& fileName = ViewerApp::instance()->fileName;
+    model->recordHashes = hashScriptRecords(*model, fileName);
+    hasBaseline = model->recordHashes.size() == model->objects.size();
+    baselineName = hasBaseline ? fileName : std::string();
+    if (!hasBaseline)
+        model->recordHashes.clear();
+    return hasBaseline;
+}
+
+void ChangeTracker::setShown(bool shown)
+{
+    DrawingModel* model = DrawingModel::instance();
+    if (shown) {
+        takeBaseline();
+    } else {
+        unlistChanges();
+        model->setChanges(nullptr);
+        std::vector<std::uint64_t>().swap(model->recordHashes);
+        hasBaseline = false;
+        baselineName.clear();
+    }
+    model->setChangesShown(shown);
+    showSummary();
+    ViewerApp::instance()->display->repaint();
+}
+
+ChangeTracker::Comparison ChangeTracker::prepare() const
+{
+    Comparison comparison;
+    comparison.tracking = DrawingModel::instance()->changesShown();
+    comparison.compared = comparison.tracking && hasBaseline;
+    if (comparison.compared) {
+        comparison.previousName = baselineName;
+        comparison.before = DrawingModel::instance()->recordHashes;
+    }
+    return comparison;
+}
+
+void ChangeTracker::Comparison::compute(const DrawingModel& model, const std::string& fileName,
+                                        LoadProgress* progress)
+{
+    if (!tracking)
+        return;
+    after = hashScriptRecords(model, fileName, progress);
+    if (compared)
+        ChangeSet::compare(before, after, removed, added);
+    ChangeSet::Hashes().swap(before);
+}
+
+// The removed objects are those of the previous file at the compared indices, so they are
+// handed over instead of deleted with the rest of it.
+void ChangeTracker::adopt(Comparison& comparison, DrawingModel::Discarded& discarded, bool loaded,
+                          const std::string& fileName)
+{
+    if (!comparison.tracking)
+        return;
+    DrawingModel* model = DrawingModel::instance();
+    if (!loaded || model->objects.size() != comparison.after.size()) {
+        hasBaseline = false;
+        baselineName.clear();
+        showSummary();
+        return;
+    }
+    model->recordHashes = std::move(comparison.after);
+    hasBaseline = true;
+    baselineName = fileName;
+    if (comparison.compared) {
+        auto changes = std::make_unique<ChangeSet>();
+        changes->previousName = comparison.previousName;
+        for (const std::size_t index : comparison.removed) {
+            if (index < discarded.objects.size() && discarded.objects[index]) {
+                changes->removed.emplace_back(discarded.objects[index]);
+                discarded.objects[index] = nullptr;
+            }
+        }
+        for (const std::size_t index : comparison.added)
+            changes->added.push_back(model->objects[index]);
+        model->setChanges(std::move(changes));
+    }
+    showSummary();
+}
+
+void ChangeTracker::showSummary()
+{
+    const ChangeSet* changes = DrawingModel::instance()->changes();
+    summaryLabel->setVisible(changes != nullptr);
+    if (!changes)
+        return;
+    summaryLabel->setText(QStringLiteral("+%1 \u2212%2 since %3")
+                              .arg(changes->added.size())
+                              .arg(changes->removed.size())
+                              .arg(QFileInfo(displayName(changes->previousName)).fileName()));
+}
+
+void ChangeTracker::unlistChanges() const
+{
+    ViewerApp* app = ViewerApp::instance();
+    if (app->listedName == kAddedListName || app->listedName == kRemovedListName) {
+        app->commands.clearItemList(app->itemList);
+        app->listedName.clear();
+    }
+}
+
+void ChangeTracker::listSide(bool added) const
+{
+    ViewerApp* app = ViewerApp::instance();
+    DrawingModel* model = DrawingModel::instance();
+    std::vector<paintObject*> objects;
+    if (const ChangeSet* changes = model->changes()) {
+        if (added) {
+            objects = changes->added;
+        } else {
+            for (const std::unique_ptr<paintObject>& object : changes->removed)
+                objects.push_back(object.get());
+        }
+    }
+    model->clearHighlight();
+    app->commands.listObjects(added ? kAddedListName : kRemovedListName, objects);
+    app->display->repaint();
+}

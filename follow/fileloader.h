@@ -1,0 +1,113 @@
+#pragma once
+
+#include "app/inputhold.h"
+#include "follow/changetracker.h"
+#include "model/drawingmodel.h"
+#include "script/loadscript.h"
+
+#include <QColor>
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+
+#include <atomic>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+class QLabel;
+class QMainWindow;
+class QProgressBar;
+class QWidget;
+
+// Reads a file into a drawing model of its own, so that the drawing shown stays whole until the
+// new one is complete and then gives way to it at once. A file of kBackgroundFrom bytes or more
+// is read on a thread of its own while the window goes on answering: from half a second on, the
+// status bar shows the bytes read with a Cancel button, and Cancel or Esc stops the load and
+// leaves the drawing as it was. While such a load runs, no command reaches the window: clicks,
+// keys and shortcuts are dropped, so nothing acts on a drawing that is about to go. Smaller files
+// are read at once, on the GUI thread, the same way. docs/DESIGN.md, "Threads".
+class FileLoader : public QObject
+{
+    Q_OBJECT
+
+public:
+    // What a finished load hands over, on the GUI thread.
+    struct Result {
+        std::string fileName;
+        // The new drawing, for the drawing model to adopt; empty when memory ran out.
+        std::unique_ptr<DrawingModel> model;
+        std::map<std::string, QColor> fileColors;
+        ChangeTracker::Comparison comparison;
+        bool outOfMemory = false;
+        qint64 milliseconds = 0;
+    };
+    using Done = std::function<void(Result&)>;
+
+    // Files of this many bytes and more are loaded in the background.
+    static constexpr qint64 kBackgroundFrom = qint64(8) << 20;
+    // A background load shows its progress once it has run this long.
+    static constexpr int kProgressAfterMs = 500;
+
+    // The progress and its Cancel button go to the window's status bar.
+    explicit FileLoader(QMainWindow* window);
+    // Stops every load still running and waits for its thread.
+    ~FileLoader() override;
+
+    // Loads the file, then calls `done` with the result: at once for a small file, later, from
+    // the event loop, for a large one. A load still running is stopped first, its result dropped.
+    void load(const std::string& fileName, Done done);
+    // Stops the running load, if any: its `done` is never called, and the status bar says so.
+    void cancel();
+    bool busy() const { return running != nullptr; }
+    // The file the running load reads; empty when none runs.
+    std::string loadingName() const { return running ? running->result.fileName : std::string(); }
+
+    // Lets go of a replaced drawing: a large one is freed on the release thread, which the object
+    // arena allows, so that the GUI thread does not wait for it.
+    static void dispose(std::unique_ptr<DrawingModel::Discarded> discarded);
+
+    // Files of this many bytes and more load in the background; tests lower it for small files.
+    void setBackgroundFrom(qint64 bytes) { backgroundThreshold = bytes; }
+
+signals:
+    // Sent by a load's thread as it ends, delivered on the GUI thread.
+    void jobEnded();
+
+private:
+    // One load: what it reads and makes, its progress, and its thread when it has one.
+    struct Job {
+        Result result;
+        Done done;
+        LoadProgress progress;
+        qint64 bytesToRead = 0;
+        std::thread thread;
+        // Set by the thread once it has done with the job.
+        std::atomic<bool> ended{false};
+    };
+
+    // Reads the job's file into its model; runs on the job's thread, or on the GUI thread for a
+    // small file. A load that is stopped or runs out of memory leaves an empty model.
+    static void read(Job& job);
+    // On the GUI thread: joins the threads that have done their work, and hands over the running
+    // load's result if it is among them.
+    void collectEnded();
+    void showProgress();
+    void endBlocking();
+    // Stops every load and waits for its thread.
+    void stopThreads();
+
+    qint64 backgroundThreshold = kBackgroundFrom;
+    // The load whose result is awaited, and loads that were stopped and are still winding up.
+    Job* running = nullptr;
+    std::vector<std::unique_ptr<Job>> jobs;
+    InputHold inputHold;
+    QElapsedTimer clock;
+    QTimer progressTimer;
+    QWidget* progressBox = nullptr;
+    QLabel* progressLabel = nullptr;
+    QProgressBar* progressBar = nullptr;
+};

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "follow/filefollower.h"
+
+#include <QByteArray>
+#include <QObject>
+
+class ChangeBar;
+class QAction;
+class QMainWindow;
+class QMenu;
+
+// What the window does when the open file changes on disk: it follows the controller's current
+// file, shows the change bar under the canvas (the window's central widget is put in a column
+// with it), and carries the two choices that hold while the program runs: Always Reload (changes
+// are reloaded without asking) and Follow Latest (each new member of the series is opened as it
+// is ready).
+class FollowControl : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Made once the window has its central widget; follows the current file from then on.
+    explicit FollowControl(QMainWindow* window);
+
+    // Follows the controller's current file as it is now, and takes back any offer: called as a
+    // file is (re)loaded, before it is read, so that a change during the load is still seen.
+    void followCurrentFile();
+    // The File menu's entries: Always Reload, Follow Latest and Keep Investigation.
+    void addFileMenuEntries(QMenu* menu) const;
+
+    ChangeBar* bar = nullptr;
+    QAction* alwaysReloadAction = nullptr;
+    QAction* followLatestAction = nullptr;
+    // Keep Investigation, checked as the settings remember it and remembered when toggled.
+    QAction* keepInvestigationAction = nullptr;
+    FileFollower follower;
+
+private:
+    static bool anotherFileLoading();
+    void fileChanged();
+    void fileVanished();
+    void memberReady(const QByteArray& fileName);
+    void openOfferedMember();
+
+    // The newer series member that the bar offers; empty when none.
+    QByteArray offeredMember;
+};

@@ -1,0 +1,69 @@
+#include "follow/investigation.h"
+
+#include "app/rememberedstate.h"
+#include "app/viewerapp.h"
+#include "commands/qwgtlistitemwithobj.h"
+#include "model/drawingmodel.h"
+#include "model/paintobject.h"
+
+#include <QListWidget>
+
+#include <algorithm>
+
+bool Investigation::Described::matches(const paintObject& object) const
+{
+    return object.minX == minX && object.minY == minY && object.maxX == maxX &&
+           object.maxY == maxY && object.colorName == colorName &&
+           object.relatedSearches == relatedSearches && object.description() == description;
+}
+
+std::optional<Investigation> Investigation::captureIfKept()
+{
+    if (!RememberedState::keepInvestigation())
+        return std::nullopt;
+    const ViewerApp* app = ViewerApp::instance();
+    Investigation kept;
+    const DrawingModel* model = DrawingModel::instance();
+    kept.hiddenTypes = model->hiddenTypes();
+    // The list shows a query's matches, a type's objects, or objects picked otherwise (those are
+    // not kept: a rubber band means nothing in another file).
+    kept.listedQuery = app->listedQuery;
+    if (kept.listedQuery.isEmpty() && model->handlers.count(app->listedName) != 0)
+        kept.listedType = app->listedName;
+    kept.describing = !app->itemText->toPlainText().isEmpty();
+    // The box shows the current entry's object only while that entry is selected; otherwise
+    // it may show an object of an earlier file, which is gone whatever the new file holds.
+    const QListWidgetItem* current = app->itemList->currentItem();
+    if (kept.describing && current && current->isSelected()) {
+        const paintObject& object = *static_cast<const QwgtListItemWithObj*>(current)->object;
+        kept.described =
+            Described{object.minX,      object.minY,          object.maxX,           object.maxY,
+                      object.colorName, object.description(), object.relatedSearches};
+    }
+    return kept;
+}
+
+void Investigation::restoreVisibility() const
+{
+    DrawingModel* model = DrawingModel::instance();
+    for (const std::string& type : hiddenTypes)
+        model->setTypeVisible(type, 0);
+}
+
+void Investigation::restoreListing() const
+{
+    ViewerApp* app = ViewerApp::instance();
+    if (!listedQuery.isEmpty())
+        app->commands.runConditionalPick(listedQuery);
+    else if (!listedType.empty())
+        app->commands.doListAnItemType(listedType);
+    const DrawingModel::ObjectList& objects = DrawingModel::instance()->objects;
+    const bool stillThere =
+        described && std::any_of(objects.begin(), objects.end(), [this](const paintObject* object) {
+            return described->matches(*object);
+        });
+    if (describing && !stillThere) {
+        app->itemText->clear();
+        app->relatedList->clear();
+    }
+}

@@ -1,0 +1,105 @@
+#include "app/viewerapp.h"
+#include "canvas/scenepainter.h"
+#include "follow/changetracker.h"
+#include "model/drawingmodel.h"
+#include "model/paintobject.h"
+#include "support/testapp.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace
+{
+
+const QColor kMark(0, 170, 60);
+const QColor kGhost(235, 110, 110);
+
+ViewerApp* app()
+{
+    return ViewerApp::instance();
+}
+
+// The drawing at ratio 10, world (0, 0) at pixel (0, 200): one world unit is ten pixels.
+QImage render()
+{
+    SceneView view;
+    view.originY = 200;
+    view.ratio = 10;
+    view.size = QSize(200, 200);
+    QImage image(view.size, QImage::Format_RGB32);
+    QPainter painter(&image);
+    ScenePainter().paintScene(&painter, view);
+    return image;
+}
+
+QAction* listEntry(const QString& text)
+{
+    for (QAction* action : app()->listMenu->actions())
+        if (action->text() == text)
+            return action;
+    return nullptr;
+}
+
+} // namespace
+
+class TestChangeTracker : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { testapp::resetApplication(); }
+    void showsWhatAStepChanged();
+};
+
+// f.1: a blue square at (2..4, 2..4) written twice, and a red line. f.2: the line first, the
+// square once (a repeat less), and a new circle at (14, 14). The square's ghost, the circle's
+// mark, the summary and both lists follow; with the toggle off the picture is the plain one.
+void TestChangeTracker::showsWhatAStepChanged()
+{
+    QTemporaryDir folder;
+    const QString first = folder.filePath("f.1.las"), second = folder.filePath("f.2.las");
+    testapp::writeFile(first, "endheader\nrect 2 2 4 4 blue // kept\nline 0 10 10 10 red\n"
+                              "rect 2 2 4 4 blue // kept\nrect 8 2 10 4 navy // gone\n");
+    testapp::writeFile(second, "endheader\nline 0 10 10 10 red  \nrect 2 2 4 4 blue // kept\n"
+                               "circle 14 14 1 green\n");
+    app()->commands.openFile(first);
+    app()->changeTracker->showChangesAction->trigger();
+    QVERIFY(DrawingModel::instance()->changesShown());
+    app()->commands.openFile(second);
+
+    QCOMPARE(app()->changeTracker->summaryLabel->text(), QString("+1 \u22122 since f.1.las"));
+    const QImage changed = render();
+    // The navy rectangle that is gone: a thin ghost outline on its left edge, nothing inside.
+    QCOMPARE(changed.pixelColor(80, 180), kGhost);
+    QCOMPARE(changed.pixelColor(90, 180), QColor(Qt::white));
+    // The new circle (140, 60 in pixels, radius 10) is framed pointSize + 1 beyond its box.
+    QCOMPARE(changed.pixelColor(140, 60 - 10 - 4), kMark);
+    QCOMPARE(changed.pixelColor(140, 60 - 10 - 7), QColor(Qt::white));
+
+    listEntry("Removed Objects")->trigger();
+    QCOMPARE(app()->itemList->count(), 2);
+    app()->itemList->setCurrentRow(1);
+    QVERIFY2(app()->itemText->toPlainText().contains("gone"),
+             qPrintable(app()->itemText->toPlainText()));
+    listEntry("Added Objects")->trigger();
+    QCOMPARE(app()->itemList->count(), 1);
+
+    // The next step is compared with f.2: going back restores both rectangles.
+    app()->commands.openFile(first);
+    QCOMPARE(app()->changeTracker->summaryLabel->text(), QString("+2 \u22121 since f.2.las"));
+
+    app()->changeTracker->showChangesAction->trigger();
+    QVERIFY(!app()->changeTracker->summaryLabel->isVisible());
+    const QImage plain = render();
+    app()->commands.doReload();
+    QCOMPARE(plain, render());
+    QCOMPARE(plain.pixelColor(90, 180), QColor(0, 0, 128));
+}
+
+QTEST_MAIN(TestChangeTracker)
+#include "tst_changetracker.moc"

@@ -1,0 +1,194 @@
+#include "app/viewerapp.h"
+#include "follow/changebar.h"
+#include "follow/filefollower.h"
+#include "follow/followcontrol.h"
+#include "model/drawingmodel.h"
+#include "support/testapp.h"
+
+#include <QAction>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cstdio>
+
+namespace
+{
+
+const QByteArray kOnePoint = "endheader\npt 1 1 red 0\n";
+
+ViewerApp* app()
+{
+    return ViewerApp::instance();
+}
+
+std::size_t objectCount()
+{
+    return DrawingModel::instance()->objects.size();
+}
+
+void appendTo(const QString& path, const QByteArray& text)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::Append));
+    file.write(text);
+}
+
+// Presses the bar's button with the text.
+void choose(const QString& text)
+{
+    for (QPushButton* button : app()->followControl->bar->findChildren<QPushButton*>()) {
+        if (button->text() == text && button->isVisible()) {
+            QTest::mouseClick(button, Qt::LeftButton);
+            return;
+        }
+    }
+    QFAIL(qPrintable("no button " + text));
+}
+
+// Opens the file as Open Script Input does.
+void open(const QString& path)
+{
+    app()->commands.openFile(path);
+}
+
+} // namespace
+
+class TestFileFollower : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void noticesChangesOnDisk_data();
+    void noticesChangesOnDisk();
+    void followsTheSeries_data();
+    void followsTheSeries();
+};
+
+void TestFileFollower::init()
+{
+    testapp::resetApplication();
+    app()->followControl->alwaysReloadAction->setChecked(false);
+    app()->followControl->followLatestAction->setChecked(false);
+}
+
+void TestFileFollower::noticesChangesOnDisk_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<bool>("alwaysReload");
+    QTest::addColumn<QString>("barText");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("objects");
+    const QString changed = "run.las changed on disk";
+    const QString gone = "run.las no longer exists on disk; the drawing stays as it was";
+    QTest::newRow("rewritten in place") << "rewrite" << false << changed << "Reload" << 2;
+    QTest::newRow("rewritten by rename") << "rename" << false << changed << "Always Reload" << 2;
+    QTest::newRow("appended in two writes") << "append" << true << QString() << QString() << 3;
+    QTest::newRow("removed") << "remove" << false << gone << "Ignore" << 1;
+    QTest::newRow("removed, always reloading") << "remove" << true << gone << "Ignore" << 1;
+}
+
+// Whatever the writer does, the settled state is reported once, and the reload reads the whole
+// file as it ended up.
+void TestFileFollower::noticesChangesOnDisk()
+{
+    QFETCH(QString, change);
+    QFETCH(bool, alwaysReload);
+    QFETCH(QString, barText);
+    QFETCH(QString, button);
+    QFETCH(int, objects);
+    QTemporaryDir folder;
+    const QString path = folder.filePath("run.las");
+    testapp::writeFile(path, kOnePoint);
+    open(path);
+    FollowControl* control = app()->followControl;
+    control->alwaysReloadAction->setChecked(alwaysReload);
+    QSignalSpy changes(&control->follower, &FileFollower::changed);
+    QSignalSpy vanishings(&control->follower, &FileFollower::vanished);
+
+    const QByteArray grown = kOnePoint + "circle 0 0 1 blue\n";
+    if (change == "rewrite") {
+        testapp::writeFile(path, grown);
+    } else if (change == "rename") {
+        testapp::writeFile(folder.filePath("run.las.part"), grown);
+        QCOMPARE(std::rename(qPrintable(folder.filePath("run.las.part")), qPrintable(path)), 0);
+    } else if (change == "append") {
+        appendTo(path, "circle 0 0 1 blue\n");
+        QTest::qWait(5);
+        appendTo(path, "line 0 0 1 1 red\n");
+    } else {
+        QVERIFY(QFile::remove(path));
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(changes.count() + vanishings.count(), 1, 5000);
+    // Nothing more comes once the file has settled.
+    QTest::qWait(3 * FileFollower::kSettleMilliseconds);
+    QCOMPARE(changes.count() + vanishings.count(), 1);
+    QCOMPARE(control->bar->isVisible(), !barText.isEmpty());
+    if (!barText.isEmpty()) {
+        QCOMPARE(control->bar->text(), barText);
+        // The drawing stays as it was until the user chooses.
+        QCOMPARE(objectCount(), std::size_t(1));
+        choose(button);
+        QVERIFY(!control->bar->isVisible());
+    }
+    QCOMPARE(objectCount(), std::size_t(objects));
+    if (button == "Always Reload")
+        QVERIFY(control->alwaysReloadAction->isChecked());
+}
+
+void TestFileFollower::followsTheSeries_data()
+{
+    QTest::addColumn<QStringList>("present");
+    QTest::addColumn<bool>("followLatest");
+    QTest::addColumn<QStringList>("appearing");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("offered") << QStringList{"run.1"} << false << QStringList{"run.2"} << "run.2";
+    QTest::newRow("followed, member after member")
+        << QStringList{"run.1"} << true << QStringList{"run.2", "run.3"} << "run.3";
+    QTest::newRow("followed over a gap")
+        << QStringList{"run.1"} << true << QStringList{"run.8"} << "run.8";
+    QTest::newRow("not the newest: nothing offered")
+        << QStringList{"run.1", "run.5"} << true << QStringList{"run.6"} << "run.1";
+    QTest::newRow("other names in the folder")
+        << QStringList{"run.1"} << true << QStringList{"run.2.las.part", "other.2"} << "run.1";
+}
+
+// A member appears as a running program writes it: created, then filled a little later.
+void TestFileFollower::followsTheSeries()
+{
+    QFETCH(QStringList, present);
+    QFETCH(bool, followLatest);
+    QFETCH(QStringList, appearing);
+    QFETCH(QString, expected);
+    QTemporaryDir folder;
+    const auto pathOf = [&folder](const QString& stem) {
+        return folder.filePath(stem.endsWith(".part") ? stem : stem + ".las");
+    };
+    for (const QString& stem : present)
+        testapp::writeFile(pathOf(stem), kOnePoint);
+    open(pathOf(present.front()));
+    FollowControl* control = app()->followControl;
+    control->followLatestAction->setChecked(followLatest);
+    for (const QString& stem : appearing) {
+        testapp::writeFile(pathOf(stem), "endheader\n");
+        QTest::qWait(50);
+        appendTo(pathOf(stem), "pt 1 1 red 0 // " + stem.toLatin1() + "\n");
+        if (stem != expected)
+            continue;
+        if (!followLatest) {
+            QTRY_VERIFY_WITH_TIMEOUT(control->bar->isVisible(), 5000);
+            QCOMPARE(control->bar->text(), stem + ".las is ready");
+            choose("Open");
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(QFile::decodeName(app()->fileName.c_str()), pathOf(stem), 5000);
+    }
+    QTest::qWait(3 * FileFollower::kSettleMilliseconds);
+    QCOMPARE(QFile::decodeName(app()->fileName.c_str()), pathOf(expected));
+    QVERIFY(!control->bar->isVisible());
+    // The member was read whole.
+    QCOMPARE(objectCount(), std::size_t(1));
+}
+
+QTEST_MAIN(TestFileFollower)
+#include "tst_filefollower.moc"
