@@ -1,7 +1,7 @@
 #!/bin/sh
 # Installs the Debian 12 packages that Vedra needs to build, run and test (Python for the writer
-# library of sdk/python and its tests), using sudo when not
-# run as root. Packages already present are left as they are.
+# library of sdk/python and its tests), using sudo when not run as root. Packages already present
+# are left as they are.
 set -e
 packages="cmake g++ make qt6-base-dev qt6-svg-dev python3 python3-venv"
 missing=""
