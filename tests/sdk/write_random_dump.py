@@ -38,9 +38,12 @@ def number(rng):
 
 def text(rng, length, refused):
     """Latin-1 text of characters from the whole 8-bit range but those in refused, and with no
-    "!!" or "//" in it."""
+    "!!" or "//" in it. Half are the characters that separate the parts of a record, so that
+    they often stand at the edges of a part."""
     while True:
-        chars = [chr(c) for c in rng.choices(range(1, 256), k=length) if chr(c) not in refused]
+        chars = [rng.choice("!/# ") if rng.random() < 0.5 else chr(rng.randrange(1, 256))
+                 for _ in range(length)]
+        chars = [c for c in chars if c not in refused]
         result = "".join(chars)
         if "!!" not in result and "//" not in result:
             return result

@@ -1,10 +1,15 @@
 """The client side of a listening Vedra window's requests, and show()."""
 
+import atexit
 import os
 import socket
 import subprocess
 import warnings
 from collections import namedtuple
+
+# Windows started by show(), kept until they end so that each is waited for (no zombie).
+_started = []
+atexit.register(lambda: [window.poll() for window in _started])
 
 # The answer to one request: ok, the window's reason when not ok, and the `key: value` lines.
 Answer = namedtuple("Answer", "ok error fields")
@@ -73,9 +78,10 @@ def show(path):
         return False
     except NoWindow:
         program = os.environ.get("VEDRA_PROGRAM") or "vedra"
+        _started[:] = [window for window in _started if window.poll() is None]
         try:
-            subprocess.Popen([program, "--listen", absolute], stdin=subprocess.DEVNULL,
-                             start_new_session=True)
+            _started.append(subprocess.Popen([program, "--listen", absolute],
+                                             stdin=subprocess.DEVNULL, start_new_session=True))
             return True
         except OSError as error:
             warnings.warn(f"vedra: no window listens at {socket_path()} and {program} could not "
