@@ -731,13 +731,16 @@ inline bool startWindow(const std::string& program, const std::string& file, std
         const pid_t window = ::fork();
         if (window == 0) {
             const int nothing = ::open("/dev/null", O_RDONLY);
-            if (nothing >= 0)
+            if (nothing > 0) {
                 ::dup2(nothing, 0);
+                ::close(nothing);
+            }
             ::execlp(program.c_str(), program.c_str(), "--listen", file.c_str(),
                      static_cast<char*>(nullptr));
         }
+        // Here only when the fork or the exec failed, or in the child that forked the window.
         const int error = errno;
-        if (window < 0 || window == 0)
+        if (window <= 0)
             (void)!::write(report[1], &error, sizeof error);
         ::_exit(0);
     }
