@@ -1,0 +1,13 @@
+"""Write .las dumps for the Vedra viewer from Python, and show them in a running window.
+
+    import vedra_dump
+    with vedra_dump.Dump("cells.las") as dump:
+        dump.pt(1.5, 2, color="red", shape="triangle", net="a1", comments=["first note"])
+    vedra_dump.show("cells.las")
+"""
+
+from ._remote import Answer, NoWindow, request, show, socket_path
+from ._writer import BUILT_IN_COLORS, KINDS, MARKERS, Dump, DumpError, Header, Series, shortest
+
+__all__ = ["Answer", "BUILT_IN_COLORS", "Dump", "DumpError", "Header", "KINDS", "MARKERS",
+           "NoWindow", "Series", "request", "show", "shortest", "socket_path"]
