@@ -9,13 +9,11 @@
 #include "query/preparedquery.h"
 #include "query/query.h"
 #include "query/relatedsearchentry.h"
+#include "query/runprogress.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QInputDialog>
 #include <QListWidget>
 #include <QMainWindow>
-#include <QProgressDialog>
 #include <QStringList>
 
 #include <algorithm>
@@ -30,59 +28,6 @@ const QString kUnusableQuery =
 
 // A run is checked on after about this many condition tests, a few milliseconds' work.
 constexpr std::size_t kTestsBetweenChecks = std::size_t(1) << 16;
-// A run that takes longer than this shows its progress and lets the window answer.
-constexpr qint64 kQuietMilliseconds = 400;
-constexpr int kProgressSteps = 1000;
-
-// Keeps the window answering during a long run, from reading the query to its last test: once
-// the run has taken kQuietMilliseconds, a modal progress dialog shows, and at every check the
-// window handles its events and the dialog's Cancel button can stop the run.
-class RunProgress
-{
-public:
-    RunProgress() { clock.start(); }
-
-    // From here on the run tests this many objects.
-    void testing(std::size_t objectCount)
-    {
-        total = objectCount;
-        if (dialog)
-            dialog->setLabelText(label());
-    }
-    // Whether to go on after `done` objects: false once the user cancelled.
-    bool goOn(std::size_t done)
-    {
-        if (!dialog) {
-            if (clock.elapsed() < kQuietMilliseconds)
-                return true;
-            dialog = std::make_unique<QProgressDialog>(label(), QStringLiteral("Cancel"), 0,
-                                                       kProgressSteps,
-                                                       ViewerApp::instance()->mainWindow);
-            dialog->setWindowModality(Qt::WindowModal);
-            dialog->setMinimumDuration(0);
-            dialog->show();
-        }
-        dialog->setValue(total ? static_cast<int>(done * kProgressSteps / total) : 0);
-        QCoreApplication::processEvents();
-        return !dialog->wasCanceled();
-    }
-    // What reading and preparing the query asks.
-    ReadCheck readCheck()
-    {
-        return ReadCheck([this] { return goOn(0); });
-    }
-
-private:
-    QString label() const
-    {
-        return total ? QStringLiteral("Testing %1 objects against the query").arg(total)
-                     : QStringLiteral("Reading the query");
-    }
-
-    std::size_t total = 0;
-    QElapsedTimer clock;
-    std::unique_ptr<QProgressDialog> dialog;
-};
 
 // The objects of the type that satisfy the query, in load order, hidden ones included; nothing
 // when the user cancelled. A type without declarations has no comparators.
