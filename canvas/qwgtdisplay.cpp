@@ -3,6 +3,8 @@
 #include "app/viewerapp.h"
 #include "model/drawingmodel.h"
 #include "model/paintobject.h"
+#include "model/paintpath.h"
+#include "model/paintpolygon.h"
 
 #include <QMenu>
 #include <QMouseEvent>
@@ -21,6 +23,18 @@ namespace
 constexpr int kFixMarkerSize = 5;
 // The rubber band: translucent yellow with a black outline.
 const QColor kRubberBandFill(255, 255, 0, 60);
+
+// The vertices of every object of the type, whose objects are all of the kind.
+template <class Kind> std::size_t verticesOf(const DrawingModel& model, const std::string& keyword)
+{
+    std::size_t count = 0;
+    const auto listed = model.objectsByType.find(keyword);
+    if (listed != model.objectsByType.end()) {
+        for (const paintObject* object : listed->second)
+            count += static_cast<const Kind*>(object)->vertices.size();
+    }
+    return count;
+}
 
 } // namespace
 
@@ -59,6 +73,18 @@ void QwgtDisplay::takeFrame()
     }
 }
 
+// Only paths and polygons have vertices: their type lists are walked, not every object.
+std::size_t QwgtDisplay::paintingWork()
+{
+    const DrawingModel* model = DrawingModel::instance();
+    if (workCountedAt != model->sceneGeneration) {
+        workCountedAt = model->sceneGeneration;
+        work = model->objects.size() + verticesOf<paintPath>(*model, "path") +
+               verticesOf<paintPolygon>(*model, "polygon");
+    }
+    return work;
+}
+
 void QwgtDisplay::addViewActions(QMenu* view) const
 {
     view->addSeparator();
@@ -86,7 +112,7 @@ void QwgtDisplay::paintEvent(QPaintEvent* event)
     const bool following =
         (dragging && app->mode == 0) || shifting || zoomBox.active() || measureOverlay->dragging();
     const QImage* scene = nullptr;
-    if (DrawingModel::instance()->objects.size() < backgroundPaintFrom)
+    if (paintingWork() < backgroundPaintFrom)
         scene = following ? &panCache.scene(view, painter.pen())
                           : &panCache.exactScene(view, painter.pen(), event->region());
     else if (panCache.holds(view))
@@ -213,9 +239,14 @@ void QwgtDisplay::mouseReleaseEvent(QMouseEvent* event)
     measureOverlay->finish();
     dragging = false;
     if (app->mode == 1) {
-        pickInRect();
+        const std::size_t inside = pickInRect();
         app->listedName.clear();
         app->commands.doListPicked();
+        if (inside > app->pickedList.size())
+            app->showMessage(QStringLiteral("%1 objects in the band, the first %2 picked, more "
+                                            "not shown")
+                                 .arg(inside)
+                                 .arg(app->pickedList.size()));
     }
     app->setMode(0);
     repaint();
@@ -276,8 +307,8 @@ void QwgtDisplay::wheelEvent(QWheelEvent* event)
 // Only objects wholly inside the band, edges included, are picked: both corners of the box, so
 // that a rectangle given larger corner first is picked as it is drawn, and not picked by a band
 // inside it. An object without geometry keeps the empty box, whose corners are the largest
-// doubles: no band holds them.
-void QwgtDisplay::pickInRect() const
+// doubles: no band holds them. Those beyond kMostPicked are only counted.
+std::size_t QwgtDisplay::pickInRect() const
 {
     ViewerApp* app = ViewerApp::instance();
     app->pickedList.clear();
@@ -290,13 +321,16 @@ void QwgtDisplay::pickInRect() const
     const BoundsIndex& index = model->boundsIndex();
     const BoundsIndex::Cells query = index.withinQuery({xmin, ymin, xmax, ymax});
     const std::vector<BoundsIndex::Cells>& cells = index.cells();
+    std::size_t inside = 0;
     for (std::size_t i = 0; i < cells.size(); ++i) {
         if (!BoundsIndex::mayLieWithin(cells[i], query))
             continue;
         paintObject* object = model->objects[i];
         if (object->visible &&
             BoundsIndex::boxLiesWithin({object->minX, object->minY, object->maxX, object->maxY},
-                                       {xmin, ymin, xmax, ymax}))
+                                       {xmin, ymin, xmax, ymax}) &&
+            ++inside <= kMostPicked)
             app->pickedList.push_back(object);
     }
+    return inside;
 }

@@ -24,8 +24,13 @@ class QwgtDisplay : public QWidget
 public:
     explicit QwgtDisplay(QWidget* parent);
 
-    // Replaces the picked list with the visible objects wholly inside the rubber band.
-    void pickInRect() const;
+    // A band over more objects picks the first this many, in load order: a list of millions of
+    // entries would keep the window waiting for seconds and take hundreds of megabytes.
+    static constexpr std::size_t kMostPicked = 100000;
+
+    // Replaces the picked list with the visible objects wholly inside the rubber band, at most
+    // kMostPicked; returns how many lie inside it.
+    std::size_t pickInRect() const;
     // The keys and the history that move the view.
     ViewNavigator& navigator() { return *viewNavigator; }
     // Adds the canvas's own commands to the View menu.
@@ -40,9 +45,11 @@ public:
     // Whether the canvas's picture is the exact scene at the controller's view (and not a
     // preview while the exact one is painted in the background).
     bool showsExactFrame() const;
-    // From how many objects on the drawing model the scene is painted in the background, the
-    // canvas showing a preview meanwhile; below it, every paint is made at once.
-    static void setBackgroundPaintFrom(std::size_t objects) { backgroundPaintFrom = objects; }
+    // From how much painting work on the drawing model the scene is painted in the background,
+    // the canvas showing a preview meanwhile; below it, every paint is made at once. The work is
+    // one for each object and one for each vertex of a path or polygon, so that one path of a
+    // million vertices counts as what it costs.
+    static void setBackgroundPaintFrom(std::size_t work) { backgroundPaintFrom = work; }
     static std::size_t backgroundPaintThreshold() { return backgroundPaintFrom; }
 
 protected:
@@ -61,6 +68,9 @@ private:
     void finishZoomBox();
     // Moves the origin so that the picture follows the mouse since the left press.
     void dragOrigin(double x, double y) const;
+    // The painting work of the drawing (see setBackgroundPaintFrom), counted again when the
+    // scene changed.
+    std::size_t paintingWork();
     // Takes a frame painted in the background as the picture when it shows the view and scene
     // of now, and repaints.
     void takeFrame();
@@ -79,6 +89,8 @@ private:
     bool shifting = false;
     PanCache panCache;
     static inline std::size_t backgroundPaintFrom = 100000;
+    std::size_t work = 0;
+    unsigned long long workCountedAt = ~0ull;
     // Children of the canvas.
     ViewNavigator* viewNavigator;
     MeasureOverlay* measureOverlay;

@@ -45,8 +45,9 @@ bool paintsNear(const paintObject& object, QImage& image, const QPoint& topLeft)
 } // namespace
 
 // The compact bounds keep the painting to the objects that can reach the pixels, markers and
-// pens included; painting order is load order, the highlighted objects after the others.
-std::vector<paintObject*> UnderCursor::objectsAt(const QPoint& pixel)
+// pens included; painting order is load order, the highlighted objects after the others, so the
+// objects are looked at from the last highlighted one down.
+UnderCursor::Stack UnderCursor::objectsAt(const QPoint& pixel)
 {
     const ViewerApp* app = ViewerApp::instance();
     const QRect area(pixel - QPoint(kReach, kReach), QSize(2 * kReach + 1, 2 * kReach + 1));
@@ -58,16 +59,24 @@ std::vector<paintObject*> UnderCursor::objectsAt(const QPoint& pixel)
     const std::vector<BoundsIndex::Cells>& cells = index.cells();
     QImage image(painted.size(), QImage::Format_ARGB32_Premultiplied);
     const ViewerApp::PaintColors colors;
-    std::vector<paintObject*> layers[2];
-    for (std::size_t i = 0; i < cells.size(); ++i) {
-        paintObject* object = model->objects[i];
-        if (BoundsIndex::mayMeet(cells[i], query) && object->visible &&
-            paintsNear(*object, image, painted.topLeft()))
-            layers[object->highlighted ? 1 : 0].push_back(object);
+    Stack stack;
+    std::size_t paints = 0;
+    for (const bool highlighted : {true, false}) {
+        for (std::size_t i = cells.size(); i-- > 0;) {
+            paintObject* object = model->objects[i];
+            if (object->highlighted != highlighted || !object->visible ||
+                !BoundsIndex::mayMeet(cells[i], query))
+                continue;
+            if (paints == kMostPainted) {
+                stack.moreNotShown = true;
+                return stack;
+            }
+            ++paints;
+            if (paintsNear(*object, image, painted.topLeft()))
+                stack.topmostFirst.push_back(object);
+        }
     }
-    std::vector<paintObject*> topmostFirst(layers[1].rbegin(), layers[1].rend());
-    topmostFirst.insert(topmostFirst.end(), layers[0].rbegin(), layers[0].rend());
-    return topmostFirst;
+    return stack;
 }
 
 void UnderCursor::click(const QPoint& pixel)
@@ -81,7 +90,8 @@ void UnderCursor::click(const QPoint& pixel)
         list->setCurrentRow((list->currentRow() + 1) % list->count());
         return;
     }
-    listed = objectsAt(pixel);
+    const Stack stack = objectsAt(pixel);
+    listed = stack.topmostFirst;
     clickedPixel = pixel;
     clickedView = view;
     app->pickedList = listed;
@@ -89,7 +99,10 @@ void UnderCursor::click(const QPoint& pixel)
     app->commands.doListPicked();
     if (!listed.empty())
         list->setCurrentRow(0);
-    app->showMessage(listed.size() == 1
-                         ? QStringLiteral("1 object under the pointer")
-                         : QStringLiteral("%1 objects under the pointer").arg(listed.size()));
+    QString message = listed.size() == 1
+                          ? QStringLiteral("1 object under the pointer")
+                          : QStringLiteral("%1 objects under the pointer").arg(listed.size());
+    if (stack.moreNotShown)
+        message += QStringLiteral(", more not shown");
+    app->showMessage(message);
 }

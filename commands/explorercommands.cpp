@@ -7,6 +7,7 @@
 #include "commands/qwgtlistitemwithobj.h"
 #include "model/drawingmodel.h"
 #include "model/paintobject.h"
+#include "query/relatedsearchentry.h"
 
 #include <QListWidget>
 
@@ -45,6 +46,12 @@ void QFunctionality::listObjects(const std::string& name, const std::vector<pain
     if (app->listedName == name)
         return;
     clearItemList(app->itemList);
+    // What was shown of an object of the old listing goes with it, and so does the highlight
+    // of the related search pressed there.
+    app->itemText->clear();
+    if (app->relatedList->currentItem() && app->relatedList->currentItem()->isSelected())
+        DrawingModel::instance()->clearHighlight();
+    app->relatedList->clear();
     app->listedQuery.clear();
     app->itemListFiller->fill(objects);
     app->listedName = name;
@@ -73,7 +80,8 @@ void QFunctionality::doUpdateItemInExplorer(QListWidgetItem* item)
     const paintObject* object = entryOf(item)->object;
     app->itemText->showDescription(object->describe());
     app->relatedList->clear();
-    app->relatedList->insertItems(app->relatedList->count(), object->relatedSearches);
+    for (const QString& search : object->relatedSearches)
+        RelatedSearchEntry::append(app->relatedList, search);
 }
 
 void QFunctionality::doUpdateItemInExplorer(int currentRow)

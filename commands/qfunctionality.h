@@ -6,6 +6,7 @@
 #include <QPointF>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,7 +34,10 @@ public:
     // fit has no index.
     bool splitIndexFileName(std::string& prefix, qint64& index, std::string& suffix) const;
     // "type:conditions" as a query of an enabled type; null when the text is not usable that way.
-    std::unique_ptr<Query> parseQuery(const QString& text, QString& typeName) const;
+    // A long text is read asking goOn, when given, now and then whether to go on; the query is
+    // cancelled when it said no.
+    std::unique_ptr<Query> parseQuery(const QString& text, QString& typeName,
+                                      const std::function<bool()>& goOn = {}) const;
     // Opens the file as the current script input, as "Open Script Input" does once a file is
     // chosen: reload, then the title.
     void openFile(const QString& path);
@@ -93,11 +97,7 @@ private:
     void showLoaded(FileLoader::Result& result, FileChange change);
     // Moves the view so that the world point lies at the fix position; the ratio stays.
     void bringToFix(const QPointF& world);
-    // False when the user cancelled the run: the pick stays as it was.
-    bool pickMatching(const QString& typeName, const Query& query);
     void runHighlightSearch(const QString& text);
-    // False when the user cancelled the run: highlights and pick stay as they were.
-    bool highlightMatching(const QString& typeName, const Query& query);
     // The modal "Warning" box with the rich text and a single Yes button.
     void showWarning(const QString& text) const;
 };

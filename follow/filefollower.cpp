@@ -2,10 +2,12 @@
 
 #include "script/seriesname.h"
 
-#include <QDir>
 #include <QFile>
 
+#include <dirent.h>
+#include <optional>
 #include <sys/stat.h>
+#include <utility>
 
 namespace
 {
@@ -34,6 +36,16 @@ FileFollower::FileFollower(QObject* parent) : QObject(parent)
     connect(&settleTimer, &QTimer::timeout, this, &FileFollower::settle);
     connect(&watcher, &QFileSystemWatcher::fileChanged, this, &FileFollower::noteActivity);
     connect(&watcher, &QFileSystemWatcher::directoryChanged, this, &FileFollower::noteActivity);
+    connect(this, &FileFollower::listingEnded, this, &FileFollower::takeListing,
+            Qt::QueuedConnection);
+}
+
+FileFollower::~FileFollower()
+{
+    if (listing) {
+        listing->stop.store(true, std::memory_order_relaxed);
+        listing->thread.join();
+    }
 }
 
 // Only regular files count: a pipe or a folder of the same name is not the drawing's file.
@@ -51,6 +63,8 @@ FileFollower::Stamp FileFollower::stampOf(const std::string& name)
     return stamp;
 }
 
+// Opening a file lists its folder once, here: which members exist when following begins decides
+// whether newer ones are offered, and the opening reads the whole file anyway.
 void FileFollower::follow(const std::string& fileName)
 {
     settleTimer.stop();
@@ -58,43 +72,113 @@ void FileFollower::follow(const std::string& fileName)
     if (!watched.isEmpty())
         watcher.removePaths(watched);
     followed = fileName;
-    seriesPrefix.clear();
-    seriesSuffix.clear();
+    series = Series();
     offersMembers = false;
+    seenMember = pendingMember = std::string();
+    pendingMemberStamp = Stamp();
+    if (listing)
+        listing->stale = true;
+    listAgain = false;
     if (followed.empty())
         return;
-    if (splitSeriesName(followed, seriesPrefix, seriesIndex, seriesSuffix))
-        offersMembers = newestMember().empty();
+    if (splitSeriesName(followed, series.prefix, series.index, series.suffix)) {
+        ++listingCount;
+        offersMembers = newestMember(series, std::atomic<bool>(false)).empty();
+    }
     watch(splitFolder(followed).first, false);
     watch(followed, true);
     acknowledge();
 }
 
+// The newest member known is the one the last settle found: one that came since makes the
+// folder report, and the settle that follows finds it.
 void FileFollower::acknowledge()
 {
     seen = pending = stampOf(followed);
-    seenMember = pendingMember = offersMembers ? newestMember() : std::string();
+    seenMember = pendingMember;
     pendingMemberStamp = stampOf(pendingMember);
 }
 
-std::string FileFollower::newestMember() const
+// Names are compared as bytes, without decoding, sorting or a look at each file: in a folder of
+// many files, only the series' own names cost more than reading the name.
+std::string FileFollower::newestMember(const Series& series, const std::atomic<bool>& stop)
 {
-    if (seriesPrefix.empty())
+    if (series.prefix.empty())
         return {};
-    const auto [folder, stem] = splitFolder(seriesPrefix);
-    const QStringList entries =
-        QDir(QFile::decodeName(QByteArray::fromStdString(folder))).entryList(QDir::Files);
-    qint64 newest = seriesIndex;
+    const auto [folderName, stem] = splitFolder(series.prefix);
+    const std::string folderPart = series.prefix.substr(0, series.prefix.size() - stem.size());
+    DIR* const folder = ::opendir(folderName.c_str());
+    if (!folder)
+        return {};
+    qint64 newest = series.index;
     std::string chosen;
-    for (const QString& entry : entries) {
-        const std::string bytes = QFile::encodeName(entry).toStdString();
-        const std::optional<qint64> index = seriesMemberIndex(bytes, stem, seriesSuffix);
-        if (index && *index > newest) {
-            newest = *index;
-            chosen = seriesPrefix.substr(0, seriesPrefix.size() - stem.size()) + bytes;
+    while (const dirent* entry = ::readdir(folder)) {
+        if (stop.load(std::memory_order_relaxed)) {
+            chosen.clear();
+            break;
         }
+        const std::optional<qint64> index = seriesMemberIndex(entry->d_name, stem, series.suffix);
+        if (!index || *index <= newest)
+            continue;
+        std::string name = folderPart + entry->d_name;
+        struct stat status {
+        };
+        if (entry->d_type != DT_REG &&
+            (::stat(name.c_str(), &status) != 0 || !S_ISREG(status.st_mode)))
+            continue;
+        newest = *index;
+        chosen = std::move(name);
     }
+    ::closedir(folder);
     return chosen;
+}
+
+void FileFollower::listFolder()
+{
+    if (listing) {
+        listAgain = true;
+        return;
+    }
+    ++listingCount;
+    listing = std::make_unique<Listing>();
+    listing->thread = std::thread([this, job = listing.get(), of = series] {
+        job->newest = newestMember(of, job->stop);
+        job->ended.store(true, std::memory_order_release);
+        emit listingEnded();
+    });
+}
+
+// The ended flag is stored after the thread's last write to the listing; joining the thread then
+// makes the result visible here.
+void FileFollower::takeListing()
+{
+    if (!listing || !listing->ended.load(std::memory_order_acquire))
+        return;
+    listing->thread.join();
+    const std::unique_ptr<Listing> done = std::move(listing);
+    // A settle since asked for a newer look; a listing of a series no longer followed is dropped.
+    const bool again = std::exchange(listAgain, false);
+    if (again || done->stale) {
+        if (again && offersMembers)
+            listFolder();
+        return;
+    }
+    const std::string& member = done->newest;
+    const Stamp memberNow = stampOf(member);
+    if (member != pendingMember || memberNow != pendingMemberStamp) {
+        pendingMember = member;
+        pendingMemberStamp = memberNow;
+        // Writes into the member itself do not touch the folder.
+        if (!pendingMember.empty())
+            watch(pendingMember, true);
+        settleTimer.start();
+        return;
+    }
+    if (member != seenMember) {
+        seenMember = member;
+        if (!member.empty() && memberNow.exists)
+            emit newerMemberReady(QByteArray::fromStdString(member));
+    }
 }
 
 // A file replaced by a rename keeps its place in the watcher's list but no longer reports, so a
@@ -117,22 +201,19 @@ void FileFollower::noteActivity()
         return;
     watch(followed, true);
     pending = stampOf(followed);
-    if (offersMembers) {
-        pendingMember = newestMember();
+    if (!pendingMember.empty()) {
         pendingMemberStamp = stampOf(pendingMember);
-        // Writes into the member itself do not touch the folder.
-        if (!pendingMember.empty())
-            watch(pendingMember, true);
+        watch(pendingMember, true);
     }
     settleTimer.start();
 }
 
+// The file is settled here; the series once a listing of the folder finds the same newest member
+// as the settle before.
 void FileFollower::settle()
 {
     const Stamp now = stampOf(followed);
-    const std::string member = offersMembers ? newestMember() : std::string();
-    const Stamp memberNow = stampOf(member);
-    if (now != pending || member != pendingMember || memberNow != pendingMemberStamp) {
+    if (now != pending || stampOf(pendingMember) != pendingMemberStamp) {
         noteActivity();
         return;
     }
@@ -143,9 +224,6 @@ void FileFollower::settle()
         else
             emit vanished();
     }
-    if (member != seenMember) {
-        seenMember = member;
-        if (!member.empty() && memberNow.exists)
-            emit newerMemberReady(QByteArray::fromStdString(member));
-    }
+    if (offersMembers)
+        listFolder();
 }

@@ -5,7 +5,11 @@
 #include <QObject>
 #include <QTimer>
 
+#include <atomic>
+#include <cstddef>
+#include <memory>
 #include <string>
+#include <thread>
 
 // Watches the open file and its folder, and reports what happened to them once things have
 // settled: new content (written in place, or another file renamed over it), the file gone, or a
@@ -19,6 +23,8 @@ public:
     static constexpr int kSettleMilliseconds = 300;
 
     explicit FileFollower(QObject* parent = nullptr);
+    // Stops a listing of the folder still running and waits for its thread.
+    ~FileFollower() override;
 
     // Watches the file named by these bytes; what it holds now counts as seen, and series members
     // are offered only when none newer than it exists now. An empty name stops watching.
@@ -26,6 +32,8 @@ public:
     // Takes the file and the series as they are now as seen: nothing is reported until they
     // change again.
     void acknowledge();
+    // How many times the folder has been listed for series members since the start.
+    std::size_t folderListings() const { return listingCount; }
 
 signals:
     // The file has new content, or has come back after it was gone.
@@ -33,6 +41,8 @@ signals:
     void vanished();
     // The newest member of the series, newer than the followed file, has settled.
     void newerMemberReady(const QByteArray& fileName);
+    // Sent by a listing's thread as it ends, delivered on the GUI thread.
+    void listingEnded();
 
 private:
     // What tells one state of a file from another: a rename over it changes the inode, a write
@@ -46,9 +56,29 @@ private:
         bool operator!=(const Stamp& other) const { return !(*this == other); }
     };
     static Stamp stampOf(const std::string& name);
-    // The member of the followed file's series with the largest index above its own; empty when
-    // there is none, or when the file is no series member.
-    std::string newestMember() const;
+    // The series of the followed file, as a listing reads it.
+    struct Series {
+        std::string prefix, suffix;
+        qint64 index = 0;
+    };
+    // One listing of the folder on a thread of its own; docs/DESIGN.md, "Threads".
+    struct Listing {
+        std::thread thread;
+        std::atomic<bool> stop{false};
+        // Set by the thread once it has done with the listing.
+        std::atomic<bool> ended{false};
+        std::string newest;
+        // GUI thread only: the series it was made for is no longer followed.
+        bool stale = false;
+    };
+    // The member of the series with the largest index above its own; empty when there is none,
+    // or when the stop flag was set. Reads only the folder's names: only a name of the series
+    // is looked at further, to know it is a regular file.
+    static std::string newestMember(const Series& series, const std::atomic<bool>& stop);
+    // Lists the folder on a thread, or once the running listing has ended.
+    void listFolder();
+    // On the GUI thread: takes the ended listing's result and reports the member once settled.
+    void takeListing();
     // Something moved in the folder or the file: the settling starts again from now.
     void noteActivity();
     // The settle time has passed: report what stayed as it was, or wait again.
@@ -59,9 +89,8 @@ private:
     QFileSystemWatcher watcher;
     QTimer settleTimer;
     std::string followed;
-    // The series: the followed name is prefix + index + suffix; empty prefix when not a member.
-    std::string seriesPrefix, seriesSuffix;
-    qint64 seriesIndex = 0;
+    // The followed name is prefix + index + suffix; empty prefix when not a member.
+    Series series;
     // Whether a member newer than the followed file may be offered: none existed when following
     // began.
     bool offersMembers = false;
@@ -69,4 +98,8 @@ private:
     Stamp seen, pending;
     std::string seenMember, pendingMember;
     Stamp pendingMemberStamp;
+    std::unique_ptr<Listing> listing;
+    // A settle asked for a listing while one was running.
+    bool listAgain = false;
+    std::size_t listingCount = 0;
 };

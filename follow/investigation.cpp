@@ -5,6 +5,7 @@
 #include "commands/qwgtlistitemwithobj.h"
 #include "model/drawingmodel.h"
 #include "model/paintobject.h"
+#include "query/relatedsearchentry.h"
 
 #include <QListWidget>
 
@@ -57,13 +58,19 @@ void Investigation::restoreListing() const
         app->commands.runConditionalPick(listedQuery);
     else if (!listedType.empty())
         app->commands.doListAnItemType(listedType);
+    // The listing took the description and the related searches with it: an object still there
+    // is shown again.
     const DrawingModel::ObjectList& objects = DrawingModel::instance()->objects;
-    const bool stillThere =
-        described && std::any_of(objects.begin(), objects.end(), [this](const paintObject* object) {
-            return described->matches(*object);
-        });
-    if (describing && !stillThere) {
-        app->itemText->clear();
-        app->relatedList->clear();
-    }
+    const auto found = described ? std::find_if(objects.begin(), objects.end(),
+                                                [this](const paintObject* object) {
+                                                    return described->matches(*object);
+                                                })
+                                 : objects.end();
+    app->itemText->clear();
+    app->relatedList->clear();
+    if (!describing || found == objects.end())
+        return;
+    app->itemText->showDescription((*found)->describe());
+    for (const QString& search : (*found)->relatedSearches)
+        RelatedSearchEntry::append(app->relatedList, search);
 }

@@ -4,10 +4,10 @@
 
 #include <algorithm>
 
-Conjunction::Conjunction(QStringView text)
+Conjunction::Conjunction(QStringView text, ReadCheck& check)
 {
     for (const QStringView part : qTokenize(text, u"&&")) {
-        if (!conditions.emplace_back(part.toString()).valid)
+        if (!conditions.emplace_back(part.toString()).valid || !check.next())
             break;
     }
 }

@@ -5,11 +5,16 @@
 
 #include <QHash>
 
-PreparedQuery::PreparedQuery(const Query& query, const DrawingModel::ComparatorMap& comparators)
+PreparedQuery::PreparedQuery(const Query& query, const DrawingModel::ComparatorMap& comparators,
+                             ReadCheck&& check)
 {
     QHash<QString, std::size_t> indexOf;
     for (const Conjunction& conjunction : query.conjunctions) {
         for (const Condition& condition : conjunction.conditions) {
+            if (!check.next()) {
+                stopped = true;
+                return;
+            }
             Test& test = tests.emplace_back();
             test.comparison = condition.comparison();
             const auto declared = comparators.find(condition.property);

@@ -3,6 +3,7 @@
 #include "model/drawingmodel.h"
 #include "query/comparator.h"
 #include "query/condition.h"
+#include "query/conjunction.h"
 
 #include <QString>
 
@@ -19,13 +20,16 @@ class paintObject;
 class PreparedQuery
 {
 public:
-    // Borrows the comparator map of the query's type: it must outlive this.
-    PreparedQuery(const Query& query, const DrawingModel::ComparatorMap& comparators);
+    // Borrows the comparator map of the query's type: it must outlive this. Stops early, and is
+    // cancelled, when the check says so.
+    PreparedQuery(const Query& query, const DrawingModel::ComparatorMap& comparators,
+                  ReadCheck&& check = ReadCheck());
 
     // Query::matches() for the object. Not const: it keeps the values it read of the object.
     bool matches(const paintObject& object);
     // The number of conditions: what testing one object costs at most, in condition tests.
     std::size_t conditionCount() const { return tests.size(); }
+    bool cancelled() const { return stopped; }
 
 private:
     // A property that conditions test, with its comparator and its value for the object tested
@@ -57,4 +61,5 @@ private:
     // How many objects have been tested; tells a value read for an earlier object from a current
     // one.
     unsigned long long tested = 0;
+    bool stopped = false;
 };

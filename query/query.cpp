@@ -8,12 +8,13 @@
 
 // An unusable text is never evaluated, so it is read only up to its first unusable condition: a
 // long run of separators then costs neither time nor memory.
-Query::Query(const QString& text)
+Query::Query(const QString& text, ReadCheck&& check)
 {
     for (const QStringView part : qTokenize(text, u"||")) {
-        if (!conjunctions.emplace_back(part).isWellFormed())
+        if (!conjunctions.emplace_back(part, check).isWellFormed() || check.cancelled())
             break;
     }
+    cancelled = check.cancelled();
 }
 
 bool Query::matches(const paintObject& object, const DrawingModel::ComparatorMap& comparators) const

@@ -13,8 +13,8 @@ class Query
 {
 public:
     // Splits at every "||", keeping empty parts; stops after the first conjunction that is not
-    // well formed.
-    explicit Query(const QString& text);
+    // well formed, or when the check says so (the query is then cancelled, and unusable).
+    explicit Query(const QString& text, ReadCheck&& check = ReadCheck());
 
     // Tries the conjunctions in order and stops at the first that holds; a conjunction tries its
     // conditions in order and stops at the first that fails. To test many objects, a
@@ -24,4 +24,5 @@ public:
     bool isWellFormed() const;
 
     std::vector<Conjunction> conjunctions;
+    bool cancelled = false;
 };

@@ -8,13 +8,12 @@
 #include "model/paintobject.h"
 #include "query/preparedquery.h"
 #include "query/query.h"
+#include "query/relatedsearchentry.h"
+#include "query/runprogress.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QInputDialog>
 #include <QListWidget>
 #include <QMainWindow>
-#include <QProgressDialog>
 #include <QStringList>
 
 #include <algorithm>
@@ -29,56 +28,24 @@ const QString kUnusableQuery =
 
 // A run is checked on after about this many condition tests, a few milliseconds' work.
 constexpr std::size_t kTestsBetweenChecks = std::size_t(1) << 16;
-// A run that takes longer than this shows its progress and lets the window answer.
-constexpr qint64 kQuietMilliseconds = 400;
-constexpr int kProgressSteps = 1000;
-
-// Keeps the window answering during a long run: once the run has taken kQuietMilliseconds, a
-// modal progress dialog shows, and at every check the window handles its events and the dialog's
-// Cancel button can stop the run.
-class RunProgress
-{
-public:
-    explicit RunProgress(std::size_t objectCount) : total(objectCount) { clock.start(); }
-
-    // Whether to go on after `done` objects: false once the user cancelled.
-    bool goOn(std::size_t done)
-    {
-        if (!dialog) {
-            if (clock.elapsed() < kQuietMilliseconds)
-                return true;
-            dialog = std::make_unique<QProgressDialog>(
-                QStringLiteral("Testing %1 objects against the query").arg(total),
-                QStringLiteral("Cancel"), 0, kProgressSteps, ViewerApp::instance()->mainWindow);
-            dialog->setWindowModality(Qt::WindowModal);
-            dialog->setMinimumDuration(0);
-            dialog->show();
-        }
-        dialog->setValue(static_cast<int>(done * kProgressSteps / total));
-        QCoreApplication::processEvents();
-        return !dialog->wasCanceled();
-    }
-
-private:
-    std::size_t total;
-    QElapsedTimer clock;
-    std::unique_ptr<QProgressDialog> dialog;
-};
 
 // The objects of the type that satisfy the query, in load order, hidden ones included; nothing
 // when the user cancelled. A type without declarations has no comparators.
 std::optional<std::vector<paintObject*>> matchingObjects(const QString& typeName,
-                                                         const Query& query)
+                                                         const Query& query, RunProgress& progress)
 {
     static const DrawingModel::ComparatorMap none;
     DrawingModel* model = DrawingModel::instance();
     const std::string type = typeName.toLatin1().toStdString();
     const auto declared = model->comparators.find(type);
-    PreparedQuery prepared(query, declared != model->comparators.end() ? declared->second : none);
+    PreparedQuery prepared(query, declared != model->comparators.end() ? declared->second : none,
+                           progress.readCheck());
+    if (prepared.cancelled())
+        return std::nullopt;
     const DrawingModel::ObjectList& objects = model->objectsOfType(type);
     const std::size_t objectsBetweenChecks = std::max<std::size_t>(
         1, kTestsBetweenChecks / std::max<std::size_t>(1, prepared.conditionCount()));
-    RunProgress progress(objects.size());
+    progress.testing(objects.size());
     std::vector<paintObject*> matches;
     for (std::size_t i = 0; i < objects.size(); ++i) {
         if (i > 0 && i % objectsBetweenChecks == 0 && !progress.goOn(i))
@@ -93,7 +60,8 @@ std::optional<std::vector<paintObject*>> matchingObjects(const QString& typeName
 
 // "type:conditions"; a ":" anywhere else makes the text unusable, and so does a type that is
 // not enabled.
-std::unique_ptr<Query> QFunctionality::parseQuery(const QString& text, QString& typeName) const
+std::unique_ptr<Query> QFunctionality::parseQuery(const QString& text, QString& typeName,
+                                                  const std::function<bool()>& goOn) const
 {
     const QStringList parts = text.split(QLatin1Char(':'));
     if (parts.size() != 2)
@@ -102,7 +70,7 @@ std::unique_ptr<Query> QFunctionality::parseQuery(const QString& text, QString& 
     const auto& enabled = DrawingModel::instance()->objectsByType;
     if (enabled.find(typeName.toLatin1().toStdString()) == enabled.end())
         return nullptr;
-    return std::make_unique<Query>(parts[1]);
+    return std::make_unique<Query>(parts[1], ReadCheck(goOn));
 }
 
 void QFunctionality::doConditionalPick()
@@ -123,42 +91,40 @@ void QFunctionality::doConditionalPick()
     runConditionalPick(text);
 }
 
+// A cancelled run leaves the pick as it was.
 void QFunctionality::runConditionalPick(const QString& text)
 {
+    RunProgress progress;
     QString typeName;
-    const std::unique_ptr<Query> query = parseQuery(text, typeName);
+    const std::unique_ptr<Query> query =
+        parseQuery(text, typeName, [&progress] { return progress.goOn(0); });
+    if (query && query->cancelled)
+        return;
     if (!query || !query->isWellFormed()) {
         showWarning(kUnusableQuery);
         return;
     }
-    if (!pickMatching(typeName, *query))
+    std::optional<std::vector<paintObject*>> matches = matchingObjects(typeName, *query, progress);
+    if (!matches)
         return;
     ViewerApp* app = ViewerApp::instance();
+    app->pickedList = std::move(*matches);
     app->listedName.clear();
     doListPicked();
     app->listedQuery = text;
 }
 
-bool QFunctionality::pickMatching(const QString& typeName, const Query& query)
-{
-    std::optional<std::vector<paintObject*>> matches = matchingObjects(typeName, query);
-    if (!matches)
-        return false;
-    ViewerApp::instance()->pickedList = std::move(*matches);
-    return true;
-}
-
 void QFunctionality::doExpandRelatedSearch(QListWidgetItem* item)
 {
     if (item)
-        runConditionalPick(item->data(Qt::DisplayRole).toString());
+        runConditionalPick(RelatedSearchEntry::searchOf(*item));
 }
 
 void QFunctionality::doHighlightItemRelatedSearch(QListWidgetItem* item)
 {
     if (!item || !item->listWidget() || !item->isSelected())
         return;
-    runHighlightSearch(item->data(Qt::DisplayRole).toString());
+    runHighlightSearch(RelatedSearchEntry::searchOf(*item));
 }
 
 void QFunctionality::doHighlightItemRelatedSearch(int currentRow)
@@ -166,27 +132,26 @@ void QFunctionality::doHighlightItemRelatedSearch(int currentRow)
     doHighlightItemRelatedSearch(ViewerApp::instance()->relatedList->item(currentRow));
 }
 
-// Every highlight is cleared, unless a run is cancelled; an unusable query stops silently there,
-// without a repaint.
+// Every highlight is cleared, unless a run is cancelled (highlights and pick then stay as they
+// were); an unusable query stops silently there, without a repaint.
 void QFunctionality::runHighlightSearch(const QString& text)
 {
+    RunProgress progress;
     QString typeName;
-    const std::unique_ptr<Query> query = parseQuery(text, typeName);
+    const std::unique_ptr<Query> query =
+        parseQuery(text, typeName, [&progress] { return progress.goOn(0); });
+    if (query && query->cancelled)
+        return;
     if (!query || !query->isWellFormed()) {
         DrawingModel::instance()->clearHighlight();
         return;
     }
-    if (highlightMatching(typeName, *query))
-        ViewerApp::instance()->display->repaint();
-}
-
-bool QFunctionality::highlightMatching(const QString& typeName, const Query& query)
-{
-    const std::optional<std::vector<paintObject*>> matches = matchingObjects(typeName, query);
+    const std::optional<std::vector<paintObject*>> matches =
+        matchingObjects(typeName, *query, progress);
     if (!matches)
-        return false;
+        return;
     DrawingModel::instance()->clearHighlight();
     ViewerApp::instance()->pickedList.clear();
     DrawingModel::instance()->setHighlighted(*matches, true);
-    return true;
+    ViewerApp::instance()->display->repaint();
 }

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMainWindow>
+#include <QStatusBar>
 #include <QtTest>
 
 namespace
@@ -53,6 +54,7 @@ private slots:
     void rightButtonSetsTheFixPosition();
     void rubberBandPicksWhollyInsideObjects_data();
     void rubberBandPicksWhollyInsideObjects();
+    void bandOverTooManyPicksTheFirst();
     void clickWithoutDragPicksNothing();
     void releaseInMoveModeRewritesTheTitle();
     void hiddenObjectsAreNeitherPaintedNorPickedButFit();
@@ -61,6 +63,8 @@ private slots:
     void wheelZooms();
     void zoomBoxFitsTheBox_data();
     void zoomBoxFitsTheBox();
+    void largeDrawingsArePaintedInTheBackground_data();
+    void largeDrawingsArePaintedInTheBackground();
 };
 
 void TestQwgtDisplay::initTestCase()
@@ -212,6 +216,27 @@ void TestQwgtDisplay::rubberBandPicksWhollyInsideObjects()
     QCOMPARE(app->mode, 0);
     QVERIFY(!app->pickModeAction->isChecked());
     QVERIFY(app->mainWindow->windowTitle().endsWith(QStringLiteral("[ move - default ]")));
+}
+
+// A band over more objects than a list can take in a moment picks the first ones, and says so.
+void TestQwgtDisplay::bandOverTooManyPicksTheFirst()
+{
+    ViewerApp* app = ViewerApp::instance();
+    app->originY = 300;
+    const int inside = int(QwgtDisplay::kMostPicked) + 10;
+    testapp::loadText("endheader\n" + QByteArray("pt 50 50 red 0\n").repeated(inside));
+    app->pickModeAction->trigger();
+    QTest::mousePress(canvas(), Qt::LeftButton, Qt::NoModifier, QPoint(40, 240));
+    QMouseEvent move(QEvent::MouseMove, QPointF(60, 260), canvas()->mapToGlobal(QPointF(60, 260)),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(canvas(), &move);
+    QTest::mouseRelease(canvas(), Qt::LeftButton, Qt::NoModifier, QPoint(60, 260));
+    QCOMPARE(app->pickedList.size(), QwgtDisplay::kMostPicked);
+    QCOMPARE(app->pickedList.front(), DrawingModel::instance()->objects.front());
+    QCOMPARE(app->mainWindow->statusBar()->currentMessage(),
+             QString("%1 objects in the band, the first %2 picked, more not shown")
+                 .arg(inside)
+                 .arg(QwgtDisplay::kMostPicked));
 }
 
 void TestQwgtDisplay::clickWithoutDragPicksNothing()
@@ -380,6 +405,39 @@ void TestQwgtDisplay::zoomBoxFitsTheBox()
     app->display->navigator().goBack();
     QCOMPARE(app->ratio, 1.0);
     QCOMPARE(app->originY, 300.0);
+}
+
+void TestQwgtDisplay::largeDrawingsArePaintedInTheBackground_data()
+{
+    QTest::addColumn<QByteArray>("record");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<bool>("background");
+    // With the threshold at 1,000.
+    QTest::newRow("999 points") << QByteArray("pt 5 5 red 0\n") << 999 << false;
+    QTest::newRow("1,000 points") << QByteArray("pt 5 5 red 0\n") << 1000 << true;
+    QTest::newRow("a path of 10 vertices")
+        << QByteArray("path 10 0 0 90 90 0 90 90 0 0 0 90 90 0 90 90 0 0 0 red\n") << 1 << false;
+    QByteArray zigzag = "path 1000";
+    for (int i = 0; i < 1000; ++i)
+        zigzag += i % 2 ? " 0 0" : " 90 90";
+    QTest::newRow("a zigzag path of 1,000 vertices") << zigzag + " red\n" << 1 << true;
+    QTest::newRow("a polygon of 1,000 vertices")
+        << QByteArray(zigzag + " red\n").replace("path", "polygon") << 1 << true;
+}
+
+// The work counted is that of painting: a path's vertices count, not only its objects.
+void TestQwgtDisplay::largeDrawingsArePaintedInTheBackground()
+{
+    QFETCH(QByteArray, record);
+    QFETCH(int, count);
+    QFETCH(bool, background);
+    const std::size_t threshold = QwgtDisplay::backgroundPaintThreshold();
+    QwgtDisplay::setBackgroundPaintFrom(1000);
+    testapp::loadText("endheader\n" + record.repeated(count));
+    ViewerApp::instance()->display->repaint();
+    const bool exact = ViewerApp::instance()->display->showsExactFrame();
+    QwgtDisplay::setBackgroundPaintFrom(threshold);
+    QCOMPARE(exact, !background);
 }
 
 QTEST_MAIN(TestQwgtDisplay)

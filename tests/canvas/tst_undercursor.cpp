@@ -6,6 +6,8 @@
 #include "support/testapp.h"
 
 #include <QListWidget>
+#include <QMainWindow>
+#include <QStatusBar>
 #include <QTextEdit>
 #include <QtTest>
 
@@ -49,6 +51,7 @@ private slots:
     void objectsWhosePixelsAreNear_data();
     void objectsWhosePixelsAreNear();
     void ctrlClickListsThenStepsThroughTheStack();
+    void ctrlClickOverADeepStackListsTheTopmost();
 };
 
 void TestUnderCursor::initTestCase()
@@ -102,7 +105,9 @@ void TestUnderCursor::objectsWhosePixelsAreNear()
         model->setTypeVisible(hiddenType.toStdString(), 0);
     if (highlighted >= 0)
         model->setHighlighted(model->objects[highlighted], true);
-    QCOMPARE(indicesOf(UnderCursor::objectsAt(pixel)), expected);
+    const UnderCursor::Stack stack = UnderCursor::objectsAt(pixel);
+    QCOMPARE(indicesOf(stack.topmostFirst), expected);
+    QVERIFY(!stack.moreNotShown);
 }
 
 // Ctrl and a click list what is under the pointer and select the topmost; each further click
@@ -126,8 +131,30 @@ void TestUnderCursor::ctrlClickListsThenStepsThroughTheStack()
     QCOMPARE(app->itemList->count(), 1);
     QCOMPARE(app->itemText->toPlainText(), objects[3]->description());
     QVERIFY(!objects[6]->highlighted);
+    // Nothing there: the listing, the description and the related searches all go.
+    app->relatedList->addItem("pt: a == 1");
     QTest::mouseClick(canvas(), Qt::LeftButton, Qt::ControlModifier, QPoint(240, 210));
     QCOMPARE(app->itemList->count(), 0);
+    QVERIFY(app->itemText->toPlainText().isEmpty());
+    QCOMPARE(app->relatedList->count(), 0);
+}
+
+// Over more stacked objects than are painted, only the topmost are listed, and the status bar
+// says that more lie below.
+void TestUnderCursor::ctrlClickOverADeepStackListsTheTopmost()
+{
+    const int stacked = 3 * int(UnderCursor::kMostPainted);
+    QByteArray text = "endheader\n";
+    for (int i = 0; i < stacked; ++i)
+        text += "pt 50 250 red 0\n";
+    testapp::loadText(text);
+    ViewerApp* app = ViewerApp::instance();
+    QTest::mouseClick(canvas(), Qt::LeftButton, Qt::ControlModifier, QPoint(50, 50));
+    QCOMPARE(app->itemList->count(), int(UnderCursor::kMostPainted));
+    QCOMPARE(app->pickedList.front(), DrawingModel::instance()->objects.back());
+    QCOMPARE(
+        app->mainWindow->statusBar()->currentMessage(),
+        QString("%1 objects under the pointer, more not shown").arg(UnderCursor::kMostPainted));
 }
 
 QTEST_MAIN(TestUnderCursor)

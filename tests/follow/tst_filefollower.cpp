@@ -64,6 +64,8 @@ private slots:
     void noticesChangesOnDisk();
     void followsTheSeries_data();
     void followsTheSeries();
+    void listsTheFolderOncePerSettle_data();
+    void listsTheFolderOncePerSettle();
 };
 
 void TestFileFollower::init()
@@ -188,6 +190,38 @@ void TestFileFollower::followsTheSeries()
     QVERIFY(!control->bar->isVisible());
     // The member was read whole.
     QCOMPARE(objectCount(), std::size_t(1));
+}
+
+void TestFileFollower::listsTheFolderOncePerSettle_data()
+{
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<int>("listings");
+    // A settle lists once, and a new member needs a second settle to stay.
+    QTest::newRow("another file, written 30 times") << "notes.txt" << 1;
+    QTest::newRow("the followed file, written 30 times") << "run.1.las" << 1;
+    QTest::newRow("a new member, written 30 times") << "run.2.las" << 2;
+}
+
+// A burst of writes in a watched folder costs one listing per settle, however many reports the
+// watcher sends.
+void TestFileFollower::listsTheFolderOncePerSettle()
+{
+    QFETCH(QString, written);
+    QFETCH(int, listings);
+    QTemporaryDir folder;
+    testapp::writeFile(folder.filePath("run.1.las"), kOnePoint);
+    open(folder.filePath("run.1.las"));
+    const FileFollower& follower = app()->followControl->follower;
+    QSignalSpy members(&follower, &FileFollower::newerMemberReady);
+    const std::size_t before = follower.folderListings();
+    for (int write = 0; write < 30; ++write) {
+        appendTo(folder.filePath(written), "pt 2 2 red 0\n");
+        QTest::qWait(2);
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(follower.folderListings() - before, std::size_t(listings), 5000);
+    QTest::qWait(3 * FileFollower::kSettleMilliseconds);
+    QCOMPARE(follower.folderListings() - before, std::size_t(listings));
+    QCOMPARE(members.count(), written == "run.2.las" ? 1 : 0);
 }
 
 QTEST_MAIN(TestFileFollower)

@@ -1,9 +1,12 @@
 // Queries from the window: the conditional pick dialog and the explorer's related searches.
+#include "app/descriptionbox.h"
 #include "app/viewerapp.h"
 #include "commands/qwgtlistitemwithobj.h"
 #include "model/drawingmodel.h"
 #include "model/paintobject.h"
 #include "query/doublecomparator.h"
+#include "query/relatedsearchentry.h"
+#include "query/runprogress.h"
 #include "support/testapp.h"
 
 #include <QAction>
@@ -282,6 +285,16 @@ void TestQueryCommands::relatedSearches()
     doubleClickRow(related, 0);
     QCOMPARE(unexpected.text, kUnusable);
     QCOMPARE(picked(), points({0, 2}));
+
+    // A new listing takes the searches and the description of the object before with it.
+    app->commands.doListAnItemType("pt");
+    pressRow(app->itemList, 2);
+    pressRow(related, 0);
+    QCOMPARE(highlighted(), points({0, 2}));
+    app->commands.doListAnItemType("line");
+    QCOMPARE(related->count(), 0);
+    QVERIFY(app->itemText->toPlainText().isEmpty());
+    QVERIFY(highlighted().isEmpty());
 }
 
 void TestQueryCommands::longQueriesFinishOrCancel_data()
@@ -293,6 +306,8 @@ void TestQueryCommands::longQueriesFinishOrCancel_data()
     QTest::newRow("highlight") << 2000 << true << false;
     QTest::newRow("cancelled pick") << 100000 << false << true;
     QTest::newRow("cancelled highlight") << 100000 << true << true;
+    // With no quiet time, Cancel stops the reading of the query before every operand is read.
+    QTest::newRow("cancelled while read") << 1000000 << true << true;
 }
 
 // A related search of thousands of conditions over 100,000 points, where only the last condition
@@ -319,8 +334,11 @@ void TestQueryCommands::longQueriesFinishOrCancel()
     query += QStringLiteral("w==7");
     QListWidget* related = app->relatedList;
     related->clear();
-    related->addItem(query);
+    RelatedSearchEntry::append(related, query);
     QListWidgetItem* entry = related->item(0);
+    // The entry shows the search shortened; the whole of it is run.
+    QCOMPARE(entry->text(), query.left(RelatedSearchEntry::kShownCharacters) +
+                                QString("… (%1 characters)").arg(query.size()));
     entry->setSelected(true);
 
     QTimer canceller;
@@ -329,6 +347,9 @@ void TestQueryCommands::longQueriesFinishOrCancel()
         if (progress && progress->isVisible())
             QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
     });
+    const qint64 quiet = RunProgress::quietMilliseconds();
+    if (conditions > 100000)
+        RunProgress::setQuietMilliseconds(0);
     if (cancel)
         canceller.start(20);
     if (highlight)
@@ -338,7 +359,10 @@ void TestQueryCommands::longQueriesFinishOrCancel()
     // Each operand is read once and each point's value once (reading every operand per point
     // took 73 s for the short query); a cancelled search reads no more than a whole one.
     const std::size_t whole = std::size_t(conditions) + 100000;
-    if (cancel)
+    RunProgress::setQuietMilliseconds(quiet);
+    if (conditions > 100000)
+        QVERIFY2(*reads < std::size_t(conditions), qPrintable(QString::number(*reads)));
+    else if (cancel)
         QVERIFY2(*reads <= whole, qPrintable(QString::number(*reads)));
     else
         QCOMPARE(*reads, whole);
