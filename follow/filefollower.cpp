@@ -5,8 +5,6 @@
 #include <QDir>
 #include <QFile>
 
-#include <sys/stat.h>
-
 namespace
 {
 
@@ -21,12 +19,6 @@ std::pair<std::string, std::string> splitFolder(const std::string& name)
 
 } // namespace
 
-bool FileFollower::Stamp::operator==(const Stamp& other) const
-{
-    return exists == other.exists && size == other.size && modified == other.modified &&
-           inode == other.inode;
-}
-
 FileFollower::FileFollower(QObject* parent) : QObject(parent)
 {
     settleTimer.setSingleShot(true);
@@ -36,22 +28,7 @@ FileFollower::FileFollower(QObject* parent) : QObject(parent)
     connect(&watcher, &QFileSystemWatcher::directoryChanged, this, &FileFollower::noteActivity);
 }
 
-// Only regular files count: a pipe or a folder of the same name is not the drawing's file.
-FileFollower::Stamp FileFollower::stampOf(const std::string& name)
-{
-    struct stat status {
-    };
-    Stamp stamp;
-    if (name.empty() || ::stat(name.c_str(), &status) != 0 || !S_ISREG(status.st_mode))
-        return stamp;
-    stamp.exists = true;
-    stamp.size = status.st_size;
-    stamp.modified = qint64(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
-    stamp.inode = status.st_ino;
-    return stamp;
-}
-
-void FileFollower::follow(const std::string& fileName)
+void FileFollower::follow(const std::string& fileName, const std::optional<FileStamp>& shown)
 {
     settleTimer.stop();
     const QStringList watched = watcher.files() + watcher.directories();
@@ -68,13 +45,17 @@ void FileFollower::follow(const std::string& fileName)
     watch(splitFolder(followed).first, false);
     watch(followed, true);
     acknowledge();
+    if (shown && *shown != seen) {
+        seen = *shown;
+        settleTimer.start();
+    }
 }
 
 void FileFollower::acknowledge()
 {
-    seen = pending = stampOf(followed);
+    seen = pending = FileStamp::of(followed);
     seenMember = pendingMember = offersMembers ? newestMember() : std::string();
-    pendingMemberStamp = stampOf(pendingMember);
+    pendingMemberStamp = FileStamp::of(pendingMember);
 }
 
 std::string FileFollower::newestMember() const
@@ -116,10 +97,10 @@ void FileFollower::noteActivity()
     if (followed.empty())
         return;
     watch(followed, true);
-    pending = stampOf(followed);
+    pending = FileStamp::of(followed);
     if (offersMembers) {
         pendingMember = newestMember();
-        pendingMemberStamp = stampOf(pendingMember);
+        pendingMemberStamp = FileStamp::of(pendingMember);
         // Writes into the member itself do not touch the folder.
         if (!pendingMember.empty())
             watch(pendingMember, true);
@@ -129,9 +110,9 @@ void FileFollower::noteActivity()
 
 void FileFollower::settle()
 {
-    const Stamp now = stampOf(followed);
+    const FileStamp now = FileStamp::of(followed);
     const std::string member = offersMembers ? newestMember() : std::string();
-    const Stamp memberNow = stampOf(member);
+    const FileStamp memberNow = FileStamp::of(member);
     if (now != pending || member != pendingMember || memberNow != pendingMemberStamp) {
         noteActivity();
         return;

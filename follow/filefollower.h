@@ -1,9 +1,13 @@
 #pragma once
 
+#include "script/filestamp.h"
+
 #include <QByteArray>
 #include <QFileSystemWatcher>
 #include <QObject>
 #include <QTimer>
+
+#include <optional>
 
 #include <string>
 
@@ -20,9 +24,11 @@ public:
 
     explicit FileFollower(QObject* parent = nullptr);
 
-    // Watches the file named by these bytes; what it holds now counts as seen, and series members
-    // are offered only when none newer than it exists now. An empty name stops watching.
-    void follow(const std::string& fileName);
+    // Watches the file named by these bytes; what it holds now counts as seen, or, when given,
+    // the state it was in when the drawing shown was read (a change since is reported once it has
+    // settled). Series members are offered only when none newer than it exists now. An empty name
+    // stops watching.
+    void follow(const std::string& fileName, const std::optional<FileStamp>& shown = {});
     // Takes the file and the series as they are now as seen: nothing is reported until they
     // change again.
     void acknowledge();
@@ -35,17 +41,6 @@ signals:
     void newerMemberReady(const QByteArray& fileName);
 
 private:
-    // What tells one state of a file from another: a rename over it changes the inode, a write
-    // in place the size or the modification time (nanoseconds).
-    struct Stamp {
-        bool exists = false;
-        qint64 size = 0;
-        qint64 modified = 0;
-        quint64 inode = 0;
-        bool operator==(const Stamp& other) const;
-        bool operator!=(const Stamp& other) const { return !(*this == other); }
-    };
-    static Stamp stampOf(const std::string& name);
     // The member of the followed file's series with the largest index above its own; empty when
     // there is none, or when the file is no series member.
     std::string newestMember() const;
@@ -66,7 +61,7 @@ private:
     // began.
     bool offersMembers = false;
     // The state last reported or acknowledged, and the one the running settle started from.
-    Stamp seen, pending;
+    FileStamp seen, pending;
     std::string seenMember, pendingMember;
-    Stamp pendingMemberStamp;
+    FileStamp pendingMemberStamp;
 };
