@@ -309,6 +309,8 @@ void ViewerApp::buildMainWindow()
     buildMenuBar();
     buildStatusBar();
     fileLoader = new FileLoader(mainWindow);
+    QObject::connect(fileLoader, &FileLoader::cancelled, followControl,
+                     &FollowControl::loadCancelled);
     // The docks and toolbars where the user left them; the window's size stays config.ini's.
     mainWindow->restoreState(RememberedState::windowLayout());
     if (!windowSizeConfigured)

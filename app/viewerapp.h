@@ -5,6 +5,7 @@
 #include "canvas/sceneview.h"
 #include "commands/qfunctionality.h"
 #include "model/boundsindex.h"
+#include "script/filestamp.h"
 
 #include <QColor>
 #include <QKeySequence>
@@ -248,6 +249,8 @@ public:
     // HTML font size of the Basic Info text; within [1, 7].
     int infoFontSize = 3;
     std::string fileName;
+    // The file as it was when the drawing shown was read from it.
+    FileStamp fileStamp;
     std::map<std::string, QColor> colorTable;
     std::map<std::string, QColor> fileColors;
     QFunctionality commands;

@@ -83,6 +83,7 @@ void QFunctionality::showLoaded(FileLoader::Result& result, FileChange change)
     if (change == FileChange::Open)
         app->display->navigator().forget();
     app->fileName = result.fileName;
+    app->fileStamp = result.read.stamp;
     app->fileColors.swap(result.fileColors);
     std::unique_ptr<DrawingModel::Discarded> discarded = model->adopt(*result.model);
     app->changeTracker->adopt(result.comparison, *discarded, !result.outOfMemory, app->fileName);
@@ -92,6 +93,8 @@ void QFunctionality::showLoaded(FileLoader::Result& result, FileChange change)
         app->reportOutOfMemory();
     else
         app->reportLoad(result.milliseconds);
+    if (result.read.stamp.exists && !result.read.headerEnded && !result.outOfMemory)
+        app->showMessage(QStringLiteral("no endheader line: the whole file was read as header"));
     if (kept)
         kept->restoreVisibility();
     app->display->repaint();

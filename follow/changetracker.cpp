@@ -57,7 +57,7 @@ bool ChangeTracker::takeBaseline()
 {
     DrawingModel* model = DrawingModel::instance();
     const std::string& fileName = ViewerApp::instance()->fileName;
-    model->recordHashes = hashScriptRecords(*model, fileName);
+    model->recordHashes = hashScriptRecords(*model, fileName, &ViewerApp::instance()->fileStamp);
     hasBaseline = model->recordHashes.size() == model->objects.size();
     baselineName = hasBaseline ? fileName : std::string();
     if (!hasBaseline)
@@ -94,12 +94,8 @@ ChangeTracker::Comparison ChangeTracker::prepare() const
     return comparison;
 }
 
-void ChangeTracker::Comparison::compute(const DrawingModel& model, const std::string& fileName,
-                                        LoadProgress* progress)
+void ChangeTracker::Comparison::compare()
 {
-    if (!tracking)
-        return;
-    after = hashScriptRecords(model, fileName, progress);
     if (compared)
         ChangeSet::compare(before, after, removed, added);
     ChangeSet::Hashes().swap(before);
@@ -113,7 +109,7 @@ void ChangeTracker::adopt(Comparison& comparison, DrawingModel::Discarded& disca
     if (!comparison.tracking)
         return;
     DrawingModel* model = DrawingModel::instance();
-    if (!loaded || model->objects.size() != comparison.after.size()) {
+    if (!loaded) {
         hasBaseline = false;
         baselineName.clear();
         showSummary();

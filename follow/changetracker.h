@@ -13,7 +13,6 @@ class QAction;
 class QLabel;
 class QMainWindow;
 class QMenu;
-struct LoadProgress;
 
 // Show Changes (View menu, key D): while it is on, each load is compared with the file shown
 // before it, record by record (see ChangeSet), and the canvas marks what was added and outlines
@@ -29,25 +28,23 @@ public:
     // and the summary to the status bar.
     explicit ChangeTracker(QMainWindow* window);
 
-    // What a load compares the new file with, taken on the GUI thread as the load starts, and
-    // what the comparison found, worked out on the thread that loads (compute()): with Show
-    // Changes off, nothing.
+    // What a load compares the new file with, taken on the GUI thread as each load starts (from
+    // the drawing shown, so that a dropped load changes nothing), and what the comparison found,
+    // worked out on the thread that loads: with Show Changes off, nothing.
     struct Comparison {
         bool tracking = false;
         bool compared = false;
         std::string previousName;
+        // `after` is filled by the load itself, one hash per object it made.
         ChangeSet::Hashes before, after;
         std::vector<std::size_t> removed, added;
-        // Hashes the new file's records (of the types the model makes objects of) and, when there
-        // is a previous file, compares them with its records.
-        void compute(const DrawingModel& model, const std::string& fileName,
-                     LoadProgress* progress);
+        // Once the new file is loaded whole: when there is a previous file, compares the two.
+        void compare();
     };
     Comparison prepare() const;
     // Once the drawing model adopted the loaded file (`discarded` is what it replaced): the
     // removed objects are taken from what was discarded, the added ones marked, and the new
-    // file's hashes kept for the next load. Nothing is shown when the load failed or the file
-    // changed between the hashing and the load (the counts differ).
+    // file's hashes kept for the next load. Nothing is shown when the load failed.
     void adopt(Comparison& comparison, DrawingModel::Discarded& discarded, bool loaded,
                const std::string& fileName);
     void addViewMenuEntry(QMenu* menu) const;
@@ -59,7 +56,7 @@ public:
 private:
     void setShown(bool shown);
     // Takes the current file's records as what the next load is compared with; false when they
-    // do not match the drawing (the file changed since it was loaded, or cannot be read).
+    // do not match the drawing (the file changed since it was read, or cannot be read).
     bool takeBaseline();
     void showSummary();
     // Empties the explorer when it lists a side of the changes, which are about to go.

@@ -23,7 +23,7 @@ std::pair<std::string, std::string> splitFolder(const std::string& name)
 
 } // namespace
 
-bool FileFollower::Stamp::operator==(const Stamp& other) const
+bool FileStamp::operator==(const FileStamp& other) const
 {
     return exists == other.exists && size == other.size && modified == other.modified &&
            inode == other.inode;
@@ -48,24 +48,9 @@ FileFollower::~FileFollower()
     }
 }
 
-// Only regular files count: a pipe or a folder of the same name is not the drawing's file.
-FileFollower::Stamp FileFollower::stampOf(const std::string& name)
-{
-    struct stat status {
-    };
-    Stamp stamp;
-    if (name.empty() || ::stat(name.c_str(), &status) != 0 || !S_ISREG(status.st_mode))
-        return stamp;
-    stamp.exists = true;
-    stamp.size = status.st_size;
-    stamp.modified = qint64(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
-    stamp.inode = status.st_ino;
-    return stamp;
-}
-
 // Opening a file lists its folder once, here: which members exist when following begins decides
 // whether newer ones are offered, and the opening reads the whole file anyway.
-void FileFollower::follow(const std::string& fileName)
+void FileFollower::follow(const std::string& fileName, const std::optional<FileStamp>& shown)
 {
     settleTimer.stop();
     const QStringList watched = watcher.files() + watcher.directories();
@@ -75,7 +60,7 @@ void FileFollower::follow(const std::string& fileName)
     series = Series();
     offersMembers = false;
     seenMember = pendingMember = std::string();
-    pendingMemberStamp = Stamp();
+    pendingMemberStamp = FileStamp();
     if (listing)
         listing->stale = true;
     listAgain = false;
@@ -88,15 +73,19 @@ void FileFollower::follow(const std::string& fileName)
     watch(splitFolder(followed).first, false);
     watch(followed, true);
     acknowledge();
+    if (shown && *shown != seen) {
+        seen = *shown;
+        settleTimer.start();
+    }
 }
 
 // The newest member known is the one the last settle found: one that came since makes the
 // folder report, and the settle that follows finds it.
 void FileFollower::acknowledge()
 {
-    seen = pending = stampOf(followed);
+    seen = pending = FileStamp::of(followed);
     seenMember = pendingMember;
-    pendingMemberStamp = stampOf(pendingMember);
+    pendingMemberStamp = FileStamp::of(pendingMember);
 }
 
 // Names are compared as bytes, without decoding, sorting or a look at each file: in a folder of
@@ -164,7 +153,7 @@ void FileFollower::takeListing()
         return;
     }
     const std::string& member = done->newest;
-    const Stamp memberNow = stampOf(member);
+    const FileStamp memberNow = FileStamp::of(member);
     if (member != pendingMember || memberNow != pendingMemberStamp) {
         pendingMember = member;
         pendingMemberStamp = memberNow;
@@ -200,9 +189,9 @@ void FileFollower::noteActivity()
     if (followed.empty())
         return;
     watch(followed, true);
-    pending = stampOf(followed);
+    pending = FileStamp::of(followed);
     if (!pendingMember.empty()) {
-        pendingMemberStamp = stampOf(pendingMember);
+        pendingMemberStamp = FileStamp::of(pendingMember);
         watch(pendingMember, true);
     }
     settleTimer.start();
@@ -212,8 +201,8 @@ void FileFollower::noteActivity()
 // as the settle before.
 void FileFollower::settle()
 {
-    const Stamp now = stampOf(followed);
-    if (now != pending || stampOf(pendingMember) != pendingMemberStamp) {
+    const FileStamp now = FileStamp::of(followed);
+    if (now != pending || FileStamp::of(pendingMember) != pendingMemberStamp) {
         noteActivity();
         return;
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "script/filestamp.h"
+
 #include <QByteArray>
 #include <QFileSystemWatcher>
 #include <QObject>
@@ -8,6 +10,7 @@
 #include <atomic>
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -26,9 +29,11 @@ public:
     // Stops a listing of the folder still running and waits for its thread.
     ~FileFollower() override;
 
-    // Watches the file named by these bytes; what it holds now counts as seen, and series members
-    // are offered only when none newer than it exists now. An empty name stops watching.
-    void follow(const std::string& fileName);
+    // Watches the file named by these bytes; what it holds now counts as seen, or, when given,
+    // the state it was in when the drawing shown was read (a change since is reported once it has
+    // settled). Series members are offered only when none newer than it exists now. An empty name
+    // stops watching.
+    void follow(const std::string& fileName, const std::optional<FileStamp>& shown = {});
     // Takes the file and the series as they are now as seen: nothing is reported until they
     // change again.
     void acknowledge();
@@ -45,17 +50,6 @@ signals:
     void listingEnded();
 
 private:
-    // What tells one state of a file from another: a rename over it changes the inode, a write
-    // in place the size or the modification time (nanoseconds).
-    struct Stamp {
-        bool exists = false;
-        qint64 size = 0;
-        qint64 modified = 0;
-        quint64 inode = 0;
-        bool operator==(const Stamp& other) const;
-        bool operator!=(const Stamp& other) const { return !(*this == other); }
-    };
-    static Stamp stampOf(const std::string& name);
     // The series of the followed file, as a listing reads it.
     struct Series {
         std::string prefix, suffix;
@@ -95,9 +89,9 @@ private:
     // began.
     bool offersMembers = false;
     // The state last reported or acknowledged, and the one the running settle started from.
-    Stamp seen, pending;
+    FileStamp seen, pending;
     std::string seenMember, pendingMember;
-    Stamp pendingMemberStamp;
+    FileStamp pendingMemberStamp;
     std::unique_ptr<Listing> listing;
     // A settle asked for a listing while one was running.
     bool listAgain = false;

@@ -2,6 +2,7 @@
 
 #include "app/releasethread.h"
 #include "app/viewerapp.h"
+#include "follow/filefollower.h"
 #include "model/drawingmodel.h"
 #include "script/textfile.h"
 
@@ -16,6 +17,10 @@
 
 #include <algorithm>
 #include <new>
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 namespace
 {
@@ -33,6 +38,11 @@ qint64 regularFileSize(const std::string& fileName)
 {
     QFile file;
     return openRegularFile(file, fileName, QIODevice::ReadOnly) ? file.size() : 0;
+}
+
+QString shortName(const std::string& fileName)
+{
+    return QFileInfo(displayName(fileName)).fileName();
 }
 
 QString megabytes(qint64 bytes)
@@ -64,6 +74,13 @@ FileLoader::FileLoader(QMainWindow* window) : QObject(window)
     inputHold.setOnEscape([this] { cancel(); });
     progressTimer.setInterval(kProgressIntervalMs);
     connect(&progressTimer, &QTimer::timeout, this, &FileLoader::showProgress);
+    settleTimer.setSingleShot(true);
+    settleTimer.setInterval(FileFollower::kSettleMilliseconds);
+    connect(&settleTimer, &QTimer::timeout, this, &FileLoader::settleChecked);
+    // Queued: whoever let go of the objects may still hold pointers it took from them.
+    DrawingModel::instance()->setAfterObjectsInUse([this] {
+        QMetaObject::invokeMethod(this, &FileLoader::handOverWaiting, Qt::QueuedConnection);
+    });
     // The loads' threads end before the application does, while the drawing model still exists.
     connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, [this] {
         cancel();
@@ -86,19 +103,38 @@ void FileLoader::stopThreads()
     }
 }
 
+std::string FileLoader::loadingName() const
+{
+    return running ? running->result.fileName : waiting.fileName;
+}
+
+void FileLoader::setStopPoint(qint64 atByte, std::function<void()> hook)
+{
+    stopPointByte = atByte;
+    stopPointHook = atByte >= 0 ? std::move(hook) : std::function<void()>();
+}
+
 void FileLoader::load(const std::string& fileName, Done done)
 {
     cancel();
+    droppedInARow = 0;
+    start(fileName, std::move(done));
+}
+
+void FileLoader::start(const std::string& fileName, Done done)
+{
     auto job = std::make_unique<Job>();
     job->result.fileName = fileName;
     job->result.model = DrawingModel::emptyLike(*DrawingModel::instance());
     job->result.comparison = ViewerApp::instance()->changeTracker->prepare();
     job->done = std::move(done);
-    const qint64 size = regularFileSize(fileName);
-    job->bytesToRead = job->result.comparison.tracking ? 2 * size : size;
-    if (size < backgroundThreshold) {
+    job->progress.pauseAt = stopPointByte;
+    job->progress.onPause = stopPointHook;
+    job->startStamp = FileStamp::of(fileName);
+    job->bytesToRead = regularFileSize(fileName);
+    if (job->bytesToRead < backgroundThreshold) {
         read(*job);
-        job->done(job->result);
+        finish(std::move(job));
         return;
     }
     running = job.get();
@@ -113,17 +149,22 @@ void FileLoader::load(const std::string& fileName, Done done)
     });
 }
 
+// The records are hashed in the same pass as they are read, so that the hashes are those of the
+// bytes loaded.
 void FileLoader::read(Job& job)
 {
     QElapsedTimer timer;
     timer.start();
     Result& result = job.result;
+    ChangeTracker::Comparison& comparison = result.comparison;
     bool complete = false;
     try {
-        result.comparison.compute(*result.model, result.fileName, &job.progress);
-        complete = !job.progress.stop &&
-                   loadScriptInBlocks(*result.model, result.fileName, result.fileColors,
-                                      kScriptBlockBytes, &job.progress);
+        result.read =
+            loadScriptInBlocks(*result.model, result.fileName, result.fileColors, kScriptBlockBytes,
+                               &job.progress, comparison.tracking ? &comparison.after : nullptr);
+        complete = result.read.whole();
+        if (complete)
+            comparison.compare();
     } catch (const std::bad_alloc&) {
         result.outOfMemory = true;
     }
@@ -144,35 +185,102 @@ void FileLoader::collectEnded()
             ++entry;
             continue;
         }
-        const std::unique_ptr<Job> job = std::move(*entry);
+        std::unique_ptr<Job> job = std::move(*entry);
         entry = jobs.erase(entry);
         job->thread.join();
         if (job.get() == running) {
             running = nullptr;
             endBlocking();
-            job->done(job->result);
+            finish(std::move(job));
             return;
         }
     }
 }
 
-void FileLoader::cancel()
+// A result is handed over only when it is of one whole version of the file, and only while no
+// one reads the objects it replaces.
+void FileLoader::finish(std::unique_ptr<Job> job)
 {
-    if (!running)
+    Result& result = job->result;
+    if ((result.read.changed || job->changeSeen) && !result.outOfMemory) {
+        ++droppedInARow;
+        const QString name = shortName(result.fileName);
+        ViewerApp::instance()->showMessage(
+            droppedInARow == 1
+                ? QStringLiteral("%1 changed while it was read: reading it again").arg(name)
+                : QStringLiteral("%1 is changing faster than it can be read").arg(name));
+        waiting.fileName = result.fileName;
+        waiting.done = std::move(job->done);
+        waiting.settled = FileStamp::of(waiting.fileName);
+        settleTimer.start();
         return;
-    running->progress.stop = true;
-    const QString name = QFileInfo(displayName(running->result.fileName)).fileName();
-    running = nullptr;
-    endBlocking();
-    ViewerApp::instance()->showMessage(QStringLiteral("Loading %1 cancelled").arg(name));
+    }
+    droppedInARow = 0;
+    waiting.fileName = result.fileName;
+    waiting.ready = std::move(job);
+    if (!DrawingModel::instance()->objectsInUse())
+        handOverWaiting();
 }
 
+void FileLoader::settleChecked()
+{
+    const FileStamp now = FileStamp::of(waiting.fileName);
+    if (now != waiting.settled) {
+        waiting.settled = now;
+        settleTimer.start();
+        return;
+    }
+    const std::string fileName = std::move(waiting.fileName);
+    waiting.fileName.clear();
+    start(fileName, std::move(waiting.done));
+}
+
+void FileLoader::handOverWaiting()
+{
+    if (!waiting.ready || DrawingModel::instance()->objectsInUse())
+        return;
+    const std::unique_ptr<Job> job = std::move(waiting.ready);
+    waiting.fileName.clear();
+    job->done(job->result);
+}
+
+void FileLoader::noteFileChanged(const std::string& fileName)
+{
+    if (!running || running->result.fileName != fileName ||
+        FileStamp::of(fileName) == running->startStamp)
+        return;
+    running->progress.stop = true;
+    running->changeSeen = true;
+}
+
+void FileLoader::cancel()
+{
+    if (!busy())
+        return;
+    const QString name = shortName(loadingName());
+    if (running)
+        running->progress.stop = true;
+    running = nullptr;
+    settleTimer.stop();
+    waiting = Waiting();
+    endBlocking();
+    ViewerApp::instance()->showMessage(QStringLiteral("Loading %1 cancelled").arg(name));
+    emit cancelled();
+}
+
+// The allocator keeps what a large drawing freed for itself; it is given back to the system, so
+// that reloads do not leave the process as large as every drawing it ever held at once.
 void FileLoader::dispose(std::unique_ptr<DrawingModel::Discarded> discarded)
 {
     if (discarded->objects.size() < kDisposeInBackgroundFrom)
         return;
     ReleaseThread::release(
-        [gone = std::shared_ptr<DrawingModel::Discarded>(std::move(discarded))] {});
+        [gone = std::shared_ptr<DrawingModel::Discarded>(std::move(discarded))]() mutable {
+            gone.reset();
+#if defined(__GLIBC__)
+            malloc_trim(0);
+#endif
+        });
 }
 
 void FileLoader::showProgress()
@@ -181,8 +289,7 @@ void FileLoader::showProgress()
         return;
     const qint64 total = std::max<qint64>(running->bytesToRead, 1);
     const qint64 read = std::min<qint64>(running->progress.bytesRead.load(), total);
-    progressLabel->setText(QStringLiteral("Loading %1")
-                               .arg(QFileInfo(displayName(running->result.fileName)).fileName()));
+    progressLabel->setText(QStringLiteral("Loading %1").arg(shortName(running->result.fileName)));
     progressBar->setValue(static_cast<int>(read * 1000 / total));
     progressBar->setFormat(QStringLiteral("%1 of %2 MB").arg(megabytes(read), megabytes(total)));
     progressBox->show();

@@ -29,7 +29,13 @@ class QWidget;
 // status bar shows the bytes read with a Cancel button, and Cancel or Esc stops the load and
 // leaves the drawing as it was. While such a load runs, no command reaches the window: clicks,
 // keys and shortcuts are dropped, so nothing acts on a drawing that is about to go. Smaller files
-// are read at once, on the GUI thread, the same way. docs/DESIGN.md, "Threads".
+// are read at once, on the GUI thread, the same way.
+//
+// Only whole versions of a file are handed over: a load during which the file changed (found by
+// the file's stamps before and after, or told by noteFileChanged) is dropped, and the file is read
+// again once it has stayed unchanged for FileFollower::kSettleMilliseconds; meanwhile the drawing
+// shown stays. A load is handed over only while nothing holds the model's objects
+// (DrawingModel::ObjectsInUse), else when the last hold ends. docs/DESIGN.md, "Threads".
 class FileLoader : public QObject
 {
     Q_OBJECT
@@ -42,6 +48,8 @@ public:
         std::unique_ptr<DrawingModel> model;
         std::map<std::string, QColor> fileColors;
         ChangeTracker::Comparison comparison;
+        // How the read ended, and the file's stamp as it was read.
+        ScriptRead read;
         bool outOfMemory = false;
         qint64 milliseconds = 0;
     };
@@ -58,13 +66,20 @@ public:
     ~FileLoader() override;
 
     // Loads the file, then calls `done` with the result: at once for a small file, later, from
-    // the event loop, for a large one. A load still running is stopped first, its result dropped.
+    // the event loop, for a large one, a file that changed while it was read, or while the
+    // model's objects are in use. A load still running is stopped first, its result dropped.
     void load(const std::string& fileName, Done done);
-    // Stops the running load, if any: its `done` is never called, and the status bar says so.
+    // Stops the running load, if any: its `done` is never called, the status bar says so, and
+    // cancelled() is sent.
     void cancel();
-    bool busy() const { return running != nullptr; }
-    // The file the running load reads; empty when none runs.
-    std::string loadingName() const { return running ? running->result.fileName : std::string(); }
+    // Whether a load is running, waits for its file to settle, or waits to be handed over.
+    bool busy() const { return running != nullptr || !waiting.fileName.empty(); }
+    // The file being loaded; empty when none is.
+    std::string loadingName() const;
+    // The file being loaded was seen to change: unless it is still as the load found it, the load
+    // is stopped, and the file read again once it has settled. Another file's name changes
+    // nothing.
+    void noteFileChanged(const std::string& fileName);
 
     // Lets go of a replaced drawing: a large one is freed on the release thread, which the object
     // arena allows, so that the GUI thread does not wait for it.
@@ -72,10 +87,15 @@ public:
 
     // Files of this many bytes and more load in the background; tests lower it for small files.
     void setBackgroundFrom(qint64 bytes) { backgroundThreshold = bytes; }
+    // For tests: every load from now on calls `hook` on its thread once its bytes read reach
+    // `atByte` (see LoadProgress); a negative offset takes the stop point away.
+    void setStopPoint(qint64 atByte, std::function<void()> hook);
 
 signals:
     // Sent by a load's thread as it ends, delivered on the GUI thread.
     void jobEnded();
+    // The user stopped a load (Cancel, Esc): the drawing shown stays.
+    void cancelled();
 
 private:
     // One load: what it reads and makes, its progress, and its thread when it has one.
@@ -87,14 +107,37 @@ private:
         std::thread thread;
         // Set by the thread once it has done with the job.
         std::atomic<bool> ended{false};
+        // On the GUI thread: the file as the job began, and whether it was seen to change since.
+        FileStamp startStamp;
+        bool changeSeen = false;
     };
 
+    // A load that is not handed over yet: the file is settling after a change during its read
+    // (`settled` the stamp it had when the wait began), or the result waits for the model's
+    // objects to be free (`ready`).
+    struct Waiting {
+        std::string fileName;
+        Done done;
+        FileStamp settled;
+        std::unique_ptr<Job> ready;
+    };
+
+    // Starts reading the file, as load() does, without stopping what runs.
+    void start(const std::string& fileName, Done done);
     // Reads the job's file into its model; runs on the job's thread, or on the GUI thread for a
-    // small file. A load that is stopped or runs out of memory leaves an empty model.
+    // small file. A load that is stopped, overlapped a change or ran out of memory leaves an
+    // empty model.
     static void read(Job& job);
-    // On the GUI thread: joins the threads that have done their work, and hands over the running
-    // load's result if it is among them.
+    // On the GUI thread: joins the threads that have done their work, and finishes the running
+    // load if it is among them.
     void collectEnded();
+    // The running load has ended: hands its result over, or drops it and waits for the file to
+    // settle, or keeps it until the model's objects are free.
+    void finish(std::unique_ptr<Job> job);
+    // The settle time has passed since a dropped load: reads the file again if it stayed as it
+    // was, or waits again.
+    void settleChecked();
+    void handOverWaiting();
     void showProgress();
     void endBlocking();
     // Stops every load and waits for its thread.
@@ -104,6 +147,12 @@ private:
     // The load whose result is awaited, and loads that were stopped and are still winding up.
     Job* running = nullptr;
     std::vector<std::unique_ptr<Job>> jobs;
+    Waiting waiting;
+    QTimer settleTimer;
+    // Loads of the same file dropped in a row because it changed while they read it.
+    int droppedInARow = 0;
+    qint64 stopPointByte = -1;
+    std::function<void()> stopPointHook;
     InputHold inputHold;
     QElapsedTimer clock;
     QTimer progressTimer;

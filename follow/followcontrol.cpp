@@ -79,7 +79,8 @@ void FollowControl::followCurrentFile()
 {
     offeredMember.clear();
     bar->hide();
-    follower.follow(ViewerApp::instance()->fileName);
+    const ViewerApp* app = ViewerApp::instance();
+    follower.follow(app->fileName, app->fileStamp);
 }
 
 void FollowControl::addFileMenuEntries(QMenu* menu) const
@@ -98,15 +99,29 @@ bool FollowControl::anotherFileLoading()
     return !loading.empty() && loading != app->fileName;
 }
 
+// A change during a reload of the file is the loader's: it reads the file again once settled.
 void FollowControl::fileChanged()
 {
     ViewerApp* app = ViewerApp::instance();
     if (anotherFileLoading())
         return;
+    if (app->fileLoader->busy()) {
+        app->fileLoader->noteFileChanged(app->fileName);
+        return;
+    }
     if (alwaysReloadAction->isChecked())
         app->commands.doReload();
     else
         bar->offerReload(shortName(app->fileName));
+}
+
+void FollowControl::loadCancelled()
+{
+    const ViewerApp* app = ViewerApp::instance();
+    if (!app->fileName.empty() && FileStamp::of(app->fileName) != app->fileStamp) {
+        bar->offerReload(shortName(app->fileName));
+        follower.acknowledge();
+    }
 }
 
 void FollowControl::fileVanished()

@@ -23,9 +23,11 @@ public:
     // Made once the window has its central widget; follows the current file from then on.
     explicit FollowControl(QMainWindow* window);
 
-    // Follows the controller's current file as it is now, and takes back any offer: called as a
-    // file is (re)loaded, before it is read, so that a change during the load is still seen.
+    // Follows the controller's current file, and takes back any offer: called once a file is
+    // (re)loaded. A change since the drawing shown was read is reported once it has settled.
     void followCurrentFile();
+    // A load was stopped: the drawing shown may be older than its file, which the bar then offers.
+    void loadCancelled();
     // The File menu's entries: Always Reload, Follow Latest and Keep Investigation.
     void addFileMenuEntries(QMenu* menu) const;
 

@@ -110,6 +110,17 @@ std::unique_ptr<DrawingModel::Discarded> DrawingModel::adopt(DrawingModel& loade
     return discarded;
 }
 
+DrawingModel::ObjectsInUse::ObjectsInUse(DrawingModel& model) : model(model)
+{
+    ++model.objectHolds;
+}
+
+DrawingModel::ObjectsInUse::~ObjectsInUse()
+{
+    if (--model.objectHolds == 0 && model.afterObjectsInUse)
+        model.afterObjectsInUse();
+}
+
 DrawingModel::~DrawingModel()
 {
     clearObjects();

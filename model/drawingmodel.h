@@ -130,6 +130,23 @@ public:
     // is being painted in the background must stop reading first. One hook; empty: none.
     void setBeforeSceneChange(std::function<void()> hook) { beforeSceneChange = std::move(hook); }
 
+    // Taken, on the GUI thread, by whatever goes on reading the objects while the window handles
+    // events (a long query with its progress): no loaded drawing is adopted in their place while
+    // one is held. When the last hold ends, the hook set here is called (one hook; empty: none).
+    class ObjectsInUse
+    {
+    public:
+        explicit ObjectsInUse(DrawingModel& model);
+        ~ObjectsInUse();
+        ObjectsInUse(const ObjectsInUse&) = delete;
+        ObjectsInUse& operator=(const ObjectsInUse&) = delete;
+
+    private:
+        DrawingModel& model;
+    };
+    bool objectsInUse() const { return objectHolds > 0; }
+    void setAfterObjectsInUse(std::function<void()> hook) { afterObjectsInUse = std::move(hook); }
+
 private:
     DrawingModel() = default;
     void registerHandlersInUse(std::vector<std::unique_ptr<paintObjectHandler>>& created);
@@ -142,6 +159,8 @@ private:
             beforeSceneChange();
     }
     std::function<void()> beforeSceneChange;
+    int objectHolds = 0;
+    std::function<void()> afterObjectsInUse;
 
     // Where a record's keyword leads: found once per keyword, instead of by three map lookups
     // per record. Points into map nodes, which stay in place until erased; forgotten whenever an

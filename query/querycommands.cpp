@@ -36,6 +36,8 @@ std::optional<std::vector<paintObject*>> matchingObjects(const QString& typeName
 {
     static const DrawingModel::ComparatorMap none;
     DrawingModel* model = DrawingModel::instance();
+    // The run handles events: a load that ends meanwhile waits to be adopted until it is over.
+    const DrawingModel::ObjectsInUse inUse(*model);
     const std::string type = typeName.toLatin1().toStdString();
     const auto declared = model->comparators.find(type);
     PreparedQuery prepared(query, declared != model->comparators.end() ? declared->second : none,

@@ -10,7 +10,8 @@ bool ChunkedText::open(const std::string& path, std::size_t blockBytes)
     if (!openRegularFile(file, path, QIODevice::ReadOnly | QIODevice::Unbuffered))
         return false;
     this->blockBytes = std::max<std::size_t>(blockBytes, 1);
-    opened = file.size();
+    stamp = FileStamp::ofOpen(file.handle());
+    opened = stamp.size;
     unread = opened;
     allIn = false;
     return true;
@@ -30,6 +31,7 @@ bool ChunkedText::readMore(std::size_t consumed)
     buffer.resize(kept + static_cast<std::size_t>(std::max<qint64>(got, 0)));
     unread -= std::max<qint64>(got, 0);
     // Reading nothing before the size seen at opening means the file shrank or became unreadable.
+    endedEarly = unread > 0 && got <= 0;
     allIn = unread <= 0 || got <= 0;
     if (allIn) {
         complete = buffer.size();
@@ -38,4 +40,9 @@ bool ChunkedText::readMore(std::size_t consumed)
         complete = lineFeed == std::string_view::npos ? complete - consumed : kept + lineFeed + 1;
     }
     return true;
+}
+
+bool ChunkedText::readWhole(const std::string& path) const
+{
+    return !endedEarly && FileStamp::of(path) == stamp;
 }

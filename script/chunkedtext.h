@@ -1,5 +1,7 @@
 #pragma once
 
+#include "script/filestamp.h"
+
 #include <QFile>
 
 #include <string>
@@ -26,6 +28,12 @@ public:
     bool readMore(std::size_t consumed);
     // The bytes read from the file so far.
     qint64 bytesRead() const { return opened - unread; }
+    // The file as it was when opened.
+    const FileStamp& openedStamp() const { return stamp; }
+    // Whether what was read is one whole version of the file the path names: the file ended no
+    // earlier than its size at opening, and the path still names it unchanged (not replaced,
+    // written, truncated or grown since it was opened).
+    bool readWhole(const std::string& path) const;
 
 private:
     QFile file;
@@ -34,6 +42,8 @@ private:
     qint64 opened = 0;
     qint64 unread = 0;
     bool allIn = true;
+    bool endedEarly = false;
+    FileStamp stamp;
     std::string buffer;
     // The length of text(): up to the last line feed, or all of buffer once allIn.
     std::size_t complete = 0;

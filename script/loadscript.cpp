@@ -10,6 +10,7 @@
 #include "storage/sharedrecordparts.h"
 
 #include <QColor>
+#include <QRandomGenerator>
 
 #include <algorithm>
 #include <memory>
@@ -32,23 +33,30 @@ QString latin1(std::string_view bytes)
 // again from its start. Its effect follows once its reads are final, so it happens once.
 //
 // The loader and the record hashes read through this one function, so both meet the same
-// records in the same order; onColor, onProperty and onRecord are the effects. False when
-// progress->stop ended the reading.
+// records in the same order; onColor, onProperty and onRecord are the effects. Once the file is
+// read, it is looked at again: a file that changed meanwhile was not read as any one version.
 template <typename OnColor, typename OnProperty, typename OnRecord>
-bool readScript(const std::string& fileName, std::size_t blockBytes, LoadProgress* progress,
-                const OnColor& onColor, const OnProperty& onProperty, const OnRecord& onRecord)
+ScriptRead readScript(const std::string& fileName, std::size_t blockBytes, LoadProgress* progress,
+                      const OnColor& onColor, const OnProperty& onProperty,
+                      const OnRecord& onRecord)
 {
+    ScriptRead outcome;
     ChunkedText file;
     if (!file.open(fileName, blockBytes))
-        return true;
+        return outcome;
+    outcome.stamp = file.openedStamp();
     WordReader words(file.text());
-    bool stopped = false;
+    bool& stopped = outcome.stopped;
     // Reports a block read; true when the reading is to stop.
     auto blockRead = [progress, &file, counted = qint64(0)]() mutable {
         if (!progress)
             return false;
         progress->bytesRead.fetch_add(file.bytesRead() - counted, std::memory_order_relaxed);
         counted = file.bytesRead();
+        if (progress->onPause && progress->pauseAt >= 0 && counted >= progress->pauseAt) {
+            progress->pauseAt = -1;
+            progress->onPause();
+        }
         return progress->stop.load(std::memory_order_relaxed);
     };
     // Runs `reads` until they no longer depend on text not read yet; returns their last result.
@@ -99,6 +107,7 @@ bool readScript(const std::string& fileName, std::size_t blockBytes, LoadProgres
             onProperty(type, name, kind, defaultValue);
         endOfHeader = word == "endheader";
     }
+    outcome.headerEnded = endOfHeader;
 
     std::string keyword;
     std::string_view rest;
@@ -109,9 +118,32 @@ bool readScript(const std::string& fileName, std::size_t blockBytes, LoadProgres
         return true;
     }))
         onRecord(keyword, rest);
-    blockRead();
-    return !stopped;
+    if (!stopped)
+        stopped = blockRead();
+    outcome.changed = !stopped && !file.readWhole(fileName);
+    return outcome;
 }
+
+// The hash of one record under the key of its keyword (see hashScriptRecords), which is derived
+// once per run of records of one keyword.
+class RecordHasher
+{
+public:
+    std::uint64_t operator()(const std::string& keyword, std::string_view rest)
+    {
+        if (keyword != lastKeyword) {
+            lastKeyword = keyword;
+            keywordKey = recordHashKey();
+            keywordKey.k0 ^= keyedHashBytes(recordHashKey(), keyword);
+        }
+        const std::size_t end = rest.find_last_not_of(" \t\r");
+        return keyedHashBytes(keywordKey, rest.substr(0, end + 1));
+    }
+
+private:
+    std::string lastKeyword;
+    HashKey keywordKey;
+};
 
 } // namespace
 
@@ -121,7 +153,7 @@ bool ViewerApp::loadScript()
 {
     DrawingModel* model = DrawingModel::instance();
     try {
-        loadScriptInBlocks(*model, fileName, fileColors, kScriptBlockBytes);
+        fileStamp = loadScriptInBlocks(*model, fileName, fileColors, kScriptBlockBytes).stamp;
         return true;
     } catch (const std::bad_alloc&) {
         fileColors.clear();
@@ -131,19 +163,33 @@ bool ViewerApp::loadScript()
     }
 }
 
-bool loadScriptInBlocks(DrawingModel& model, const std::string& fileName,
-                        std::map<std::string, QColor>& fileColors, std::size_t blockBytes,
-                        LoadProgress* progress)
+const HashKey& recordHashKey()
+{
+    static const HashKey key = [] {
+        HashKey drawn;
+        drawn.k0 = QRandomGenerator::system()->generate64();
+        drawn.k1 = QRandomGenerator::system()->generate64();
+        return drawn;
+    }();
+    return key;
+}
+
+ScriptRead loadScriptInBlocks(DrawingModel& model, const std::string& fileName,
+                              std::map<std::string, QColor>& fileColors, std::size_t blockBytes,
+                              LoadProgress* progress, std::vector<std::uint64_t>* recordHashes)
 {
     fileColors.clear();
     model.clearPropertyDeclarations();
     model.clearObjects();
+    if (recordHashes)
+        recordHashes->clear();
     ObjectArena::startGeneration();
     // What the records share is forgotten when the load ends, however it ends.
     const auto forgetShared = [](SharedRecordParts* parts) { parts->clear(); };
     const std::unique_ptr<SharedRecordParts, decltype(forgetShared)> shared(
         &SharedRecordParts::instance(), forgetShared);
-    const bool complete = readScript(
+    RecordHasher hashRecord;
+    const ScriptRead outcome = readScript(
         fileName, blockBytes, progress,
         [&fileColors](std::string_view name, int red, int green, int blue) {
             fileColors[std::string(name)] = QColor(
@@ -154,40 +200,39 @@ bool loadScriptInBlocks(DrawingModel& model, const std::string& fileName,
             model.declareProperty(std::string(type), latin1(name), std::string(kind),
                                   latin1(defaultValue));
         },
-        [&model](const std::string& keyword, std::string_view rest) {
+        [&](const std::string& keyword, std::string_view rest) {
+            const std::size_t before = model.objects.size();
             model.addObjectFromRecord(keyword, rest);
+            if (recordHashes && model.objects.size() != before)
+                recordHashes->push_back(hashRecord(keyword, rest));
         });
     // Indexed now, as part of the load, rather than by whichever paint or pick comes first.
-    if (complete)
+    if (outcome.whole())
         model.boundsIndex();
-    return complete;
+    return outcome;
 }
 
 // Blanks at the end of a record say nothing; the keyword and the text are hashed apart, so that
 // moving a blank between them makes another hash.
 std::vector<std::uint64_t> hashScriptRecords(const DrawingModel& model, const std::string& fileName,
-                                             LoadProgress* progress)
+                                             const FileStamp* version)
 {
-    constexpr std::uint64_t kKeywordSeed = 0x6b6579776f7264ull;
     std::vector<std::uint64_t> hashes;
     std::string lastKeyword;
     bool lastMakesObject = false;
-    std::uint64_t keywordHash = 0;
-    const bool complete = readScript(
-        fileName, kScriptBlockBytes, progress, [](std::string_view, int, int, int) {},
+    RecordHasher hashRecord;
+    const ScriptRead outcome = readScript(
+        fileName, kScriptBlockBytes, nullptr, [](std::string_view, int, int, int) {},
         [](std::string_view, std::string_view, std::string_view, std::string_view) {},
         [&](const std::string& keyword, std::string_view rest) {
             if (keyword != lastKeyword) {
                 lastKeyword = keyword;
                 lastMakesObject = model.handlers.count(keyword) != 0;
-                keywordHash = hashBytes(kKeywordSeed, keyword);
             }
-            if (!lastMakesObject)
-                return;
-            const std::size_t end = rest.find_last_not_of(" \t\r");
-            hashes.push_back(hashBytes(keywordHash, rest.substr(0, end + 1)));
+            if (lastMakesObject)
+                hashes.push_back(hashRecord(keyword, rest));
         });
-    if (!complete)
+    if (!outcome.whole() || (version && outcome.stamp != *version))
         hashes.clear();
     return hashes;
 }

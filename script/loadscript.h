@@ -1,10 +1,14 @@
 #pragma once
 
+#include "script/filestamp.h"
+#include "storage/bytehash.h"
+
 #include <QColor>
 
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -16,26 +20,51 @@ class DrawingModel;
 // parsed.
 inline constexpr std::size_t kScriptBlockBytes = std::size_t(1) << 17;
 
-// What a load on another thread shares with the thread that waits for it: the bytes read so far
-// (of every pass over the file), and whether it is to stop.
+// What a load on another thread shares with the thread that waits for it: the bytes read so far,
+// and whether it is to stop.
 struct LoadProgress {
     std::atomic<std::int64_t> bytesRead{0};
     std::atomic<bool> stop{false};
+    // A stop point for tests: once the bytes read reach pauseAt, onPause is called on the loading
+    // thread, once, before the next block is read (so that a test can change the file at a known
+    // point of a load). Set before the load starts.
+    std::int64_t pauseAt = -1;
+    std::function<void()> onPause;
 };
+
+// How a read of a file ended, besides what it made.
+struct ScriptRead {
+    // progress->stop ended it.
+    bool stopped = false;
+    // The file changed while it was read (written, replaced, truncated or grown): what was read
+    // is no one version of it.
+    bool changed = false;
+    // An endheader line was read; without one the whole file is header, and there are no objects.
+    bool headerEnded = false;
+    // The file as it was opened; not existing when it could not be.
+    FileStamp stamp;
+    bool whole() const { return !stopped && !changed; }
+};
+
+// The key of the record hashes, random for each run of the program, so that no file can be made
+// whose records hash alike without being alike.
+const HashKey& recordHashKey();
 
 // Reads the script input at fileName into the model, emptied first, as ViewerApp::loadScript()
 // does, and its header's colours into fileColors (emptied first), taking the file blockBytes at a
 // time. The block size bounds the memory the text takes and nothing else: the model is the same
-// for every size. With progress, adds the bytes read to it at each block and stops there, false,
-// once progress->stop is set; the objects read so far stay in the model.
-bool loadScriptInBlocks(DrawingModel& model, const std::string& fileName,
-                        std::map<std::string, QColor>& fileColors, std::size_t blockBytes,
-                        LoadProgress* progress = nullptr);
+// for every size. With progress, adds the bytes read to it at each block and stops there once
+// progress->stop is set; the objects read so far stay in the model. With recordHashes, fills it
+// in the same pass with one hash per object made, index for index (see hashScriptRecords).
+ScriptRead loadScriptInBlocks(DrawingModel& model, const std::string& fileName,
+                              std::map<std::string, QColor>& fileColors, std::size_t blockBytes,
+                              LoadProgress* progress = nullptr,
+                              std::vector<std::uint64_t>* recordHashes = nullptr);
 
 // One hash per record of the script input at fileName that the loader would make an object of in
 // the model, in the loader's order, from the record's text (keyword and the rest of its line,
-// blanks at its end left out): records that say the same have the same hash. Reads the file
-// without parsing the records; nothing in the model changes. Empty when the file cannot be read,
-// or when progress->stop is set (progress as for the load).
+// blanks at its end left out) under recordHashKey(): records that say the same have the same
+// hash. Reads the file without parsing the records; nothing in the model changes. Empty unless
+// the file was read whole and, when `version` is given, is still that version.
 std::vector<std::uint64_t> hashScriptRecords(const DrawingModel& model, const std::string& fileName,
-                                             LoadProgress* progress = nullptr);
+                                             const FileStamp* version = nullptr);

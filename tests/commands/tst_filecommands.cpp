@@ -250,14 +250,17 @@ void TestFileCommands::openThroughTheDialog()
     QCOMPARE(app->ratio, 3.0);
     QVERIFY(app->mainWindow->statusBar()->currentMessage().startsWith("2 objects loaded in "));
     QCOMPARE(app->objectCountLabel->text(), QStringLiteral("2 objects"));
-    // What cannot be opened is said, and the drawing is empty.
+    // What cannot be opened, or has no drawing, says why, and the drawing is empty.
     QDir(directory.path()).mkdir(QStringLiteral("folder.las"));
-    for (const QString& name : {QStringLiteral("missing.las"), QStringLiteral("folder.las")}) {
+    testapp::writeFile(directory.filePath("header.las"), "color ink 1 2 3\npt 0 0 ink 0\n");
+    const std::pair<QString, QString> cases[] = {
+        {"missing.las", "Cannot open " + directory.filePath("missing.las") + ": no such file"},
+        {"folder.las", "Cannot open " + directory.filePath("folder.las") + ": it is a directory"},
+        {"header.las", "no endheader line: the whole file was read as header"}};
+    for (const auto& [name, message] : cases) {
         app->commands.openFile(directory.filePath(name));
         QCOMPARE(app->objectCountLabel->text(), QStringLiteral("0 objects"));
-        QCOMPARE(app->mainWindow->statusBar()->currentMessage(),
-                 "Cannot open " + directory.filePath(name) +
-                     (name == "missing.las" ? ": no such file" : ": it is a directory"));
+        QCOMPARE(app->mainWindow->statusBar()->currentMessage(), message);
     }
 }
 

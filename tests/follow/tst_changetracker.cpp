@@ -3,6 +3,7 @@
 #include "follow/changetracker.h"
 #include "model/drawingmodel.h"
 #include "model/paintobject.h"
+#include "storage/bytehash.h"
 #include "support/testapp.h"
 
 #include <QAction>
@@ -54,6 +55,7 @@ class TestChangeTracker : public QObject
 private slots:
     void init() { testapp::resetApplication(); }
     void showsWhatAStepChanged();
+    void aCraftedRecordPairCannotHideAChange();
 };
 
 // f.1: a blue square at (2..4, 2..4) written twice, and a red line. f.2: the line first, the
@@ -99,6 +101,52 @@ void TestChangeTracker::showsWhatAStepChanged()
     app()->commands.doReload();
     QCOMPARE(plain, render());
     QCOMPARE(plain.pixelColor(90, 180), QColor(0, 0, 128));
+}
+
+// Two records whose texts differ but that an unkeyed multiply-and-shift hash of the record text
+// (hashBytes under a fixed seed for the keyword) maps to one value: they share a prefix, and the
+// last word of the second cancels the difference its second-last word made in the hash state.
+// Stepping from one to the other must still show one added and one removed object.
+void TestChangeTracker::aCraftedRecordPairCannotHideAChange()
+{
+    constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
+    const auto mix = [](std::uint64_t hash, std::uint64_t word) {
+        hash = (hash ^ word) * kMultiplier;
+        return hash ^ (hash >> 29);
+    };
+    const auto word = [](const QByteArray& bytes) {
+        std::uint64_t value;
+        std::memcpy(&value, bytes.constData(), 8);
+        return value;
+    };
+    // The record's text starts after its keyword, at the blank.
+    const QByteArray prefix = " 0 0 1 1 blue //";
+    const std::uint64_t state =
+        mix(mix(hashBytes(0x6b6579776f7264ull, "rect") ^ 32, word(prefix.left(8))),
+            word(prefix.mid(8)));
+    const QByteArray first = prefix + "aaaaaaaabbbbbbbb";
+    QByteArray second;
+    for (char letter = 'c'; second.isEmpty() && letter <= 'z'; ++letter) {
+        const QByteArray changed(8, letter);
+        const std::uint64_t last =
+            mix(state, word(first.mid(16, 8))) ^ mix(state, word(changed)) ^ word(first.mid(24));
+        QByteArray tail(8, '\0');
+        std::memcpy(tail.data(), &last, 8);
+        if (!tail.contains('\n') && !tail.contains('\0') &&
+            !QByteArray(" \t\r").contains(tail.back()))
+            second = prefix + changed + tail;
+    }
+    QVERIFY(!second.isEmpty());
+
+    QTemporaryDir folder;
+    const QString one = folder.filePath("c.1.las"), two = folder.filePath("c.2.las");
+    testapp::writeFile(one, "endheader\nrect" + first + "\n");
+    testapp::writeFile(two, "endheader\nrect" + second + "\n");
+    app()->commands.openFile(one);
+    app()->changeTracker->showChangesAction->trigger();
+    app()->commands.openFile(two);
+    QCOMPARE(app()->changeTracker->summaryLabel->text(), QString("+1 \u22121 since c.1.las"));
+    app()->changeTracker->showChangesAction->trigger();
 }
 
 QTEST_MAIN(TestChangeTracker)
