@@ -23,12 +23,6 @@ std::pair<std::string, std::string> splitFolder(const std::string& name)
 
 } // namespace
 
-bool FileStamp::operator==(const FileStamp& other) const
-{
-    return exists == other.exists && size == other.size && modified == other.modified &&
-           inode == other.inode;
-}
-
 FileFollower::FileFollower(QObject* parent) : QObject(parent)
 {
     settleTimer.setSingleShot(true);
