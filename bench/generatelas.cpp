@@ -90,4 +90,25 @@ void writeRectangles(const std::string& path, int records)
     }
 }
 
+void writePaths(const std::string& path, int records, int vertices)
+{
+    std::ofstream out(path, std::ios::binary);
+    out << "endheader\n";
+    Coordinates c;
+    std::string line;
+    char number[32];
+    for (int i = 0; i < records; ++i) {
+        double x = c.next(), y = c.next();
+        line = "path " + std::to_string(vertices);
+        for (int k = 0; k < vertices; ++k) {
+            std::snprintf(number, sizeof number, " %.3f %.3f", x, y);
+            line += number;
+            x += (c.below(60001) - 30000) / 1000.0;
+            y += (c.below(60001) - 30000) / 1000.0;
+        }
+        line += " navy\n";
+        out << line;
+    }
+}
+
 } // namespace generatelas

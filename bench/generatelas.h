@@ -12,5 +12,8 @@ namespace generatelas
 void writeMixed(const std::string& path, int records);
 // Plain rectangles only, without properties or comments.
 void writeRectangles(const std::string& path, int records);
+// Random-walk paths of the given number of vertices each, every step up to 30 world units each
+// way, starting anywhere in the same square.
+void writePaths(const std::string& path, int records, int vertices);
 
 } // namespace generatelas

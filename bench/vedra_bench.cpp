@@ -15,6 +15,9 @@
 #include "model/changeset.h"
 #include "model/drawingmodel.h"
 #include "model/paintobject.h"
+#include "model/paintpath.h"
+#include "model/pixelclipping.h"
+#include "render/sharedstyles.h"
 #include "script/loadscript.h"
 #include "script/textfile.h"
 
@@ -528,6 +531,30 @@ int main(int argc, char** argv)
         "%-28s %10.1f MB after three reloads, %.1f MB after one  ratio %5.3f  target 1.10  %s\n",
         "N memory after reloads", afterThree, afterOne, afterThree / afterOne,
         afterThree <= 1.1 * afterOne ? "ok" : "OVER");
+
+    // Long paths in one-pixel lines, fitted: each path's segments against one drawLines() call
+    // per path, the least the painter's own line drawing costs.
+    const std::string paths = (directory + "/bench-paths.las").toStdString();
+    if (!QFileInfo::exists(QString::fromStdString(paths)))
+        generatelas::writePaths(paths, 200000, 50);
+    load(paths);
+    ReleaseThread::finish();
+    app->lineWidth = 1;
+    app->fitToView();
+    std::vector<std::vector<QLine>> pathSegments;
+    for (const paintObject* object : DrawingModel::instance()->objects) {
+        const std::vector<QLine>& segments =
+            pixelSegments(static_cast<const paintPath*>(object)->vertices);
+        pathSegments.emplace_back(segments.begin(), segments.end());
+    }
+    const Timing lining = fastestInTurns(kRounds, repaintAnew, [&pathSegments, &floorImage] {
+        QPainter painter(&floorImage);
+        painter.setPen(SharedStyles::strokePen(Qt::darkBlue, 1));
+        for (const std::vector<QLine>& segments : pathSegments)
+            painter.drawLines(segments.data(), static_cast<int>(segments.size()));
+    });
+    report("G paths, fitted repaint", lining.measured, lining.floor, 0.25);
+
     std::printf("%-28s %10.1f bytes per object  target 300  %s\n", "M memory (mixed)", mixedMemory,
                 mixedMemory <= 300 ? "ok" : "OVER");
     std::printf("%-28s %10.1f bytes per object  target 200  %s\n", "M memory (rectangles)",

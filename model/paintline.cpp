@@ -46,10 +46,22 @@ void paintLine::paint(QPainter* painter) const
         ShapeStamps::drawLines(painter, &line, 1);
 }
 
+bool thinStrokePixel(const paintObject& object, QRgb& pixel)
+{
+    const ViewerApp* app = ViewerApp::instance();
+    if (app->lineWidth != 1)
+        return false;
+    return object.highlighted ? DirectCanvas::plainColor(app->highlightColor, pixel)
+                              : app->plainPixelOf(object.colorName, pixel);
+}
+
 bool paintLine::paintDirect(DirectCanvas& canvas) const
 {
     QLine line;
     if (!pixelSegment(QPointF(x1, y1), QPointF(x2, y2), line))
+        return true;
+    QRgb pixel;
+    if (thinStrokePixel(*this, pixel) && canvas.drawThinLines(&line, 1, pixel))
         return true;
     const QPoint ends[] = {line.p1(), line.p2()};
     return drawDirectShape(canvas, StrokedStyle, DirectCanvas::Shape::Lines, ends, 2);

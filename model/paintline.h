@@ -23,3 +23,8 @@ public:
 protected:
     ObjectDescription describeGeometry() const override;
 };
+
+// The pixel that the object's stroke pen (a line's, a path's) writes when it is one pixel wide
+// and of a plain colour, its own or the highlight colour; false otherwise. Such strokes are drawn
+// by the direct canvas's line rasterizer (DirectCanvas::drawThinLines()).
+bool thinStrokePixel(const paintObject& object, QRgb& pixel);

@@ -55,6 +55,10 @@ bool paintPath::paintDirect(DirectCanvas& canvas) const
     const std::vector<QLine>& segments = pixelSegments(vertices);
     if (segments.empty())
         return true;
+    QRgb pixel;
+    if (thinStrokePixel(*this, pixel) &&
+        canvas.drawThinLines(segments.data(), static_cast<int>(segments.size()), pixel))
+        return true;
     if (2 * segments.size() > DirectCanvas::kMaxPoints)
         return false;
     std::array<QPoint, DirectCanvas::kMaxPoints> ends;

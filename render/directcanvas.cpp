@@ -338,7 +338,9 @@ bool drawRecorded(const WritablePixels& pixels, const Key& key, const QRect& are
 } // namespace
 
 DirectCanvas::DirectCanvas(const QPainter& painter, bool enabled, std::uint64_t setting)
-    : pixels(enabled ? writablePixelsOf(painter) : WritablePixels())
+    : pixels(enabled ? writablePixelsOf(painter) : WritablePixels()),
+      rasterizer(pixels.pixels, pixels.stride, pixels.device, pixels.writable),
+      linesUsable(active() && LineRasterizer::takesDevice(pixels.device))
 {
     if (table.open++ > 0)
         return;
@@ -387,6 +389,29 @@ bool DirectCanvas::fillOutlinedRect(const QRect& rect, QRgb outline, QRgb inside
         row[width - 1] = outline;
     }
     std::fill_n(row + pixels.stride, width, outline);
+    return true;
+}
+
+bool DirectCanvas::drawThinLines(const QLine* lines, int count, QRgb color) const
+{
+    if (!linesUsable)
+        return false;
+    if (!pixels.wholeClip && count > 0) {
+        // Every pixel of a line lies within a pixel of its ends' box.
+        int left = lines[0].x1(), right = left, top = lines[0].y1(), bottom = top;
+        for (int i = 0; i < count; ++i) {
+            left = std::min({left, lines[i].x1(), lines[i].x2()});
+            right = std::max({right, lines[i].x1(), lines[i].x2()});
+            top = std::min({top, lines[i].y1(), lines[i].y2()});
+            bottom = std::max({bottom, lines[i].y1(), lines[i].y2()});
+        }
+        const QRect& writable = pixels.writable;
+        if (qint64(left) - 1 < writable.left() || qint64(right) + 1 > writable.right() ||
+            qint64(top) - 1 < writable.top() || qint64(bottom) + 1 > writable.bottom())
+            return false;
+    }
+    for (int i = 0; i < count; ++i)
+        rasterizer.draw(lines[i], color);
     return true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "render/linerasterizer.h"
 #include "render/plainpainting.h"
 
 #include <QPoint>
@@ -62,6 +63,12 @@ public:
     // of the inside colour.
     bool fillOutlinedRect(const QRect& rect, QRgb outline, QRgb inside) const;
 
+    // Draws the lines in the colour as a plain painter draws them one a drawLines() call with a
+    // solid pen one pixel wide with square caps, the stroke pen at line width 1 (LineRasterizer),
+    // at no cost per line beyond its pixels. False, drawing nothing, where the painter's clip is
+    // more than one rectangle and the lines may reach beyond the writable one.
+    bool drawThinLines(const QLine* lines, int count, QRgb color) const;
+
     // Writes the shape through the points (for an ellipse, the corners of its rectangle) of an
     // object of the style, whose pixels are what paintAlone(painter) paints: setting its pen (of
     // the given width in pixels, 0 for a cosmetic pen) and brush, and painting the shape. The
@@ -112,4 +119,7 @@ private:
                                 const void* context);
 
     WritablePixels pixels;
+    // Over the same pixels; usable when the device is small enough for it.
+    LineRasterizer rasterizer;
+    bool linesUsable;
 };

@@ -106,10 +106,13 @@ WritablePixels writablePixelsOf(const QPainter& painter)
         format != QImage::Format_ARGB32_Premultiplied)
         return direct;
     direct.writable = image->rect();
+    direct.device = image->size();
     // Under a clip of several rectangles (a band of a frame, the strips of a pan), the largest.
     if (painter.hasClipping()) {
+        const QRegion clip = painter.clipRegion();
+        direct.wholeClip = clip.rectCount() <= 1;
         QRect largest;
-        for (const QRect& rect : painter.clipRegion()) {
+        for (const QRect& rect : clip) {
             if (qint64(rect.width()) * rect.height() > qint64(largest.width()) * largest.height())
                 largest = rect;
         }

@@ -3,6 +3,7 @@
 #include <QPoint>
 #include <QRect>
 #include <QRgb>
+#include <QSize>
 
 class QBrush;
 class QPainter;
@@ -44,5 +45,9 @@ struct WritablePixels {
     QRgb* pixels = nullptr;
     qsizetype stride = 0;
     QRect writable;
+    // The image's size, and whether the writable rectangle is all that the painter's clip lets
+    // through (no clip, or one rectangle).
+    QSize device;
+    bool wholeClip = true;
 };
 WritablePixels writablePixelsOf(const QPainter& painter);

@@ -1,6 +1,7 @@
 #include "canvas.h"
 #include "support/testapp.h"
 
+#include <QPainter>
 #include <QtTest>
 
 using namespace canvas;
@@ -87,6 +88,58 @@ private slots:
         // of the bend stays empty.
         VERIFY_NO_MISMATCH(wrongPixel(image, {{52, 18}, {8, 22}, {48, 62}}, stroke));
         VERIFY_NO_MISMATCH(wrongPixel(image, {{45, 30}}, kWhite));
+    }
+
+    // At line width 1 a path is written by the direct canvas's line rasterizer, pixel for pixel
+    // what the painter draws, or handed back to the painter where the clip does not allow it.
+    void thinPathIsDrawnDirectlyAsPainted_data()
+    {
+        QTest::addColumn<QString>("record");
+        QTest::addColumn<bool>("highlighted");
+        QTest::addColumn<QRegion>("clip");
+        QTest::addColumn<bool>("direct");
+        const QString bends = " 5 10 80 50 80 50 40 190 118 3 3 red";
+        QTest::newRow("bends") << bends << false << QRegion() << true;
+        QTest::newRow("highlighted") << bends << true << QRegion() << true;
+        QTest::newRow("ends far beyond the canvas")
+            << " 3 -1e9 -3e8 100 50 4e9 1e9 red" << false << QRegion() << true;
+        QTest::newRow("within one clip rectangle")
+            << bends << false << QRegion(20, 10, 100, 60) << true;
+        const QRegion twoBands = QRegion(0, 0, kWidth, 30) + QRegion(0, 60, kWidth, 30);
+        QTest::newRow("across a clip of two rectangles") << bends << false << twoBands << false;
+        QTest::newRow("within one of two clip rectangles")
+            << " 3 10 110 50 110 60 105 red" << false << twoBands << true;
+    }
+    void thinPathIsDrawnDirectlyAsPainted()
+    {
+        QFETCH(QString, record);
+        QFETCH(bool, highlighted);
+        QFETCH(QRegion, clip);
+        QFETCH(bool, direct);
+        ViewerApp::instance()->originY = 120;
+        ViewerApp::instance()->lineWidth = 1;
+        const auto path = create("path", qPrintable(record));
+        path->highlighted = highlighted;
+        QImage expected = blank();
+        QImage actual = blank();
+        {
+            QPainter plain(&expected);
+            QPainter painter(&actual);
+            if (!clip.isEmpty()) {
+                plain.setClipRegion(clip);
+                painter.setClipRegion(clip);
+            }
+            path->preparePainter(&plain);
+            path->paint(&plain);
+            DirectCanvas canvas(painter, true, 0);
+            QCOMPARE(path->paintDirect(canvas), direct);
+            if (!direct) {
+                path->preparePainter(&painter);
+                path->paint(&painter);
+            }
+        }
+        QVERIFY(paintedBox(expected).isValid());
+        QCOMPARE(firstDifference(actual, expected), QString());
     }
 };
 

@@ -1,0 +1,246 @@
+#include "render/linerasterizer.h"
+#include "render/sharedstyles.h"
+
+#include "tests/support/testapp.h"
+
+#include <QPainter>
+#include <QtTest>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <functional>
+#include <random>
+
+namespace
+{
+
+using Random = std::mt19937_64;
+// Makes a line of a family for a device of the size.
+using MakeLine = std::function<QLine(Random&, QSize)>;
+
+// The stroke pen of lines and paths at line width 1; an opaque colour a byte per channel.
+const QColor kInk(20, 90, 200);
+
+int between(Random& random, int low, int high)
+{
+    return std::uniform_int_distribution<int>(low, high)(random);
+}
+
+QPoint pointIn(Random& random, int left, int top, int right, int bottom)
+{
+    return QPoint(between(random, left, right), between(random, top, bottom));
+}
+
+// A point far from the device on a random side, up to the largest pixel coordinate the model
+// gives (its pixel limit).
+QPoint farPoint(Random& random)
+{
+    constexpr int kFar = 500'000'000;
+    const int reach = between(random, 0, 3) == 0 ? 100'000 : kFar;
+    return QPoint(between(random, -reach, reach), between(random, -reach, reach));
+}
+
+// The device's pixels, without detaching the image from its painter.
+QRgb* pixelsOf(const QImage& image)
+{
+    return reinterpret_cast<QRgb*>(const_cast<uchar*>(image.constBits()));
+}
+
+// Calls visit(y, left, right) for the pixels within two of the part of the line that crosses the
+// device, row by row, found independently of how Qt and the rasterizer cut and walk it. A pixel
+// set beyond them is caught by the comparison of the whole images at the end.
+template <typename Visit> void visitNearPixels(const QLine& line, QSize device, const Visit& visit)
+{
+    const double x1 = line.x1(), y1 = line.y1(), dx = line.x2() - x1, dy = line.y2() - y1;
+    double enter = 0.0, leave = 1.0;
+    // Each side of the device widened by two pixels: where the line's parameter enters and leaves.
+    const double sides[4][2] = {{-dx, x1 + 2},
+                                {dx, device.width() + 1 - x1},
+                                {-dy, y1 + 2},
+                                {dy, device.height() + 1 - y1}};
+    for (const auto& [towards, room] : sides) {
+        if (towards == 0.0) {
+            if (room < 0.0)
+                return;
+        } else if (towards < 0.0) {
+            enter = std::max(enter, room / towards);
+        } else {
+            leave = std::min(leave, room / towards);
+        }
+    }
+    if (enter > leave)
+        return;
+    const double ax = x1 + enter * dx, bx = x1 + leave * dx;
+    const double ay = y1 + enter * dy, by = y1 + leave * dy;
+    const auto clampTo = [](double value, int high) {
+        return std::clamp(static_cast<int>(std::floor(value)), 0, high);
+    };
+    const int lastX = device.width() - 1, lastY = device.height() - 1;
+    const int top = clampTo(std::min(ay, by) - 2, lastY),
+              bottom = clampTo(std::max(ay, by) + 3, lastY);
+    for (int y = top; y <= bottom; ++y) {
+        double low = std::min(ax, bx), high = std::max(ax, bx);
+        if (ay != by) {
+            // Where the line runs from two rows above to two below.
+            const double xa = ax + (y - 2 - ay) * (bx - ax) / (by - ay);
+            const double xb = ax + (y + 2 - ay) * (bx - ax) / (by - ay);
+            low = std::max(low, std::min(xa, xb));
+            high = std::min(high, std::max(xa, xb));
+        }
+        if (low <= high)
+            visit(y, clampTo(low - 2, lastX), clampTo(high + 3, lastX));
+    }
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(MakeLine)
+
+class TestLineRasterizer : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // Every line of a family is drawn by Qt onto one image and by the rasterizer onto another,
+    // and the pixels around it compared before both are cleared for the next line. The ends are
+    // whole pixels, as the model gives them.
+    void setsThePixelsQtSets_data()
+    {
+        QTest::addColumn<QSize>("device");
+        QTest::addColumn<QRect>("clip");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<MakeLine>("make");
+        const QSize small(61, 47);
+        const QRect whole;
+        const MakeLine shortLine = [](Random& random, QSize size) {
+            const QPoint from = pointIn(random, 0, 0, size.width() - 1, size.height() - 1);
+            return QLine(from, from + pointIn(random, -6, -6, 6, 6));
+        };
+        const MakeLine inside = [](Random& random, QSize size) {
+            return QLine(pointIn(random, 0, 0, size.width() - 1, size.height() - 1),
+                         pointIn(random, 0, 0, size.width() - 1, size.height() - 1));
+        };
+        QTest::newRow("short, every octant") << small << whole << 1'000'000 << shortLine;
+        QTest::newRow("long, every slope") << small << whole << 300'000 << inside;
+        QTest::newRow("axis-aligned and diagonal")
+            << small << whole << 200'000 << MakeLine([](Random& random, QSize size) {
+                   const QPoint from = pointIn(random, -2, -2, size.width() + 1, size.height() + 1);
+                   const int length = between(random, -70, 70);
+                   const int off = between(random, -1, 1);
+                   switch (between(random, 0, 3)) {
+                   case 0:
+                       return QLine(from, from + QPoint(length, off));
+                   case 1:
+                       return QLine(from, from + QPoint(off, length));
+                   case 2:
+                       return QLine(from, from + QPoint(length, length + off));
+                   default:
+                       return QLine(from, from + QPoint(length, -length + off));
+                   }
+               });
+        QTest::newRow("ends just off the canvas")
+            << small << whole << 600'000 << MakeLine([](Random& random, QSize size) {
+                   return QLine(pointIn(random, -4, -4, size.width() + 3, size.height() + 3),
+                                pointIn(random, -4, -4, size.width() + 3, size.height() + 3));
+               });
+        QTest::newRow("one end far off the canvas")
+            << small << whole << 300'000 << MakeLine([](Random& random, QSize size) {
+                   const QPoint near =
+                       pointIn(random, -20, -20, size.width() + 20, size.height() + 20);
+                   return between(random, 0, 1) == 0 ? QLine(near, farPoint(random))
+                                                     : QLine(farPoint(random), near);
+               });
+        QTest::newRow("both ends far, through the canvas")
+            << small << whole << 400'000 << MakeLine([](Random& random, QSize size) {
+                   // Through a point near the canvas, reaching far both ways.
+                   const QPoint through =
+                       pointIn(random, -2, -2, size.width() + 1, size.height() + 1);
+                   const QPoint far = farPoint(random);
+                   const double back = std::uniform_real_distribution<double>(0.0, 1.0)(random);
+                   const QPoint other = through - (far - through) * back;
+                   return QLine(far, other);
+               });
+        QTest::newRow("zero length, on and off the canvas")
+            << small << whole << 50'000 << MakeLine([](Random& random, QSize size) {
+                   const QPoint at =
+                       between(random, 0, 3) == 0
+                           ? farPoint(random)
+                           : pointIn(random, -3, -3, size.width() + 2, size.height() + 2);
+                   return QLine(at, at);
+               });
+        QTest::newRow("within a clip rectangle")
+            << small << QRect(7, 5, 33, 29) << 600'000 << MakeLine([](Random& random, QSize size) {
+                   return QLine(pointIn(random, -4, -4, size.width() + 3, size.height() + 3),
+                                pointIn(random, -4, -4, size.width() + 3, size.height() + 3));
+               });
+        QTest::newRow("a canvas-sized device")
+            << QSize(1603, 997) << whole << 30'000 << MakeLine([](Random& random, QSize size) {
+                   const QPoint near = pointIn(random, -3, -3, size.width() + 2, size.height() + 2);
+                   switch (between(random, 0, 2)) {
+                   case 0:
+                       return QLine(near, near + pointIn(random, -30, -30, 30, 30));
+                   case 1:
+                       return QLine(near,
+                                    pointIn(random, -3, -3, size.width() + 2, size.height() + 2));
+                   default:
+                       return QLine(near, farPoint(random));
+                   }
+               });
+    }
+    void setsThePixelsQtSets()
+    {
+        QFETCH(QSize, device);
+        QFETCH(QRect, clip);
+        QFETCH(int, count);
+        QFETCH(MakeLine, make);
+        // Sanitized builds run a fraction of the lines.
+        count /= testapp::kSlowdown * testapp::kSlowdown;
+        QImage expected(device, QImage::Format_ARGB32_Premultiplied);
+        QImage actual(device, QImage::Format_ARGB32_Premultiplied);
+        expected.fill(Qt::transparent);
+        actual.fill(Qt::transparent);
+        QPainter painter(&expected);
+        painter.setPen(SharedStyles::strokePen(kInk, 1));
+        if (!clip.isNull())
+            painter.setClipRect(clip);
+        const LineRasterizer rasterizer(pixelsOf(actual), actual.bytesPerLine() / 4, device,
+                                        clip.isNull() ? QRect(QPoint(0, 0), device) : clip);
+        QRgb* const qtPixels = pixelsOf(expected);
+        QRgb* const ownPixels = pixelsOf(actual);
+        const qsizetype stride = actual.bytesPerLine() / 4;
+        Random random(QTest::currentDataTag()[0] * 7919ull + count);
+        int drawn = 0;
+        for (int i = 0; i < count; ++i) {
+            const QLine line = make(random, device);
+            painter.drawLines(&line, 1);
+            rasterizer.draw(line, kInk.rgba());
+            bool same = true;
+            visitNearPixels(line, device, [&](int y, int left, int right) {
+                const std::size_t bytes = std::size_t(right - left + 1) * sizeof(QRgb);
+                QRgb* const qtRow = qtPixels + y * stride + left;
+                QRgb* const ownRow = ownPixels + y * stride + left;
+                same = same && std::memcmp(qtRow, ownRow, bytes) == 0;
+                drawn += std::any_of(qtRow, qtRow + (right - left + 1),
+                                     [](QRgb pixel) { return pixel != 0; });
+                std::memset(qtRow, 0, bytes);
+                std::memset(ownRow, 0, bytes);
+            });
+            if (!same) {
+                painter.end();
+                QVERIFY2(false, qPrintable(QStringLiteral("line %1,%2 to %3,%4 differs")
+                                               .arg(line.x1())
+                                               .arg(line.y1())
+                                               .arg(line.x2())
+                                               .arg(line.y2())));
+            }
+        }
+        // Each family draws something, and the rest of the device stays untouched.
+        QVERIFY(drawn > 0);
+        painter.end();
+        QCOMPARE(actual, expected);
+    }
+};
+
+QTEST_MAIN(TestLineRasterizer)
+#include "tst_linerasterizer.moc"
