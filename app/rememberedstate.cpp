@@ -141,10 +141,18 @@ public:
         if (!changed)
             return;
         settings->sync();
-        if (settings->status() != QSettings::NoError)
-            report(QStringLiteral("%1 cannot be written").arg(displayName(path)));
-        else
+        const QString name = displayName(path);
+        switch (settings->status()) {
+        case QSettings::NoError:
             lastReported().clear();
+            break;
+        case QSettings::AccessError:
+            report(QStringLiteral("%1 cannot be written").arg(name));
+            break;
+        case QSettings::FormatError:
+            report(QStringLiteral("%1 is not a settings file").arg(name));
+            break;
+        }
     }
 
     QVariant value(const QString& key, const QVariant& fallback = QVariant()) const
