@@ -4,23 +4,46 @@
 #include <QString>
 #include <QStringList>
 
+#include <string>
+#include <vector>
+
 // What the viewer keeps between runs in the user's settings (the XDG configuration folder,
 // organization "Vedra", application "vedra"): the dock and toolbar layout, the recent files, the
 // recent conditional-pick queries, the Open dialog's folder and Keep Investigation. config.ini
 // keeps priority: no size or view is kept here. Every call reads or writes the settings at once, so
 // that two windows, or a test that reads them again, see the same.
+//
+// The settings are used only while that is safe: a settings file that is anything but a regular
+// file (links followed) is neither opened nor replaced, one larger than kMaxConfigBytes is not
+// read, and a write whose lock is not a regular file or cannot be taken within kLockWaitMs is
+// given up. Reads then give the defaults, writes are dropped, and the status bar says why, once.
 class RememberedState
 {
 public:
     static constexpr int kMaxRecentFiles = 10;
     static constexpr int kMaxRecentQueries = 20;
+    // Longer queries are used but not remembered: twenty of them stay far below the size at which
+    // the settings are no longer read.
+    static constexpr int kMaxRememberedQueryLength = 16384;
+    // How long a write waits for another program's lock on the settings.
+    static constexpr int kLockWaitMs = 500;
+
+    // Where the settings are kept (under the test mode's folder when QStandardPaths is in it).
+    static QString settingsFile();
 
     // QMainWindow::saveState() of the last run; empty when none was kept.
     static QByteArray windowLayout();
     static void setWindowLayout(const QByteArray& layout);
-    // Newest first, at most kMaxRecentFiles absolute paths.
+    // Newest first, at most kMaxRecentFiles absolute paths, as the system names them: a name that
+    // is not valid in the local encoding is kept byte for byte, so it reopens the same file.
+    static std::vector<std::string> recentPaths();
+    // Puts the path first, removing an earlier entry of it and of every other member of its
+    // numbered series (a series is one entry, its last member opened); relative paths are made
+    // absolute.
+    static void addRecentPath(const std::string& path);
+    static void removeRecentPath(const std::string& path);
+    // recentPaths() as text for the user, and addRecentPath() of a path given as text.
     static QStringList recentFiles();
-    // Puts the path first, removing an earlier entry of it; relative paths are made absolute.
     static void addRecentFile(const QString& path);
     static void clearRecentFiles();
     // Newest first, at most kMaxRecentQueries.

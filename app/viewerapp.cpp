@@ -595,8 +595,25 @@ void ViewerApp::rememberCurrentFile()
     QFile file;
     if (fileName.empty() || !openRegularFile(file, fileName, QIODevice::ReadOnly))
         return;
-    RememberedState::addRecentFile(displayName(fileName));
+    RememberedState::addRecentPath(fileName);
     updateRecentMenu();
+}
+
+void ViewerApp::openRecentFile(const std::string& path)
+{
+    const std::optional<QString> reason = whyNotRegularFile(path);
+    if (!reason) {
+        commands.loadFile(path, QFunctionality::FileChange::Open);
+        return;
+    }
+    // The drawing shown stays: a file that is gone is not opened as an empty one.
+    const QString question = QStringLiteral("Cannot open %1: %2.\nRemove it from Open Recent?")
+                                 .arg(displayName(path), *reason);
+    if (QMessageBox::question(mainWindow, QStringLiteral("Open Recent"), question) ==
+        QMessageBox::Yes) {
+        RememberedState::removeRecentPath(path);
+        updateRecentMenu();
+    }
 }
 
 void ViewerApp::updateRecentMenu()
@@ -604,15 +621,19 @@ void ViewerApp::updateRecentMenu()
     if (!recentMenu)
         return;
     recentMenu->clear();
-    const QStringList files = RememberedState::recentFiles();
-    for (const QString& path : files)
-        recentMenu->addAction(path, &commands, [this, path] { commands.openFile(path); });
+    const std::vector<std::string> files = RememberedState::recentPaths();
+    for (const std::string& path : files) {
+        // An ampersand in a name is shown, not taken for a shortcut's mark.
+        QString text = displayName(path);
+        text.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        recentMenu->addAction(text, &commands, [this, path] { openRecentFile(path); });
+    }
     recentMenu->addSeparator();
     QAction* clear = recentMenu->addAction(QStringLiteral("Clear Menu"), &commands, [this] {
         RememberedState::clearRecentFiles();
         updateRecentMenu();
     });
-    clear->setEnabled(!files.isEmpty());
+    clear->setEnabled(!files.empty());
 }
 
 QString ViewerApp::keysText() const

@@ -100,6 +100,9 @@ public:
     // rebuilds Open Recent.
     void rememberCurrentFile();
     void updateRecentMenu();
+    // Open Recent's entry: opens the file, or, when it cannot be opened, says why and offers to
+    // remove the entry.
+    void openRecentFile(const std::string& path);
     // The Keys page: every key of the menu bar's actions and what it does, as an HTML table.
     QString keysText() const;
     // The window title and the Basic Info text; nothing without a main window.

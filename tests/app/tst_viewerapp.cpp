@@ -3,16 +3,22 @@
 #include "canvas/qwgtdisplay.h"
 #include "support/testapp.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
+#include <QMessageBox>
 #include <QSettings>
+#include <QTimer>
 #include <QToolBar>
 #include <QtTest>
 
 #include <algorithm>
+#include <cstdio>
 #include <limits>
 
 class TestViewerApp : public QObject
@@ -282,36 +288,82 @@ void TestViewerApp::titleFollowsModeAndFile()
              QStringLiteral("a.las - Vedra 1.1 [ move - default ]"));
 }
 
-// Files that open are kept newest first, once each, ten at most, in the settings of the test
-// mode (never the user's); Open Recent shows them and its Clear Menu empties them.
+// Files that open are kept newest first, once each, ten at most, one entry per numbered series
+// (its last member opened), by the bytes of their names, in the settings of the test mode (never
+// the user's). Open Recent shows them as named, reopens the same bytes, says when an entry's file
+// is gone and offers to remove it, and its Clear Menu empties them.
 void TestViewerApp::recentFilesAreRememberedInTheTestSettings()
 {
     ViewerApp* app = ViewerApp::instance();
     const QString settingsFile =
         QSettings(QSettings::NativeFormat, QSettings::UserScope, "Vedra", "vedra").fileName();
+    QCOMPARE(RememberedState::settingsFile(), settingsFile);
     QVERIFY2(settingsFile.contains(QStringLiteral("qttest")), qPrintable(settingsFile));
     RememberedState::clearRecentFiles();
-    QStringList expected;
+    const std::string folder = QFile::encodeName(QDir::currentPath()).toStdString() + '/';
+    std::vector<std::string> expected;
+    const auto open = [&](const std::string& name) {
+        // By its bytes: a name that is not valid UTF-8 does not survive a trip through text.
+        std::FILE* file = name == "missing.las" ? nullptr : std::fopen(name.c_str(), "w");
+        if (file)
+            std::fclose(file);
+        app->commands.loadFile(name, QFunctionality::FileChange::Open);
+    };
     for (int n = 0; n < 12; ++n) {
-        const QString name = QStringLiteral("recent%1.las").arg(n);
-        testapp::writeFile(name, "endheader\n");
-        app->commands.openFile(name);
-        expected.prepend(QFileInfo(name).absoluteFilePath());
+        open("recent" + std::to_string(n) + ".las");
+        expected.insert(expected.begin(), folder + "recent" + std::to_string(n) + ".las");
     }
-    app->commands.openFile(QStringLiteral("recent3.las"));
-    expected.move(expected.indexOf(QFileInfo("recent3.las").absoluteFilePath()), 0);
-    app->commands.openFile(QStringLiteral("missing.las"));
-    expected = expected.mid(0, RememberedState::kMaxRecentFiles);
-    QCOMPARE(RememberedState::recentFiles(), expected);
+    open("recent3.las");
+    std::rotate(expected.begin(),
+                std::find(expected.begin(), expected.end(), folder + "recent3.las"),
+                std::find(expected.begin(), expected.end(), folder + "recent3.las") + 1);
+    open("missing.las");
+    for (const char* member : {"run.1.las", "run.2.las", "run.10.las"})
+        open(member);
+    // Not valid UTF-8, and with a character that menus take for a shortcut's mark.
+    const std::string oddName = "\xff&.las";
+    open(oddName);
+    expected.insert(expected.begin(), {folder + oddName, folder + "run.10.las"});
+    expected.resize(RememberedState::kMaxRecentFiles);
+    QCOMPARE(RememberedState::recentPaths(), expected);
 
-    QStringList shown;
-    for (const QAction* action : app->recentMenu->actions())
-        shown << (action->isSeparator() ? QStringLiteral("---") : action->text());
-    QCOMPARE(shown, expected + QStringList({"---", "Clear Menu"}));
+    const auto shown = [app] {
+        QStringList texts;
+        for (const QAction* action : app->recentMenu->actions())
+            texts << (action->isSeparator() ? QStringLiteral("---") : action->text());
+        return texts;
+    };
+    QStringList named;
+    for (const std::string& path : expected)
+        named << QFile::decodeName(QByteArray::fromStdString(path)).replace("&", "&&");
+    QCOMPARE(shown(), named + QStringList({"---", "Clear Menu"}));
     app->recentMenu->actions().at(1)->trigger();
-    QCOMPARE(app->fileName, QFile::encodeName(expected.at(1)).toStdString());
+    QCOMPARE(app->fileName, folder + "run.10.las");
+    app->recentMenu->actions().at(1)->trigger();
+    QCOMPARE(app->fileName, folder + oddName);
+
+    // recent11.las is fourth now; once gone, its entry asks before it goes and opens nothing.
+    QCOMPARE(RememberedState::recentPaths().at(3), folder + "recent11.las");
+    QVERIFY(QFile::remove(QStringLiteral("recent11.las")));
+    QString question;
+    QTimer::singleShot(0, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            question = box->text();
+            box->button(QMessageBox::Yes)->click();
+        }
+    });
+    app->recentMenu->actions().at(3)->trigger();
+    QCOMPARE(question, QStringLiteral("Cannot open %1recent11.las: no such file.\nRemove it from "
+                                      "Open Recent?")
+                           .arg(QFile::decodeName(QByteArray::fromStdString(folder))));
+    QCOMPARE(app->fileName, folder + oddName);
+    expected = {folder + oddName, folder + "run.10.las", folder + "recent3.las"};
+    for (int n = 10; n >= 5; --n)
+        expected.push_back(folder + "recent" + std::to_string(n) + ".las");
+    QCOMPARE(RememberedState::recentPaths(), expected);
+
     app->recentMenu->actions().constLast()->trigger();
-    QVERIFY(RememberedState::recentFiles().isEmpty());
+    QVERIFY(RememberedState::recentPaths().empty());
     QCOMPARE(app->recentMenu->actions().size(), 2);
 }
 
