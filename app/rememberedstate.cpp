@@ -11,6 +11,7 @@ const QString kRecentFilesKey = QStringLiteral("recent/files");
 const QString kRecentQueriesKey = QStringLiteral("recent/queries");
 const QString kOpenFolderKey = QStringLiteral("open/folder");
 const QString kKeepInvestigationKey = QStringLiteral("reload/keepInvestigation");
+const QString kListenKey = QStringLiteral("remote/listen");
 
 QSettings store()
 {
@@ -83,4 +84,14 @@ bool RememberedState::keepInvestigation()
 void RememberedState::setKeepInvestigation(bool keep)
 {
     store().setValue(kKeepInvestigationKey, keep);
+}
+
+bool RememberedState::listenForRemoteControl()
+{
+    return store().value(kListenKey, false).toBool();
+}
+
+void RememberedState::setListenForRemoteControl(bool listen)
+{
+    store().setValue(kListenKey, listen);
 }

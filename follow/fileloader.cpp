@@ -151,6 +151,7 @@ void FileLoader::collectEnded()
             running = nullptr;
             endBlocking();
             job->done(job->result);
+            emit runningLoadEnded(true);
             return;
         }
     }
@@ -165,6 +166,7 @@ void FileLoader::cancel()
     running = nullptr;
     endBlocking();
     ViewerApp::instance()->showMessage(QStringLiteral("Loading %1 cancelled").arg(name));
+    emit runningLoadEnded(false);
 }
 
 void FileLoader::dispose(std::unique_ptr<DrawingModel::Discarded> discarded)

@@ -76,6 +76,8 @@ public:
 signals:
     // Sent by a load's thread as it ends, delivered on the GUI thread.
     void jobEnded();
+    // The load that ran in the background has ended: handed over (after its `done`) or stopped.
+    void runningLoadEnded(bool handedOver);
 
 private:
     // One load: what it reads and makes, its progress, and its thread when it has one.

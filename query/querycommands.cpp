@@ -24,9 +24,6 @@
 namespace
 {
 
-const QString kUnusableQuery =
-    QStringLiteral("<b>wrong format, no such type, or no such property</b>");
-
 // A run is checked on after about this many condition tests, a few milliseconds' work.
 constexpr std::size_t kTestsBetweenChecks = std::size_t(1) << 16;
 // A run that takes longer than this shows its progress and lets the window answer.
@@ -123,20 +120,30 @@ void QFunctionality::doConditionalPick()
     runConditionalPick(text);
 }
 
+QString QFunctionality::unusableQueryReason()
+{
+    return QStringLiteral("wrong format, no such type, or no such property");
+}
+
 void QFunctionality::runConditionalPick(const QString& text)
+{
+    if (pickAndList(text) == PickOutcome::Unusable)
+        showWarning(QStringLiteral("<b>%1</b>").arg(unusableQueryReason()));
+}
+
+QFunctionality::PickOutcome QFunctionality::pickAndList(const QString& text)
 {
     QString typeName;
     const std::unique_ptr<Query> query = parseQuery(text, typeName);
-    if (!query || !query->isWellFormed()) {
-        showWarning(kUnusableQuery);
-        return;
-    }
+    if (!query || !query->isWellFormed())
+        return PickOutcome::Unusable;
     if (!pickMatching(typeName, *query))
-        return;
+        return PickOutcome::Cancelled;
     ViewerApp* app = ViewerApp::instance();
     app->listedName.clear();
     doListPicked();
     app->listedQuery = text;
+    return PickOutcome::Picked;
 }
 
 bool QFunctionality::pickMatching(const QString& typeName, const Query& query)
