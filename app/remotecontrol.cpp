@@ -39,8 +39,13 @@ RemoteControl::RemoteControl(QWidget* window) : QObject(window)
     connect(&serveTimer, &QTimer::timeout, this, &RemoteControl::serveNext);
 }
 
-// The server's own destructor removes the socket file.
-RemoteControl::~RemoteControl() = default;
+// The clients' sockets, children of the control, must not tell it of their end while it goes; the
+// server's own destructor removes the socket file.
+RemoteControl::~RemoteControl()
+{
+    for (const std::unique_ptr<Client>& client : clients)
+        client->socket->disconnect(this);
+}
 
 void RemoteControl::addFileMenuEntry(QMenu* menu)
 {

@@ -503,6 +503,7 @@ void TestRemoteControl::listensOnlyWhereItIsSafe()
         testapp::writeFile(socketPath, "mine");
     }
     const QString fallbackFolder = QStringLiteral("/tmp/vedra-%1").arg(::getuid());
+    const QByteArray runtimeFolder = qgetenv("XDG_RUNTIME_DIR");
     if (before.startsWith("fallback")) {
         qunsetenv("VEDRA_SOCKET");
         qunsetenv("XDG_RUNTIME_DIR");
@@ -515,6 +516,8 @@ void TestRemoteControl::listensOnlyWhereItIsSafe()
     QString reason;
     const bool listens = control->startListening(&reason);
     qputenv("VEDRA_SOCKET", name);
+    if (!runtimeFolder.isEmpty())
+        qputenv("XDG_RUNTIME_DIR", runtimeFolder);
     ::chmod(QFile::encodeName(fallbackFolder).constData(), 0700);
     QVERIFY2(listens == refusal.isEmpty(), qPrintable(reason));
     QVERIFY2(reason.contains(refusal), qPrintable(reason));
