@@ -1,10 +1,14 @@
 #include "app/commandline.h"
 
+#include "app/remoteclient.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QGuiApplication>
 
 #include <cstdio>
+#include <cstring>
+#include <optional>
 
 namespace
 {
@@ -22,6 +26,37 @@ void print(std::FILE* stream, const QString& text)
     std::fputs(text.toLocal8Bit().constData(), stream);
 }
 
+bool isOption(const char* argument, const char* name)
+{
+    return std::strcmp(argument, name) == 0 ||
+           (argument[0] == '-' && std::strcmp(argument + 1, name) == 0);
+}
+
+// Everything after --remote is the request, numbers such as -5 included, so it is found before
+// the options are parsed. Its words go as they are, joined by single spaces; a line feed in one
+// would start a second request, and is refused.
+std::optional<CommandLine::Outcome> sendRemote(int argc, char** argv, int& exitCode)
+{
+    int first = 1;
+    while (first < argc && !isOption(argv[first], "-remote"))
+        ++first;
+    if (first == argc)
+        return std::nullopt;
+    QByteArray request;
+    for (int i = first + 1; i < argc; ++i) {
+        if (i > first + 1)
+            request += ' ';
+        request += argv[i];
+    }
+    if (request.isEmpty() || request.contains('\n')) {
+        print(stderr, QStringLiteral("vedra: --remote needs a request of one line\n"
+                                     "try 'vedra --help'\n"));
+        return CommandLine::Outcome::ExitUsage;
+    }
+    exitCode = RemoteClient::send(request);
+    return CommandLine::Outcome::ExitRemote;
+}
+
 } // namespace
 
 CommandLine::Outcome CommandLine::read(int argc, char** argv)
@@ -35,6 +70,8 @@ CommandLine::Outcome CommandLine::read(int argc, char** argv)
     // is made, and works on a copy of the argument count so that nothing is taken out.
     int coreArgc = argc;
     const QCoreApplication core(coreArgc, argv);
+    if (const std::optional<Outcome> remote = sendRemote(argc, argv, remoteExitCode))
+        return *remote;
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Views the 2-D geometry dumps (.las) of placement, routing and geometry "
@@ -46,6 +83,17 @@ CommandLine::Outcome CommandLine::read(int argc, char** argv)
                                         QStringLiteral("Displays this help."));
     parser.addOption(helpOption);
     const QCommandLineOption versionOption = parser.addVersionOption();
+    const QCommandLineOption listenOption(
+        QStringLiteral("listen"),
+        QStringLiteral("Takes requests from vedra --remote and from programs that write dumps."));
+    parser.addOption(listenOption);
+    const QCommandLineOption remoteOption(
+        QStringLiteral("remote"),
+        QStringLiteral("Sends the request (the arguments after it) to the listening window, "
+                       "prints its answer and exits: 0 when done, 1 when refused, 3 when no "
+                       "window listens."),
+        QStringLiteral("request"));
+    parser.addOption(remoteOption);
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("the .las file to open"),
                                  QStringLiteral("[file]"));
     for (const char* name : kQtValueOptions) {
@@ -74,5 +122,19 @@ CommandLine::Outcome CommandLine::read(int argc, char** argv)
         return Outcome::ExitSucceeded;
     }
     styleGiven = parser.isSet(QStringLiteral("style"));
+    listen = parser.isSet(listenOption);
     return Outcome::Run;
+}
+
+int CommandLine::withoutListenOption(int argc, char** argv)
+{
+    int kept = 1;
+    bool filesOnly = false;
+    for (int i = 1; i < argc; ++i) {
+        filesOnly = filesOnly || std::strcmp(argv[i], "--") == 0;
+        if (filesOnly || !isOption(argv[i], "-listen"))
+            argv[kept++] = argv[i];
+    }
+    argv[kept] = nullptr;
+    return kept;
 }

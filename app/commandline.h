@@ -7,15 +7,23 @@ class CommandLine
 {
 public:
     // What main() does next.
-    enum class Outcome { Run, ExitSucceeded, ExitUsage };
+    enum class Outcome { Run, ExitSucceeded, ExitUsage, ExitRemote };
     // Exit status for a command line that cannot be used, as vedra-export uses it.
     static constexpr int kExitUsage = 2;
 
     // Names the application (name, version, organization, desktop file) and reads the
     // arguments: --help and --version print to standard output, an unknown option prints its
-    // message to standard error. The arguments themselves stay as they are.
+    // message to standard error. --remote sends the request made of every argument after it to
+    // the listening window (remoteExitCode). The arguments themselves stay as they are.
     Outcome read(int argc, char** argv);
+    // Takes --listen out of the arguments that QApplication left, so that the file to open is
+    // argv[1] again; returns the new count. Arguments after "--" are files and stay.
+    static int withoutListenOption(int argc, char** argv);
 
     // The user chose a widget style with -style.
     bool styleGiven = false;
+    // The window listens for remote control from its start (--listen).
+    bool listen = false;
+    // What --remote exits with: RemoteClient's statuses.
+    int remoteExitCode = 0;
 };

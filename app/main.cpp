@@ -13,6 +13,8 @@ int main(int argc, char** argv)
         return 0;
     case CommandLine::Outcome::ExitUsage:
         return CommandLine::kExitUsage;
+    case CommandLine::Outcome::ExitRemote:
+        return commandLine.remoteExitCode;
     case CommandLine::Outcome::Run:
         break;
     }
@@ -21,6 +23,6 @@ int main(int argc, char** argv)
     if (!commandLine.styleGiven)
         QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     DrawingModel::instance();
-    ViewerApp::create(argc, argv);
+    ViewerApp::create(CommandLine::withoutListenOption(argc, argv), argv, commandLine.listen);
     return QApplication::exec();
 }

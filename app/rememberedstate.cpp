@@ -29,6 +29,7 @@ const QString kRecentFilesKey = QStringLiteral("recent/files");
 const QString kRecentQueriesKey = QStringLiteral("recent/queries");
 const QString kOpenFolderKey = QStringLiteral("open/folder");
 const QString kKeepInvestigationKey = QStringLiteral("reload/keepInvestigation");
+const QString kListenKey = QStringLiteral("remote/listen");
 
 // A lock file holds a process id and two names on three lines.
 constexpr long long kMaxLockBytes = 4096;
@@ -355,4 +356,14 @@ bool RememberedState::keepInvestigation()
 void RememberedState::setKeepInvestigation(bool keep)
 {
     store().setValue(kKeepInvestigationKey, keep);
+}
+
+bool RememberedState::listenForRemoteControl()
+{
+    return store().value(kListenKey, false).toBool();
+}
+
+void RememberedState::setListenForRemoteControl(bool listen)
+{
+    store().setValue(kListenKey, listen);
 }

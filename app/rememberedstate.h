@@ -9,9 +9,9 @@
 
 // What the viewer keeps between runs in the user's settings (the XDG configuration folder,
 // organization "Vedra", application "vedra"): the dock and toolbar layout, the recent files, the
-// recent conditional-pick queries, the Open dialog's folder and Keep Investigation. config.ini
-// keeps priority: no size or view is kept here. Every call reads or writes the settings at once, so
-// that two windows, or a test that reads them again, see the same.
+// recent conditional-pick queries, the Open dialog's folder, Keep Investigation and Listen for
+// Remote Control. config.ini keeps priority: no size or view is kept here. Every call reads or
+// writes the settings at once, so that two windows, or a test that reads them again, see the same.
 //
 // The settings are used only while that is safe: a settings file that is anything but a regular
 // file (links followed) is neither opened nor replaced, one larger than kMaxConfigBytes is not
@@ -56,4 +56,8 @@ public:
     // unless the user turned it on).
     static bool keepInvestigation();
     static void setKeepInvestigation(bool keep);
+    // Whether the window listens for remote control from its start (off unless the user turned
+    // it on).
+    static bool listenForRemoteControl();
+    static void setListenForRemoteControl(bool listen);
 };

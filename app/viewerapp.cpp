@@ -2,6 +2,7 @@
 
 #include "app/filedrophandler.h"
 #include "app/rememberedstate.h"
+#include "app/remotecontrol.h"
 #include "canvas/qwgtdisplay.h"
 #include "commands/explorerfiller.h"
 #include "follow/changetracker.h"
@@ -103,7 +104,7 @@ void addKeyRows(const QMenu* menu, QString& rows)
 
 ViewerApp* ViewerApp::singleton = nullptr;
 
-void ViewerApp::create(int argc, char** argv)
+void ViewerApp::create(int argc, char** argv, bool listen)
 {
     if (singleton)
         return;
@@ -117,6 +118,8 @@ void ViewerApp::create(int argc, char** argv)
         singleton->rememberCurrentFile();
         singleton->reportLoad(0);
     }
+    if (listen || RememberedState::listenForRemoteControl())
+        singleton->remoteControl->startListening();
 }
 
 void ViewerApp::createHeadless(const std::string& configPath)
@@ -299,6 +302,7 @@ void ViewerApp::buildMainWindow()
     display->setFocus();
     mainWindow->setCentralWidget(display);
     followControl = new FollowControl(mainWindow);
+    remoteControl = new RemoteControl(mainWindow);
     originX = originY = 0.0;
     fixX = fixY = 0.0;
 
@@ -499,6 +503,7 @@ void ViewerApp::buildMenuBar()
     updateRecentMenu();
     file->addAction(reloadAction);
     followControl->addFileMenuEntries(file);
+    remoteControl->addFileMenuEntry(file);
     file->addSeparator();
     file->addAction(previousFileAction);
     file->addAction(nextFileAction);

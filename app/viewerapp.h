@@ -33,6 +33,7 @@ class QToolBar;
 class QVBoxLayout;
 class QWidget;
 class QwgtDisplay;
+class RemoteControl;
 class paintObject;
 
 // The application controller: owns the main window and its widgets, the view state that every
@@ -42,8 +43,9 @@ class ViewerApp
 {
 public:
     // Builds the singleton (a second call does nothing): loads argv[1] if given, reads the
-    // settings of config.ini in the working directory, builds and shows the main window.
-    static void create(int argc, char** argv);
+    // settings of config.ini in the working directory, builds and shows the main window. The
+    // window listens for remote control when asked to or when the user left it listening.
+    static void create(int argc, char** argv, bool listen = false);
     // Builds the singleton without a main window, for rendering pictures without a screen (a
     // second call, or one after create(), does nothing). The settings and the drawing model's
     // types in use come from the config file at configPath; a missing file keeps the defaults.
@@ -215,6 +217,8 @@ public:
     ChangeTracker* changeTracker = nullptr;
     // Loads files, the large ones in the background; a child of the main window.
     FileLoader* fileLoader = nullptr;
+    // Takes requests on a local socket when asked to; a child of the main window.
+    RemoteControl* remoteControl = nullptr;
     QString versionText;
     QString dateText;
     // Screen pixels of world (0, 0).

@@ -44,21 +44,26 @@ void QFunctionality::doExportImage()
     if (dialog.exec() != QDialog::Accepted)
         return;
     const QString name = dialog.fileName();
-    const QString title = app->fileName.empty() ? QStringLiteral("Vedra")
-                                                : QFileInfo(displayName(app->fileName)).fileName();
-    OutputFile file(QFile::encodeName(name).toStdString());
-    ScenePicture picture;
-    const std::optional<QString> failure =
-        file.open(QIODevice::WriteOnly)
-            ? picture.save(file, *ScenePicture::formatOf(name),
-                           app->canvasViewScaledTo(dialog.pictureSize()), title)
-            : file.errorString();
-    if (failure) {
+    if (const std::optional<QString> failure = writeImage(name, dialog.pictureSize())) {
         QMessageBox::warning(app->mainWindow, QStringLiteral("Export Image"),
                              QStringLiteral("Cannot write %1: %2").arg(name, *failure));
         return;
     }
     app->showMessage(QStringLiteral("Image written to %1").arg(name));
+}
+
+std::optional<QString> QFunctionality::writeImage(const QString& name,
+                                                  const QSize& pictureSize) const
+{
+    const ViewerApp* app = ViewerApp::instance();
+    const QString title = app->fileName.empty() ? QStringLiteral("Vedra")
+                                                : QFileInfo(displayName(app->fileName)).fileName();
+    OutputFile file(QFile::encodeName(name).toStdString());
+    ScenePicture picture;
+    if (!file.open(QIODevice::WriteOnly))
+        return file.errorString();
+    return picture.save(file, *ScenePicture::formatOf(name), app->canvasViewScaledTo(pictureSize),
+                        title);
 }
 
 // No transform: every object paints itself at the canvas's current view, highlighted ones last.

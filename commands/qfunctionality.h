@@ -8,12 +8,14 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 class QListWidget;
 class QListWidgetItem;
 class QPrinter;
+class QSize;
 class Query;
 class paintObject;
 
@@ -51,6 +53,14 @@ public:
     void loadFile(const std::string& name, FileChange change);
     // Picks what the query text selects and lists it; an unusable text shows the warning instead.
     void runConditionalPick(const QString& text);
+    // The same without a warning box: whether the objects were picked and listed, the text was
+    // not usable (unusableQueryReason() says why) or the user cancelled a long run.
+    enum class PickOutcome { Picked, Unusable, Cancelled };
+    PickOutcome pickAndList(const QString& text);
+    static QString unusableQueryReason();
+    // Writes what the canvas shows, scaled to the picture size, to the file (PNG, PDF or SVG by
+    // its suffix, which must name one), as Export Image does. Returns why it failed, if it did.
+    std::optional<QString> writeImage(const QString& name, const QSize& pictureSize) const;
     // Lists the objects in the explorer under the name (listedName), unless it lists that name
     // already.
     void listObjects(const std::string& name, const std::vector<paintObject*>& objects);

@@ -242,6 +242,7 @@ void FileLoader::handOverWaiting()
     const std::unique_ptr<Job> job = std::move(waiting.ready);
     waiting.fileName.clear();
     job->done(job->result);
+    emit runningLoadEnded(true);
 }
 
 void FileLoader::noteFileChanged(const std::string& fileName)
@@ -266,6 +267,7 @@ void FileLoader::cancel()
     endBlocking();
     ViewerApp::instance()->showMessage(QStringLiteral("Loading %1 cancelled").arg(name));
     emit cancelled();
+    emit runningLoadEnded(false);
 }
 
 // The allocator keeps what a large drawing freed for itself; it is given back to the system, so

@@ -96,6 +96,8 @@ signals:
     void jobEnded();
     // The user stopped a load (Cancel, Esc): the drawing shown stays.
     void cancelled();
+    // A load has ended: handed over (after its `done`) or stopped.
+    void runningLoadEnded(bool handedOver);
 
 private:
     // One load: what it reads and makes, its progress, and its thread when it has one.

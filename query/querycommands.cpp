@@ -23,9 +23,6 @@
 namespace
 {
 
-const QString kUnusableQuery =
-    QStringLiteral("<b>wrong format, no such type, or no such property</b>");
-
 // A run is checked on after about this many condition tests, a few milliseconds' work.
 constexpr std::size_t kTestsBetweenChecks = std::size_t(1) << 16;
 
@@ -93,27 +90,37 @@ void QFunctionality::doConditionalPick()
     runConditionalPick(text);
 }
 
-// A cancelled run leaves the pick as it was.
+QString QFunctionality::unusableQueryReason()
+{
+    return QStringLiteral("wrong format, no such type, or no such property");
+}
+
 void QFunctionality::runConditionalPick(const QString& text)
+{
+    if (pickAndList(text) == PickOutcome::Unusable)
+        showWarning(QStringLiteral("<b>%1</b>").arg(unusableQueryReason()));
+}
+
+// A cancelled run leaves the pick as it was.
+QFunctionality::PickOutcome QFunctionality::pickAndList(const QString& text)
 {
     RunProgress progress;
     QString typeName;
     const std::unique_ptr<Query> query =
         parseQuery(text, typeName, [&progress] { return progress.goOn(0); });
     if (query && query->cancelled)
-        return;
-    if (!query || !query->isWellFormed()) {
-        showWarning(kUnusableQuery);
-        return;
-    }
+        return PickOutcome::Cancelled;
+    if (!query || !query->isWellFormed())
+        return PickOutcome::Unusable;
     std::optional<std::vector<paintObject*>> matches = matchingObjects(typeName, *query, progress);
     if (!matches)
-        return;
+        return PickOutcome::Cancelled;
     ViewerApp* app = ViewerApp::instance();
     app->pickedList = std::move(*matches);
     app->listedName.clear();
     doListPicked();
     app->listedQuery = text;
+    return PickOutcome::Picked;
 }
 
 void QFunctionality::doExpandRelatedSearch(QListWidgetItem* item)

@@ -1,10 +1,11 @@
+#include <QDir>
 #include <QProcess>
 #include <QProcessEnvironment>
 
 #include <QtTest>
 
 // The viewer's command line, run as a user runs it. Without a platform variable and without a
-// display, --help, --version and a mistyped option must still answer, and exit.
+// display, --help, --version, a mistyped option and --remote must still answer, and exit.
 class TestCommandLine : public QObject
 {
     Q_OBJECT
@@ -32,6 +33,14 @@ void TestCommandLine::answersWithoutADisplay_data()
                                     << "Unknown option 'colour'";
     QTest::newRow("Qt option without its value") << QStringList{"-style"} << 2 << ""
                                                  << "Missing value after '-style'";
+    QTest::newRow("remote with no window listening")
+        << QStringList{"--remote", "goto", "-5", "3"} << 3 << ""
+        << "no Vedra window is listening at ";
+    QTest::newRow("remote without a request") << QStringList{"--remote"} << 2 << ""
+                                              << "--remote needs a request";
+    QTest::newRow("remote request of two lines")
+        << QStringList{"--remote", "open", "a\nfit"} << 2 << ""
+        << "--remote needs a request";
 }
 
 void TestCommandLine::answersWithoutADisplay()
@@ -43,6 +52,8 @@ void TestCommandLine::answersWithoutADisplay()
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
         environment.remove(QString::fromLatin1(name));
+    // Where no window listens.
+    environment.insert(QStringLiteral("VEDRA_SOCKET"), QDir::current().filePath("none.sock"));
     QProcess process;
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(VEDRA_PROGRAM), arguments);
