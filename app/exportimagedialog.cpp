@@ -4,10 +4,12 @@
 
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -16,7 +18,7 @@
 #include <algorithm>
 
 ExportImageDialog::ExportImageDialog(const QString& suggestedName, const QSize& canvasSize,
-                                     QWidget* parent)
+                                     const QSize& chosenSize, QWidget* parent)
     : QDialog(parent), canvasSize(canvasSize), nameEdit(new QLineEdit(suggestedName, this)),
       canvasSizeButton(new QRadioButton(
           QStringLiteral("Canvas, %1 x %2").arg(canvasSize.width()).arg(canvasSize.height()),
@@ -35,9 +37,10 @@ ExportImageDialog::ExportImageDialog(const QString& suggestedName, const QSize& 
         box->setRange(1, ScenePicture::kMaxEdge);
         box->setSuffix(QStringLiteral(" px"));
     }
-    widthBox->setValue(canvasSize.width());
-    heightBox->setValue(canvasSize.height());
-    canvasSizeButton->setChecked(true);
+    const QSize startSize = chosenSize.isValid() ? chosenSize : canvasSize;
+    widthBox->setValue(startSize.width());
+    heightBox->setValue(startSize.height());
+    (chosenSize.isValid() ? chosenSizeButton : canvasSizeButton)->setChecked(true);
     auto* chosenRow = new QHBoxLayout;
     chosenRow->addWidget(chosenSizeButton);
     chosenRow->addWidget(widthBox);
@@ -60,7 +63,7 @@ ExportImageDialog::ExportImageDialog(const QString& suggestedName, const QSize& 
     connect(browseButton, &QPushButton::clicked, this, &ExportImageDialog::browse);
     connect(nameEdit, &QLineEdit::textChanged, this, &ExportImageDialog::updateControls);
     connect(chosenSizeButton, &QRadioButton::toggled, this, &ExportImageDialog::updateControls);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::accepted, this, &ExportImageDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     updateControls();
 }
@@ -81,6 +84,24 @@ QSize ExportImageDialog::pictureSize() const
     return QSize(widthBox->value(), heightBox->value());
 }
 
+QSize ExportImageDialog::chosenSize() const
+{
+    return canvasSizeButton->isChecked() ? QSize() : pictureSize();
+}
+
+// Only a regular file is replaced: a device or a FIFO takes the picture as it is.
+void ExportImageDialog::accept()
+{
+    const QFileInfo file(fileName());
+    if (file.isFile() &&
+        QMessageBox::question(this, QStringLiteral("Export Image"),
+                              QStringLiteral("%1 already exists. Replace it?").arg(fileName()),
+                              QMessageBox::Yes | QMessageBox::No,
+                              QMessageBox::No) != QMessageBox::Yes)
+        return;
+    QDialog::accept();
+}
+
 // A name typed without an extension takes the one of the type chosen in the file dialog.
 void ExportImageDialog::browse()
 {
@@ -90,9 +111,9 @@ void ExportImageDialog::browse()
     const ScenePicture::Format formats[] = {ScenePicture::Format::Png, ScenePicture::Format::Pdf,
                                             ScenePicture::Format::Svg};
     QString filter = filters.first();
-    QString name =
-        QFileDialog::getSaveFileName(this, QStringLiteral("Export Image"), nameEdit->text(),
-                                     filters.join(QStringLiteral(";;")), &filter);
+    QString name = QFileDialog::getSaveFileName(
+        this, QStringLiteral("Export Image"), nameEdit->text(), filters.join(QStringLiteral(";;")),
+        &filter, QFileDialog::DontConfirmOverwrite);
     if (name.isEmpty())
         return;
     if (!ScenePicture::formatOf(name))

@@ -28,6 +28,8 @@ const QString kLayoutKey = QStringLiteral("window/layout");
 const QString kRecentFilesKey = QStringLiteral("recent/files");
 const QString kRecentQueriesKey = QStringLiteral("recent/queries");
 const QString kOpenFolderKey = QStringLiteral("open/folder");
+const QString kExportFileKey = QStringLiteral("export/file");
+const QString kExportSizeKey = QStringLiteral("export/size");
 const QString kKeepInvestigationKey = QStringLiteral("reload/keepInvestigation");
 const QString kListenKey = QStringLiteral("remote/listen");
 
@@ -346,6 +348,23 @@ QString RememberedState::openFolder()
 void RememberedState::setOpenFolder(const QString& folder)
 {
     store().setValue(kOpenFolderKey, folder);
+}
+
+QString RememberedState::exportFile()
+{
+    return store().value(kExportFileKey).toString();
+}
+
+QSize RememberedState::exportSize()
+{
+    return store().value(kExportSizeKey).toSize();
+}
+
+void RememberedState::setExport(const QString& file, const QSize& size)
+{
+    QSettings settings = store();
+    settings.setValue(kExportFileKey, QFileInfo(file).absoluteFilePath());
+    settings.setValue(kExportSizeKey, size);
 }
 
 bool RememberedState::keepInvestigation()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -9,9 +10,10 @@
 
 // What the viewer keeps between runs in the user's settings (the XDG configuration folder,
 // organization "Vedra", application "vedra"): the dock and toolbar layout, the recent files, the
-// recent conditional-pick queries, the Open dialog's folder, Keep Investigation and Listen for
-// Remote Control. config.ini keeps priority: no size or view is kept here. Every call reads or
-// writes the settings at once, so that two windows, or a test that reads them again, see the same.
+// recent conditional-pick queries, the Open dialog's folder, the last Export Image, Keep
+// Investigation and Listen for Remote Control. config.ini keeps priority: no size or view is kept
+// here. Every call reads or writes the settings at once, so that two windows, or a test that reads
+// them again, see the same.
 //
 // The settings are used only while that is safe: a settings file that is anything but a regular
 // file (links followed) is neither opened nor replaced, one larger than kMaxConfigBytes is not
@@ -52,6 +54,11 @@ public:
     // The folder the Open dialog last chose from; empty when none.
     static QString openFolder();
     static void setOpenFolder(const QString& folder);
+    // The file the last Export Image wrote, as an absolute path; empty when none.
+    static QString exportFile();
+    // The size that export chose; invalid when it took the canvas's size.
+    static QSize exportSize();
+    static void setExport(const QString& file, const QSize& size);
     // Whether reloads and steps keep the hidden types, the listing and the description (off
     // unless the user turned it on).
     static bool keepInvestigation();

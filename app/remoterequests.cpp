@@ -54,15 +54,6 @@ QString absolute(const QString& name)
     return QFileInfo(name).absoluteFilePath();
 }
 
-// The same file, links followed: what an export must not write over.
-bool sameFile(const QString& a, const std::string& b)
-{
-    struct stat first, second;
-    return !b.empty() && ::stat(QFile::encodeName(a).constData(), &first) == 0 &&
-           ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
-           first.st_ino == second.st_ino;
-}
-
 // The handler of an object type in use; null for any other word.
 paintObjectHandler* handlerOf(const QString& type)
 {
@@ -263,15 +254,14 @@ RemoteRequests::Result RemoteRequests::exportImage(const QString& name)
     const QString path = absolute(name);
     if (!ScenePicture::formatOf(path))
         return QStringLiteral("%1 names no picture format: end it in .png, .svg or .pdf").arg(path);
-    const ViewerApp* app = ViewerApp::instance();
-    for (const std::string& read : {app->fileName, std::string("config.ini")}) {
-        if (sameFile(path, read))
-            return QStringLiteral("%1 is the file %2, which the window reads: not overwritten")
-                .arg(path, displayName(read));
-    }
-    if (const std::optional<QString> failure = app->commands.writeImage(path, app->display->size()))
-        return QStringLiteral("cannot write %1: %2").arg(path, *failure);
-    return std::nullopt;
+    ViewerApp* app = ViewerApp::instance();
+    const std::optional<QFunctionality::ExportFailure> failure =
+        app->commands.writeImage(path, app->display->size());
+    if (!failure)
+        return std::nullopt;
+    if (failure->cancelled)
+        return QStringLiteral("the export of %1 was cancelled").arg(path);
+    return failure->reason;
 }
 
 RemoteRequests::Result RemoteRequests::status()

@@ -10,6 +10,8 @@
 #include <QPdfWriter>
 #include <QSvgGenerator>
 
+#include <vector>
+
 namespace
 {
 
@@ -18,6 +20,9 @@ constexpr int kScreenDpi = 96;
 // Qt's PNG writer maps this quality to zlib's fastest level: on a busy canvas a third of the time
 // of the default level, for a few percent more bytes. The pixels are the same at every level.
 constexpr int kFastPngQuality = 80;
+// Shares of the objects a picture's pixels are painted in, between which the viewer answers its
+// user.
+constexpr std::size_t kShares = 16;
 
 } // namespace
 
@@ -49,9 +54,8 @@ bool ScenePicture::write(QIODevice* device, Format format, const SceneView& view
     const QSize size = view.size;
     switch (format) {
     case Format::Png: {
-        QImage image(size, QImage::Format_RGB32);
-        image.fill(Qt::white);
-        return paint(&image, view) && image.save(device, "PNG", kFastPngQuality);
+        const QImage image = paintImage(view);
+        return !image.isNull() && encodePng(image, device);
     }
     case Format::Pdf: {
         QPdfWriter writer(device);
@@ -82,6 +86,43 @@ std::optional<QString> ScenePicture::save(OutputFile& file, Format format, const
     if (painted && file.commit())
         return std::nullopt;
     return painted || file.writeFailed() ? file.errorString() : QStringLiteral("rendering failed");
+}
+
+// The scene is painted in shares of the objects in load order, as the frame renderer's parts are,
+// but one after the other on the one image: every share's plain objects, the first's over the
+// background, then every share's highlighted ones, then the added marks. That is what painting it
+// whole does, call for call, so the pixels are the same; each share keeps the highlighted objects
+// it set aside in a scene painter of its own.
+QImage ScenePicture::paintImage(const SceneView& view, const std::function<bool(int, int)>& between)
+{
+    QImage image(view.size, QImage::Format_RGB32);
+    QPainter painter;
+    if (image.isNull() || !painter.begin(&image))
+        return QImage();
+    const QPen outline(QApplication::palette().color(QPalette::WindowText));
+    std::vector<ScenePainter> shares(kShares);
+    std::vector<bool> highlighted(kShares, false);
+    constexpr int kSteps = 2 * static_cast<int>(kShares);
+    int done = 0;
+    for (std::size_t index = 0; index < kShares; ++index) {
+        painter.setPen(outline);
+        highlighted[index] = shares[index].paintPartBelow(&painter, view, {index, kShares});
+        if (between && !between(++done, kSteps))
+            return QImage();
+    }
+    for (std::size_t index = 0; index < kShares; ++index) {
+        if (highlighted[index])
+            shares[index].paintPartAbove(&painter, view);
+        if (between && !between(++done, kSteps))
+            return QImage();
+    }
+    ScenePainter::paintAddedMarks(&painter, view);
+    return painter.end() ? image : QImage();
+}
+
+bool ScenePicture::encodePng(const QImage& image, QIODevice* device)
+{
+    return image.save(device, "PNG", kFastPngQuality);
 }
 
 // A painter on the canvas starts with the canvas's foreground colour as its pen, which outlines

@@ -3,8 +3,10 @@
 #include "canvas/scenepainter.h"
 #include "canvas/sceneview.h"
 
+#include <QImage>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 class OutputFile;
@@ -33,6 +35,14 @@ public:
     // failed, if it did; the destination is then as it was.
     std::optional<QString> save(OutputFile& file, Format format, const SceneView& view,
                                 const QString& title);
+
+    // The picture as pixels, painted in steps; after each step `between(steps done, steps)` is
+    // called, and a false answer stops the painting. A null image when it was stopped or could
+    // not be painted (no memory for the pixels).
+    QImage paintImage(const SceneView& view,
+                      const std::function<bool(int, int)>& between = nullptr);
+    // Writes the pixels as a PNG file; false when the device refused a write.
+    static bool encodePng(const QImage& image, QIODevice* device);
 
 private:
     bool paint(QPaintDevice* device, const SceneView& view);

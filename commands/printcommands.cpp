@@ -1,15 +1,19 @@
 // Printing the drawing through Qt's print preview, exporting it as a picture, the About box and
 // the Keys page.
 #include "app/exportimagedialog.h"
+#include "app/rememberedstate.h"
 #include "app/viewerapp.h"
 #include "canvas/qwgtdisplay.h"
 #include "canvas/scenepainter.h"
 #include "canvas/scenepicture.h"
 #include "commands/qfunctionality.h"
+#include "model/drawingmodel.h"
 #include "render/sharedstyles.h"
 #include "script/outputfile.h"
 #include "script/textfile.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QMainWindow>
@@ -17,7 +21,12 @@
 #include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QStringList>
+#include <QThread>
+
+#include <memory>
+#include <optional>
 
 // One printer unit is one screen pixel, so the page shows the drawing at the canvas's scale.
 void QFunctionality::doPrint()
@@ -30,40 +39,134 @@ void QFunctionality::doPrint()
     dialog.exec();
 }
 
-// The picture is written beside its place and renamed over it only when complete, so a failed
-// export leaves any earlier file as it was.
+namespace
+{
+
+// Pictures of more pixels than this (two thousand square) are painted and written with progress.
+constexpr qint64 kLargePicturePixels = qint64(1) << 22;
+
+// A large PNG picture (or one of many objects) is painted a share of the objects at a time with
+// the window's events processed in between, and encoded on a thread of its own, behind a progress
+// dialog whose Cancel (or Esc) stops either step and writes nothing. The dialog is window-modal, so
+// no command acts on the drawing meanwhile; a drawing that changes all the same (a file followed
+// on disk) ends the export rather than mix two versions. Smaller pictures are written at once, and
+// so are PDF and SVG, which hold the objects rather than paint them.
+std::optional<QFunctionality::ExportFailure>
+writePicture(OutputFile& file, ScenePicture::Format format, const SceneView& view,
+             const QString& name, const QString& title, QWidget* window)
+{
+    ScenePicture picture;
+    if (format != ScenePicture::Format::Png) {
+        if (const std::optional<QString> failure = picture.save(file, format, view, title))
+            return QFunctionality::ExportFailure{false, *failure};
+        return std::nullopt;
+    }
+    const DrawingModel* model = DrawingModel::instance();
+    const bool large = qint64(view.size.width()) * view.size.height() > kLargePicturePixels ||
+                       model->objects.size() >= QwgtDisplay::backgroundPaintThreshold();
+    QProgressDialog progress(QStringLiteral("Painting %1…").arg(name), QStringLiteral("Cancel"), 0,
+                             0, window);
+    progress.setWindowTitle(QStringLiteral("Export Image"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setAutoReset(false);
+    progress.setAutoClose(false);
+    const unsigned long long generation = model->sceneGeneration;
+    const QImage image = picture.paintImage(view, [&](int done, int steps) {
+        if (!large)
+            return true;
+        progress.setRange(0, steps);
+        progress.setValue(done);
+        progress.show();
+        QCoreApplication::processEvents();
+        return !progress.wasCanceled() && model->sceneGeneration == generation;
+    });
+    if (progress.wasCanceled())
+        return QFunctionality::ExportFailure{true, QString()};
+    if (model->sceneGeneration != generation)
+        return QFunctionality::ExportFailure{
+            false, QStringLiteral("the drawing changed while it was painted")};
+    if (image.isNull())
+        return QFunctionality::ExportFailure{false, QStringLiteral("rendering failed")};
+    bool encoded = false;
+    if (large) {
+        progress.setLabelText(QStringLiteral("Writing %1…").arg(name));
+        progress.setRange(0, 0);
+        QEventLoop waiting;
+        const std::unique_ptr<QThread> encoder(
+            QThread::create([&] { encoded = ScenePicture::encodePng(image, &file); }));
+        QObject::connect(encoder.get(), &QThread::finished, &waiting, &QEventLoop::quit);
+        QObject::connect(&progress, &QProgressDialog::canceled, &waiting,
+                         [&file] { file.abandon(); });
+        encoder->start();
+        waiting.exec();
+        encoder->wait();
+        if (progress.wasCanceled())
+            return QFunctionality::ExportFailure{true, QString()};
+    } else {
+        encoded = ScenePicture::encodePng(image, &file);
+    }
+    if (encoded && file.commit())
+        return std::nullopt;
+    return QFunctionality::ExportFailure{false, file.errorString()};
+}
+
+} // namespace
+
+// The picture is written beside its place and renamed over it only when complete, so a failed or
+// cancelled export leaves any earlier file as it was. The file the last export wrote, and its
+// size, are offered the next time.
 void QFunctionality::doExportImage()
 {
     ViewerApp* app = ViewerApp::instance();
-    QString suggested =
-        app->fileName.empty() ? QStringLiteral("vedra.las") : displayName(app->fileName);
-    if (suggested.endsWith(QStringLiteral(".las"), Qt::CaseInsensitive))
-        suggested.chop(4);
-    suggested += QStringLiteral(".png");
-    ExportImageDialog dialog(suggested, app->display->size(), app->mainWindow);
+    QString suggested = RememberedState::exportFile();
+    if (suggested.isEmpty()) {
+        suggested =
+            app->fileName.empty() ? QStringLiteral("vedra.las") : displayName(app->fileName);
+        if (suggested.endsWith(QStringLiteral(".las"), Qt::CaseInsensitive))
+            suggested.chop(4);
+        suggested += QStringLiteral(".png");
+    }
+    ExportImageDialog dialog(suggested, app->display->size(), RememberedState::exportSize(),
+                             app->mainWindow);
     if (dialog.exec() != QDialog::Accepted)
         return;
+    // An earlier export's "Image written" would read as this one's result.
+    app->showMessage(QString());
     const QString name = dialog.fileName();
-    if (const std::optional<QString> failure = writeImage(name, dialog.pictureSize())) {
-        QMessageBox::warning(app->mainWindow, QStringLiteral("Export Image"),
-                             QStringLiteral("Cannot write %1: %2").arg(name, *failure));
+    const std::optional<ExportFailure> failure = writeImage(name, dialog.pictureSize());
+    if (failure && failure->cancelled) {
+        app->showMessage(QStringLiteral("Export cancelled: %1 not written").arg(name));
         return;
     }
+    if (failure) {
+        QMessageBox::warning(app->mainWindow, QStringLiteral("Export Image"), failure->reason);
+        return;
+    }
+    RememberedState::setExport(name, dialog.chosenSize());
     app->showMessage(QStringLiteral("Image written to %1").arg(name));
 }
 
-std::optional<QString> QFunctionality::writeImage(const QString& name,
-                                                  const QSize& pictureSize) const
+std::optional<QFunctionality::ExportFailure> QFunctionality::writeImage(const QString& name,
+                                                                        const QSize& pictureSize)
 {
     const ViewerApp* app = ViewerApp::instance();
     const QString title = app->fileName.empty() ? QStringLiteral("Vedra")
                                                 : QFileInfo(displayName(app->fileName)).fileName();
-    OutputFile file(QFile::encodeName(name).toStdString());
-    ScenePicture picture;
+    const std::string path = QFile::encodeName(name).toStdString();
+    if (const std::optional<QString> refused =
+            OutputFile::whyNotOverwritten(path, {app->fileName, "config.ini"}))
+        return ExportFailure{false, *refused};
+    // A FIFO that nothing reads would hold the window until a reader comes.
+    OutputFile file(path, OutputFile::FifoReader::MustBeThere);
     if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
-    return picture.save(file, *ScenePicture::formatOf(name), app->canvasViewScaledTo(pictureSize),
-                        title);
+        return ExportFailure{false,
+                             QStringLiteral("Cannot write %1: %2").arg(name, file.errorString())};
+    std::optional<ExportFailure> failure =
+        writePicture(file, *ScenePicture::formatOf(name), app->canvasViewScaledTo(pictureSize),
+                     name, title, app->mainWindow);
+    if (failure && !failure->cancelled)
+        failure->reason = QStringLiteral("Cannot write %1: %2").arg(name, failure->reason);
+    return failure;
 }
 
 // No transform: every object paints itself at the canvas's current view, highlighted ones last.

@@ -58,9 +58,16 @@ public:
     enum class PickOutcome { Picked, Unusable, Cancelled };
     PickOutcome pickAndList(const QString& text);
     static QString unusableQueryReason();
+    // What became of an export that did not write its picture: the user's Cancel, or the reason
+    // as the user reads it.
+    struct ExportFailure {
+        bool cancelled = false;
+        QString reason;
+    };
     // Writes what the canvas shows, scaled to the picture size, to the file (PNG, PDF or SVG by
-    // its suffix, which must name one), as Export Image does. Returns why it failed, if it did.
-    std::optional<QString> writeImage(const QString& name, const QSize& pictureSize) const;
+    // its suffix, which must name one), as Export Image does: refused where it would overwrite a
+    // file the window reads, with progress and Cancel for a large picture.
+    std::optional<ExportFailure> writeImage(const QString& name, const QSize& pictureSize);
     // Lists the objects in the explorer under the name (listedName), unless it lists that name
     // already.
     void listObjects(const std::string& name, const std::vector<paintObject*>& objects);

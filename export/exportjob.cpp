@@ -127,40 +127,38 @@ bool ExportJob::collectPictures(std::vector<Picture>& pictures, QString& error) 
     return true;
 }
 
-// Members that differ only in their number's leading zeros share an output name; an output may
-// also be, under its own name or through links, a file that the run reads. Either would lose
-// data, so the run is refused before anything is written.
+// Members that differ only in their number's leading zeros share an output name, and outputs named
+// differently may still be one file (through "..", links or hard links); an output may also be,
+// under its own name or through links, a file that the run reads. Either would lose data, so the
+// run is refused before anything is written.
 bool ExportJob::checkOutputs(const std::vector<Picture>& pictures, QString& error) const
 {
-    std::map<std::string, const Picture*> byOutput;
+    std::map<std::string, const Picture*> byDestination;
+    std::map<std::pair<dev_t, ino_t>, const Picture*> byFile;
     for (const Picture& picture : pictures) {
-        const auto [earlier, added] = byOutput.emplace(picture.output, &picture);
-        if (!added) {
+        const std::string destination = OutputFile::destinationOf(picture.output);
+        const Picture* earlier = byDestination.emplace(destination, &picture).first->second;
+        if (const auto file = identity(picture.output); file && earlier == &picture)
+            earlier = byFile.emplace(*file, &picture).first->second;
+        if (earlier != &picture) {
+            // The name as given when both give it, otherwise the file both names lead to.
+            const std::string& shown =
+                earlier->output == picture.output ? picture.output : destination;
             error = QStringLiteral("%1 and %2 would both be written to %3")
-                        .arg(displayName(earlier->second->input), displayName(picture.input),
-                             displayName(picture.output));
+                        .arg(displayName(earlier->input), displayName(picture.input),
+                             displayName(shown));
             return false;
         }
     }
-    std::vector<std::pair<std::string, std::pair<dev_t, ino_t>>> readFiles;
-    for (const std::string& path :
-         {options.configPath.empty() ? std::string("config.ini") : options.configPath,
-          options.input}) {
-        if (const auto file = identity(path))
-            readFiles.emplace_back(path, *file);
-    }
+    std::vector<std::string> readFiles = {
+        options.configPath.empty() ? std::string("config.ini") : options.configPath, options.input};
+    for (const Picture& picture : pictures)
+        readFiles.push_back(picture.input);
     for (const Picture& picture : pictures) {
-        if (const auto file = identity(picture.input))
-            readFiles.emplace_back(picture.input, *file);
-    }
-    for (const Picture& picture : pictures) {
-        const auto output = identity(picture.output);
-        for (const auto& [path, file] : readFiles) {
-            if (output && *output == file) {
-                error = QStringLiteral("%1 is the file %2, which this run reads: not overwritten")
-                            .arg(displayName(picture.output), displayName(path));
-                return false;
-            }
+        if (const std::optional<QString> problem =
+                OutputFile::whyNotOverwritten(picture.output, readFiles)) {
+            error = *problem;
+            return false;
         }
     }
     return true;

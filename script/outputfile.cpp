@@ -1,5 +1,7 @@
 #include "script/outputfile.h"
 
+#include "script/textfile.h"
+
 #include <QFile>
 
 #include <cerrno>
@@ -26,9 +28,14 @@ std::string directoryOf(const std::string& path)
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
+// The name the picture takes while it is written: short, so that it fits wherever the
+// destination's name does, and hidden.
+const char kTemporaryName[] = ".vedra-XXXXXX";
+
 } // namespace
 
-OutputFile::OutputFile(std::string path) : path(std::move(path))
+OutputFile::OutputFile(std::string path, FifoReader fifoReader)
+    : path(std::move(path)), fifoReader(fifoReader)
 {
 }
 
@@ -64,6 +71,39 @@ std::string OutputFile::resolvedPath(const std::string& path)
     return resolved;
 }
 
+std::string OutputFile::destinationOf(const std::string& path)
+{
+    struct stat status;
+    if (::stat(path.c_str(), &status) == 0)
+        return realPath(path);
+    const std::string resolved = resolvedPath(path);
+    const std::string folder = directoryOf(resolved);
+    char* const real = ::realpath(folder.empty() ? "." : folder.c_str(), nullptr);
+    if (!real)
+        return resolved;
+    std::string destination(real);
+    std::free(real);
+    if (destination.back() != '/')
+        destination += '/';
+    return destination + resolved.substr(folder.size());
+}
+
+std::optional<QString> OutputFile::whyNotOverwritten(const std::string& output,
+                                                     const std::vector<std::string>& readFiles)
+{
+    struct stat written;
+    if (::stat(output.c_str(), &written) != 0)
+        return std::nullopt;
+    for (const std::string& read : readFiles) {
+        struct stat status;
+        if (::stat(read.c_str(), &status) == 0 && status.st_dev == written.st_dev &&
+            status.st_ino == written.st_ino)
+            return QStringLiteral("%1 is the file %2, which this run reads: not overwritten")
+                .arg(displayName(output), displayName(read));
+    }
+    return std::nullopt;
+}
+
 bool OutputFile::open(OpenMode mode)
 {
     if ((mode & ReadOnly) || !(mode & WriteOnly) || isOpen()) {
@@ -75,12 +115,21 @@ bool OutputFile::open(OpenMode mode)
     struct stat status;
     const bool exists = ::stat(path.c_str(), &status) == 0;
     if (exists && !S_ISREG(status.st_mode)) {
-        // A device or a FIFO takes the picture as it comes; opening a FIFO waits for its reader.
+        // A device or a FIFO takes the picture as it comes. Opening a FIFO waits for its reader
+        // unless one must be there already; the writes then wait for it as usual.
+        const bool noWaiting = S_ISFIFO(status.st_mode) && fifoReader == FifoReader::MustBeThere;
         target = path;
-        descriptor = ::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+        descriptor =
+            ::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | (noWaiting ? O_NONBLOCK : 0));
+        if (descriptor < 0 && noWaiting && errno == ENXIO) {
+            setErrorString(QStringLiteral("nothing is reading it"));
+            return false;
+        }
+        if (descriptor >= 0 && noWaiting)
+            ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
     } else {
         target = exists ? realPath(path) : resolvedPath(path);
-        temporary = target + ".XXXXXX";
+        temporary = directoryOf(target) + kTemporaryName;
         descriptor = ::mkstemp(temporary.data());
         if (descriptor < 0) {
             temporary.clear();
@@ -112,6 +161,8 @@ qint64 OutputFile::readData(char*, qint64)
 
 qint64 OutputFile::writeData(const char* data, qint64 size)
 {
+    if (abandoned.load(std::memory_order_relaxed))
+        fail(ECANCELED);
     if (firstError != 0)
         return -1;
     buffer.append(data, static_cast<std::size_t>(size));

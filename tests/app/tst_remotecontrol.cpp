@@ -263,7 +263,7 @@ void TestRemoteControl::exportWritesTheCanvasAndSparesTheOpenFile_data()
         << "drawing.png"
         << "./drawing.png"
         << QByteArray("error: DIR/drawing.png is the file DIR/drawing.png, "
-                      "which the window reads: not overwritten");
+                      "which this run reads: not overwritten");
 }
 
 void TestRemoteControl::exportWritesTheCanvasAndSparesTheOpenFile()

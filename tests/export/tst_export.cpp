@@ -7,13 +7,19 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QLineEdit>
+#include <QMainWindow>
+#include <QMessageBox>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QXmlStreamReader>
 #include <QtTest>
+
+#include <functional>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -26,6 +32,9 @@ namespace
 const QByteArray kDrawing = "endheader\nrect 0 0 40 20 blue\nline -10 5 50 30 red\n"
                             "circle 30 -10 6 green\npt 10 10 black 1\n";
 const QSize kSmall(320, 200);
+// The longest name a folder entry may have, 255 bytes, less an extension: every picture of the
+// program is written under such a name, so that no name the system accepts is refused.
+const QString kLongName(251, QLatin1Char('n'));
 
 struct Run {
     int exitCode = -1;
@@ -96,6 +105,26 @@ QRect drawnArea(const QImage& image)
     return area;
 }
 
+// Calls `act` on the first window of the type that shows, once: looked for at every pass of the
+// event loop, so that a progress dialog is found while the first of its steps is shown. The owner
+// ends the looking when it goes.
+template <typename Window> void actOnNext(QObject* owner, const std::function<void(Window*)>& act)
+{
+    auto* poll = new QTimer(owner);
+    QObject::connect(poll, &QTimer::timeout, [poll, act] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* window = qobject_cast<Window*>(widget);
+            if (window && window->isVisible()) {
+                poll->stop();
+                poll->deleteLater();
+                act(window);
+                return;
+            }
+        }
+    });
+    poll->start(0);
+}
+
 // A link made afresh, whatever an earlier run left at its place.
 bool relink(const QString& target, const QString& link)
 {
@@ -127,6 +156,8 @@ private slots:
     void outOfMemoryFailsTheExport();
     void exportImageWritesTheCanvasView_data();
     void exportImageWritesTheCanvasView();
+    void exportImageRefusesAndKeepsFiles_data();
+    void exportImageRefusesAndKeepsFiles();
 };
 
 void TestExport::initTestCase()
@@ -149,6 +180,13 @@ void TestExport::initTestCase()
     testapp::writeFile(QStringLiteral("linked/l.3.las"), kDrawing);
     QVERIFY(relink(QStringLiteral("l.3.las"), QStringLiteral("linked/m3.png")));
     QVERIFY(relink(QStringLiteral("/dev/full"), QStringLiteral("full.png")));
+    // Two members whose outputs name one file by different paths.
+    for (const char* folder : {"meet", "sub1", "sub2"})
+        QVERIFY(QDir().mkpath(QString::fromLatin1(folder)));
+    for (const char* member : {"meet/m.1.las", "meet/m.2.las"})
+        testapp::writeFile(QString::fromLatin1(member), kDrawing);
+    QVERIFY(relink(QStringLiteral("self.png"), QStringLiteral("ln1.png")));
+    QVERIFY(relink(QStringLiteral("./self.png"), QStringLiteral("ln2.png")));
 }
 
 void TestExport::pngIsTheCanvas_data()
@@ -191,10 +229,9 @@ void TestExport::pngIsTheCanvas()
     testapp::writeFile(QStringLiteral("input.las"), drawing);
     if (!settings.isEmpty())
         options << "--config" << QString::fromStdString(testapp::writeFile("set.ini", settings));
-    const Run run = runExport(options << "input.las"
-                                      << "picture.png");
+    const Run run = runExport(options << "input.las" << kLongName + ".png");
     QCOMPARE(run.exitCode, 0);
-    const QImage exported = QImage(QStringLiteral("picture.png"));
+    const QImage exported = QImage(kLongName + ".png");
     QCOMPARE(exported.size(), size);
     QCOMPARE(exported.convertToFormat(QImage::Format_RGB32),
              canvasPicture(shown, settings, size, view));
@@ -202,8 +239,8 @@ void TestExport::pngIsTheCanvas()
 
 void TestExport::pdfIsOnePageOfTheCanvasSize()
 {
-    QCOMPARE(runExport({"--size", "320x200", "drawing.las", "picture.pdf"}).exitCode, 0);
-    QFile file(QStringLiteral("picture.pdf"));
+    QCOMPARE(runExport({"--size", "320x200", "drawing.las", kLongName + ".pdf"}).exitCode, 0);
+    QFile file(kLongName + ".pdf");
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray pdf = file.readAll();
     QVERIFY(pdf.startsWith("%PDF"));
@@ -218,8 +255,8 @@ void TestExport::pdfIsOnePageOfTheCanvasSize()
 
 void TestExport::svgHasTheCanvasViewBoxAndTheObjects()
 {
-    QCOMPARE(runExport({"--size", "320x200", "drawing.las", "picture.svg"}).exitCode, 0);
-    QFile file(QStringLiteral("picture.svg"));
+    QCOMPARE(runExport({"--size", "320x200", "drawing.las", kLongName + ".svg"}).exitCode, 0);
+    QFile file(kLongName + ".svg");
     QVERIFY(file.open(QIODevice::ReadOnly));
     QXmlStreamReader xml(&file);
     QVERIFY(xml.readNextStartElement());
@@ -307,6 +344,13 @@ void TestExport::unusableRunsFailWithAMessage_data()
     QTest::newRow("members share an output")
         << QStringList{"--series", "twice/t.3.las", "out%d.png"} << 2
         << "twice/t.002.las and twice/t.2.las would both be written to out2.png";
+    const QString here = QDir::current().canonicalPath();
+    QTest::newRow("members' outputs meet through ..")
+        << QStringList{"--series", "meet/m.1.las", "sub%d/../out.png"} << 2
+        << "meet/m.1.las and meet/m.2.las would both be written to " + here + "/out.png";
+    QTest::newRow("members' outputs are two links to one file")
+        << QStringList{"--series", "meet/m.1.las", "ln%d.png"} << 2
+        << "meet/m.1.las and meet/m.2.las would both be written to " + here + "/self.png";
 }
 
 void TestExport::unusableRunsFailWithAMessage()
@@ -356,6 +400,7 @@ void TestExport::failedWritesKeepThePreviousPicture()
     testapp::writeFile(QStringLiteral("lines.las"), lines);
     if (kept)
         testapp::writeFile(output, "the previous picture");
+    const QStringList before = QDir().entryList(QDir::Files | QDir::Hidden | QDir::System);
     const Run run = runExport({"lines.las", output}, limits);
     QCOMPARE(run.exitCode, 1);
     QVERIFY2(run.output.contains("cannot write " + output), qPrintable(run.output));
@@ -363,7 +408,7 @@ void TestExport::failedWritesKeepThePreviousPicture()
         QFile previous(output);
         QVERIFY(previous.open(QIODevice::ReadOnly));
         QCOMPARE(previous.readAll(), QByteArray("the previous picture"));
-        QCOMPARE(QDir().entryList({output + "*"}, QDir::Files | QDir::Hidden), QStringList{output});
+        QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden | QDir::System), before);
     }
 }
 
@@ -482,17 +527,24 @@ void TestExport::exportImageWritesTheCanvasView_data()
     QTest::addColumn<QString>("written");
     // Empty: the canvas's size.
     QTest::addColumn<QSize>("chosen");
+    // Whether a file is there before, which the user agrees to replace.
+    QTest::addColumn<bool>("existing");
     QTest::newRow("png at the canvas size") << "view.png"
-                                            << "view.png" << QSize();
+                                            << "view.png" << QSize() << false;
+    QTest::newRow("over an existing file, replacing agreed") << "view.png"
+                                                             << "view.png" << QSize() << true;
     QTest::newRow("no extension: png") << "plain"
-                                       << "plain.png" << QSize();
+                                       << "plain.png" << QSize() << false;
     QTest::newRow("pdf by its extension") << "view.PDF"
-                                          << "view.PDF" << QSize();
+                                          << "view.PDF" << QSize() << false;
     QTest::newRow("twice the canvas: the view scaled") << "big.png"
-                                                       << "big.png" << kSmall * 2;
+                                                       << "big.png" << kSmall * 2 << false;
     QTest::newRow("wider than the canvas: centred")
         << "wide.png"
-        << "wide.png" << QSize(kSmall.width() * 2, kSmall.height());
+        << "wide.png" << QSize(kSmall.width() * 2, kSmall.height()) << false;
+    for (const char* format : {".png", ".svg", ".pdf"})
+        QTest::addRow("longest name, %s", format)
+            << kLongName + format << kLongName + format << QSize() << false;
 }
 
 // File > Export Image writes what the canvas shows, through the code vedra-export uses.
@@ -501,28 +553,48 @@ void TestExport::exportImageWritesTheCanvasView()
     QFETCH(QString, typed);
     QFETCH(QString, written);
     QFETCH(QSize, chosen);
+    QFETCH(bool, existing);
     // An interior object, so that the picture's extent is the drawing's and not the border's.
     const QByteArray drawing = "endheader\nrect 0 0 40 20 blue\ncircle 30 -10 6 green\n";
     const QImage canvas = canvasPicture(drawing, QByteArray(), kSmall, {40, 150, 3});
     QFile::remove(written);
+    if (existing)
+        testapp::writeFile(written, "the previous picture");
     ViewerApp* app = ViewerApp::instance();
+    QObject scope;
     QTimer::singleShot(0, [&] {
         auto* dialog = qobject_cast<ExportImageDialog*>(QApplication::activeModalWidget());
         QVERIFY(dialog);
         dialog->findChild<QLineEdit*>()->setText(typed);
+        dialog->findChildren<QRadioButton*>().at(chosen.isValid())->setChecked(true);
         if (chosen.isValid()) {
-            dialog->findChildren<QRadioButton*>().at(1)->setChecked(true);
             const QList<QSpinBox*> edges = dialog->findChildren<QSpinBox*>();
             edges.at(0)->setValue(chosen.width());
             edges.at(1)->setValue(chosen.height());
         }
+        if (existing)
+            actOnNext<QMessageBox>(
+                &scope, [](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); });
         dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Save)->click();
     });
     app->exportImageAction->trigger();
+    // The next export offers the file and the size of this one.
+    QString offered;
+    QSize offeredSize;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<ExportImageDialog*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        offered = dialog->findChild<QLineEdit*>()->text();
+        offeredSize = dialog->chosenSize();
+        dialog->reject();
+    });
+    app->exportImageAction->trigger();
+    QCOMPARE(offered, QFileInfo(written).absoluteFilePath());
+    QCOMPARE(offeredSize, chosen);
     QFile file(written);
     QVERIFY(file.open(QIODevice::ReadOnly));
-    if (written.endsWith(QStringLiteral(".PDF"))) {
-        QVERIFY(file.readAll().startsWith("%PDF"));
+    if (!written.endsWith(QStringLiteral(".png"))) {
+        QVERIFY(file.readAll().startsWith(written.endsWith(".svg") ? "<?xml" : "%PDF"));
         return;
     }
     const QImage picture = QImage(written).convertToFormat(QImage::Format_RGB32);
@@ -548,6 +620,104 @@ void TestExport::exportImageWritesTheCanvasView()
                             .arg(expected.x())
                             .arg(expected.y())));
     QVERIFY(std::abs(after.width() - before.width() * scale) <= 3);
+}
+
+void TestExport::exportImageRefusesAndKeepsFiles_data()
+{
+    QTest::addColumn<QString>("typed");
+    // Empty: the canvas's size.
+    QTest::addColumn<QSize>("chosen");
+    // What comes after Save: "warning", whose text holds the message; "cancel", the progress
+    // cancelled, the message then in the status bar; "decline", the file not to be replaced.
+    QTest::addColumn<QString>("then");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("link to the open file")
+        << "openlink.png" << QSize() << "warning"
+        << "openlink.png is the file %1, which this run reads: not overwritten";
+    QTest::newRow("fifo that nothing reads") << "lonely.png" << QSize() << "warning"
+                                             << "Cannot write lonely.png: nothing is reading it";
+    QTest::newRow("missing folder") << "nodir/x.png" << QSize() << "warning"
+                                    << "Cannot write nodir/x.png: No such file or directory";
+    QTest::newRow("cancelled while a large picture is painted")
+        << "kept.png" << QSize(2100, 2100) << "cancel"
+        << "Export cancelled: kept.png not written";
+    QTest::newRow("replacing declined") << "kept.png" << QSize() << "decline" << QString();
+}
+
+// A refused, failed or cancelled Export Image writes nothing, leaves every file as it was and
+// takes back the status bar's word of an earlier export.
+void TestExport::exportImageRefusesAndKeepsFiles()
+{
+    QFETCH(QString, typed);
+    QFETCH(QSize, chosen);
+    QFETCH(QString, then);
+    QFETCH(QString, message);
+    testapp::resetApplication();
+    testapp::loadText(kDrawing);
+    ViewerApp* app = ViewerApp::instance();
+    const QString open = QString::fromStdString(app->fileName);
+    if (message.contains(QStringLiteral("%1")))
+        message = message.arg(open);
+    QVERIFY(relink(open, QStringLiteral("openlink.png")));
+    if (!QFileInfo::exists(QStringLiteral("lonely.png")))
+        QVERIFY(::mkfifo("lonely.png", 0600) == 0);
+    testapp::writeFile(QStringLiteral("kept.png"), "the previous picture");
+    const QStringList before = QDir().entryList(QDir::Files | QDir::Hidden | QDir::System);
+    app->showMessage(QStringLiteral("Image written to earlier.png"));
+    QString warning;
+    bool stayedOpen = false;
+    QObject scope;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<ExportImageDialog*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        dialog->findChild<QLineEdit*>()->setText(typed);
+        dialog->findChildren<QRadioButton*>().at(chosen.isValid())->setChecked(true);
+        if (chosen.isValid()) {
+            const QList<QSpinBox*> edges = dialog->findChildren<QSpinBox*>();
+            edges.at(0)->setValue(chosen.width());
+            edges.at(1)->setValue(chosen.height());
+        }
+        // Replacing an existing file is agreed to unless the row declines it.
+        std::function<void(QMessageBox*)> answer = [&](QMessageBox* box) {
+            if (QAbstractButton* yes = box->button(QMessageBox::Yes)) {
+                if (then == QLatin1String("decline")) {
+                    box->button(QMessageBox::No)->click();
+                    return;
+                }
+                yes->click();
+                actOnNext<QMessageBox>(&scope, answer);
+                return;
+            }
+            warning = box->text();
+            box->close();
+        };
+        actOnNext<QMessageBox>(&scope, answer);
+        if (then == QLatin1String("cancel")) {
+            actOnNext<QProgressDialog>(&scope, [](QProgressDialog* progress) {
+                progress->findChild<QPushButton*>()->click();
+            });
+        }
+        dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Save)->click();
+        stayedOpen = dialog->isVisible();
+        if (stayedOpen)
+            dialog->reject();
+    });
+    app->exportImageAction->trigger();
+    // Declining keeps the dialog open for another name.
+    QCOMPARE(stayedOpen, then == QLatin1String("decline"));
+    QCOMPARE(warning, then == QLatin1String("warning") ? message : QString());
+    const QString shown = then == QLatin1String("cancel")    ? message
+                          : then == QLatin1String("decline") ? "Image written to earlier.png"
+                                                             : QString();
+    QCOMPARE(app->mainWindow->statusBar()->currentMessage(), shown);
+    QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden | QDir::System), before);
+    for (const QString& name : {open, QStringLiteral("kept.png")}) {
+        QFile file(name);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), name == open ? kDrawing : QByteArray("the previous picture"));
+    }
+    struct stat status;
+    QVERIFY(::lstat("lonely.png", &status) == 0 && S_ISFIFO(status.st_mode));
 }
 
 QTEST_MAIN(TestExport)
