@@ -309,6 +309,10 @@ void ViewerApp::buildMainWindow()
     buildMenuBar();
     buildStatusBar();
     fileLoader = new FileLoader(mainWindow);
+    // Moving the view acts on the drawing shown, which stays whole while another loads.
+    fileLoader->letPass(display->navigator().actions() +
+                            QList<QAction*>{zoomInAction, zoomOutAction, resizeFitAction},
+                        display);
     // The docks and toolbars where the user left them; the window's size stays config.ini's.
     mainWindow->restoreState(RememberedState::windowLayout());
     if (!windowSizeConfigured)

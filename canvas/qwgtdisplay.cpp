@@ -4,6 +4,7 @@
 #include "model/drawingmodel.h"
 #include "model/paintobject.h"
 
+#include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -271,6 +272,12 @@ void QwgtDisplay::wheelEvent(QWheelEvent* event)
         app->commands.doZoomin();
     else
         app->commands.doZoomout();
+}
+
+void QwgtDisplay::leaveEvent(QEvent* event)
+{
+    ViewerApp::instance()->pointerLabel->clear();
+    QWidget::leaveEvent(event);
 }
 
 // Only objects wholly inside the band, edges included, are picked: both corners of the box, so
