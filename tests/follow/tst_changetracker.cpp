@@ -1,4 +1,5 @@
 #include "app/viewerapp.h"
+#include "canvas/qwgtdisplay.h"
 #include "canvas/scenepainter.h"
 #include "follow/changetracker.h"
 #include "model/drawingmodel.h"
@@ -93,12 +94,34 @@ void TestChangeTracker::showsWhatAStepChanged()
     app()->commands.openFile(first);
     QCOMPARE(app()->changeTracker->summaryLabel->text(), QString("+2 \u22121 since f.2.las"));
 
+    const QImage comparedBack = render();
+
+    // Off and on again shows the same comparison. D turns it off from the canvas, not from the
+    // explorer's list, where a letter finds an entry.
     app()->changeTracker->showChangesAction->trigger();
     QVERIFY(!app()->changeTracker->summaryLabel->isVisible());
     const QImage plain = render();
+    QVERIFY(plain != comparedBack);
+    app()->changeTracker->showChangesAction->trigger();
+    QCOMPARE(render(), comparedBack);
+    QCOMPARE(app()->changeTracker->summaryLabel->text(), QString("+2 \u22121 since f.2.las"));
+    QVERIFY(testapp::showCanvasAt(QSize(200, 150)));
+    for (QWidget* focus :
+         {static_cast<QWidget*>(app()->itemList), static_cast<QWidget*>(app()->display)}) {
+        focus->setFocus();
+        QVERIFY(QTest::qWaitFor([focus] { return focus->hasFocus(); }));
+        QTest::keyClick(focus, Qt::Key_D);
+        QCOMPARE(DrawingModel::instance()->changesShown(), focus == app()->itemList);
+    }
+
+    // A load while it is off is compared with nothing.
     app()->commands.doReload();
     QCOMPARE(plain, render());
     QCOMPARE(plain.pixelColor(90, 180), QColor(0, 0, 128));
+    app()->changeTracker->showChangesAction->trigger();
+    QCOMPARE(plain, render());
+    QVERIFY(!app()->changeTracker->summaryLabel->isVisible());
+    app()->changeTracker->showChangesAction->trigger();
 }
 
 QTEST_MAIN(TestChangeTracker)
