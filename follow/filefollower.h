@@ -26,6 +26,9 @@ public:
     // Takes the file and the series as they are now as seen: nothing is reported until they
     // change again.
     void acknowledge();
+    // The member of the followed file's series with the largest index above its own; empty when
+    // there is none, or when the file is no series member.
+    std::string newestMember() const;
 
 signals:
     // The file has new content, or has come back after it was gone.
@@ -46,9 +49,6 @@ private:
         bool operator!=(const Stamp& other) const { return !(*this == other); }
     };
     static Stamp stampOf(const std::string& name);
-    // The member of the followed file's series with the largest index above its own; empty when
-    // there is none, or when the file is no series member.
-    std::string newestMember() const;
     // Something moved in the folder or the file: the settling starts again from now.
     void noteActivity();
     // The settle time has passed: report what stayed as it was, or wait again.
