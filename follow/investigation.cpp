@@ -66,4 +66,20 @@ void Investigation::restoreListing() const
         app->itemText->clear();
         app->relatedList->clear();
     }
+    if (stillThere)
+        selectDescribed();
+}
+
+// Among the entries listed at once (a listing longer than the filler's first chunk gets the
+// rest later, and those are not looked at): the first that says the same as the object described
+// becomes the current, selected entry, which highlights it and describes it anew.
+void Investigation::selectDescribed() const
+{
+    QListWidget* list = ViewerApp::instance()->itemList;
+    for (int row = 0; row < list->count(); ++row) {
+        if (described->matches(*static_cast<QwgtListItemWithObj*>(list->item(row))->object)) {
+            list->setCurrentRow(row);
+            return;
+        }
+    }
 }

@@ -1,6 +1,7 @@
 #include "app/rememberedstate.h"
 #include "app/viewerapp.h"
 #include "canvas/qwgtdisplay.h"
+#include "commands/qwgtlistitemwithobj.h"
 #include "follow/changetracker.h"
 #include "follow/fileloader.h"
 #include "follow/followcontrol.h"
@@ -364,6 +365,13 @@ void TestFileCommands::investigationAcrossAStep()
     QCOMPARE(int(app->pickedList.size()), listing.contains(':') ? listed : 0);
     QCOMPARE(app->itemText->toPlainText(), described ? description : QString());
     QCOMPARE(app->relatedList->count(), described ? 1 : 0);
+    // A kept description keeps its entry selected, and so its object highlighted.
+    const auto* current = static_cast<const QwgtListItemWithObj*>(app->itemList->currentItem());
+    QCOMPARE(current && current->isSelected(), keep && described);
+    if (current) {
+        QCOMPARE(current->object->minY, 1.0);
+        QVERIFY(current->object->highlighted);
+    }
     // The next step keeps what this one kept.
     app->previousFileAction->trigger();
     QCOMPARE(model->objectsOfType("rect").front()->visible, !keep);
