@@ -392,6 +392,9 @@ void ViewerApp::buildExplorerDock()
 
     QObject::connect(itemList, &QListWidget::itemDoubleClicked, &commands,
                      &QFunctionality::doMoveToObject);
+    // Moving to an entry's object is looking at the canvas: its keys take over from the list's.
+    QObject::connect(itemList, &QListWidget::itemDoubleClicked, display,
+                     [this] { display->setFocus(); });
     QObject::connect(itemList, &QListWidget::currentRowChanged, &commands,
                      qOverload<int>(&QFunctionality::doUpdateItemInExplorer));
     QObject::connect(itemList, &QListWidget::itemPressed, &commands,
@@ -487,7 +490,9 @@ void ViewerApp::buildMenuBar()
     setKeys(openAction, QKeySequence::keyBindings(QKeySequence::Open));
     setKeys(printAction, QKeySequence::keyBindings(QKeySequence::Print));
     setKeys(reloadAction, QKeySequence::keyBindings(QKeySequence::Refresh));
-    setKeys(zoomInAction, QKeySequence::keyBindings(QKeySequence::ZoomIn));
+    // Ctrl+= too: the key that carries + on most keyboards, without Shift.
+    setKeys(zoomInAction, QKeySequence::keyBindings(QKeySequence::ZoomIn) +
+                              QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::Key_Equal)});
     setKeys(zoomOutAction, QKeySequence::keyBindings(QKeySequence::ZoomOut));
     setKeys(resizeFitAction, {QKeySequence(Qt::CTRL | Qt::Key_0)});
     setKeys(conditionalPickAction, QKeySequence::keyBindings(QKeySequence::Find));
@@ -543,6 +548,13 @@ void ViewerApp::buildMenuBar()
     setKeys(keysAction, standardKeys(QKeySequence::HelpContents, QKeySequence(Qt::Key_F1)));
     help->addAction(aboutAction);
     changeTracker->addViewMenuEntry(view);
+
+    // A command of the menus (chosen there or by its key), the List Menu's included, leaves the
+    // focus on the canvas, so that the canvas's keys work at once without a click.
+    for (const QAction* entry : bar->actions())
+        QObject::connect(entry->menu(), &QMenu::triggered, display,
+                         [this] { display->setFocus(); });
+    QObject::connect(listMenu, &QMenu::triggered, display, [this] { display->setFocus(); });
 }
 
 void ViewerApp::buildStatusBar()
