@@ -313,6 +313,7 @@ void ViewerApp::buildMainWindow()
     fileLoader->letPass(display->navigator().actions() +
                             QList<QAction*>{zoomInAction, zoomOutAction, resizeFitAction},
                         display);
+    defaultLayout = mainWindow->saveState();
     // The docks and toolbars where the user left them; the window's size stays config.ini's.
     mainWindow->restoreState(RememberedState::windowLayout());
     if (!windowSizeConfigured)
@@ -533,6 +534,8 @@ void ViewerApp::buildMenuBar()
     view->addSeparator();
     view->addActions({mainToolBar->toggleViewAction(), objectControlToolBar->toggleViewAction(),
                       basicInfoDock->toggleViewAction(), explorerDock->toggleViewAction()});
+    resetLayoutAction = view->addAction(QStringLiteral("Reset Layout"), mainWindow,
+                                        [this] { mainWindow->restoreState(defaultLayout); });
 
     QMenu* pick = bar->addMenu(QStringLiteral("&Pick"));
     pick->addAction(pickModeAction);
@@ -637,6 +640,19 @@ QString ViewerApp::keysText() const
             if (action->menu())
                 addKeyRows(action->menu(), rows);
     }
+    // The canvas's mouse gestures, which no menu entry names.
+    static const char* const kGestures[][2] = {
+        {"Drag", "Pan"},
+        {"Shift+Drag", "Zoom to the box dragged"},
+        {"Ctrl+Click", "List the objects under the pointer"},
+        {"Right Click", "Set the fix position"},
+        {"Wheel", "Zoom in or out about the fix position"},
+        {"Drag in Pick Mode", "Pick the objects wholly inside the band"},
+        {"Drag in Measure Mode", "Lay a ruler"},
+    };
+    for (const auto& gesture : kGestures)
+        rows += QStringLiteral("<tr><td>%1</td><td>%2</td></tr>")
+                    .arg(QLatin1String(gesture[0]), QLatin1String(gesture[1]));
     return QStringLiteral("<table cellspacing=4>%1</table>").arg(rows);
 }
 
@@ -692,8 +708,11 @@ void ViewerApp::updateTitle()
         return;
     const QString prefix =
         fileName.empty() ? QString() : QFile::decodeName(fileName.c_str()) + QStringLiteral(" - ");
-    const QString format = mode == 1 ? QStringLiteral("%1Vedra %2 [ pick ]")
-                                     : QStringLiteral("%1Vedra %2 [ move - default ]");
+    QString format = QStringLiteral("%1Vedra %2 [ move - default ]");
+    if (mode == 1)
+        format = QStringLiteral("%1Vedra %2 [ pick ]");
+    else if (display && display->measure().measuring())
+        format = QStringLiteral("%1Vedra %2 [ measure ]");
     mainWindow->setWindowTitle(format.arg(prefix, versionText));
 }
 
