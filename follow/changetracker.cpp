@@ -141,12 +141,15 @@ void ChangeTracker::showSummary()
     const DrawingModel* model = DrawingModel::instance();
     const ChangeSet* changes = model->changesShown() ? model->changes() : nullptr;
     summaryLabel->setVisible(changes != nullptr);
-    if (!changes)
-        return;
-    summaryLabel->setText(QStringLiteral("+%1 \u2212%2 since %3")
-                              .arg(changes->added.size())
-                              .arg(changes->removed.size())
-                              .arg(QFileInfo(displayName(changes->previousName)).fileName()));
+    if (changes)
+        summaryLabel->setText(QStringLiteral("+%1 \u2212%2 since %3")
+                                  .arg(changes->added.size())
+                                  .arg(changes->removed.size())
+                                  .arg(QFileInfo(displayName(changes->previousName)).fileName()));
+    // A status bar lets the window grow narrower than its widgets need, which would cut the
+    // summary of a long name: the window keeps the room they need.
+    QStatusBar* bar = ViewerApp::instance()->mainWindow->statusBar();
+    bar->setMinimumWidth(bar->minimumSizeHint().width());
 }
 
 void ChangeTracker::unlistChanges() const
