@@ -555,8 +555,8 @@ void ViewerApp::buildMenuBar()
     // A command of the menus (chosen there or by its key), the List Menu's included, leaves the
     // focus on the canvas, so that the canvas's keys work at once without a click.
     for (const QAction* entry : bar->actions())
-        QObject::connect(entry->menu(), &QMenu::triggered, display,
-                         [this] { display->setFocus(); });
+        if (const QMenu* menu = entry->menu())
+            QObject::connect(menu, &QMenu::triggered, display, [this] { display->setFocus(); });
     QObject::connect(listMenu, &QMenu::triggered, display, [this] { display->setFocus(); });
 }
 
