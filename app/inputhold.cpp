@@ -1,5 +1,6 @@
 #include "app/inputhold.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
 
@@ -10,6 +11,12 @@ InputHold::InputHold(QObject* parent) : QObject(parent)
 InputHold::~InputHold()
 {
     release();
+}
+
+void InputHold::setPassing(const QList<QAction*>& actions, QWidget* wheelTarget)
+{
+    passingActions = actions;
+    passingWheel = wheelTarget;
 }
 
 void InputHold::hold(bool busyCursor)
@@ -34,12 +41,23 @@ void InputHold::release()
     cursorSet = false;
 }
 
+bool InputHold::passes(QObject* watched, const QEvent* event) const
+{
+    if (event->type() == QEvent::Shortcut)
+        return passingActions.contains(qobject_cast<QAction*>(watched));
+    return event->type() == QEvent::Wheel && passingWheel && watched == passingWheel;
+}
+
 // A key is first offered as a shortcut override: accepting it keeps every shortcut from firing,
-// and the key then comes as a key press.
+// and the key then comes as a key press, to be dropped. Where some actions pass, the other keys
+// go on to the shortcut they name, which reaches its action only when that action passes; Esc is
+// always kept from its shortcut, so that it comes as a key press and calls onEscape.
 bool InputHold::eventFilter(QObject* watched, QEvent* event)
 {
     switch (event->type()) {
     case QEvent::ShortcutOverride:
+        if (!passingActions.isEmpty() && static_cast<QKeyEvent*>(event)->key() != Qt::Key_Escape)
+            return false;
         event->accept();
         return true;
     case QEvent::KeyPress: {
@@ -62,6 +80,8 @@ bool InputHold::eventFilter(QObject* watched, QEvent* event)
     case QEvent::ContextMenu:
     case QEvent::DragEnter:
     case QEvent::Drop: {
+        if (passes(watched, event))
+            return false;
         const auto* widget = qobject_cast<const QWidget*>(watched);
         return !(widget && exempt && (widget == exempt || exempt->isAncestorOf(widget)));
     }

@@ -315,6 +315,11 @@ void ViewerApp::buildMainWindow()
     fileLoader = new FileLoader(mainWindow);
     QObject::connect(fileLoader, &FileLoader::cancelled, followControl,
                      &FollowControl::loadCancelled);
+    // Moving the view acts on the drawing shown, which stays whole while another loads.
+    fileLoader->letPass(display->navigator().actions() +
+                            QList<QAction*>{zoomInAction, zoomOutAction, resizeFitAction},
+                        display);
+    defaultLayout = mainWindow->saveState();
     // The docks and toolbars where the user left them; the window's size stays config.ini's.
     mainWindow->restoreState(RememberedState::windowLayout());
     if (!windowSizeConfigured)
@@ -394,6 +399,9 @@ void ViewerApp::buildExplorerDock()
 
     QObject::connect(itemList, &QListWidget::itemDoubleClicked, &commands,
                      &QFunctionality::doMoveToObject);
+    // Moving to an entry's object is looking at the canvas: its keys take over from the list's.
+    QObject::connect(itemList, &QListWidget::itemDoubleClicked, display,
+                     [this] { display->setFocus(); });
     QObject::connect(itemList, &QListWidget::currentRowChanged, &commands,
                      qOverload<int>(&QFunctionality::doUpdateItemInExplorer));
     QObject::connect(itemList, &QListWidget::itemPressed, &commands,
@@ -489,7 +497,9 @@ void ViewerApp::buildMenuBar()
     setKeys(openAction, QKeySequence::keyBindings(QKeySequence::Open));
     setKeys(printAction, QKeySequence::keyBindings(QKeySequence::Print));
     setKeys(reloadAction, QKeySequence::keyBindings(QKeySequence::Refresh));
-    setKeys(zoomInAction, QKeySequence::keyBindings(QKeySequence::ZoomIn));
+    // Ctrl+= too: the key that carries + on most keyboards, without Shift.
+    setKeys(zoomInAction, QKeySequence::keyBindings(QKeySequence::ZoomIn) +
+                              QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::Key_Equal)});
     setKeys(zoomOutAction, QKeySequence::keyBindings(QKeySequence::ZoomOut));
     setKeys(resizeFitAction, {QKeySequence(Qt::CTRL | Qt::Key_0)});
     setKeys(conditionalPickAction, QKeySequence::keyBindings(QKeySequence::Find));
@@ -531,6 +541,8 @@ void ViewerApp::buildMenuBar()
     view->addSeparator();
     view->addActions({mainToolBar->toggleViewAction(), objectControlToolBar->toggleViewAction(),
                       basicInfoDock->toggleViewAction(), explorerDock->toggleViewAction()});
+    resetLayoutAction = view->addAction(QStringLiteral("Reset Layout"), mainWindow,
+                                        [this] { mainWindow->restoreState(defaultLayout); });
 
     QMenu* pick = bar->addMenu(QStringLiteral("&Pick"));
     pick->addAction(pickModeAction);
@@ -546,6 +558,13 @@ void ViewerApp::buildMenuBar()
     setKeys(keysAction, standardKeys(QKeySequence::HelpContents, QKeySequence(Qt::Key_F1)));
     help->addAction(aboutAction);
     changeTracker->addViewMenuEntry(view);
+
+    // A command of the menus (chosen there or by its key), the List Menu's included, leaves the
+    // focus on the canvas, so that the canvas's keys work at once without a click.
+    for (const QAction* entry : bar->actions())
+        if (const QMenu* menu = entry->menu())
+            QObject::connect(menu, &QMenu::triggered, display, [this] { display->setFocus(); });
+    QObject::connect(listMenu, &QMenu::triggered, display, [this] { display->setFocus(); });
 }
 
 void ViewerApp::buildStatusBar()
@@ -649,6 +668,19 @@ QString ViewerApp::keysText() const
             if (action->menu())
                 addKeyRows(action->menu(), rows);
     }
+    // The canvas's mouse gestures, which no menu entry names.
+    static const char* const kGestures[][2] = {
+        {"Drag", "Pan"},
+        {"Shift+Drag", "Zoom to the box dragged"},
+        {"Ctrl+Click", "List the objects under the pointer"},
+        {"Right Click", "Set the fix position"},
+        {"Wheel", "Zoom in or out about the fix position"},
+        {"Drag in Pick Mode", "Pick the objects wholly inside the band"},
+        {"Drag in Measure Mode", "Lay a ruler"},
+    };
+    for (const auto& gesture : kGestures)
+        rows += QStringLiteral("<tr><td>%1</td><td>%2</td></tr>")
+                    .arg(QLatin1String(gesture[0]), QLatin1String(gesture[1]));
     return QStringLiteral("<table cellspacing=4>%1</table>").arg(rows);
 }
 
@@ -704,8 +736,11 @@ void ViewerApp::updateTitle()
         return;
     const QString prefix =
         fileName.empty() ? QString() : QFile::decodeName(fileName.c_str()) + QStringLiteral(" - ");
-    const QString format = mode == 1 ? QStringLiteral("%1Vedra %2 [ pick ]")
-                                     : QStringLiteral("%1Vedra %2 [ move - default ]");
+    QString format = QStringLiteral("%1Vedra %2 [ move - default ]");
+    if (mode == 1)
+        format = QStringLiteral("%1Vedra %2 [ pick ]");
+    else if (display && display->measure().measuring())
+        format = QStringLiteral("%1Vedra %2 [ measure ]");
     mainWindow->setWindowTitle(format.arg(prefix, versionText));
 }
 

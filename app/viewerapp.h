@@ -7,6 +7,7 @@
 #include "model/boundsindex.h"
 #include "script/filestamp.h"
 
+#include <QByteArray>
 #include <QColor>
 #include <QKeySequence>
 #include <QList>
@@ -105,7 +106,8 @@ public:
     // Open Recent's entry: opens the file, or, when it cannot be opened, says why and offers to
     // remove the entry.
     void openRecentFile(const std::string& path);
-    // The Keys page: every key of the menu bar's actions and what it does, as an HTML table.
+    // The Keys page: every key of the menu bar's actions and what it does, then the mouse
+    // gestures on the canvas, as an HTML table.
     QString keysText() const;
     // The window title and the Basic Info text; nothing without a main window.
     void updateTitle();
@@ -193,6 +195,8 @@ public:
     QAction* quitAction = nullptr;
     QAction* keysAction = nullptr;
     QAction* leavePickModeAction = nullptr;
+    // View > Reset Layout: the docks and toolbars back where a first start puts them.
+    QAction* resetLayoutAction = nullptr;
     // File > Open Recent: the remembered files, newest first, then "Clear Menu".
     QMenu* recentMenu = nullptr;
     QToolBar* objectControlToolBar = nullptr;
@@ -263,6 +267,9 @@ public:
     QFunctionality commands;
 
 private:
+    // The window's state as built, before the remembered layout is restored: what Reset Layout
+    // goes back to.
+    QByteArray defaultLayout;
     // What colorOf() resolved since the outermost PaintColors began, and how many are alive.
     mutable ColorMemo paintColors;
     int paintColorScopes = 0;

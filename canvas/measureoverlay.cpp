@@ -55,6 +55,7 @@ MeasureOverlay::MeasureOverlay(QWidget* canvas) : QObject(canvas), canvas(canvas
     modeAction->setCheckable(true);
     connect(modeAction, &QAction::toggled, this, [canvas](bool on) {
         canvas->setCursor(on ? Qt::CrossCursor : Qt::ArrowCursor);
+        ViewerApp::instance()->updateTitle();
         ViewerApp::instance()->showMessage(
             on ? QStringLiteral("Measure mode: drag to lay a ruler; Delete clears the rulers, "
                                 "Ctrl+C copies the last one, M ends the mode")

@@ -6,6 +6,7 @@
 #include "model/paintpath.h"
 #include "model/paintpolygon.h"
 
+#include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -302,6 +303,12 @@ void QwgtDisplay::wheelEvent(QWheelEvent* event)
         app->commands.doZoomin();
     else
         app->commands.doZoomout();
+}
+
+void QwgtDisplay::leaveEvent(QEvent* event)
+{
+    ViewerApp::instance()->pointerLabel->clear();
+    QWidget::leaveEvent(event);
 }
 
 // Only objects wholly inside the band, edges included, are picked: both corners of the box, so

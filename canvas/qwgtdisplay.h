@@ -57,6 +57,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    // The status bar's pointer position goes with the pointer: it names no place off the canvas.
+    void leaveEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:

@@ -69,6 +69,11 @@ void ViewNavigator::addActionsTo(QMenu* menu) const
     menu->addMenu(keysMenu);
 }
 
+QList<QAction*> ViewNavigator::actions() const
+{
+    return QList<QAction*>{backAction, forwardAction} + keysMenu->actions();
+}
+
 ViewPlace ViewNavigator::currentPlace()
 {
     const ViewerApp* app = ViewerApp::instance();

@@ -2,6 +2,7 @@
 
 #include "canvas/viewhistory.h"
 
+#include <QList>
 #include <QObject>
 
 #include <functional>
@@ -22,6 +23,8 @@ public:
 
     // Back and Forward, then a submenu with the pan and zoom keys.
     void addActionsTo(QMenu* menu) const;
+    // Back, Forward and the pan and zoom keys: what moves the view and touches no drawing.
+    QList<QAction*> actions() const;
     // Runs a change of the view (fit, goto, zoom box, moving to an object, a factor zoom) as one
     // step of the history; a change that leaves the view as it was records nothing.
     void jump(const std::function<void()>& change);

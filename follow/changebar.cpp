@@ -23,33 +23,38 @@ ChangeBar::ChangeBar(QAction* followLatest, QWidget* parent) : QFrame(parent)
     openButton = new QPushButton(QStringLiteral("Open"), this);
     followLatestButton = new QToolButton(this);
     followLatestButton->setDefaultAction(followLatest);
+    resumeButton = new QPushButton(QStringLiteral("Resume"), this);
+    resumeButton->setToolTip(QStringLiteral("Open the newest member and go on following"));
     ignoreButton = new QPushButton(QStringLiteral("Ignore"), this);
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(6, 2, 6, 2);
     layout->addWidget(message, 1);
-    const QList<QWidget*> buttons{reloadButton, alwaysReloadButton, openButton, followLatestButton,
-                                  ignoreButton};
+    const QList<QWidget*> buttons{reloadButton,       alwaysReloadButton, openButton,
+                                  followLatestButton, resumeButton,       ignoreButton};
     for (QWidget* button : buttons)
         layout->addWidget(button);
 
     connect(reloadButton, &QPushButton::clicked, this, &ChangeBar::reloadChosen);
     connect(alwaysReloadButton, &QPushButton::clicked, this, &ChangeBar::alwaysReloadChosen);
     connect(openButton, &QPushButton::clicked, this, &ChangeBar::openChosen);
+    connect(resumeButton, &QPushButton::clicked, this, &ChangeBar::resumeChosen);
     connect(ignoreButton, &QPushButton::clicked, this, &ChangeBar::ignored);
     // Each choice settles the offer.
-    for (QPushButton* button : {reloadButton, alwaysReloadButton, openButton, ignoreButton})
+    for (QPushButton* button :
+         {reloadButton, alwaysReloadButton, openButton, resumeButton, ignoreButton})
         connect(button, &QPushButton::clicked, this, &QWidget::hide);
     hide();
 }
 
-void ChangeBar::showOffer(const QString& text, bool reload, bool member)
+void ChangeBar::showOffer(const QString& text, bool reload, bool member, bool paused)
 {
     message->setText(text);
     reloadButton->setVisible(reload);
     alwaysReloadButton->setVisible(reload);
     openButton->setVisible(member);
     followLatestButton->setVisible(member);
+    resumeButton->setVisible(paused);
     show();
 }
 
@@ -67,6 +72,18 @@ void ChangeBar::sayVanished(const QString& name)
 void ChangeBar::offerMember(const QString& name)
 {
     showOffer(QStringLiteral("%1 is ready").arg(name), false, true);
+}
+
+void ChangeBar::sayFollowingPaused(const QString& name, const QString& newest)
+{
+    showOffer(QStringLiteral("Following paused at %1: %2 is the newest").arg(name, newest), false,
+              false, true);
+}
+
+void ChangeBar::withdrawPaused()
+{
+    if (resumeButton->isVisibleTo(this))
+        hide();
 }
 
 QString ChangeBar::text() const

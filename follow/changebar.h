@@ -24,6 +24,10 @@ public:
     void sayVanished(const QString& name);
     // "NAME is ready" with Open, Follow Latest and Ignore.
     void offerMember(const QString& name);
+    // "Following paused at NAME: NEWEST is the newest" with Resume and Ignore.
+    void sayFollowingPaused(const QString& name, const QString& newest);
+    // Hides the bar when it says that following is paused.
+    void withdrawPaused();
 
     // The label's text, for what the bar says now.
     QString text() const;
@@ -32,15 +36,17 @@ signals:
     void reloadChosen();
     void alwaysReloadChosen();
     void openChosen();
+    void resumeChosen();
     void ignored();
 
 private:
-    void showOffer(const QString& text, bool reload, bool member);
+    void showOffer(const QString& text, bool reload, bool member, bool paused = false);
 
     QLabel* message = nullptr;
     QPushButton* reloadButton = nullptr;
     QPushButton* alwaysReloadButton = nullptr;
     QPushButton* openButton = nullptr;
     QToolButton* followLatestButton = nullptr;
+    QPushButton* resumeButton = nullptr;
     QPushButton* ignoreButton = nullptr;
 };

@@ -28,13 +28,16 @@ ChangeTracker::ChangeTracker(QMainWindow* window) : QObject(window)
 {
     showChangesAction = new QAction(QStringLiteral("Show Changes"), window);
     showChangesAction->setCheckable(true);
+    // D belongs to the canvas, as its other single keys do: in the explorer's lists a letter
+    // finds an entry.
     showChangesAction->setShortcut(QKeySequence(Qt::Key_D));
-    showChangesAction->setShortcutContext(Qt::WindowShortcut);
+    showChangesAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     showChangesAction->setToolTip(QStringLiteral("Show Changes (D): mark what each reload or step "
                                                  "added, outline what it removed"));
     connect(showChangesAction, &QAction::toggled, this, &ChangeTracker::setShown);
 
     ViewerApp* app = ViewerApp::instance();
+    app->display->addAction(showChangesAction);
     // Between the types and "[picked]", which stays the menu's last entry.
     QAction* picked = app->listMenu->actions().last();
     auto* addedEntry = new QAction(QStringLiteral("Added Objects"), app->listMenu);
@@ -65,18 +68,15 @@ bool ChangeTracker::takeBaseline()
     return hasBaseline;
 }
 
+// Turned off, the comparison and the hashes stay (only painting and the summary stop), so that
+// turning it on again shows the same comparison; a load while it is off drops them (adopt()).
 void ChangeTracker::setShown(bool shown)
 {
     DrawingModel* model = DrawingModel::instance();
-    if (shown) {
-        takeBaseline();
-    } else {
+    if (!shown)
         unlistChanges();
-        model->setChanges(nullptr);
-        std::vector<std::uint64_t>().swap(model->recordHashes);
-        hasBaseline = false;
-        baselineName.clear();
-    }
+    else if (!hasBaseline)
+        takeBaseline();
     model->setChangesShown(shown);
     showSummary();
     ViewerApp::instance()->display->repaint();
@@ -106,10 +106,8 @@ void ChangeTracker::Comparison::compare()
 void ChangeTracker::adopt(Comparison& comparison, DrawingModel::Discarded& discarded, bool loaded,
                           const std::string& fileName)
 {
-    if (!comparison.tracking)
-        return;
     DrawingModel* model = DrawingModel::instance();
-    if (!loaded) {
+    if (!comparison.tracking || !loaded) {
         hasBaseline = false;
         baselineName.clear();
         showSummary();
@@ -136,14 +134,18 @@ void ChangeTracker::adopt(Comparison& comparison, DrawingModel::Discarded& disca
 
 void ChangeTracker::showSummary()
 {
-    const ChangeSet* changes = DrawingModel::instance()->changes();
+    const DrawingModel* model = DrawingModel::instance();
+    const ChangeSet* changes = model->changesShown() ? model->changes() : nullptr;
     summaryLabel->setVisible(changes != nullptr);
-    if (!changes)
-        return;
-    summaryLabel->setText(QStringLiteral("+%1 \u2212%2 since %3")
-                              .arg(changes->added.size())
-                              .arg(changes->removed.size())
-                              .arg(QFileInfo(displayName(changes->previousName)).fileName()));
+    if (changes)
+        summaryLabel->setText(QStringLiteral("+%1 \u2212%2 since %3")
+                                  .arg(changes->added.size())
+                                  .arg(changes->removed.size())
+                                  .arg(QFileInfo(displayName(changes->previousName)).fileName()));
+    // A status bar lets the window grow narrower than its widgets need, which would cut the
+    // summary of a long name: the window keeps the room they need.
+    QStatusBar* bar = ViewerApp::instance()->mainWindow->statusBar();
+    bar->setMinimumWidth(bar->minimumSizeHint().width());
 }
 
 void ChangeTracker::unlistChanges() const

@@ -17,8 +17,8 @@ class QMenu;
 // Show Changes (View menu, key D): while it is on, each load is compared with the file shown
 // before it, record by record (see ChangeSet), and the canvas marks what was added and outlines
 // what was removed; the status bar says "+A −R since FILE", and the List Menu lists either side.
-// Of the previous file only the record hashes and the removed objects are kept. Off, a load only
-// loads, and nothing is painted differently.
+// Of the previous file only the record hashes and the removed objects are kept. Off, nothing is
+// painted differently and a load only loads; the last comparison is kept, unshown, until then.
 class ChangeTracker : public QObject
 {
     Q_OBJECT

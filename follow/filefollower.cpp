@@ -53,7 +53,7 @@ void FileFollower::follow(const std::string& fileName, const std::optional<FileS
     followed = fileName;
     series = Series();
     offersMembers = false;
-    seenMember = pendingMember = std::string();
+    seenMember = pendingMember = newestAtOpen = std::string();
     pendingMemberStamp = FileStamp();
     if (listing)
         listing->stale = true;
@@ -62,7 +62,8 @@ void FileFollower::follow(const std::string& fileName, const std::optional<FileS
         return;
     if (splitSeriesName(followed, series.prefix, series.index, series.suffix)) {
         ++listingCount;
-        offersMembers = newestMember(series, std::atomic<bool>(false)).empty();
+        newestAtOpen = newestMember(series, std::atomic<bool>(false));
+        offersMembers = newestAtOpen.empty();
     }
     watch(splitFolder(followed).first, false);
     watch(followed, true);

@@ -39,6 +39,9 @@ public:
     void acknowledge();
     // How many times the folder has been listed for series members since the start.
     std::size_t folderListings() const { return listingCount; }
+    // The newest member of the followed file's series that is newer than it, as the folder's last
+    // listing found it; empty when there is none, or when the file is no series member.
+    std::string newestKnownMember() const { return offersMembers ? seenMember : newestAtOpen; }
 
 signals:
     // The file has new content, or has come back after it was gone.
@@ -91,6 +94,8 @@ private:
     // The state last reported or acknowledged, and the one the running settle started from.
     FileStamp seen, pending;
     std::string seenMember, pendingMember;
+    // The newest member when following began: one there means no newer one is offered.
+    std::string newestAtOpen;
     FileStamp pendingMemberStamp;
     std::unique_ptr<Listing> listing;
     // A settle asked for a listing while one was running.

@@ -66,7 +66,8 @@ FileLoader::FileLoader(QMainWindow* window) : QObject(window)
     layout->addWidget(progressLabel);
     layout->addWidget(progressBar);
     layout->addWidget(cancelButton);
-    window->statusBar()->addPermanentWidget(progressBox);
+    // First of the permanent widgets: showing it moves none of the others.
+    window->statusBar()->insertPermanentWidget(0, progressBox);
     progressBox->hide();
     connect(cancelButton, &QPushButton::clicked, this, &FileLoader::cancel);
     connect(this, &FileLoader::jobEnded, this, &FileLoader::collectEnded, Qt::QueuedConnection);

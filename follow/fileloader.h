@@ -27,8 +27,9 @@ class QWidget;
 // new one is complete and then gives way to it at once. A file of kBackgroundFrom bytes or more
 // is read on a thread of its own while the window goes on answering: from half a second on, the
 // status bar shows the bytes read with a Cancel button, and Cancel or Esc stops the load and
-// leaves the drawing as it was. While such a load runs, no command reaches the window: clicks,
-// keys and shortcuts are dropped, so nothing acts on a drawing that is about to go. Smaller files
+// leaves the drawing as it was. While such a load runs, no command that acts on the drawing
+// reaches the window: clicks, keys and shortcuts are dropped, so nothing acts on a drawing that is
+// about to go; only the keys and the wheel that move the view go on (letPass()). Smaller files
 // are read at once, on the GUI thread, the same way.
 //
 // Only whole versions of a file are handed over: a load during which the file changed (found by
@@ -84,6 +85,13 @@ public:
     // Lets go of a replaced drawing: a large one is freed on the release thread, which the object
     // arena allows, so that the GUI thread does not wait for it.
     static void dispose(std::unique_ptr<DrawingModel::Discarded> discarded);
+
+    // The actions whose keys, and the widget whose wheel, still move the view of the drawing
+    // shown while another loads.
+    void letPass(const QList<QAction*>& actions, QWidget* wheelTarget)
+    {
+        inputHold.setPassing(actions, wheelTarget);
+    }
 
     // Files of this many bytes and more load in the background; tests lower it for small files.
     void setBackgroundFrom(qint64 bytes) { backgroundThreshold = bytes; }

@@ -68,9 +68,18 @@ FollowControl::FollowControl(QMainWindow* window) : QObject(window)
         offeredMember.clear();
         follower.acknowledge();
     });
+    connect(bar, &ChangeBar::resumeChosen, this, [this] {
+        const std::string newest = follower.newestKnownMember();
+        if (!newest.empty())
+            ViewerApp::instance()->commands.stepToFile(newest);
+    });
     connect(followLatestAction, &QAction::toggled, this, [this](bool on) {
-        if (on && !offeredMember.isEmpty())
+        if (!on)
+            bar->withdrawPaused();
+        else if (!offeredMember.isEmpty())
             openOfferedMember();
+        else
+            showIfPaused();
     });
     followCurrentFile();
 }
@@ -81,6 +90,16 @@ void FollowControl::followCurrentFile()
     bar->hide();
     const ViewerApp* app = ViewerApp::instance();
     follower.follow(app->fileName, app->fileStamp);
+    showIfPaused();
+}
+
+void FollowControl::showIfPaused()
+{
+    if (!followLatestAction->isChecked())
+        return;
+    const std::string newest = follower.newestKnownMember();
+    if (!newest.empty())
+        bar->sayFollowingPaused(shortName(ViewerApp::instance()->fileName), shortName(newest));
 }
 
 void FollowControl::addFileMenuEntries(QMenu* menu) const

@@ -14,7 +14,7 @@ class QMenu;
 // file, shows the change bar under the canvas (the window's central widget is put in a column
 // with it), and carries the two choices that hold while the program runs: Always Reload (changes
 // are reloaded without asking) and Follow Latest (each new member of the series is opened as it
-// is ready).
+// is ready; paused while an older member is shown, and going on once the newest is shown again).
 class FollowControl : public QObject
 {
     Q_OBJECT
@@ -44,6 +44,9 @@ private:
     void fileVanished();
     void memberReady(const QByteArray& fileName);
     void openOfferedMember();
+    // With Follow Latest on, a file older than the newest member of its series pauses the
+    // following: the bar says so and offers to go on with the newest.
+    void showIfPaused();
 
     // The newer series member that the bar offers; empty when none.
     QByteArray offeredMember;

@@ -68,9 +68,26 @@ void Investigation::restoreListing() const
                                  : objects.end();
     app->itemText->clear();
     app->relatedList->clear();
-    if (!describing || found == objects.end())
+    if (found == objects.end())
         return;
-    app->itemText->showDescription((*found)->describe());
-    for (const QString& search : (*found)->relatedSearches)
-        RelatedSearchEntry::append(app->relatedList, search);
+    if (describing) {
+        app->itemText->showDescription((*found)->describe());
+        for (const QString& search : (*found)->relatedSearches)
+            RelatedSearchEntry::append(app->relatedList, search);
+    }
+    selectDescribed();
+}
+
+// Among the entries listed at once (a listing longer than the filler's first chunk gets the
+// rest later, and those are not looked at): the first that says the same as the object described
+// becomes the current, selected entry, which highlights it and describes it anew.
+void Investigation::selectDescribed() const
+{
+    QListWidget* list = ViewerApp::instance()->itemList;
+    for (int row = 0; row < list->count(); ++row) {
+        if (described->matches(*static_cast<QwgtListItemWithObj*>(list->item(row))->object)) {
+            list->setCurrentRow(row);
+            return;
+        }
+    }
 }

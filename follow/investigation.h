@@ -24,7 +24,8 @@ public:
     void restoreVisibility() const;
     // Once the reload has emptied the explorer: the same type listed, or the same query run again
     // on the new file; the description and related searches emptied when the new file has no
-    // object that says the same as the one described.
+    // object that says the same as the one described, or else that object's entry selected again
+    // (and so highlighted).
     void restoreListing() const;
 
 private:
@@ -37,6 +38,8 @@ private:
         QStringList relatedSearches;
         bool matches(const paintObject& object) const;
     };
+
+    void selectDescribed() const;
 
     std::set<std::string> hiddenTypes;
     std::string listedType;

@@ -11,6 +11,7 @@
 #include "query/relatedsearchentry.h"
 #include "query/runprogress.h"
 
+#include <QComboBox>
 #include <QInputDialog>
 #include <QListWidget>
 #include <QMainWindow>
@@ -82,6 +83,12 @@ void QFunctionality::doConditionalPick()
     dialog.setComboBoxEditable(true);
     dialog.setComboBoxItems(RememberedState::recentQueries());
     dialog.setTextValue(QString());
+    // Room for a query of a few conditions, seen whole as it is typed. The dialog sizes itself to
+    // its field.
+    constexpr int kQueryFieldChars = 72;
+    if (auto* field = dialog.findChild<QComboBox*>())
+        field->setMinimumWidth(field->fontMetrics().horizontalAdvance(QLatin1Char('x')) *
+                               kQueryFieldChars);
     if (dialog.exec() != QDialog::Accepted)
         return;
     const QString text = dialog.textValue();

@@ -7,10 +7,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QDockWidget>
 #include <QFileInfo>
 #include <QLabel>
+#include <QListWidget>
 #include <QMainWindow>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QSettings>
 #include <QTimer>
@@ -20,6 +23,37 @@
 #include <algorithm>
 #include <cstdio>
 #include <limits>
+
+namespace
+{
+
+// The entry of the menu bar's menus, or their submenus, with the text.
+QAction* actionNamed(const QWidget* menus, const QString& text)
+{
+    for (QAction* action : menus->actions()) {
+        if (action->text() == text)
+            return action;
+        if (action->menu())
+            if (QAction* found = actionNamed(action->menu(), text))
+                return found;
+    }
+    return nullptr;
+}
+
+// Chooses the entry of the menu by a click, as a user does; the menu is opened first by a click
+// on the widget that shows it, or popped up where it has none.
+void chooseFrom(QMenu* menu, QAction* entry, QMenuBar* bar = nullptr)
+{
+    if (bar)
+        QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier,
+                          bar->actionGeometry(menu->menuAction()).center());
+    else
+        menu->popup(QPoint(0, 0));
+    QVERIFY(QTest::qWaitForWindowExposed(menu));
+    QTest::mouseClick(menu, Qt::LeftButton, Qt::NoModifier, menu->actionGeometry(entry).center());
+}
+
+} // namespace
 
 class TestViewerApp : public QObject
 {
@@ -40,6 +74,10 @@ private slots:
     void farCoordinatesKeepTheWindowSize();
     void titleFollowsModeAndFile();
     void recentFilesAreRememberedInTheTestSettings();
+    void commandsFromMenusAndTheExplorerLeaveTheFocusOnTheCanvas_data();
+    void commandsFromMenusAndTheExplorerLeaveTheFocusOnTheCanvas();
+    void resetLayoutPutsDocksAndToolBarsBack();
+    void keysPageNamesTheMouseGestures();
 };
 
 // Without config.ini the window grows to show every toolbar button where the screen has room
@@ -286,6 +324,15 @@ void TestViewerApp::titleFollowsModeAndFile()
     app->setMode(0);
     QCOMPARE(app->mainWindow->windowTitle(),
              QStringLiteral("a.las - Vedra 1.1 [ move - default ]"));
+    QAction* measure = actionNamed(app->mainWindow->menuBar(), "Measure Mode");
+    measure->trigger();
+    QCOMPARE(app->mainWindow->windowTitle(), QStringLiteral("a.las - Vedra 1.1 [ measure ]"));
+    app->setMode(1);
+    QCOMPARE(app->mainWindow->windowTitle(), QStringLiteral("a.las - Vedra 1.1 [ pick ]"));
+    app->setMode(0);
+    measure->trigger();
+    QCOMPARE(app->mainWindow->windowTitle(),
+             QStringLiteral("a.las - Vedra 1.1 [ move - default ]"));
 }
 
 // Files that open are kept newest first, once each, ten at most, one entry per numbered series
@@ -365,6 +412,72 @@ void TestViewerApp::recentFilesAreRememberedInTheTestSettings()
     app->recentMenu->actions().constLast()->trigger();
     QVERIFY(RememberedState::recentPaths().empty());
     QCOMPARE(app->recentMenu->actions().size(), 2);
+}
+
+void TestViewerApp::commandsFromMenusAndTheExplorerLeaveTheFocusOnTheCanvas_data()
+{
+    QTest::addColumn<QString>("menu");
+    QTest::addColumn<QString>("entry");
+    QTest::newRow("a View menu entry") << "&View"
+                                       << "Zoom In";
+    QTest::newRow("the List Menu") << "List Menu"
+                                   << "[picked]";
+    QTest::newRow("a double click on an entry") << ""
+                                                << "";
+}
+
+// With the focus in the explorer's list, a command chosen elsewhere gives it to the canvas, so
+// that the canvas's keys work without a click. Choosing an entry of the list keeps it there.
+void TestViewerApp::commandsFromMenusAndTheExplorerLeaveTheFocusOnTheCanvas()
+{
+    QFETCH(QString, menu);
+    QFETCH(QString, entry);
+    ViewerApp* app = ViewerApp::instance();
+    testapp::loadText("endheader\npt 1 1 red 0\npt 2 2 red 0\n");
+    app->commands.doListAnItemType("pt");
+    app->mainWindow->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(app->mainWindow));
+    app->itemList->setFocus();
+    QVERIFY(QTest::qWaitFor([app] { return app->itemList->hasFocus(); }));
+    const QRect second = app->itemList->visualItemRect(app->itemList->item(1));
+    QTest::mouseClick(app->itemList->viewport(), Qt::LeftButton, Qt::NoModifier, second.center());
+    QVERIFY(app->itemList->hasFocus());
+    if (menu == "List Menu") {
+        chooseFrom(app->listMenu, actionNamed(app->listMenu, entry));
+    } else if (!menu.isEmpty()) {
+        QMenu* top = actionNamed(app->mainWindow->menuBar(), menu)->menu();
+        chooseFrom(top, actionNamed(top, entry), app->mainWindow->menuBar());
+    } else {
+        QTest::mouseDClick(app->itemList->viewport(), Qt::LeftButton, Qt::NoModifier,
+                           second.center());
+    }
+    QTRY_VERIFY(app->display->hasFocus());
+}
+
+// Wherever the user put the docks and toolbars, Reset Layout puts them back, shown.
+void TestViewerApp::resetLayoutPutsDocksAndToolBarsBack()
+{
+    ViewerApp* app = ViewerApp::instance();
+    QMainWindow* window = app->mainWindow;
+    window->addDockWidget(Qt::LeftDockWidgetArea, app->explorerDock);
+    app->basicInfoDock->setFloating(true);
+    window->addToolBar(Qt::BottomToolBarArea, app->mainToolBar);
+    app->objectControlToolBar->hide();
+    app->resetLayoutAction->trigger();
+    QCOMPARE(window->dockWidgetArea(app->explorerDock), Qt::RightDockWidgetArea);
+    QVERIFY(!app->basicInfoDock->isFloating());
+    QCOMPARE(window->toolBarArea(app->mainToolBar), Qt::TopToolBarArea);
+    QVERIFY(app->objectControlToolBar->isVisibleTo(window));
+    QCOMPARE(window->toolBarArea(app->objectControlToolBar), Qt::LeftToolBarArea);
+}
+
+// The gestures that no menu entry names are on the Keys page too, each in a row of its own.
+void TestViewerApp::keysPageNamesTheMouseGestures()
+{
+    const QString keys = ViewerApp::instance()->keysText();
+    for (const char* gesture : {"Shift+Drag", "Ctrl+Click", "Right Click", "Wheel"})
+        QVERIFY2(keys.contains(QStringLiteral("<tr><td>%1</td>").arg(QLatin1String(gesture))),
+                 gesture);
 }
 
 QTEST_MAIN(TestViewerApp)

@@ -1,6 +1,7 @@
 #include "app/rememberedstate.h"
 #include "app/viewerapp.h"
 #include "canvas/qwgtdisplay.h"
+#include "commands/qwgtlistitemwithobj.h"
 #include "follow/changetracker.h"
 #include "follow/fileloader.h"
 #include "follow/followcontrol.h"
@@ -367,6 +368,13 @@ void TestFileCommands::investigationAcrossAStep()
     QCOMPARE(int(app->pickedList.size()), listing.contains(':') ? listed : 0);
     QCOMPARE(app->itemText->toPlainText(), described ? description : QString());
     QCOMPARE(app->relatedList->count(), described ? 1 : 0);
+    // A kept description keeps its entry selected, and so its object highlighted.
+    const auto* current = static_cast<const QwgtListItemWithObj*>(app->itemList->currentItem());
+    QCOMPARE(current && current->isSelected(), keep && described);
+    if (current) {
+        QCOMPARE(current->object->minY, 1.0);
+        QVERIFY(current->object->highlighted);
+    }
     // The next step keeps what this one kept.
     app->previousFileAction->trigger();
     QCOMPARE(model->objectsOfType("rect").front()->visible, !keep);
@@ -415,19 +423,40 @@ void TestFileCommands::backgroundLoadShowsTheDrawingWhole()
     app->fileLoader->setBackgroundFrom(0);
     const std::string before = app->fileName;
     const double ratio = app->ratio;
+    app->mainWindow->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(app->mainWindow));
+    app->display->setFocus();
+    QVERIFY(QTest::qWaitFor([app] { return app->display->hasFocus(); }));
+    QStatusBar* status = app->mainWindow->statusBar();
+    const QList<QWidget*> fixed{app->pointerLabel, app->objectCountLabel};
+    QList<QRect> places;
+    for (const QWidget* widget : fixed)
+        places << widget->geometry();
 
     app->commands.openFile(directory.filePath("b.las"));
     QVERIFY(app->fileLoader->busy());
     QCOMPARE(model->objects.size(), std::size_t(2));
     QCOMPARE(app->fileName, before);
-    // Keys, shortcuts and the wheel reach nothing meanwhile.
+    // The progress, once shown, moves none of the other status widgets. (Only the status bar's
+    // layout is run: the event loop would take the load's result.)
+    status->findChild<QPushButton*>()->parentWidget()->show();
+    QCoreApplication::sendPostedEvents(status, QEvent::LayoutRequest);
+    for (int k = 0; k < fixed.size(); ++k)
+        QCOMPARE(fixed[k]->geometry(), places[k]);
+    // What acts on the drawing waits: its keys and shortcuts reach nothing meanwhile. The view
+    // of the drawing shown still moves by the keys and the wheel: Page Up doubles the ratio, a
+    // wheel notch adds one, Back undoes the notch.
     QTest::keyClick(app->display, Qt::Key_D);
+    QTest::keySequence(app->display, QKeySequence(QKeySequence::Refresh));
     QTest::keyClick(app->display, Qt::Key_PageUp);
     QWheelEvent wheel(QPointF(100, 75), app->display->mapToGlobal(QPointF(100, 75)), QPoint(),
                       QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(app->display, &wheel);
     QCOMPARE(app->changeTracker->showChangesAction->isChecked(), showChanges);
-    QCOMPARE(app->ratio, ratio);
+    QCOMPARE(app->ratio, 2 * ratio + 1);
+    QTest::keyClick(app->display, Qt::Key_Left, Qt::AltModifier);
+    QCOMPARE(app->ratio, 2 * ratio);
+    QVERIFY(app->fileLoader->busy());
     if (during == "esc")
         QTest::keyClick(app->display, Qt::Key_Escape);
     else if (during == "cancel")

@@ -1,4 +1,5 @@
 #include "app/viewerapp.h"
+#include "canvas/qwgtdisplay.h"
 #include "canvas/scenepainter.h"
 #include "follow/changetracker.h"
 #include "model/drawingmodel.h"
@@ -9,8 +10,10 @@
 #include <QAction>
 #include <QLabel>
 #include <QListWidget>
+#include <QMainWindow>
 #include <QMenu>
 #include <QPainter>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -64,7 +67,9 @@ private slots:
 void TestChangeTracker::showsWhatAStepChanged()
 {
     QTemporaryDir folder;
-    const QString first = folder.filePath("f.1.las"), second = folder.filePath("f.2.las");
+    // Names as long as running programs give them: the summary is wider than a narrow window.
+    const QString stem = folder.filePath("simulation_of_the_whole_floor_plan_at_full_detail");
+    const QString first = stem + ".1.las", second = stem + ".2.las";
     testapp::writeFile(first, "endheader\nrect 2 2 4 4 blue // kept\nline 0 10 10 10 red\n"
                               "rect 2 2 4 4 blue // kept\nrect 8 2 10 4 navy // gone\n");
     testapp::writeFile(second, "endheader\nline 0 10 10 10 red  \nrect 2 2 4 4 blue // kept\n"
@@ -74,7 +79,8 @@ void TestChangeTracker::showsWhatAStepChanged()
     QVERIFY(DrawingModel::instance()->changesShown());
     app()->commands.openFile(second);
 
-    QCOMPARE(app()->changeTracker->summaryLabel->text(), QString("+1 \u22122 since f.1.las"));
+    QCOMPARE(app()->changeTracker->summaryLabel->text(),
+             QString("+1 \u22122 since simulation_of_the_whole_floor_plan_at_full_detail.1.las"));
     const QImage changed = render();
     // The navy rectangle that is gone: a thin ghost outline on its left edge, nothing inside.
     QCOMPARE(changed.pixelColor(80, 180), kGhost);
@@ -93,14 +99,47 @@ void TestChangeTracker::showsWhatAStepChanged()
 
     // The next step is compared with f.2: going back restores both rectangles.
     app()->commands.openFile(first);
-    QCOMPARE(app()->changeTracker->summaryLabel->text(), QString("+2 \u22121 since f.2.las"));
+    QCOMPARE(app()->changeTracker->summaryLabel->text(),
+             QString("+2 \u22121 since simulation_of_the_whole_floor_plan_at_full_detail.2.las"));
 
+    const QImage comparedBack = render();
+
+    // Off and on again shows the same comparison. D turns it off from the canvas, not from the
+    // explorer's list, where a letter finds an entry.
     app()->changeTracker->showChangesAction->trigger();
     QVERIFY(!app()->changeTracker->summaryLabel->isVisible());
     const QImage plain = render();
+    QVERIFY(plain != comparedBack);
+    app()->changeTracker->showChangesAction->trigger();
+    QCOMPARE(render(), comparedBack);
+    QCOMPARE(app()->changeTracker->summaryLabel->text(),
+             QString("+2 \u22121 since simulation_of_the_whole_floor_plan_at_full_detail.2.las"));
+    QVERIFY(testapp::showCanvasAt(QSize(200, 150)));
+    // However narrow the window is made, the summary stays whole inside it, and so do the
+    // status widgets to its right.
+    const QLabel* summary = app()->changeTracker->summaryLabel;
+    app()->mainWindow->resize(200, 500);
+    QApplication::processEvents();
+    QVERIFY(summary->width() >= summary->fontMetrics().horizontalAdvance(summary->text()));
+    const QLabel* last = app()->objectCountLabel;
+    QVERIFY(last->mapTo(app()->mainWindow, last->rect().topRight()).x() <
+            app()->mainWindow->width());
+    for (QWidget* focus :
+         {static_cast<QWidget*>(app()->itemList), static_cast<QWidget*>(app()->display)}) {
+        focus->setFocus();
+        QVERIFY(QTest::qWaitFor([focus] { return focus->hasFocus(); }));
+        QTest::keyClick(focus, Qt::Key_D);
+        QCOMPARE(DrawingModel::instance()->changesShown(), focus == app()->itemList);
+    }
+
+    // A load while it is off is compared with nothing.
     app()->commands.doReload();
     QCOMPARE(plain, render());
     QCOMPARE(plain.pixelColor(90, 180), QColor(0, 0, 128));
+    app()->changeTracker->showChangesAction->trigger();
+    QCOMPARE(plain, render());
+    QVERIFY(!app()->changeTracker->summaryLabel->isVisible());
+    app()->changeTracker->showChangesAction->trigger();
 }
 
 // Two records whose texts differ but that an unkeyed multiply-and-shift hash of the record text

@@ -145,15 +145,39 @@ void TestFileFollower::followsTheSeries_data()
     QTest::addColumn<bool>("followLatest");
     QTest::addColumn<QStringList>("appearing");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("offered") << QStringList{"run.1"} << false << QStringList{"run.2"} << "run.2";
+    // While following is paused: what the bar says, how the user goes on, and where to.
+    QTest::addColumn<QString>("paused");
+    QTest::addColumn<QString>("goOn");
+    QTest::addColumn<QString>("newest");
+    QTest::newRow("offered") << QStringList{"run.1"} << false << QStringList{"run.2"} << "run.2"
+                             << ""
+                             << ""
+                             << "";
     QTest::newRow("followed, member after member")
-        << QStringList{"run.1"} << true << QStringList{"run.2", "run.3"} << "run.3";
+        << QStringList{"run.1"} << true << QStringList{"run.2", "run.3"} << "run.3"
+        << ""
+        << ""
+        << "";
     QTest::newRow("followed over a gap")
-        << QStringList{"run.1"} << true << QStringList{"run.8"} << "run.8";
-    QTest::newRow("not the newest: nothing offered")
-        << QStringList{"run.1", "run.5"} << true << QStringList{"run.6"} << "run.1";
+        << QStringList{"run.1"} << true << QStringList{"run.8"} << "run.8"
+        << ""
+        << ""
+        << "";
+    QTest::newRow("not the newest: paused, Resume goes on")
+        << QStringList{"run.1", "run.5"} << true << QStringList{"run.6"} << "run.1"
+        << "Following paused at run.1.las: run.5.las is the newest"
+        << "Resume"
+        << "run.6";
+    QTest::newRow("not the newest: paused, stepping to the newest goes on")
+        << QStringList{"run.1", "run.2"} << true << QStringList{} << "run.1"
+        << "Following paused at run.1.las: run.2.las is the newest"
+        << "next"
+        << "run.2";
     QTest::newRow("other names in the folder")
-        << QStringList{"run.1"} << true << QStringList{"run.2.las.part", "other.2"} << "run.1";
+        << QStringList{"run.1"} << true << QStringList{"run.2.las.part", "other.2"} << "run.1"
+        << ""
+        << ""
+        << "";
 }
 
 // A member appears as a running program writes it: created, then filled a little later.
@@ -163,9 +187,17 @@ void TestFileFollower::followsTheSeries()
     QFETCH(bool, followLatest);
     QFETCH(QStringList, appearing);
     QFETCH(QString, expected);
+    QFETCH(QString, paused);
+    QFETCH(QString, goOn);
+    QFETCH(QString, newest);
     QTemporaryDir folder;
     const auto pathOf = [&folder](const QString& stem) {
         return folder.filePath(stem.endsWith(".part") ? stem : stem + ".las");
+    };
+    const auto appear = [&pathOf](const QString& stem) {
+        testapp::writeFile(pathOf(stem), "endheader\n");
+        QTest::qWait(50);
+        appendTo(pathOf(stem), "pt 1 1 red 0 // " + stem.toLatin1() + "\n");
     };
     for (const QString& stem : present)
         testapp::writeFile(pathOf(stem), kOnePoint);
@@ -173,9 +205,7 @@ void TestFileFollower::followsTheSeries()
     FollowControl* control = app()->followControl;
     control->followLatestAction->setChecked(followLatest);
     for (const QString& stem : appearing) {
-        testapp::writeFile(pathOf(stem), "endheader\n");
-        QTest::qWait(50);
-        appendTo(pathOf(stem), "pt 1 1 red 0 // " + stem.toLatin1() + "\n");
+        appear(stem);
         if (stem != expected)
             continue;
         if (!followLatest) {
@@ -187,9 +217,21 @@ void TestFileFollower::followsTheSeries()
     }
     QTest::qWait(3 * FileFollower::kSettleMilliseconds);
     QCOMPARE(QFile::decodeName(app()->fileName.c_str()), pathOf(expected));
-    QVERIFY(!control->bar->isVisible());
+    QCOMPARE(control->bar->isVisible(), !paused.isEmpty());
     // The member was read whole.
     QCOMPARE(objectCount(), std::size_t(1));
+    if (paused.isEmpty())
+        return;
+    QCOMPARE(control->bar->text(), paused);
+    if (goOn == "next")
+        app()->nextFileAction->trigger();
+    else
+        choose(goOn);
+    QCOMPARE(QFile::decodeName(app()->fileName.c_str()), pathOf(newest));
+    QVERIFY(!control->bar->isVisible());
+    // Following goes on by itself.
+    appear("run.9");
+    QTRY_COMPARE_WITH_TIMEOUT(QFile::decodeName(app()->fileName.c_str()), pathOf("run.9"), 5000);
 }
 
 void TestFileFollower::listsTheFolderOncePerSettle_data()

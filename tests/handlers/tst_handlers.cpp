@@ -186,7 +186,7 @@ void TestHandlers::shortcuts_data()
     QTest::newRow("open") << app->openAction << "Ctrl+O";
     QTest::newRow("print") << app->printAction << "Ctrl+P";
     QTest::newRow("reload") << app->reloadAction << "F5";
-    QTest::newRow("zoom in") << app->zoomInAction << "Ctrl++";
+    QTest::newRow("zoom in") << app->zoomInAction << "Ctrl++; Ctrl+=";
     QTest::newRow("zoom out") << app->zoomOutAction << "Ctrl+-";
     QTest::newRow("fit") << app->resizeFitAction << "Ctrl+0";
     QTest::newRow("conditional pick") << app->conditionalPickAction << "Ctrl+F";
@@ -215,9 +215,10 @@ void TestHandlers::shortcuts()
         if (other != action)
             for (const QKeySequence& key : action->shortcuts())
                 QVERIFY2(!other->shortcuts().contains(key), qPrintable(other->text()));
-    const QString row = QStringLiteral("<tr><td>%1</td><td>%2</td></tr>")
-                            .arg(action->shortcut().toString(QKeySequence::NativeText),
-                                 action->text().toHtmlEscaped());
+    const QString row =
+        QStringLiteral("<tr><td>%1</td><td>%2</td></tr>")
+            .arg(QKeySequence::listToString(action->shortcuts(), QKeySequence::NativeText),
+                 action->text().toHtmlEscaped());
     QVERIFY2(app->keysText().contains(row), qPrintable(app->keysText()));
 }
 
@@ -227,6 +228,8 @@ void TestHandlers::keysReachTheirActionsFromEveryDock_data()
     QTest::addColumn<QAction*>("action");
     const ViewerApp* app = ViewerApp::instance();
     QTest::newRow("zoom in") << QKeySequence(QStringLiteral("Ctrl++")) << app->zoomInAction;
+    QTest::newRow("zoom in by Ctrl+=")
+        << QKeySequence(QStringLiteral("Ctrl+=")) << app->zoomInAction;
     QTest::newRow("zoom out") << QKeySequence(QStringLiteral("Ctrl+-")) << app->zoomOutAction;
     QTest::newRow("fit") << QKeySequence(QStringLiteral("Ctrl+0")) << app->resizeFitAction;
     QTest::newRow("reload") << QKeySequence(QStringLiteral("F5")) << app->reloadAction;

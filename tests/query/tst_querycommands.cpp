@@ -10,6 +10,7 @@
 #include "support/testapp.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QInputDialog>
 #include <QListWidget>
 #include <QMainWindow>
@@ -377,7 +378,7 @@ void TestQueryCommands::longQueriesFinishOrCancel()
 }
 
 // Accepted queries are offered again, newest first and once each; a cancelled one is not, and
-// the field starts empty.
+// the field starts empty, wide enough to show a query of a few conditions whole.
 void TestQueryCommands::recentQueriesAreOfferedNewestFirst()
 {
     conditionalPick(QStringLiteral("pt:net==a1"));
@@ -386,12 +387,17 @@ void TestQueryCommands::recentQueriesAreOfferedNewestFirst()
     conditionalPick(QStringLiteral("pt:net==cancelled"), false);
     QStringList offered;
     QString startText = QStringLiteral("not seen");
+    int spare = -1;
     QTimer::singleShot(0, [&] {
         auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
         if (!dialog)
             return;
         offered = dialog->comboBoxItems();
         startText = dialog->textValue();
+        const auto* field = dialog->findChild<QComboBox*>();
+        const QString query = QStringLiteral("path:net==clock_tree_17 && layer==3 && width>0.25");
+        if (field)
+            spare = field->width() - field->fontMetrics().horizontalAdvance(query);
         dialog->reject();
     });
     ViewerApp::instance()->conditionalPickAction->trigger();
@@ -399,6 +405,7 @@ void TestQueryCommands::recentQueriesAreOfferedNewestFirst()
     QCOMPARE(offered.count(QStringLiteral("pt:net==a1")), 1);
     QVERIFY(!offered.contains(QStringLiteral("pt:net==cancelled")));
     QCOMPARE(startText, QString());
+    QVERIFY2(spare > 0, qPrintable(QString::number(spare)));
 }
 
 QTEST_MAIN(TestQueryCommands)
