@@ -362,7 +362,7 @@ QSize RememberedState::exportSize()
 
 void RememberedState::setExport(const QString& file, const QSize& size)
 {
-    QSettings settings = store();
+    SafeSettings settings = store();
     settings.setValue(kExportFileKey, QFileInfo(file).absoluteFilePath());
     settings.setValue(kExportSizeKey, size);
 }
