@@ -1,6 +1,7 @@
 #include "app/viewerapp.h"
 
 #include "app/filedrophandler.h"
+#include "app/layersdock.h"
 #include "app/rememberedstate.h"
 #include "canvas/qwgtdisplay.h"
 #include "commands/explorerfiller.h"
@@ -304,6 +305,10 @@ void ViewerApp::buildMainWindow()
 
     buildInfoDock();
     buildExplorerDock();
+    layersDock = new LayersDock(mainWindow);
+    mainWindow->addDockWidget(Qt::RightDockWidgetArea, layersDock);
+    // Closed until the user opens it; the remembered layout may open it below.
+    layersDock->hide();
     changeTracker = new ChangeTracker(mainWindow);
     buildToolBars();
     buildMenuBar();
@@ -524,6 +529,7 @@ void ViewerApp::buildMenuBar()
     view->addSeparator();
     view->addActions({mainToolBar->toggleViewAction(), objectControlToolBar->toggleViewAction(),
                       basicInfoDock->toggleViewAction(), explorerDock->toggleViewAction()});
+    layersDock->addViewMenuEntries(view);
 
     QMenu* pick = bar->addMenu(QStringLiteral("&Pick"));
     pick->addAction(pickModeAction);
@@ -551,6 +557,12 @@ void ViewerApp::buildStatusBar()
     bar->addPermanentWidget(pointerLabel);
     bar->addPermanentWidget(objectCountLabel);
     objectCountLabel->setText(objectCountText(DrawingModel::instance()->objects.size()));
+}
+
+void ViewerApp::keepLayers(bool kept)
+{
+    if (layersDock)
+        layersDock->afterLoad(kept);
 }
 
 void ViewerApp::showPointer(double x, double y)

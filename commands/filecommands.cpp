@@ -94,6 +94,7 @@ void QFunctionality::showLoaded(FileLoader::Result& result, FileChange change)
         app->reportLoad(result.milliseconds);
     if (kept)
         kept->restoreVisibility();
+    app->keepLayers(kept.has_value());
     app->display->repaint();
     app->resetPick();
     app->listedName.clear();

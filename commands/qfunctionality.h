@@ -34,6 +34,8 @@ public:
     bool splitIndexFileName(std::string& prefix, qint64& index, std::string& suffix) const;
     // "type:conditions" as a query of an enabled type; null when the text is not usable that way.
     std::unique_ptr<Query> parseQuery(const QString& text, QString& typeName) const;
+    // What the conditional pick says of a text it cannot use, as plain words.
+    static QString unusableQueryWords();
     // Opens the file as the current script input, as "Open Script Input" does once a file is
     // chosen: reload, then the title.
     void openFile(const QString& path);

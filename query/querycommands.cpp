@@ -25,7 +25,7 @@ namespace
 {
 
 const QString kUnusableQuery =
-    QStringLiteral("<b>wrong format, no such type, or no such property</b>");
+    QStringLiteral("<b>%1</b>").arg(QFunctionality::unusableQueryWords());
 
 // A run is checked on after about this many condition tests, a few milliseconds' work.
 constexpr std::size_t kTestsBetweenChecks = std::size_t(1) << 16;
@@ -90,6 +90,11 @@ std::optional<std::vector<paintObject*>> matchingObjects(const QString& typeName
 }
 
 } // namespace
+
+QString QFunctionality::unusableQueryWords()
+{
+    return QStringLiteral("wrong format, no such type, or no such property");
+}
 
 // "type:conditions"; a ":" anywhere else makes the text unusable, and so does a type that is
 // not enabled.
