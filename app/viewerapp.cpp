@@ -1,6 +1,7 @@
 #include "app/viewerapp.h"
 
 #include "app/filedrophandler.h"
+#include "app/layersdock.h"
 #include "app/rememberedstate.h"
 #include "app/remotecontrol.h"
 #include "canvas/qwgtdisplay.h"
@@ -308,6 +309,10 @@ void ViewerApp::buildMainWindow()
 
     buildInfoDock();
     buildExplorerDock();
+    layersDock = new LayersDock(mainWindow);
+    mainWindow->addDockWidget(Qt::RightDockWidgetArea, layersDock);
+    // Closed until the user opens it; the remembered layout may open it below.
+    layersDock->hide();
     changeTracker = new ChangeTracker(mainWindow);
     buildToolBars();
     buildMenuBar();
@@ -543,6 +548,7 @@ void ViewerApp::buildMenuBar()
                       basicInfoDock->toggleViewAction(), explorerDock->toggleViewAction()});
     resetLayoutAction = view->addAction(QStringLiteral("Reset Layout"), mainWindow,
                                         [this] { mainWindow->restoreState(defaultLayout); });
+    layersDock->addViewMenuEntries(view);
 
     QMenu* pick = bar->addMenu(QStringLiteral("&Pick"));
     pick->addAction(pickModeAction);
@@ -577,6 +583,12 @@ void ViewerApp::buildStatusBar()
     bar->addPermanentWidget(pointerLabel);
     bar->addPermanentWidget(objectCountLabel);
     objectCountLabel->setText(objectCountText(DrawingModel::instance()->objects.size()));
+}
+
+void ViewerApp::keepLayers(bool kept)
+{
+    if (layersDock)
+        layersDock->afterLoad(kept);
 }
 
 void ViewerApp::showPointer(double x, double y)

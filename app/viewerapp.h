@@ -40,6 +40,7 @@ class paintObject;
 // The application controller: owns the main window and its widgets, the view state that every
 // drawable object and command reads, the colour tables and the command object. One instance,
 // made by create() or createHeadless() and reached through instance().
+class LayersDock;
 class ViewerApp
 {
 public:
@@ -217,6 +218,11 @@ public:
     // Watches the open file on disk and shows the change bar under the canvas; a child of the
     // main window.
     FollowControl* followControl = nullptr;
+    // The colours shown and the display filter; null without a window.
+    LayersDock* layersDock = nullptr;
+    // After a load: the hidden colours and the display filter kept on the new drawing, or
+    // dropped (LayersDock::afterLoad).
+    void keepLayers(bool kept);
     // Show Changes: each load compared with the one before; a child of the main window.
     ChangeTracker* changeTracker = nullptr;
     // Loads files, the large ones in the background; a child of the main window.

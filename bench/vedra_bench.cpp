@@ -5,6 +5,8 @@
 //
 // The generated inputs are written to WORK_DIRECTORY (default: the current directory) and kept
 // there for the next run.
+#include "app/displayfilter.h"
+#include "app/layersdock.h"
 #include "app/releasethread.h"
 #include "app/viewerapp.h"
 #include "canvas/qwgtdisplay.h"
@@ -421,6 +423,34 @@ int main(int argc, char** argv)
             paintRectangles(boxes, floorImage);
         });
     report("W zoom step", wheeling.measured / 2, wheeling.floor / 2, 0.25);
+
+    // A colour hidden and shown again, and a one-condition filter put in force and taken off,
+    // each until its frame is painted: what the Layers dock asks of a million objects.
+    LayersDock* layers = app->layersDock;
+    const QString colour = LayersDock::countLayers().front().name;
+    const Timing toggling = fastestInTurns(
+        kRounds / 2,
+        [layers, &colour] {
+            layers->setLayerShown(colour, false);
+            waitForExactFrame();
+            layers->setLayerShown(colour, true);
+            waitForExactFrame();
+        },
+        [&boxes, &floorImage] {
+            paintRectangles(boxes, floorImage);
+            paintRectangles(boxes, floorImage);
+        });
+    report("T toggle a colour", toggling.measured / 2, toggling.floor / 2, 0.25);
+    DisplayFilter* filter = layers->displayFilter();
+    const double filterMs = fastestMs(3, [filter] {
+        filter->apply(QStringLiteral("rect:area>1"));
+        while (filter->busy())
+            QApplication::processEvents();
+        waitForExactFrame();
+        filter->apply(QString());
+        waitForExactFrame();
+    });
+    report("F apply a filter", filterMs / 2, repainting.floor, 0.25);
 
     app->fitToView();
     double releaseMs = 1e300;

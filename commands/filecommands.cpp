@@ -97,6 +97,7 @@ void QFunctionality::showLoaded(FileLoader::Result& result, FileChange change)
         app->showMessage(QStringLiteral("no endheader line: the whole file was read as header"));
     if (kept)
         kept->restoreVisibility();
+    app->keepLayers(kept.has_value());
     app->display->repaint();
     app->resetPick();
     app->listedName.clear();

@@ -104,6 +104,8 @@ std::unique_ptr<DrawingModel::Discarded> DrawingModel::adopt(DrawingModel& loade
     std::swap(objectBounds, loaded.objectBounds);
     boundsCurrent = loaded.boundsCurrent;
     typesHidden.clear();
+    colorHiding = false;
+    filtered = false;
     highlightedCount = std::exchange(loaded.highlightedCount, 0);
     recordHashes.clear();
     sceneChanged();
@@ -212,6 +214,8 @@ void DrawingModel::clearObjects()
     objects.clear();
     objectBounds.clear();
     typesHidden.clear();
+    colorHiding = false;
+    filtered = false;
     highlightedCount = 0;
     // The added objects were these; the removed ones go with them.
     changeSet.reset();
@@ -286,6 +290,14 @@ void DrawingModel::setHighlighted(const ObjectList& objects, bool highlighted)
     sceneChanged();
 }
 
+bool DrawingModel::setHiddenBy(paintObject& object, HiddenBy reason, bool hidden)
+{
+    const std::uint8_t was = object.hiddenBy;
+    object.hiddenBy = hidden ? (was | reason) : (was & ~reason);
+    object.visible = object.hiddenBy == 0;
+    return object.hiddenBy != was;
+}
+
 void DrawingModel::setTypeVisible(const std::string& keyword, int visible)
 {
     const auto entry = objectsByType.find(keyword);
@@ -293,12 +305,58 @@ void DrawingModel::setTypeVisible(const std::string& keyword, int visible)
         return;
     prepareSceneChange();
     for (paintObject* object : entry->second)
-        object->visible = visible != 0;
+        setHiddenBy(*object, HiddenByKind, visible == 0);
     if (visible != 0)
         typesHidden.erase(keyword);
     else
         typesHidden.insert(keyword);
     sceneChanged();
+}
+
+void DrawingModel::setColorsHidden(const std::unordered_set<std::string>& names)
+{
+    if (names.empty() && !colorHiding)
+        return;
+    prepareSceneChange();
+    bool changed = false;
+    bool any = false;
+    for (paintObject* object : objects) {
+        const bool hidden = !names.empty() && names.count(object->colorName) != 0;
+        changed |= setHiddenBy(*object, HiddenByColor, hidden);
+        any |= hidden;
+    }
+    colorHiding = any;
+    if (changed)
+        sceneChanged();
+}
+
+void DrawingModel::setFilter(const ObjectList* shown, bool dimTheRest)
+{
+    if (!shown && !filtered)
+        return;
+    prepareSceneChange();
+    // Every object as the rest first, then the shown ones as shown: two plain passes, however
+    // the shown ones lie.
+    const bool hideRest = shown && !dimTheRest;
+    const bool dimRest = shown && dimTheRest;
+    bool changed = false;
+    for (paintObject* object : objects) {
+        changed |= setHiddenBy(*object, HiddenByFilter, hideRest);
+        changed |= object->dimmed != dimRest;
+        object->dimmed = dimRest;
+    }
+    if (shown) {
+        for (paintObject* object : *shown) {
+            setHiddenBy(*object, HiddenByFilter, false);
+            object->dimmed = false;
+        }
+        // The shown ones were set to the rest's state above; they cannot tell what they were, so
+        // a filter in force always counts as a change.
+        changed = true;
+    }
+    filtered = shown != nullptr;
+    if (changed)
+        sceneChanged();
 }
 
 DrawingModel::ObjectList& DrawingModel::objectsOfType(const std::string& keyword)

@@ -7,12 +7,14 @@
 #include <QMap>
 #include <QString>
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
 #include <set>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 class QMenu;
@@ -81,6 +83,19 @@ public:
     void setHighlighted(paintObject* object, bool highlighted);
     void setHighlighted(const ObjectList& objects, bool highlighted);
     void setTypeVisible(const std::string& keyword, int visible);
+
+    // The reasons an object is hidden, as bits of paintObject::hiddenBy; an object is visible
+    // when none is set, so a kind shown by its button stays hidden while its colour or the
+    // display filter hides it, and the other way round.
+    enum HiddenBy : std::uint8_t { HiddenByKind = 1, HiddenByColor = 2, HiddenByFilter = 4 };
+    // Hides the objects whose colour word is one of the names and shows again those of other
+    // words that their colour hid. Nothing hidden by colour and no names: no object is read.
+    void setColorsHidden(const std::unordered_set<std::string>& names);
+    // The display filter: the objects listed (the model's own) are shown, every other is hidden,
+    // or drawn dimmed when `dimTheRest`. Null: no filter. One scene change, and none when no flag
+    // changes.
+    void setFilter(const ObjectList* shown, bool dimTheRest);
+    bool filterActive() const { return filtered; }
     // What changed since the previous file, painted over the drawing while changesShown():
     // ghosts of the removed objects under it, marks on the added ones. Replacing the changes or
     // showing them counts as a change of the scene.
@@ -192,4 +207,10 @@ private:
     }
     // Whether objectBounds describes `objects` as they are.
     bool boundsCurrent = true;
+    // Whether any object has HiddenByColor set, and whether a filter is in force: what lets
+    // the default of nothing hidden skip the objects.
+    bool colorHiding = false;
+    bool filtered = false;
+    // Sets or clears the reason on the object, with `visible` following; true when it changed.
+    static bool setHiddenBy(paintObject& object, HiddenBy reason, bool hidden);
 };

@@ -148,13 +148,30 @@ bool paintObject::directStyle(DirectStyle kind, DirectCanvas::Style& style) cons
     return plainColor(style.color);
 }
 
+namespace
+{
+
+// A dimmed object keeps a quarter of its colour's distance from white: still told apart, but
+// behind whatever is drawn in full.
+int paled(int channel)
+{
+    return 255 - (255 - channel) / 4;
+}
+
+} // namespace
+
 QColor paintObject::color() const
 {
-    return ViewerApp::instance()->colorOf(colorName);
+    const QColor own = ViewerApp::instance()->colorOf(colorName);
+    if (!dimmed || !own.isValid())
+        return own;
+    return QColor(paled(own.red()), paled(own.green()), paled(own.blue()), own.alpha());
 }
 
 bool paintObject::plainColor(QRgb& pixel) const
 {
+    if (dimmed)
+        return DirectCanvas::plainColor(color(), pixel);
     return ViewerApp::instance()->plainPixelOf(colorName, pixel);
 }
 
@@ -165,5 +182,6 @@ const QPen& paintObject::strokePen(const QColor& color)
 
 QIcon paintObject::colorIcon(int width, int height) const
 {
-    return SharedStyles::colorIcon(color(), width, height);
+    // The explorer shows the object's own colour, dimmed or not.
+    return SharedStyles::colorIcon(ViewerApp::instance()->colorOf(colorName), width, height);
 }

@@ -12,6 +12,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -72,8 +73,13 @@ public:
     // DrawingModel::setHighlighted(), which counts the highlighted objects.
     bool highlighted = false;
     // Hidden objects are neither drawn nor picked by the rubber band. (Next to the other flag,
-    // so that the two share one word.)
+    // so that the two share one word.) Kept by the drawing model as "no bit of `hiddenBy` set".
     bool visible = true;
+    // Why the object is hidden (DrawingModel::HiddenBy bits: its kind's button, its colour, the
+    // display filter) and whether the filter dims it; set through the drawing model only. In the
+    // padding after the two flags, so an object is no larger for it.
+    std::uint8_t hiddenBy = 0;
+    bool dimmed = false;
     QStringList comments;
     QStringList relatedSearches;
     PropertyMap properties;
@@ -89,7 +95,8 @@ protected:
     virtual ObjectDescription describeGeometry() const = 0;
     // A pixmap of the given size in the object's colour, for icon(); one per colour and size.
     QIcon colorIcon(int width, int height) const;
-    // The object's colour as colorOf() resolves its colour word.
+    // The colour the object is painted in: its colour word as colorOf() resolves it, paled
+    // towards white while the display filter dims the object.
     QColor color() const;
     // The same as the pixel that painting it writes, when it is plain (DirectCanvas::plainColor).
     bool plainColor(QRgb& pixel) const;

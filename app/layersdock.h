@@ -1,0 +1,90 @@
+#pragma once
+
+#include <QColor>
+#include <QDockWidget>
+#include <QString>
+
+#include <cstddef>
+#include <set>
+#include <string>
+#include <vector>
+
+class DisplayFilter;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QMainWindow;
+class QMenu;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+// The "Layers" dock: one row per colour the drawing uses, with its swatch, name, object count and
+// a check box that shows or hides the objects of that colour, and above them the display filter's
+// field. Colours are hidden by their words: a row stands for one word that resolves to a colour,
+// or for every word that resolves to none.
+class LayersDock : public QDockWidget
+{
+    Q_OBJECT
+
+public:
+    // One row: its name as shown, its colour (invalid for the words that resolve to none), the
+    // words it stands for and how many objects have one of them.
+    struct Layer {
+        QString name;
+        QColor color;
+        std::vector<std::string> words;
+        std::size_t count = 0;
+    };
+    // The name of the row of the words that resolve to no colour.
+    static const QString kNoColorName;
+    enum Column { NameColumn, CountColumn };
+
+    // The layers of the drawing, as the controller resolves colours now: named rows in the order
+    // of their words, then the row of unresolved words, if any.
+    static std::vector<Layer> countLayers();
+
+    explicit LayersDock(QMainWindow* window);
+    ~LayersDock() override;
+
+    // The dock's entry (key L) and Display Filter (Ctrl+Shift+F, which shows the dock and puts
+    // the cursor in the field).
+    void addViewMenuEntries(QMenu* view);
+    // After a load: the rows counted anew; the hidden colours and the filter are kept when the
+    // investigation is, and dropped otherwise.
+    void afterLoad(bool kept);
+
+    // Shows or hides the objects of the row's colour, as its check box does.
+    void setLayerShown(const QString& name, bool shown);
+    void showAll();
+    void hideAll();
+    void invert();
+
+    QTreeWidget* table() const { return rows; }
+    QLineEdit* filterField() const { return field; }
+    QCheckBox* dimTheRestBox() const { return dimBox; }
+    QLabel* filterProblem() const { return problem; }
+    DisplayFilter* displayFilter() const { return filter; }
+
+private:
+    // The layers counted for the drawing shown, unless they are already.
+    void countIfStale();
+    void fillRows();
+    // Hands the hidden words to the model and repaints.
+    void applyHidden();
+    void rowChanged(QTreeWidgetItem* item, int column);
+    void showRowMenu(const QPoint& position);
+    void listRow(const QString& name);
+    void focusFilter();
+    const Layer* layerNamed(const QString& name) const;
+
+    std::vector<Layer> layers;
+    bool layersStale = true;
+    // The rows hidden, by name: kept across a load, so that a colour hidden stays hidden when
+    // the new file still uses it.
+    std::set<QString> hiddenNames;
+    QTreeWidget* rows = nullptr;
+    QLineEdit* field = nullptr;
+    QCheckBox* dimBox = nullptr;
+    QLabel* problem = nullptr;
+    DisplayFilter* filter = nullptr;
+};
