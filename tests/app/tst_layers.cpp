@@ -194,7 +194,7 @@ void TestLayers::hiddenIsHiddenEverywhere()
         paintObject* object = model->objects[i];
         const bool shown = !hidden.contains(i);
         QCOMPARE(object->visible, shown);
-        const std::vector<paintObject*> under = UnderCursor::objectsAt(middleOf(i));
+        const std::vector<paintObject*> under = UnderCursor::objectsAt(middleOf(i)).topmostFirst;
         QCOMPARE(std::count(under.begin(), under.end(), object), shown ? 1 : 0);
         QCOMPARE(std::count(app->pickedList.begin(), app->pickedList.end(), object), shown ? 1 : 0);
         QCOMPARE(exported.pixelColor(middleOf(i)), canvas.pixelColor(middleOf(i)));
