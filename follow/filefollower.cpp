@@ -117,6 +117,11 @@ std::string FileFollower::newestMember(const Series& series, const std::atomic<b
     return chosen;
 }
 
+std::string FileFollower::newestMemberNow() const
+{
+    return newestMember(series, std::atomic<bool>(false));
+}
+
 void FileFollower::listFolder()
 {
     if (listing) {

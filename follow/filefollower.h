@@ -39,9 +39,11 @@ public:
     void acknowledge();
     // How many times the folder has been listed for series members since the start.
     std::size_t folderListings() const { return listingCount; }
-    // The newest member of the followed file's series that is newer than it, as the folder's last
-    // listing found it; empty when there is none, or when the file is no series member.
-    std::string newestKnownMember() const { return offersMembers ? seenMember : newestAtOpen; }
+    // The newest member of the followed file's series that is newer than it, when following
+    // began; empty when there was none, or when the file is no series member.
+    const std::string& newestWhenFollowed() const { return newestAtOpen; }
+    // The same as the folder holds it now: a listing on the GUI thread, for a user's choice.
+    std::string newestMemberNow() const;
 
 signals:
     // The file has new content, or has come back after it was gone.
