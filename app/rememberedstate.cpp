@@ -11,6 +11,8 @@ const QString kRecentFilesKey = QStringLiteral("recent/files");
 const QString kRecentQueriesKey = QStringLiteral("recent/queries");
 const QString kOpenFolderKey = QStringLiteral("open/folder");
 const QString kKeepInvestigationKey = QStringLiteral("reload/keepInvestigation");
+const QString kPlayRateKey = QStringLiteral("timeline/playRate");
+constexpr int kDefaultPlayRate = 10;
 
 QSettings store()
 {
@@ -83,4 +85,14 @@ bool RememberedState::keepInvestigation()
 void RememberedState::setKeepInvestigation(bool keep)
 {
     store().setValue(kKeepInvestigationKey, keep);
+}
+
+int RememberedState::playRate()
+{
+    return store().value(kPlayRateKey, kDefaultPlayRate).toInt();
+}
+
+void RememberedState::setPlayRate(int stepsPerSecond)
+{
+    store().setValue(kPlayRateKey, stepsPerSecond);
 }

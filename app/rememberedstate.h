@@ -33,4 +33,8 @@ public:
     // unless the user turned it on).
     static bool keepInvestigation();
     static void setKeepInvestigation(bool keep);
+    // The Timeline's rate of play in steps per second, as last chosen (10 unless chosen); the
+    // caller bounds it.
+    static int playRate();
+    static void setPlayRate(int stepsPerSecond);
 };

@@ -7,6 +7,7 @@
 #include "follow/changetracker.h"
 #include "follow/fileloader.h"
 #include "follow/followcontrol.h"
+#include "follow/timelinedock.h"
 #include "model/drawingmodel.h"
 #include "model/paintobject.h"
 #include "render/directcanvas.h"
@@ -305,6 +306,7 @@ void ViewerApp::buildMainWindow()
     buildInfoDock();
     buildExplorerDock();
     changeTracker = new ChangeTracker(mainWindow);
+    timelineDock = new TimelineDock(mainWindow);
     buildToolBars();
     buildMenuBar();
     buildStatusBar();
@@ -524,6 +526,7 @@ void ViewerApp::buildMenuBar()
     view->addSeparator();
     view->addActions({mainToolBar->toggleViewAction(), objectControlToolBar->toggleViewAction(),
                       basicInfoDock->toggleViewAction(), explorerDock->toggleViewAction()});
+    timelineDock->addViewMenuEntries(view);
 
     QMenu* pick = bar->addMenu(QStringLiteral("&Pick"));
     pick->addAction(pickModeAction);

@@ -23,6 +23,7 @@ class ExplorerFiller;
 class FileLoader;
 class FollowControl;
 class QDockWidget;
+class TimelineDock;
 class QLabel;
 class QListWidget;
 class QMainWindow;
@@ -209,6 +210,8 @@ public:
     FollowControl* followControl = nullptr;
     // Show Changes: each load compared with the one before; a child of the main window.
     ChangeTracker* changeTracker = nullptr;
+    // The Timeline dock of the series.
+    TimelineDock* timelineDock = nullptr;
     // Loads files, the large ones in the background; a child of the main window.
     FileLoader* fileLoader = nullptr;
     QString versionText;
