@@ -141,7 +141,10 @@ LayersDock::~LayersDock() = default;
 void LayersDock::addViewMenuEntries(QMenu* view)
 {
     QAction* toggle = toggleViewAction();
+    // L belongs to the canvas, as its other single keys do: elsewhere a letter types or finds.
     toggle->setShortcut(QKeySequence(Qt::Key_L));
+    toggle->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    ViewerApp::instance()->display->addAction(toggle);
     view->addAction(toggle);
     QAction* filterAction = view->addAction(QStringLiteral("Display Filter"));
     filterAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));

@@ -32,6 +32,8 @@ const QString kExportFileKey = QStringLiteral("export/file");
 const QString kExportSizeKey = QStringLiteral("export/size");
 const QString kKeepInvestigationKey = QStringLiteral("reload/keepInvestigation");
 const QString kListenKey = QStringLiteral("remote/listen");
+const QString kPlayRateKey = QStringLiteral("timeline/playRate");
+constexpr int kDefaultPlayRate = 10;
 
 // A lock file holds a process id and two names on three lines.
 constexpr long long kMaxLockBytes = 4096;
@@ -385,4 +387,14 @@ bool RememberedState::listenForRemoteControl()
 void RememberedState::setListenForRemoteControl(bool listen)
 {
     store().setValue(kListenKey, listen);
+}
+
+int RememberedState::playRate()
+{
+    return store().value(kPlayRateKey, kDefaultPlayRate).toInt();
+}
+
+void RememberedState::setPlayRate(int stepsPerSecond)
+{
+    store().setValue(kPlayRateKey, stepsPerSecond);
 }

@@ -67,4 +67,8 @@ public:
     // it on).
     static bool listenForRemoteControl();
     static void setListenForRemoteControl(bool listen);
+    // The Timeline's rate of play in steps per second, as last chosen (10 unless chosen); the
+    // caller bounds it.
+    static int playRate();
+    static void setPlayRate(int stepsPerSecond);
 };

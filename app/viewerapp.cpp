@@ -9,6 +9,7 @@
 #include "follow/changetracker.h"
 #include "follow/fileloader.h"
 #include "follow/followcontrol.h"
+#include "follow/timelinedock.h"
 #include "model/drawingmodel.h"
 #include "model/paintobject.h"
 #include "render/directcanvas.h"
@@ -314,6 +315,7 @@ void ViewerApp::buildMainWindow()
     // Closed until the user opens it; the remembered layout may open it below.
     layersDock->hide();
     changeTracker = new ChangeTracker(mainWindow);
+    timelineDock = new TimelineDock(mainWindow);
     buildToolBars();
     buildMenuBar();
     buildStatusBar();
@@ -549,6 +551,7 @@ void ViewerApp::buildMenuBar()
     resetLayoutAction = view->addAction(QStringLiteral("Reset Layout"), mainWindow,
                                         [this] { mainWindow->restoreState(defaultLayout); });
     layersDock->addViewMenuEntries(view);
+    timelineDock->addViewMenuEntries(view);
 
     QMenu* pick = bar->addMenu(QStringLiteral("&Pick"));
     pick->addAction(pickModeAction);

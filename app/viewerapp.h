@@ -25,6 +25,7 @@ class ExplorerFiller;
 class FileLoader;
 class FollowControl;
 class QDockWidget;
+class TimelineDock;
 class QLabel;
 class QListWidget;
 class QMainWindow;
@@ -225,6 +226,8 @@ public:
     void keepLayers(bool kept);
     // Show Changes: each load compared with the one before; a child of the main window.
     ChangeTracker* changeTracker = nullptr;
+    // The Timeline dock of the series.
+    TimelineDock* timelineDock = nullptr;
     // Loads files, the large ones in the background; a child of the main window.
     FileLoader* fileLoader = nullptr;
     // Takes requests on a local socket when asked to; a child of the main window.

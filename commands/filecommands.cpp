@@ -110,6 +110,7 @@ void QFunctionality::showLoaded(FileLoader::Result& result, FileChange change)
         const QString shown = QFileInfo(displayName(app->fileName)).fileName();
         app->showMessage(QStringLiteral("%1 does not exist").arg(shown));
     }
+    emit fileShown();
 }
 
 void QFunctionality::doOpenfile()

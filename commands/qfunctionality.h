@@ -75,6 +75,10 @@ public:
     // usable.
     void zoomTo(double newRatio);
 
+signals:
+    // A loaded file is shown: the model holds it and the window has followed.
+    void fileShown();
+
 public slots:
     void doOpenfile();
     void doPrint();

@@ -4,24 +4,7 @@
 
 #include <QFile>
 
-#include <dirent.h>
-#include <optional>
-#include <sys/stat.h>
 #include <utility>
-
-namespace
-{
-
-// The folder part of a name (up to its last '/', or "." when it has none) and the rest.
-std::pair<std::string, std::string> splitFolder(const std::string& name)
-{
-    const std::size_t slash = name.rfind('/');
-    if (slash == std::string::npos)
-        return {".", name};
-    return {slash == 0 ? std::string("/") : name.substr(0, slash), name.substr(slash + 1)};
-}
-
-} // namespace
 
 FileFollower::FileFollower(QObject* parent) : QObject(parent)
 {
@@ -42,30 +25,43 @@ FileFollower::~FileFollower()
     }
 }
 
-// Opening a file lists its folder once, here: which members exist when following begins decides
-// whether newer ones are offered, and the opening reads the whole file anyway.
+// Opening a file of another series lists its folder once, here: which members exist when following
+// begins decides whether newer ones are offered, and the opening reads the whole file anyway. A
+// step within the series takes the members the folder's watch keeps current instead.
 void FileFollower::follow(const std::string& fileName, const std::optional<FileStamp>& shown)
 {
     settleTimer.stop();
     const QStringList watched = watcher.files() + watcher.directories();
     if (!watched.isEmpty())
         watcher.removePaths(watched);
+    const Series before = series;
     followed = fileName;
     series = Series();
     offersMembers = false;
-    seenMember = pendingMember = newestAtOpen = std::string();
+    seenMember = pendingMember = std::string();
     pendingMemberStamp = FileStamp();
-    if (listing)
-        listing->stale = true;
-    listAgain = false;
+    if (!followed.empty())
+        splitSeriesName(followed, series.prefix, series.index, series.suffix);
+    const bool sameSeries =
+        !series.prefix.empty() && series.prefix == before.prefix && series.suffix == before.suffix;
+    if (!sameSeries) {
+        if (listing)
+            listing->stale = true;
+        listAgain = false;
+        std::vector<SeriesMember> found;
+        if (!series.prefix.empty()) {
+            ++listingCount;
+            found = listSeriesMembers(series.prefix, series.suffix, std::atomic<bool>(false));
+        }
+        if (found != members || series.prefix != before.prefix) {
+            members = std::move(found);
+            emit membersChanged();
+        }
+    }
     if (followed.empty())
         return;
-    if (splitSeriesName(followed, series.prefix, series.index, series.suffix)) {
-        ++listingCount;
-        newestAtOpen = newestMember(series, std::atomic<bool>(false));
-        offersMembers = newestAtOpen.empty();
-    }
-    watch(splitFolder(followed).first, false);
+    offersMembers = !series.prefix.empty() && newestMember().empty();
+    watch(splitFolderName(followed).first, false);
     watch(followed, true);
     acknowledge();
     if (shown && *shown != seen) {
@@ -83,43 +79,11 @@ void FileFollower::acknowledge()
     pendingMemberStamp = FileStamp::of(pendingMember);
 }
 
-// Names are compared as bytes, without decoding, sorting or a look at each file: in a folder of
-// many files, only the series' own names cost more than reading the name.
-std::string FileFollower::newestMember(const Series& series, const std::atomic<bool>& stop)
+std::string FileFollower::newestMember() const
 {
-    if (series.prefix.empty())
+    if (members.empty() || members.back().index <= series.index)
         return {};
-    const auto [folderName, stem] = splitFolder(series.prefix);
-    const std::string folderPart = series.prefix.substr(0, series.prefix.size() - stem.size());
-    DIR* const folder = ::opendir(folderName.c_str());
-    if (!folder)
-        return {};
-    qint64 newest = series.index;
-    std::string chosen;
-    while (const dirent* entry = ::readdir(folder)) {
-        if (stop.load(std::memory_order_relaxed)) {
-            chosen.clear();
-            break;
-        }
-        const std::optional<qint64> index = seriesMemberIndex(entry->d_name, stem, series.suffix);
-        if (!index || *index <= newest)
-            continue;
-        std::string name = folderPart + entry->d_name;
-        struct stat status {
-        };
-        if (entry->d_type != DT_REG &&
-            (::stat(name.c_str(), &status) != 0 || !S_ISREG(status.st_mode)))
-            continue;
-        newest = *index;
-        chosen = std::move(name);
-    }
-    ::closedir(folder);
-    return chosen;
-}
-
-std::string FileFollower::newestMemberNow() const
-{
-    return newestMember(series, std::atomic<bool>(false));
+    return members.back().name;
 }
 
 void FileFollower::listFolder()
@@ -131,7 +95,7 @@ void FileFollower::listFolder()
     ++listingCount;
     listing = std::make_unique<Listing>();
     listing->thread = std::thread([this, job = listing.get(), of = series] {
-        job->newest = newestMember(of, job->stop);
+        job->found = listSeriesMembers(of.prefix, of.suffix, job->stop);
         job->ended.store(true, std::memory_order_release);
         emit listingEnded();
     });
@@ -147,12 +111,18 @@ void FileFollower::takeListing()
     const std::unique_ptr<Listing> done = std::move(listing);
     // A settle since asked for a newer look; a listing of a series no longer followed is dropped.
     const bool again = std::exchange(listAgain, false);
+    if (!done->stale && done->found != members) {
+        members = std::move(done->found);
+        emit membersChanged();
+    }
     if (again || done->stale) {
-        if (again && offersMembers)
+        if (again && !series.prefix.empty())
             listFolder();
         return;
     }
-    const std::string& member = done->newest;
+    if (!offersMembers)
+        return;
+    const std::string member = newestMember();
     const FileStamp memberNow = FileStamp::of(member);
     if (member != pendingMember || memberNow != pendingMemberStamp) {
         pendingMember = member;
@@ -213,6 +183,7 @@ void FileFollower::settle()
         else
             emit vanished();
     }
-    if (offersMembers)
+    // The members are listed for the timeline even when no newer one is offered.
+    if (!series.prefix.empty())
         listFolder();
 }

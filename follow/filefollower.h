@@ -1,5 +1,6 @@
 #pragma once
 
+#include "follow/seriesmembers.h"
 #include "script/filestamp.h"
 
 #include <QByteArray>
@@ -13,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 // Watches the open file and its folder, and reports what happened to them once things have
 // settled: new content (written in place, or another file renamed over it), the file gone, or a
@@ -39,11 +41,11 @@ public:
     void acknowledge();
     // How many times the folder has been listed for series members since the start.
     std::size_t folderListings() const { return listingCount; }
-    // The newest member of the followed file's series that is newer than it, when following
-    // began; empty when there was none, or when the file is no series member.
-    const std::string& newestWhenFollowed() const { return newestAtOpen; }
-    // The same as the folder holds it now: a listing on the GUI thread, for a user's choice.
-    std::string newestMemberNow() const;
+    // The members of the followed file's series on disk, in order, as the last listing found
+    // them; empty when the file is no member.
+    const std::vector<SeriesMember>& seriesMembers() const { return members; }
+    // The known member with the largest index above the followed file's; empty when none.
+    std::string newestMember() const;
 
 signals:
     // The file has new content, or has come back after it was gone.
@@ -51,6 +53,8 @@ signals:
     void vanished();
     // The newest member of the series, newer than the followed file, has settled.
     void newerMemberReady(const QByteArray& fileName);
+    // A listing found other members than the one before it, or another series is followed.
+    void membersChanged();
     // Sent by a listing's thread as it ends, delivered on the GUI thread.
     void listingEnded();
 
@@ -66,14 +70,10 @@ private:
         std::atomic<bool> stop{false};
         // Set by the thread once it has done with the listing.
         std::atomic<bool> ended{false};
-        std::string newest;
+        std::vector<SeriesMember> found;
         // GUI thread only: the series it was made for is no longer followed.
         bool stale = false;
     };
-    // The member of the series with the largest index above its own; empty when there is none,
-    // or when the stop flag was set. Reads only the folder's names: only a name of the series
-    // is looked at further, to know it is a regular file.
-    static std::string newestMember(const Series& series, const std::atomic<bool>& stop);
     // Lists the folder on a thread, or once the running listing has ended.
     void listFolder();
     // On the GUI thread: takes the ended listing's result and reports the member once settled.
@@ -96,9 +96,10 @@ private:
     // The state last reported or acknowledged, and the one the running settle started from.
     FileStamp seen, pending;
     std::string seenMember, pendingMember;
-    // The newest member when following began: one there means no newer one is offered.
-    std::string newestAtOpen;
     FileStamp pendingMemberStamp;
+    // The series' members as last listed; a step within the series keeps them, so that it does
+    // not list the folder again.
+    std::vector<SeriesMember> members;
     std::unique_ptr<Listing> listing;
     // A settle asked for a listing while one was running.
     bool listAgain = false;

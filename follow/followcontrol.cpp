@@ -69,7 +69,7 @@ FollowControl::FollowControl(QMainWindow* window) : QObject(window)
         follower.acknowledge();
     });
     connect(bar, &ChangeBar::resumeChosen, this, [this] {
-        const std::string newest = follower.newestMemberNow();
+        const std::string newest = follower.newestMember();
         if (!newest.empty())
             ViewerApp::instance()->commands.stepToFile(newest);
     });
@@ -97,7 +97,7 @@ void FollowControl::showIfPaused()
 {
     if (!followLatestAction->isChecked())
         return;
-    const std::string& newest = follower.newestWhenFollowed();
+    const std::string newest = follower.newestMember();
     if (!newest.empty())
         bar->sayFollowingPaused(shortName(ViewerApp::instance()->fileName), shortName(newest));
 }

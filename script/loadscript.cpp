@@ -215,14 +215,14 @@ ScriptRead loadScriptInBlocks(DrawingModel& model, const std::string& fileName,
 // Blanks at the end of a record say nothing; the keyword and the text are hashed apart, so that
 // moving a blank between them makes another hash.
 std::vector<std::uint64_t> hashScriptRecords(const DrawingModel& model, const std::string& fileName,
-                                             const FileStamp* version)
+                                             const FileStamp* version, LoadProgress* progress)
 {
     std::vector<std::uint64_t> hashes;
     std::string lastKeyword;
     bool lastMakesObject = false;
     RecordHasher hashRecord;
     const ScriptRead outcome = readScript(
-        fileName, kScriptBlockBytes, nullptr, [](std::string_view, int, int, int) {},
+        fileName, kScriptBlockBytes, progress, [](std::string_view, int, int, int) {},
         [](std::string_view, std::string_view, std::string_view, std::string_view) {},
         [&](const std::string& keyword, std::string_view rest) {
             if (keyword != lastKeyword) {

@@ -65,6 +65,8 @@ ScriptRead loadScriptInBlocks(DrawingModel& model, const std::string& fileName,
 // the model, in the loader's order, from the record's text (keyword and the rest of its line,
 // blanks at its end left out) under recordHashKey(): records that say the same have the same
 // hash. Reads the file without parsing the records; nothing in the model changes. Empty unless
-// the file was read whole and, when `version` is given, is still that version.
+// the file was read whole and, when `version` is given, is still that version; empty too when
+// progress->stop is set (progress as for the load).
 std::vector<std::uint64_t> hashScriptRecords(const DrawingModel& model, const std::string& fileName,
-                                             const FileStamp* version = nullptr);
+                                             const FileStamp* version = nullptr,
+                                             LoadProgress* progress = nullptr);

@@ -1,0 +1,163 @@
+#include "follow/stepchanges.h"
+
+#include "model/changeset.h"
+#include "model/drawingmodel.h"
+
+#include <pthread.h>
+#include <sched.h>
+
+namespace
+{
+
+// The counting yields to every other thread of the system: the loads and painting of the steps
+// it describes come first.
+void lowerPriority()
+{
+    sched_param param{};
+    pthread_setschedparam(pthread_self(), SCHED_IDLE, &param);
+}
+
+} // namespace
+
+StepChanges::StepChanges(QObject* parent) : QObject(parent)
+{
+    connect(this, &StepChanges::counted, this, &StepChanges::take, Qt::QueuedConnection);
+}
+
+StepChanges::~StepChanges()
+{
+    if (job) {
+        job->progress.stop.store(true, std::memory_order_relaxed);
+        job->thread.join();
+    }
+}
+
+void StepChanges::setMembers(const std::vector<SeriesMember>& series, std::size_t from)
+{
+    startAt = from;
+    if (series == members)
+        return;
+    members = series;
+    std::map<Pair, std::size_t> kept;
+    for (std::size_t i = 1; i < members.size(); ++i) {
+        const auto found = known.find({members[i - 1].name, members[i].name});
+        if (found != known.end())
+            kept.insert(*found);
+    }
+    known.swap(kept);
+    if (job) {
+        stop();
+        startAgain = true;
+    } else {
+        start();
+    }
+}
+
+void StepChanges::setActive(bool on)
+{
+    active = on;
+    if (!on)
+        stop();
+    else if (job)
+        startAgain = true;
+    else
+        start();
+}
+
+void StepChanges::note(const std::string& previous, const std::string& name, std::size_t count)
+{
+    known[{previous, name}] = count;
+    emit countsChanged();
+}
+
+std::optional<std::size_t> StepChanges::count(std::size_t position) const
+{
+    if (position == 0 || position >= members.size())
+        return std::nullopt;
+    const auto found = known.find({members[position - 1].name, members[position].name});
+    if (found == known.end())
+        return std::nullopt;
+    return found->second;
+}
+
+void StepChanges::stop()
+{
+    startAgain = false;
+    if (job)
+        job->progress.stop.store(true, std::memory_order_relaxed);
+}
+
+// From the member shown on to the last, then from the first: what a play reaches next is counted
+// first.
+void StepChanges::start()
+{
+    if (!active || job || members.size() < 2)
+        return;
+    std::vector<Pair> pairs;
+    const std::size_t n = members.size();
+    for (std::size_t k = 0; k < n; ++k) {
+        const std::size_t i = (startAt + k) % n;
+        if (i > 0 && !known.count({members[i - 1].name, members[i].name}))
+            pairs.emplace_back(members[i - 1].name, members[i].name);
+    }
+    if (pairs.empty())
+        return;
+    job = std::make_unique<Job>();
+    job->types = DrawingModel::emptyLike(*DrawingModel::instance());
+    job->pairs = std::move(pairs);
+    job->thread = std::thread([this, running = job.get()] {
+        run(*running);
+        running->ended.store(true, std::memory_order_release);
+        emit counted();
+    });
+}
+
+// A member's hashes serve as the next pair's earlier side, so each file is read once in a run of
+// neighbours.
+void StepChanges::run(Job& job)
+{
+    lowerPriority();
+    std::string hashedName;
+    ChangeSet::Hashes hashed;
+    for (const auto& [previous, name] : job.pairs) {
+        if (job.progress.stop.load(std::memory_order_relaxed))
+            return;
+        if (hashedName != previous) {
+            hashed = hashScriptRecords(*job.types, previous, nullptr, &job.progress);
+            hashedName = previous;
+        }
+        ChangeSet::Hashes now = hashScriptRecords(*job.types, name, nullptr, &job.progress);
+        if (job.progress.stop.load(std::memory_order_relaxed))
+            return;
+        std::vector<std::size_t> removed, added;
+        ChangeSet::compare(hashed, now, removed, added);
+        {
+            const std::lock_guard<std::mutex> lock(job.mutex);
+            job.results.push_back({{previous, name}, removed.size() + added.size()});
+        }
+        hashed.swap(now);
+        hashedName = name;
+        emit counted();
+    }
+}
+
+void StepChanges::take()
+{
+    if (!job)
+        return;
+    std::vector<std::pair<Pair, std::size_t>> results;
+    {
+        const std::lock_guard<std::mutex> lock(job->mutex);
+        results.swap(job->results);
+    }
+    for (auto& [pair, count] : results)
+        known[pair] = count;
+    if (job->ended.load(std::memory_order_acquire)) {
+        job->thread.join();
+        job.reset();
+        if (std::exchange(startAgain, false))
+            start();
+    }
+    if (!results.empty())
+        emit countsChanged();
+}

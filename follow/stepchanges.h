@@ -1,0 +1,83 @@
+#pragma once
+
+#include "follow/seriesmembers.h"
+#include "script/loadscript.h"
+
+#include <QObject>
+
+#include <atomic>
+#include <cstddef>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+class DrawingModel;
+
+// How many objects each member of a series added and removed since the member before it, compared
+// record by record as Show Changes compares a step. The counts of pairs not yet shown are worked
+// out on one thread of the lowest priority, one member's file read at a time, so that a step never
+// waits for them; docs/DESIGN.md, "Threads". A count is kept for a pair of file names, so that it
+// survives members appearing and vanishing around it.
+class StepChanges : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit StepChanges(QObject* parent = nullptr);
+    // Stops the counting and waits for its thread, which stops within one block of the file read.
+    ~StepChanges() override;
+
+    // The members to count, in order; counting starts at `from` and goes round. Counts of pairs no
+    // longer neighbours are forgotten.
+    void setMembers(const std::vector<SeriesMember>& series, std::size_t from);
+    // Counting runs only while active (Show Changes on).
+    void setActive(bool on);
+    bool isActive() const { return active; }
+    // A count found by a step's own comparison.
+    void note(const std::string& previous, const std::string& name, std::size_t count);
+    std::size_t memberCount() const { return members.size(); }
+    // The count of the member at the position; none for the first member and while not counted.
+    std::optional<std::size_t> count(std::size_t position) const;
+    // Whether the background counting is running now.
+    bool counting() const { return job != nullptr; }
+
+signals:
+    // Sent by the counting thread after each count and as it ends, delivered on the GUI thread.
+    void counted();
+    // New counts are known.
+    void countsChanged();
+
+private:
+    using Pair = std::pair<std::string, std::string>;
+    struct Job {
+        std::thread thread;
+        // The types whose records count, as the drawing model makes objects of them.
+        std::unique_ptr<DrawingModel> types;
+        std::vector<Pair> pairs;
+        LoadProgress progress;
+        std::atomic<bool> ended{false};
+        std::mutex mutex;
+        // Guarded by the mutex: counts not yet taken by the GUI thread.
+        std::vector<std::pair<Pair, std::size_t>> results;
+    };
+    // The counting thread's work; sends counted() after each count.
+    void run(Job& job);
+    // Starts counting the pairs not known yet, unless a count runs or there is nothing to count.
+    void start();
+    // On the GUI thread: takes the counts made so far; joins an ended thread.
+    void take();
+    void stop();
+
+    std::vector<SeriesMember> members;
+    std::size_t startAt = 0;
+    bool active = false;
+    std::map<Pair, std::size_t> known;
+    std::unique_ptr<Job> job;
+    // The members changed while a count ran: start again once it has ended.
+    bool startAgain = false;
+};

@@ -1,0 +1,322 @@
+#include "app/viewerapp.h"
+#include "canvas/qwgtdisplay.h"
+#include "follow/changetracker.h"
+#include "follow/fileloader.h"
+#include "follow/followcontrol.h"
+#include "follow/stepchangebars.h"
+#include "follow/timelinedock.h"
+#include "model/changeset.h"
+#include "model/drawingmodel.h"
+#include "support/testapp.h"
+
+#include <QAction>
+#include <QDir>
+#include <QLabel>
+#include <QMainWindow>
+#include <QSlider>
+#include <QSpinBox>
+#include <QStyleOptionSlider>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cstdio>
+
+namespace
+{
+
+ViewerApp* app()
+{
+    return ViewerApp::instance();
+}
+
+TimelineDock* timeline()
+{
+    return app()->timelineDock;
+}
+
+// A member whose content tells it apart: n points, so that each step changes the drawing.
+QByteArray memberText(int n)
+{
+    QByteArray text = "endheader\n";
+    for (int i = 0; i <= n; ++i)
+        text += "pt " + QByteArray::number(i) + " 0 red 0\n";
+    return text;
+}
+
+QString shownName()
+{
+    return QFileInfo(QFile::decodeName(QByteArray::fromStdString(app()->fileName))).fileName();
+}
+
+// The names of the members that the timeline lists, without their folder.
+QStringList listedNames()
+{
+    QStringList names;
+    for (const SeriesMember& member : app()->followControl->follower.seriesMembers())
+        names << QFileInfo(QFile::decodeName(QByteArray::fromStdString(member.name))).fileName();
+    return names;
+}
+
+void open(const QString& path)
+{
+    app()->commands.openFile(path);
+    QVERIFY(testapp::waitForLoad());
+}
+
+// Sends the mouse event as the window system would: through the application's filters.
+void sendMouse(QWidget* widget, QEvent::Type type, const QPoint& at, Qt::MouseButtons buttons)
+{
+    QMouseEvent event(type, at, widget->mapToGlobal(at),
+                      type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons,
+                      Qt::NoModifier);
+    QApplication::sendEvent(widget, &event);
+}
+
+QPoint handleCentre(const QSlider* slider)
+{
+    QStyleOptionSlider option;
+    option.initFrom(slider);
+    option.orientation = slider->orientation();
+    option.minimum = slider->minimum();
+    option.maximum = slider->maximum();
+    option.sliderPosition = slider->sliderPosition();
+    option.sliderValue = slider->value();
+    return slider->style()
+        ->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, slider)
+        .center();
+}
+
+} // namespace
+
+class TestTimelineDock : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void listsTheSeriesInOrder_data();
+    void listsTheSeriesInOrder();
+    void followsMembersAppearingAndVanishing();
+    void dragEndsOnTheMemberUnderTheHand();
+    void playsToTheEndAndOnWithFollowLatest();
+    void countsWhatEachStepChanged();
+};
+
+void TestTimelineDock::initTestCase()
+{
+    testapp::resetApplication();
+    QVERIFY(testapp::showCanvasAt(QSize(600, 300)));
+    timeline()->show();
+    app()->mainWindow->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(app()->mainWindow));
+}
+
+void TestTimelineDock::init()
+{
+    testapp::resetApplication();
+}
+
+void TestTimelineDock::cleanup()
+{
+    timeline()->playAction->setChecked(false);
+    app()->followControl->followLatestAction->setChecked(false);
+    app()->changeTracker->showChangesAction->setChecked(false);
+    app()->fileLoader->setBackgroundFrom(FileLoader::kBackgroundFrom);
+    QVERIFY(testapp::waitForLoad());
+}
+
+void TestTimelineDock::listsTheSeriesInOrder_data()
+{
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QString>("opened");
+    QTest::addColumn<QStringList>("members");
+    QTest::addColumn<QString>("position");
+    QTest::newRow("gaps, a leading zero, and look-alikes that are no members")
+        << QStringList{"f.10.las", "f.2.las", "f.007.las", "f.7.las",    "f.3.LAS",
+                       "f3.las",   "f.x.las", "g.1.las",   "f.5.las.bak"}
+        << "f.7.las" << QStringList{"f.2.las", "f.007.las", "f.7.las", "f.10.las"} << "step 3 of 4";
+    QTest::newRow("64-bit numbers, and one beyond them")
+        << QStringList{"t.9223372036854775807.las", "t.1700000000000000000.las",
+                       "t.99999999999999999999.las", "t.0.las"}
+        << "t.9223372036854775807.las"
+        << QStringList{"t.0.las", "t.1700000000000000000.las", "t.9223372036854775807.las"}
+        << "step 3 of 3";
+    QTest::newRow("a name that is no text in the locale")
+        << QStringList{QString::fromLatin1("r\xe9sultat.2.las"),
+                       QString::fromLatin1("r\xe9sultat.1.las")}
+        << QString::fromLatin1("r\xe9sultat.1.las")
+        << QStringList{QString::fromLatin1("r\xe9sultat.1.las"),
+                       QString::fromLatin1("r\xe9sultat.2.las")}
+        << "step 1 of 2";
+}
+
+// The names are written as bytes: the Latin-1 row's names are not UTF-8.
+void TestTimelineDock::listsTheSeriesInOrder()
+{
+    QFETCH(QStringList, files);
+    QFETCH(QString, opened);
+    QFETCH(QStringList, members);
+    QFETCH(QString, position);
+    QTemporaryDir folder;
+    const QByteArray base = QFile::encodeName(folder.path()) + '/';
+    for (const QString& file : files) {
+        std::FILE* out = std::fopen((base + file.toLatin1()).constData(), "wb");
+        QVERIFY(out);
+        std::fputs(memberText(1).constData(), out);
+        std::fclose(out);
+    }
+    QDir(folder.path()).mkdir("f.9.las");
+    app()->commands.stepToFile((base + opened.toLatin1()).toStdString());
+    QVERIFY(testapp::waitForLoad());
+    QStringList listed;
+    for (const SeriesMember& member : app()->followControl->follower.seriesMembers())
+        listed << QString::fromLatin1(QByteArray::fromStdString(member.name).mid(base.size()));
+    QCOMPARE(listed, members);
+    QCOMPARE(timeline()->positionLabel->text(), position);
+    QCOMPARE(timeline()->slider->maximum(), members.size() - 1);
+}
+
+// Members written and removed while the dock is open show at the next settle of the folder, and
+// the position of the shown member follows them.
+void TestTimelineDock::followsMembersAppearingAndVanishing()
+{
+    QTemporaryDir folder;
+    for (int n : {2, 4, 6})
+        testapp::writeFile(folder.filePath(QString("run.%1.las").arg(n)), memberText(n));
+    open(folder.filePath("run.4.las"));
+    QCOMPARE(timeline()->positionLabel->text(), QString("step 2 of 3"));
+    testapp::writeFile(folder.filePath("run.3.las"), memberText(3));
+    testapp::writeFile(folder.filePath("run.8.las"), memberText(8));
+    QTRY_COMPARE(timeline()->positionLabel->text(), QString("step 3 of 5"));
+    QFile::remove(folder.filePath("run.2.las"));
+    QFile::remove(folder.filePath("run.3.las"));
+    QTRY_COMPARE(listedNames(), QStringList({"run.4.las", "run.6.las", "run.8.las"}));
+    QCOMPARE(timeline()->positionLabel->text(), QString("step 1 of 3"));
+    QCOMPARE(timeline()->slider->value(), 0);
+    QFile::remove(folder.filePath("run.4.las"));
+    QTRY_COMPARE(listedNames(), QStringList({"run.6.las", "run.8.las"}));
+    QCOMPARE(timeline()->positionLabel->text(), QString("2 members"));
+}
+
+// Every file loads in the background, so that the hand moves faster than the loads: each move
+// stops the load before it. The files shown on the way only ever go forward, and the last one is
+// the member under the slider when the button is released.
+void TestTimelineDock::dragEndsOnTheMemberUnderTheHand()
+{
+    QTemporaryDir folder;
+    constexpr int kMembers = 60;
+    constexpr int kTarget = 50;
+    for (int n = 1; n <= kMembers; ++n)
+        testapp::writeFile(folder.filePath(QString("run.%1.las").arg(n)), memberText(n));
+    open(folder.filePath("run.1.las"));
+    app()->fileLoader->setBackgroundFrom(1);
+    QStringList shown;
+    const QObject listening;
+    connect(&app()->commands, &QFunctionality::fileShown, &listening,
+            [&shown] { shown << shownName(); });
+    QSlider* slider = timeline()->slider;
+    QPoint at = handleCentre(slider);
+    sendMouse(slider, QEvent::MouseButtonPress, at, Qt::LeftButton);
+    QVERIFY(slider->isSliderDown());
+    int requests = 0;
+    while (slider->value() < kTarget && at.x() < slider->width()) {
+        at.rx() += 1;
+        const int before = slider->value();
+        sendMouse(slider, QEvent::MouseMove, at, Qt::LeftButton);
+        requests += slider->value() != before;
+        QCoreApplication::processEvents();
+    }
+    sendMouse(slider, QEvent::MouseButtonRelease, at, Qt::NoButton);
+    QCOMPARE(slider->value(), kTarget);
+    QVERIFY(testapp::waitForLoad());
+    QTest::qWait(2 * FileFollower::kSettleMilliseconds);
+    QCOMPARE(shownName(), QString("run.%1.las").arg(kTarget + 1));
+    QCOMPARE(timeline()->positionLabel->text(),
+             QString("step %1 of %2").arg(kTarget + 1).arg(kMembers));
+    QVERIFY2(requests >= kTarget / 2, qPrintable(QString::number(requests)));
+    QVERIFY(!shown.isEmpty());
+    QCOMPARE(shown.last(), QString("run.%1.las").arg(kTarget + 1));
+    for (int i = 1; i < shown.size(); ++i) {
+        const int earlier = shown[i - 1].section('.', 1, 1).toInt();
+        QVERIFY2(shown[i].section('.', 1, 1).toInt() > earlier, qPrintable(shown.join(' ')));
+    }
+}
+
+// Space on the canvas plays; at the last member play stops, and with Follow Latest it waits and
+// goes on through the members that come, one by one.
+void TestTimelineDock::playsToTheEndAndOnWithFollowLatest()
+{
+    QTemporaryDir folder;
+    for (int n : {1, 2, 4})
+        testapp::writeFile(folder.filePath(QString("run.%1.las").arg(n)), memberText(n));
+    open(folder.filePath("run.1.las"));
+    timeline()->rateBox->setValue(TimelineDock::kMaxRate);
+    QStringList shown;
+    const QObject listening;
+    connect(&app()->commands, &QFunctionality::fileShown, &listening,
+            [&shown] { shown << shownName(); });
+    app()->display->setFocus();
+    QVERIFY(QTest::qWaitFor([] { return app()->display->hasFocus(); }));
+    QTest::keyClick(app()->display, Qt::Key_Space);
+    QVERIFY(timeline()->playAction->isChecked());
+    QTRY_VERIFY(!timeline()->playAction->isChecked());
+    QCOMPARE(shown, QStringList({"run.2.las", "run.4.las"}));
+
+    shown.clear();
+    app()->followControl->followLatestAction->setChecked(true);
+    QTest::keyClick(app()->display, Qt::Key_Space);
+    QTest::qWait(200);
+    QVERIFY(timeline()->playAction->isChecked());
+    QVERIFY(shown.isEmpty());
+    testapp::writeFile(folder.filePath("run.5.las"), memberText(5));
+    testapp::writeFile(folder.filePath("run.7.las"), memberText(7));
+    QTRY_COMPARE(shownName(), QString("run.7.las"));
+    QVERIFY(timeline()->playAction->isChecked());
+    QCOMPARE(shown, QStringList({"run.5.las", "run.7.las"}));
+    QTest::keyClick(app()->display, Qt::Key_Space);
+    QVERIFY(!timeline()->playAction->isChecked());
+}
+
+// The bundled series: the counts worked out in the background are those that stepping with Show
+// Changes on finds, and a click on a bar goes to its member.
+void TestTimelineDock::countsWhatEachStepChanged()
+{
+    const QStringList names = {"step.1.las", "step.2.las", "step.3.las", "step.5.las",
+                               "step.6.las"};
+    QTemporaryDir folder;
+    const QDir examples(QStringLiteral(VEDRA_EXAMPLES_DIR));
+    for (const QString& name : names)
+        QVERIFY(QFile::copy(examples.filePath(name), folder.filePath(name)));
+    open(folder.filePath(names.last()));
+    app()->changeTracker->showChangesAction->setChecked(true);
+    const StepChanges& changes = timeline()->changes;
+    QVERIFY(timeline()->bars->isVisible());
+    QTRY_VERIFY(!changes.counting());
+    std::vector<std::size_t> counted;
+    for (std::size_t i = 1; i < std::size_t(names.size()); ++i) {
+        QVERIFY2(changes.count(i), qPrintable(names[int(i)]));
+        counted.push_back(*changes.count(i));
+    }
+    for (int i = 1; i < names.size(); ++i) {
+        open(folder.filePath(names[i - 1]));
+        app()->commands.doSwitchNextFile();
+        QVERIFY(testapp::waitForLoad());
+        const ChangeSet* step = DrawingModel::instance()->changes();
+        QVERIFY(step);
+        QCOMPARE(counted[std::size_t(i - 1)], step->added.size() + step->removed.size());
+    }
+    QVERIFY(std::any_of(counted.begin(), counted.end(), [](std::size_t c) { return c > 0; }));
+
+    StepChangeBars* bars = timeline()->bars;
+    int x = 0;
+    while (x < bars->width() && bars->memberAt(x) != 2)
+        ++x;
+    QTest::mouseClick(bars, Qt::LeftButton, {}, QPoint(x, bars->height() / 2));
+    QVERIFY(testapp::waitForLoad());
+    QCOMPARE(shownName(), names[2]);
+}
+
+QTEST_MAIN(TestTimelineDock)
+#include "tst_timelinedock.moc"
