@@ -103,5 +103,11 @@ int main(int argc, char** argv)
     }
     series.write();
     std::printf("%s\n", series.fileName().c_str());
-    return !show || series.show() ? 0 : 1;
+    if (!show)
+        return 0;
+    if (!series.show())
+        return 1;
+    // The window keeps its view from file to file; the whole layout is brought into it once.
+    vedra::request("fit");
+    return 0;
 }

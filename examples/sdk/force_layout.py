@@ -76,8 +76,15 @@ def main():
                 comments=[f"step {step}", f"energy {energy:.6g}"])
     series.write()
     print(series.member.file)
-    if not args.no_show and not series.show():
+    if args.no_show:
+        return 0
+    if not series.show():
         return 1
+    # The window keeps its view from file to file; the whole layout is brought into it once.
+    try:
+        vedra_dump.request("fit")
+    except vedra_dump.NoWindow:
+        pass  # a window just started is still coming up
     return 0
 
 
