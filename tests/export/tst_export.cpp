@@ -132,6 +132,23 @@ bool relink(const QString& target, const QString& link)
     return QFile::link(target, link);
 }
 
+// The open Export Image dialog with the name typed and the size chosen (the canvas's when
+// invalid); null when no such dialog is open.
+ExportImageDialog* fillExportDialog(const QString& typed, const QSize& chosen)
+{
+    auto* dialog = qobject_cast<ExportImageDialog*>(QApplication::activeModalWidget());
+    if (!dialog)
+        return nullptr;
+    dialog->findChild<QLineEdit*>()->setText(typed);
+    dialog->findChildren<QRadioButton*>().at(chosen.isValid())->setChecked(true);
+    if (chosen.isValid()) {
+        const QList<QSpinBox*> edges = dialog->findChildren<QSpinBox*>();
+        edges.at(0)->setValue(chosen.width());
+        edges.at(1)->setValue(chosen.height());
+    }
+    return dialog;
+}
+
 } // namespace
 
 class TestExport : public QObject
@@ -563,15 +580,8 @@ void TestExport::exportImageWritesTheCanvasView()
     ViewerApp* app = ViewerApp::instance();
     QObject scope;
     QTimer::singleShot(0, [&] {
-        auto* dialog = qobject_cast<ExportImageDialog*>(QApplication::activeModalWidget());
+        ExportImageDialog* const dialog = fillExportDialog(typed, chosen);
         QVERIFY(dialog);
-        dialog->findChild<QLineEdit*>()->setText(typed);
-        dialog->findChildren<QRadioButton*>().at(chosen.isValid())->setChecked(true);
-        if (chosen.isValid()) {
-            const QList<QSpinBox*> edges = dialog->findChildren<QSpinBox*>();
-            edges.at(0)->setValue(chosen.width());
-            edges.at(1)->setValue(chosen.height());
-        }
         if (existing)
             actOnNext<QMessageBox>(
                 &scope, [](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); });
@@ -668,15 +678,8 @@ void TestExport::exportImageRefusesAndKeepsFiles()
     bool stayedOpen = false;
     QObject scope;
     QTimer::singleShot(0, [&] {
-        auto* dialog = qobject_cast<ExportImageDialog*>(QApplication::activeModalWidget());
+        ExportImageDialog* const dialog = fillExportDialog(typed, chosen);
         QVERIFY(dialog);
-        dialog->findChild<QLineEdit*>()->setText(typed);
-        dialog->findChildren<QRadioButton*>().at(chosen.isValid())->setChecked(true);
-        if (chosen.isValid()) {
-            const QList<QSpinBox*> edges = dialog->findChildren<QSpinBox*>();
-            edges.at(0)->setValue(chosen.width());
-            edges.at(1)->setValue(chosen.height());
-        }
         // Replacing an existing file is agreed to unless the row declines it.
         std::function<void(QMessageBox*)> answer = [&](QMessageBox* box) {
             if (QAbstractButton* yes = box->button(QMessageBox::Yes)) {
