@@ -511,7 +511,7 @@ void TestExport::namesAreTheBytesGiven()
 // An input too large for the address space allowed ends the run with a message, not an abort.
 void TestExport::outOfMemoryFailsTheExport()
 {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(VEDRA_ADDRESS_SANITIZER)
     QSKIP("the sanitizer's allocator cannot run under an address-space limit");
 #endif
     // The least limit, in steps of 32 MiB, under which a small drawing is exported; the large

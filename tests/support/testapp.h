@@ -11,9 +11,18 @@ class paintObject;
 namespace testapp
 {
 
-// How many times slower the code runs here than in a plain release build: timing bounds are
-// multiplied by it, so that they still catch a cost that grows out of proportion.
+// Whether AddressSanitizer is built in: GCC says so with a macro, clang through __has_feature.
 #if defined(__SANITIZE_ADDRESS__)
+#define VEDRA_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VEDRA_ADDRESS_SANITIZER 1
+#endif
+#endif
+
+// How many times slower the code runs here than in a plain release build: tests that repeat a
+// check many times (random cases) do fewer repeats by it.
+#if defined(VEDRA_ADDRESS_SANITIZER)
 constexpr int kSlowdown = 6;
 #else
 constexpr int kSlowdown = 1;
