@@ -76,10 +76,12 @@ public:
     // so that the two share one word.) Kept by the drawing model as "no bit of `hiddenBy` set".
     bool visible = true;
     // Why the object is hidden (DrawingModel::HiddenBy bits: its kind's button, its colour, the
-    // display filter) and whether the filter dims it; set through the drawing model only. In the
-    // padding after the two flags, so an object is no larger for it.
+    // display filter, the changes shown) and why it is drawn dimmed (DrawingModel::DimmedBy bits),
+    // with `dimmed` kept as "some bit of `dimmedBy` set"; set through the drawing model only. In
+    // the padding after the two flags, so an object is no larger for them.
     std::uint8_t hiddenBy = 0;
     bool dimmed = false;
+    std::uint8_t dimmedBy = 0;
     QStringList comments;
     QStringList relatedSearches;
     PropertyMap properties;
