@@ -91,6 +91,10 @@ public:
     double maxX = -std::numeric_limits<double>::max();
     double maxY = -std::numeric_limits<double>::max();
 
+    // The pixel that painting it in its own colour (dimmed or not) writes, when that colour is
+    // plain (DirectCanvas::plainColor).
+    bool plainColor(QRgb& pixel) const;
+
 protected:
     // What describe() takes from the kind: the lead (header and coordinate lines, "%f" each) and
     // the vertices of paths and polygons.
@@ -100,8 +104,6 @@ protected:
     // The colour the object is painted in: its colour word as colorOf() resolves it, paled
     // towards white while the display filter dims the object.
     QColor color() const;
-    // The same as the pixel that painting it writes, when it is plain (DirectCanvas::plainColor).
-    bool plainColor(QRgb& pixel) const;
     // Which rule chooses an object's pen and brush from its colour (DirectCanvas::Style::kind):
     // a stroke pen; a grey outline and a brush (rectangles, circles, polygons); a marker's outline
     // and brush; a cross marker's stroke pen.

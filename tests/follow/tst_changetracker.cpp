@@ -75,6 +75,13 @@ class TestChangeTracker : public QObject
 
 private slots:
     void init() { testapp::resetApplication(); }
+    // The look and colours are remembered between runs: every test leaves the defaults, passed
+    // or failed.
+    void cleanup()
+    {
+        changesEntry("Marks Only")->trigger();
+        changesEntry("Green and Red")->trigger();
+    }
     void showsWhatAStepChanged();
     void comparesWithTheDrawingShown_data();
     void comparesWithTheDrawingShown();
@@ -200,36 +207,36 @@ void TestChangeTracker::comparesWithTheDrawingShown()
     app()->changeTracker->showChangesAction->setChecked(false);
 }
 
-// After a step that removed the navy rectangle, kept the blue one and added a green circle, the
-// canvas (its kept picture included) draws the kept rectangle as the look asks and the marks in
-// the colours chosen; a display filter that dims the rectangle keeps it dimmed whatever the look.
+// After a step that removed the navy rectangle, kept the blue one and a red line and added a green
+// circle, the canvas (its kept picture included) draws the kept objects as the look asks and the
+// marks in the colours chosen; a display filter that dims what was kept keeps it dimmed whatever
+// the look.
 void TestChangeTracker::drawsTheUnchangedAsChosen_data()
 {
     QTest::addColumn<QString>("look");
     QTest::addColumn<QString>("colors");
     QTest::addColumn<bool>("filterDims");
     QTest::addColumn<QColor>("kept");
+    QTest::addColumn<QColor>("keptLine");
     QTest::addColumn<QColor>("mark");
     QTest::addColumn<QColor>("ghost");
-    const QColor blue(0, 0, 255), paleBlue(192, 192, 255), white(Qt::white);
-    QTest::newRow("marks only") << "Marks Only"
-                                << "Green and Red" << false << blue << kMark << kGhost;
-    QTest::newRow("dim unchanged") << "Dim Unchanged"
-                                   << "Green and Red" << false << paleBlue << kMark << kGhost;
-    QTest::newRow("changes only") << "Changes Only"
-                                  << "Green and Red" << false << white << kMark << kGhost;
-    QTest::newRow("magenta and cyan")
-        << "Dim Unchanged"
-        << "Magenta and Cyan" << false << paleBlue << QColor(220, 0, 200) << QColor(0, 180, 230);
-    QTest::newRow("black and grey")
-        << "Changes Only"
-        << "Black and Grey" << false << white << QColor(Qt::black) << QColor(150, 150, 150);
+    const QColor blue(0, 0, 255), paleBlue(192, 192, 255), red(255, 0, 0), paleRed(255, 192, 192);
+    const QColor white(Qt::white), magenta(220, 0, 200), cyan(0, 180, 230);
+    const QString greenRed = "Green and Red";
+    QTest::newRow("marks only") << "Marks Only" << greenRed << false << blue << red << kMark
+                                << kGhost;
+    QTest::newRow("dim unchanged")
+        << "Dim Unchanged" << greenRed << false << paleBlue << paleRed << kMark << kGhost;
+    QTest::newRow("changes only") << "Changes Only" << greenRed << false << white << white << kMark
+                                  << kGhost;
+    QTest::newRow("magenta and cyan") << "Dim Unchanged" << QString("Magenta and Cyan") << false
+                                      << paleBlue << paleRed << magenta << cyan;
+    QTest::newRow("black and grey") << "Changes Only" << QString("Black and Grey") << false << white
+                                    << white << QColor(Qt::black) << QColor(150, 150, 150);
     QTest::newRow("marks only under a dimming filter")
-        << "Marks Only"
-        << "Green and Red" << true << paleBlue << kMark << kGhost;
+        << "Marks Only" << greenRed << true << paleBlue << paleRed << kMark << kGhost;
     QTest::newRow("changes only under a dimming filter")
-        << "Changes Only"
-        << "Green and Red" << true << white << kMark << kGhost;
+        << "Changes Only" << greenRed << true << white << white << kMark << kGhost;
 }
 
 void TestChangeTracker::drawsTheUnchangedAsChosen()
@@ -238,12 +245,15 @@ void TestChangeTracker::drawsTheUnchangedAsChosen()
     QFETCH(QString, colors);
     QFETCH(bool, filterDims);
     QFETCH(QColor, kept);
+    QFETCH(QColor, keptLine);
     QFETCH(QColor, mark);
     QFETCH(QColor, ghost);
     QTemporaryDir folder;
     const QString first = folder.filePath("look.1.las"), second = folder.filePath("look.2.las");
-    testapp::writeFile(first, "endheader\nrect 2 2 4 4 blue\nrect 8 2 10 4 navy\n");
-    testapp::writeFile(second, "endheader\nrect 2 2 4 4 blue\ncircle 14 14 1 green\n");
+    testapp::writeFile(first,
+                       "endheader\nrect 2 2 4 4 blue\nrect 8 2 10 4 navy\nline 0 10 10 10 red\n");
+    testapp::writeFile(second,
+                       "endheader\nline 0 10 10 10 red\nrect 2 2 4 4 blue\ncircle 14 14 1 green\n");
     QVERIFY(testapp::showCanvasAt(QSize(200, 200)));
     app()->commands.openFile(first);
     app()->changeTracker->showChangesAction->setChecked(true);
@@ -265,6 +275,7 @@ void TestChangeTracker::drawsTheUnchangedAsChosen()
                                                                        : QString("only"));
     const QImage shown = canvasImage();
     QCOMPARE(shown.pixelColor(30, 170), kept);
+    QCOMPARE(shown.pixelColor(50, 100), keptLine);
     QCOMPARE(shown.pixelColor(140, 60 - 10 - 4), mark);
     QCOMPARE(shown.pixelColor(80, 180), ghost);
     // The added circle is neither hidden nor dimmed, and can be picked.
@@ -278,8 +289,6 @@ void TestChangeTracker::drawsTheUnchangedAsChosen()
              filterDims ? QColor(192, 192, 255) : QColor(Qt::blue));
     model->setFilter(nullptr, false);
     QCOMPARE(canvasImage().pixelColor(30, 170), QColor(Qt::blue));
-    changesEntry("Marks Only")->trigger();
-    changesEntry("Green and Red")->trigger();
 }
 
 // Two records whose texts differ but that an unkeyed multiply-and-shift hash of the record text
