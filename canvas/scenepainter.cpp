@@ -275,8 +275,12 @@ void ScenePainter::paintRemovedGhosts(QPainter* painter, const ChangeSet& change
     }
 }
 
+// Dimmed or hidden, the unchanged objects already set the added ones apart, and at a fitted view
+// of many changes the frames would cover the canvas: only Marks Only draws them.
 void ScenePainter::paintAddedMarks(QPainter* painter, const ChangeSet& changes)
 {
+    if (DrawingModel::instance()->unchangedLook() != DrawingModel::UnchangedLook::Plain)
+        return;
     const ViewerApp* app = ViewerApp::instance();
     // Inside the reach of an object (2 + pointSize + lineWidth pixels beyond its box): the frame
     // lies pointSize + 1 beyond it, and its pen of two pixels adds one.
