@@ -33,6 +33,8 @@ const QString kExportSizeKey = QStringLiteral("export/size");
 const QString kKeepInvestigationKey = QStringLiteral("reload/keepInvestigation");
 const QString kListenKey = QStringLiteral("remote/listen");
 const QString kPlayRateKey = QStringLiteral("timeline/playRate");
+const QString kChangesLookKey = QStringLiteral("changes/look");
+const QString kChangeColorsKey = QStringLiteral("changes/colors");
 constexpr int kDefaultPlayRate = 10;
 
 // A lock file holds a process id and two names on three lines.
@@ -397,4 +399,24 @@ int RememberedState::playRate()
 void RememberedState::setPlayRate(int stepsPerSecond)
 {
     store().setValue(kPlayRateKey, stepsPerSecond);
+}
+
+QString RememberedState::changesLook()
+{
+    return store().value(kChangesLookKey).toString();
+}
+
+void RememberedState::setChangesLook(const QString& key)
+{
+    store().setValue(kChangesLookKey, key);
+}
+
+QString RememberedState::changeColors()
+{
+    return store().value(kChangeColorsKey).toString();
+}
+
+void RememberedState::setChangeColors(const QString& key)
+{
+    store().setValue(kChangeColorsKey, key);
 }

@@ -71,4 +71,10 @@ public:
     // caller bounds it.
     static int playRate();
     static void setPlayRate(int stepsPerSecond);
+    // How Show Changes draws what did not change, and its colours, as the keys the View menu's
+    // Changes entries give them; empty unless chosen (the caller takes an unknown key as none).
+    static QString changesLook();
+    static void setChangesLook(const QString& key);
+    static QString changeColors();
+    static void setChangeColors(const QString& key);
 };

@@ -15,11 +15,6 @@
 namespace
 {
 
-// What changed since the previous file: a green frame around what is new, a thin red outline of
-// what is gone, as differences are usually coloured.
-const QColor kAddedMarkColor(0, 170, 60);
-const QColor kRemovedGhostColor(235, 110, 110);
-
 // Makes the controller show the view for as long as it lives, for the drawable kinds that read
 // the view from there, and then puts back the view it showed before.
 class ControllerViewFrame
@@ -272,20 +267,25 @@ void ScenePainter::paintRemovedGhosts(QPainter* painter, const ChangeSet& change
 {
     const ViewerApp::PaintColors colors;
     const ShapeStamps::Session stamps(*painter);
+    const QColor ghost = DrawingModel::instance()->changeColors().removed;
     for (const std::unique_ptr<paintObject>& object : changes.removed) {
-        painter->setPen(SharedStyles::cosmeticPen(kRemovedGhostColor));
+        painter->setPen(SharedStyles::cosmeticPen(ghost));
         painter->setBrush(Qt::NoBrush);
         object->paint(painter);
     }
 }
 
+// Dimmed or hidden, the unchanged objects already set the added ones apart, and at a fitted view
+// of many changes the frames would cover the canvas: only Marks Only draws them.
 void ScenePainter::paintAddedMarks(QPainter* painter, const ChangeSet& changes)
 {
+    if (DrawingModel::instance()->unchangedLook() != DrawingModel::UnchangedLook::Plain)
+        return;
     const ViewerApp* app = ViewerApp::instance();
     // Inside the reach of an object (2 + pointSize + lineWidth pixels beyond its box): the frame
     // lies pointSize + 1 beyond it, and its pen of two pixels adds one.
     const int margin = app->pointSize + 1;
-    painter->setPen(QPen(kAddedMarkColor, 2));
+    painter->setPen(QPen(DrawingModel::instance()->changeColors().added, 2));
     painter->setBrush(Qt::NoBrush);
     for (const paintObject* object : changes.added) {
         if (!object->visible)

@@ -80,8 +80,9 @@ private:
     void paintPlainLayer(QPainter* painter, bool paintPlain);
     void paintHighlighted(QPainter* painter) const;
     // The model's changes, when shown: thin outlines of the removed objects (under the drawing),
-    // and a frame around each visible added object (over it), kept within the reach of a marker
-    // and a pen beyond the object's box, as every painted pixel is.
+    // and, while the unchanged objects are drawn plainly, a frame around each visible added
+    // object (over it), kept within the reach of a marker and a pen beyond the object's box, as
+    // every painted pixel is.
     static void paintRemovedGhosts(QPainter* painter, const ChangeSet& changes);
     static void paintAddedMarks(QPainter* painter, const ChangeSet& changes);
     // The model's changes when they are shown, or null.

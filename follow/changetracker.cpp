@@ -1,5 +1,6 @@
 #include "follow/changetracker.h"
 
+#include "app/rememberedstate.h"
 #include "app/viewerapp.h"
 #include "canvas/qwgtdisplay.h"
 #include "model/changeset.h"
@@ -9,6 +10,7 @@
 #include "script/textfile.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
@@ -21,6 +23,56 @@ namespace
 
 const std::string kAddedListName = "added";
 const std::string kRemovedListName = "removed";
+
+// The looks of the unchanged objects; the first is the default.
+struct Look {
+    const char* key;
+    const char* text;
+    DrawingModel::UnchangedLook look;
+};
+const Look kLooks[] = {
+    {"marks", "Marks Only", DrawingModel::UnchangedLook::Plain},
+    {"dim", "Dim Unchanged", DrawingModel::UnchangedLook::Dimmed},
+    {"only", "Changes Only", DrawingModel::UnchangedLook::Hidden},
+};
+
+// The colours of the added marks and the removed ghosts, the first the default: the usual green
+// and red, and two pairs for drawings that use those themselves. None is the highlight's orange.
+struct ChangeColorChoice {
+    const char* key;
+    const char* text;
+    QRgb added;
+    QRgb removed;
+};
+const ChangeColorChoice kColorChoices[] = {
+    {"green-red", "Green and Red", qRgb(0, 170, 60), qRgb(235, 110, 110)},
+    {"magenta-cyan", "Magenta and Cyan", qRgb(220, 0, 200), qRgb(0, 180, 230)},
+    {"black-grey", "Black and Grey", qRgb(0, 0, 0), qRgb(150, 150, 150)},
+};
+
+// The index of the entry whose key is the remembered one; 0 (the default) for any other.
+template <typename Entry, std::size_t N>
+int rememberedIndex(const Entry (&entries)[N], const QString& key)
+{
+    for (std::size_t i = 0; i < N; ++i)
+        if (key == QLatin1String(entries[i].key))
+            return int(i);
+    return 0;
+}
+
+// A checkable entry per choice in an exclusive group, the one at `checked` checked.
+template <typename Entry, std::size_t N>
+QActionGroup* choiceGroup(const Entry (&entries)[N], int checked, QObject* parent)
+{
+    auto* group = new QActionGroup(parent);
+    for (std::size_t i = 0; i < N; ++i) {
+        QAction* action = group->addAction(QString::fromLatin1(entries[i].text));
+        action->setCheckable(true);
+        action->setData(int(i));
+        action->setChecked(int(i) == checked);
+    }
+    return group;
+}
 
 } // namespace
 
@@ -48,12 +100,50 @@ ChangeTracker::ChangeTracker(QMainWindow* window) : QObject(window)
     summaryLabel = new QLabel(window->statusBar());
     window->statusBar()->addPermanentWidget(summaryLabel);
     summaryLabel->hide();
+
+    lookGroup = choiceGroup(kLooks, rememberedIndex(kLooks, RememberedState::changesLook()), this);
+    colorGroup = choiceGroup(kColorChoices,
+                             rememberedIndex(kColorChoices, RememberedState::changeColors()), this);
+    connect(lookGroup, &QActionGroup::triggered, this, [this](QAction* choice) {
+        chooseLook(choice);
+        RememberedState::setChangesLook(QLatin1String(kLooks[choice->data().toInt()].key));
+    });
+    connect(colorGroup, &QActionGroup::triggered, this, [this](QAction* choice) {
+        chooseColors(choice);
+        RememberedState::setChangeColors(QLatin1String(kColorChoices[choice->data().toInt()].key));
+    });
+    chooseLook(lookGroup->checkedAction());
+    chooseColors(colorGroup->checkedAction());
 }
 
 void ChangeTracker::addViewMenuEntry(QMenu* menu) const
 {
     menu->addSeparator();
     menu->addAction(showChangesAction);
+    QMenu* changes = menu->addMenu(QStringLiteral("Changes"));
+    changes->addActions(lookGroup->actions());
+    changes->addSeparator();
+    changes->addActions(colorGroup->actions());
+}
+
+void ChangeTracker::chooseLook(QAction* choice) const
+{
+    DrawingModel::instance()->setUnchangedLook(kLooks[choice->data().toInt()].look);
+    ViewerApp::instance()->display->update();
+}
+
+void ChangeTracker::chooseColors(QAction* choice) const
+{
+    const ChangeColorChoice& colors = kColorChoices[choice->data().toInt()];
+    DrawingModel::instance()->setChangeColors({QColor(colors.added), QColor(colors.removed)});
+    ViewerApp::instance()->display->update();
+}
+
+bool ChangeTracker::holdsBaseline() const
+{
+    const DrawingModel* model = DrawingModel::instance();
+    return hasBaseline && baselineName == ViewerApp::instance()->fileName &&
+           model->recordHashes.size() == model->objects.size();
 }
 
 bool ChangeTracker::takeBaseline()
@@ -75,7 +165,7 @@ void ChangeTracker::setShown(bool shown)
     DrawingModel* model = DrawingModel::instance();
     if (!shown)
         unlistChanges();
-    else if (!hasBaseline)
+    else if (!holdsBaseline())
         takeBaseline();
     model->setChangesShown(shown);
     showSummary();
@@ -86,7 +176,7 @@ ChangeTracker::Comparison ChangeTracker::prepare() const
 {
     Comparison comparison;
     comparison.tracking = DrawingModel::instance()->changesShown();
-    comparison.compared = comparison.tracking && hasBaseline;
+    comparison.compared = comparison.tracking && holdsBaseline();
     if (comparison.compared) {
         comparison.previousName = baselineName;
         comparison.before = DrawingModel::instance()->recordHashes;
@@ -107,16 +197,11 @@ void ChangeTracker::adopt(Comparison& comparison, DrawingModel::Discarded& disca
                           const std::string& fileName)
 {
     DrawingModel* model = DrawingModel::instance();
-    if (!comparison.tracking || !loaded) {
-        hasBaseline = false;
-        baselineName.clear();
-        showSummary();
-        return;
-    }
-    model->recordHashes = std::move(comparison.after);
-    hasBaseline = true;
-    baselineName = fileName;
-    if (comparison.compared) {
+    hasBaseline = loaded && comparison.after.size() == model->objects.size();
+    baselineName = hasBaseline ? fileName : std::string();
+    if (hasBaseline)
+        model->recordHashes = std::move(comparison.after);
+    if (hasBaseline && comparison.compared) {
         auto changes = std::make_unique<ChangeSet>();
         changes->previousName = comparison.previousName;
         for (const std::size_t index : comparison.removed) {

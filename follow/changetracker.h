@@ -10,22 +10,27 @@
 #include <vector>
 
 class QAction;
+class QActionGroup;
 class QLabel;
 class QMainWindow;
 class QMenu;
 
-// Show Changes (View menu, key D): while it is on, each load is compared with the file shown
+// Show Changes (View menu, key D): while it is on, each load is compared with the drawing shown
 // before it, record by record (see ChangeSet), and the canvas marks what was added and outlines
 // what was removed; the status bar says "+A −R since FILE", and the List Menu lists either side.
-// Of the previous file only the record hashes and the removed objects are kept. Off, nothing is
-// painted differently and a load only loads; the last comparison is kept, unshown, until then.
+// Of the previous drawing only the record hashes and the removed objects are kept. Every load
+// keeps its drawing's record hashes, so that turning Show Changes on compares the next load with
+// what is shown, whatever the file on disk has become meanwhile. Off, nothing is painted
+// differently; the last comparison is kept, unshown, until the next load. The View menu's
+// Changes entries choose how the unchanged objects are drawn (plainly, dimmed or not at all) and
+// the colours of the marks, both remembered.
 class ChangeTracker : public QObject
 {
     Q_OBJECT
 
 public:
     // Made once the explorer's List Menu exists: adds "Added Objects" and "Removed Objects" to it,
-    // and the summary to the status bar.
+    // and the summary to the status bar; gives the drawing model the remembered look and colours.
     explicit ChangeTracker(QMainWindow* window);
 
     // What a load compares the new file with, taken on the GUI thread as each load starts (from
@@ -35,29 +40,39 @@ public:
         bool tracking = false;
         bool compared = false;
         std::string previousName;
-        // `after` is filled by the load itself, one hash per object it made.
+        // `after` is filled by every load itself, one hash per object it made.
         ChangeSet::Hashes before, after;
         std::vector<std::size_t> removed, added;
         // Once the new file is loaded whole: when there is a previous file, compares the two.
         void compare();
     };
     Comparison prepare() const;
-    // Once the drawing model adopted the loaded file (`discarded` is what it replaced): the
-    // removed objects are taken from what was discarded, the added ones marked, and the new
-    // file's hashes kept for the next load. Nothing is shown when the load failed.
+    // Once the drawing model adopted the loaded file (`discarded` is what it replaced): the new
+    // file's hashes are kept for the next load and, when it was compared, the removed objects are
+    // taken from what was discarded and the added ones marked. Nothing is kept when it failed.
     void adopt(Comparison& comparison, DrawingModel::Discarded& discarded, bool loaded,
                const std::string& fileName);
     void addViewMenuEntry(QMenu* menu) const;
 
     QAction* showChangesAction = nullptr;
+    // The View menu's "Changes" entries: one look of the unchanged objects ("Marks Only",
+    // "Dim Unchanged", "Changes Only") and one set of colours are checked at a time.
+    QActionGroup* lookGroup = nullptr;
+    QActionGroup* colorGroup = nullptr;
     // "+A −R since FILE"; hidden while there is nothing to compare.
     QLabel* summaryLabel = nullptr;
 
 private:
     void setShown(bool shown);
-    // Takes the current file's records as what the next load is compared with; false when they
-    // do not match the drawing (the file changed since it was read, or cannot be read).
+    // Whether the drawing shown has its record hashes (every load through the file loader keeps
+    // them; a drawing loaded in place has none).
+    bool holdsBaseline() const;
+    // Takes the current file's records as what the next load is compared with, for a drawing
+    // loaded in place; false when they do not match the drawing (the file changed since it was
+    // read, or cannot be read).
     bool takeBaseline();
+    void chooseLook(QAction* choice) const;
+    void chooseColors(QAction* choice) const;
     void showSummary();
     // Empties the explorer when it lists a side of the changes, which are about to go.
     void unlistChanges() const;

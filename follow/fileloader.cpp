@@ -151,7 +151,8 @@ void FileLoader::start(const std::string& fileName, Done done)
 }
 
 // The records are hashed in the same pass as they are read, so that the hashes are those of the
-// bytes loaded.
+// bytes loaded; every load keeps them, so that Show Changes turned on later compares with the
+// drawing shown rather than with whatever the file on disk has become.
 void FileLoader::read(Job& job)
 {
     QElapsedTimer timer;
@@ -160,9 +161,8 @@ void FileLoader::read(Job& job)
     ChangeTracker::Comparison& comparison = result.comparison;
     bool complete = false;
     try {
-        result.read =
-            loadScriptInBlocks(*result.model, result.fileName, result.fileColors, kScriptBlockBytes,
-                               &job.progress, comparison.tracking ? &comparison.after : nullptr);
+        result.read = loadScriptInBlocks(*result.model, result.fileName, result.fileColors,
+                                         kScriptBlockBytes, &job.progress, &comparison.after);
         complete = result.read.whole();
         if (complete)
             comparison.compare();

@@ -106,6 +106,7 @@ std::unique_ptr<DrawingModel::Discarded> DrawingModel::adopt(DrawingModel& loade
     typesHidden.clear();
     colorHiding = false;
     filtered = false;
+    unchangedMarked = false;
     highlightedCount = std::exchange(loaded.highlightedCount, 0);
     recordHashes.clear();
     sceneChanged();
@@ -216,6 +217,7 @@ void DrawingModel::clearObjects()
     typesHidden.clear();
     colorHiding = false;
     filtered = false;
+    unchangedMarked = false;
     highlightedCount = 0;
     // The added objects were these; the removed ones go with them.
     changeSet.reset();
@@ -229,6 +231,7 @@ void DrawingModel::setChanges(std::unique_ptr<ChangeSet> changes)
 {
     prepareSceneChange();
     changeSet = std::move(changes);
+    markUnchanged();
     sceneChanged();
 }
 
@@ -236,7 +239,52 @@ void DrawingModel::setChangesShown(bool shown)
 {
     prepareSceneChange();
     showChanges = shown;
+    markUnchanged();
     sceneChanged();
+}
+
+void DrawingModel::setUnchangedLook(UnchangedLook look)
+{
+    if (look == unchanged)
+        return;
+    prepareSceneChange();
+    unchanged = look;
+    if (markUnchanged())
+        sceneChanged();
+}
+
+void DrawingModel::setChangeColors(const ChangeColors& colors)
+{
+    if (colors.added == changeColorsShown.added && colors.removed == changeColorsShown.removed)
+        return;
+    prepareSceneChange();
+    changeColorsShown = colors;
+    sceneChanged();
+}
+
+// Every object as unchanged first, then the added ones as changed: two plain passes, as the
+// display filter's. The default look, or no comparison shown, reads no object unless an earlier
+// look left flags to clear.
+bool DrawingModel::markUnchanged()
+{
+    const bool active = showChanges && changeSet && unchanged != UnchangedLook::Plain;
+    if (!active && !unchangedMarked)
+        return false;
+    const bool hide = active && unchanged == UnchangedLook::Hidden;
+    const bool dim = active && unchanged == UnchangedLook::Dimmed;
+    bool changed = false;
+    for (paintObject* object : objects) {
+        changed |= setHiddenBy(*object, HiddenByChanges, hide);
+        changed |= setDimmedBy(*object, DimmedByChanges, dim);
+    }
+    if (active) {
+        for (paintObject* object : changeSet->added) {
+            changed |= setHiddenBy(*object, HiddenByChanges, false);
+            changed |= setDimmedBy(*object, DimmedByChanges, false);
+        }
+    }
+    unchangedMarked = active;
+    return changed;
 }
 
 void DrawingModel::clearPropertyDeclarations()
@@ -298,6 +346,14 @@ bool DrawingModel::setHiddenBy(paintObject& object, HiddenBy reason, bool hidden
     return object.hiddenBy != was;
 }
 
+bool DrawingModel::setDimmedBy(paintObject& object, DimmedBy reason, bool dimmedNow)
+{
+    const std::uint8_t was = object.dimmedBy;
+    object.dimmedBy = dimmedNow ? (was | reason) : (was & ~reason);
+    object.dimmed = object.dimmedBy != 0;
+    return object.dimmedBy != was;
+}
+
 void DrawingModel::setTypeVisible(const std::string& keyword, int visible)
 {
     const auto entry = objectsByType.find(keyword);
@@ -342,13 +398,12 @@ void DrawingModel::setFilter(const ObjectList* shown, bool dimTheRest)
     bool changed = false;
     for (paintObject* object : objects) {
         changed |= setHiddenBy(*object, HiddenByFilter, hideRest);
-        changed |= object->dimmed != dimRest;
-        object->dimmed = dimRest;
+        changed |= setDimmedBy(*object, DimmedByFilter, dimRest);
     }
     if (shown) {
         for (paintObject* object : *shown) {
             setHiddenBy(*object, HiddenByFilter, false);
-            object->dimmed = false;
+            setDimmedBy(*object, DimmedByFilter, false);
         }
         // The shown ones were set to the rest's state above; they cannot tell what they were, so
         // a filter in force always counts as a change.

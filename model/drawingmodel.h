@@ -4,6 +4,7 @@
 #include "model/changeset.h"
 #include "query/comparator.h"
 
+#include <QColor>
 #include <QMap>
 #include <QString>
 
@@ -87,7 +88,15 @@ public:
     // The reasons an object is hidden, as bits of paintObject::hiddenBy; an object is visible
     // when none is set, so a kind shown by its button stays hidden while its colour or the
     // display filter hides it, and the other way round.
-    enum HiddenBy : std::uint8_t { HiddenByKind = 1, HiddenByColor = 2, HiddenByFilter = 4 };
+    enum HiddenBy : std::uint8_t {
+        HiddenByKind = 1,
+        HiddenByColor = 2,
+        HiddenByFilter = 4,
+        HiddenByChanges = 8
+    };
+    // The reasons an object is drawn dimmed, as bits of paintObject::dimmedBy: the display
+    // filter's "Dim the rest" and Dim Unchanged add up the same way.
+    enum DimmedBy : std::uint8_t { DimmedByFilter = 1, DimmedByChanges = 2 };
     // Hides the objects whose colour word is one of the names and shows again those of other
     // words that their colour hid. Nothing hidden by colour and no names: no object is read.
     void setColorsHidden(const std::unordered_set<std::string>& names);
@@ -103,6 +112,19 @@ public:
     void setChanges(std::unique_ptr<ChangeSet> changes);
     bool changesShown() const { return showChanges; }
     void setChangesShown(bool shown);
+    // How the objects that did not change are drawn while changes are shown: as they are (the
+    // marks alone tell the changes), dimmed, or not at all. Applies to each change set in turn,
+    // with no change set (nothing compared yet) to no object.
+    enum class UnchangedLook : std::uint8_t { Plain, Dimmed, Hidden };
+    UnchangedLook unchangedLook() const { return unchanged; }
+    void setUnchangedLook(UnchangedLook look);
+    // The colours of the marks around the added objects and of the removed ones' ghosts.
+    struct ChangeColors {
+        QColor added;
+        QColor removed;
+    };
+    const ChangeColors& changeColors() const { return changeColorsShown; }
+    void setChangeColors(const ChangeColors& colors);
     // The hashes of the records of `objects`, index for index, while changes are worked out;
     // empty otherwise (see hashScriptRecords).
     std::vector<std::uint64_t> recordHashes;
@@ -196,6 +218,14 @@ private:
     std::set<std::string> typesHidden;
     std::unique_ptr<ChangeSet> changeSet;
     bool showChanges = false;
+    UnchangedLook unchanged = UnchangedLook::Plain;
+    // Green frames and pale red outlines, as differences are usually coloured.
+    ChangeColors changeColorsShown{QColor(0, 170, 60), QColor(235, 110, 110)};
+    // Whether some object has HiddenByChanges or DimmedByChanges set.
+    bool unchangedMarked = false;
+    // Sets the unchanged objects' flags to what the look, the change set and its being shown ask
+    // for; false when none changed.
+    bool markUnchanged();
     // How many of the objects are highlighted; countHighlight() notes one object's change.
     std::size_t highlightedCount = 0;
     void countHighlight(bool highlighted)
@@ -213,4 +243,6 @@ private:
     bool filtered = false;
     // Sets or clears the reason on the object, with `visible` following; true when it changed.
     static bool setHiddenBy(paintObject& object, HiddenBy reason, bool hidden);
+    // The same for a reason to dim it, with `dimmed` following.
+    static bool setDimmedBy(paintObject& object, DimmedBy reason, bool dimmedNow);
 };

@@ -52,7 +52,7 @@ bool thinStrokePixel(const paintObject& object, QRgb& pixel)
     if (app->lineWidth != 1)
         return false;
     return object.highlighted ? DirectCanvas::plainColor(app->highlightColor, pixel)
-                              : app->plainPixelOf(object.colorName, pixel);
+                              : object.plainColor(pixel);
 }
 
 bool paintLine::paintDirect(DirectCanvas& canvas) const

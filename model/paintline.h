@@ -25,6 +25,7 @@ protected:
 };
 
 // The pixel that the object's stroke pen (a line's, a path's) writes when it is one pixel wide
-// and of a plain colour, its own or the highlight colour; false otherwise. Such strokes are drawn
+// and of a plain colour, its own (paled when it is dimmed) or the highlight colour; false
+// otherwise. Such strokes are drawn
 // by the direct canvas's line rasterizer (DirectCanvas::drawThinLines()).
 bool thinStrokePixel(const paintObject& object, QRgb& pixel);

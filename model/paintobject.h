@@ -76,10 +76,12 @@ public:
     // so that the two share one word.) Kept by the drawing model as "no bit of `hiddenBy` set".
     bool visible = true;
     // Why the object is hidden (DrawingModel::HiddenBy bits: its kind's button, its colour, the
-    // display filter) and whether the filter dims it; set through the drawing model only. In the
-    // padding after the two flags, so an object is no larger for it.
+    // display filter, the changes shown) and why it is drawn dimmed (DrawingModel::DimmedBy bits),
+    // with `dimmed` kept as "some bit of `dimmedBy` set"; set through the drawing model only. In
+    // the padding after the two flags, so an object is no larger for them.
     std::uint8_t hiddenBy = 0;
     bool dimmed = false;
+    std::uint8_t dimmedBy = 0;
     QStringList comments;
     QStringList relatedSearches;
     PropertyMap properties;
@@ -88,6 +90,10 @@ public:
     double minY = std::numeric_limits<double>::max();
     double maxX = -std::numeric_limits<double>::max();
     double maxY = -std::numeric_limits<double>::max();
+
+    // The pixel that painting it in its own colour (dimmed or not) writes, when that colour is
+    // plain (DirectCanvas::plainColor).
+    bool plainColor(QRgb& pixel) const;
 
 protected:
     // What describe() takes from the kind: the lead (header and coordinate lines, "%f" each) and
@@ -98,8 +104,6 @@ protected:
     // The colour the object is painted in: its colour word as colorOf() resolves it, paled
     // towards white while the display filter dims the object.
     QColor color() const;
-    // The same as the pixel that painting it writes, when it is plain (DirectCanvas::plainColor).
-    bool plainColor(QRgb& pixel) const;
     // Which rule chooses an object's pen and brush from its colour (DirectCanvas::Style::kind):
     // a stroke pen; a grey outline and a brush (rectangles, circles, polygons); a marker's outline
     // and brush; a cross marker's stroke pen.

@@ -1,3 +1,4 @@
+#include "app/rememberedstate.h"
 #include "app/viewerapp.h"
 #include "canvas/qwgtdisplay.h"
 #include "canvas/scenepainter.h"
@@ -8,6 +9,7 @@
 #include "support/testapp.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QLabel>
 #include <QListWidget>
 #include <QMainWindow>
@@ -49,6 +51,22 @@ QAction* listEntry(const QString& text)
     return nullptr;
 }
 
+// An entry of the View menu's Changes submenu.
+QAction* changesEntry(const QString& text)
+{
+    for (QAction* action :
+         app()->changeTracker->lookGroup->actions() + app()->changeTracker->colorGroup->actions())
+        if (action->text() == text)
+            return action;
+    return nullptr;
+}
+
+// What the canvas shows, through its own paint and the picture it keeps.
+QImage canvasImage()
+{
+    return app()->display->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
 } // namespace
 
 class TestChangeTracker : public QObject
@@ -57,7 +75,18 @@ class TestChangeTracker : public QObject
 
 private slots:
     void init() { testapp::resetApplication(); }
+    // The look and colours are remembered between runs: every test leaves the defaults, passed
+    // or failed.
+    void cleanup()
+    {
+        changesEntry("Marks Only")->trigger();
+        changesEntry("Green and Red")->trigger();
+    }
     void showsWhatAStepChanged();
+    void comparesWithTheDrawingShown_data();
+    void comparesWithTheDrawingShown();
+    void drawsTheUnchangedAsChosen_data();
+    void drawsTheUnchangedAsChosen();
     void aCraftedRecordPairCannotHideAChange();
 };
 
@@ -140,6 +169,126 @@ void TestChangeTracker::showsWhatAStepChanged()
     QCOMPARE(plain, render());
     QVERIFY(!app()->changeTracker->summaryLabel->isVisible());
     app()->changeTracker->showChangesAction->trigger();
+}
+
+// The file changes on disk while it is shown; Show Changes is turned on before or after that, or
+// after being turned off again, and Reload marks the change against the drawing that was shown.
+void TestChangeTracker::comparesWithTheDrawingShown_data()
+{
+    QTest::addColumn<QString>("toggles");
+    QTest::newRow("on before the change on disk") << "+";
+    QTest::newRow("on after the change on disk") << ".+";
+    QTest::newRow("on, off, then on after the change") << "+-.+";
+}
+
+void TestChangeTracker::comparesWithTheDrawingShown()
+{
+    QFETCH(QString, toggles);
+    QTemporaryDir folder;
+    const QString path = folder.filePath("shown.las");
+    testapp::writeFile(path, "endheader\nrect 2 2 4 4 blue\nrect 8 2 10 4 navy\n");
+    app()->commands.openFile(path);
+    if (!toggles.contains('.'))
+        toggles += '.';
+    for (const QChar step : toggles) {
+        if (step == '.')
+            testapp::writeFile(path, "endheader\nrect 2 2 4 4 blue\ncircle 14 14 1 green\n");
+        else
+            app()->changeTracker->showChangesAction->setChecked(step == '+');
+    }
+    app()->commands.doReload();
+    QVERIFY(testapp::waitForLoad());
+    const ChangeSet* changes = DrawingModel::instance()->changes();
+    QVERIFY(changes);
+    QVERIFY(!app()->changeTracker->summaryLabel->isHidden());
+    QCOMPARE(app()->changeTracker->summaryLabel->text(), QString("+1 \u22121 since shown.las"));
+    QCOMPARE(changes->added.size(), std::size_t(1));
+    QVERIFY(changes->added.front()->colorName == "green");
+    app()->changeTracker->showChangesAction->setChecked(false);
+}
+
+// After a step that removed the navy rectangle, kept the blue one and a red line and added a green
+// circle, the canvas (its kept picture included) draws the kept objects as the look asks, the
+// frames only while they are drawn plainly, and the marks in the colours chosen; a display filter
+// that dims what was kept keeps it dimmed whatever the look.
+void TestChangeTracker::drawsTheUnchangedAsChosen_data()
+{
+    QTest::addColumn<QString>("look");
+    QTest::addColumn<QString>("colors");
+    QTest::addColumn<bool>("filterDims");
+    QTest::addColumn<QColor>("kept");
+    QTest::addColumn<QColor>("keptLine");
+    QTest::addColumn<QColor>("mark");
+    QTest::addColumn<QColor>("ghost");
+    const QColor blue(0, 0, 255), paleBlue(192, 192, 255), red(255, 0, 0), paleRed(255, 192, 192);
+    const QColor white(Qt::white), magenta(220, 0, 200), cyan(0, 180, 230);
+    const QString greenRed = "Green and Red";
+    QTest::newRow("marks only") << "Marks Only" << greenRed << false << blue << red << kMark
+                                << kGhost;
+    QTest::newRow("dim unchanged")
+        << "Dim Unchanged" << greenRed << false << paleBlue << paleRed << white << kGhost;
+    QTest::newRow("changes only") << "Changes Only" << greenRed << false << white << white << white
+                                  << kGhost;
+    QTest::newRow("magenta and cyan")
+        << "Marks Only" << QString("Magenta and Cyan") << false << blue << red << magenta << cyan;
+    QTest::newRow("black and grey") << "Changes Only" << QString("Black and Grey") << false << white
+                                    << white << white << QColor(150, 150, 150);
+    QTest::newRow("marks only under a dimming filter")
+        << "Marks Only" << greenRed << true << paleBlue << paleRed << kMark << kGhost;
+    QTest::newRow("changes only under a dimming filter")
+        << "Changes Only" << greenRed << true << white << white << white << kGhost;
+}
+
+void TestChangeTracker::drawsTheUnchangedAsChosen()
+{
+    QFETCH(QString, look);
+    QFETCH(QString, colors);
+    QFETCH(bool, filterDims);
+    QFETCH(QColor, kept);
+    QFETCH(QColor, keptLine);
+    QFETCH(QColor, mark);
+    QFETCH(QColor, ghost);
+    QTemporaryDir folder;
+    const QString first = folder.filePath("look.1.las"), second = folder.filePath("look.2.las");
+    testapp::writeFile(first,
+                       "endheader\nrect 2 2 4 4 blue\nrect 8 2 10 4 navy\nline 0 10 10 10 red\n");
+    testapp::writeFile(second,
+                       "endheader\nline 0 10 10 10 red\nrect 2 2 4 4 blue\ncircle 14 14 1 green\n");
+    QVERIFY(testapp::showCanvasAt(QSize(200, 200)));
+    app()->commands.openFile(first);
+    app()->changeTracker->showChangesAction->setChecked(true);
+    app()->commands.openFile(second);
+    DrawingModel* model = DrawingModel::instance();
+    if (filterDims) {
+        const DrawingModel::ObjectList shown(model->changes()->added);
+        model->setFilter(&shown, true);
+    }
+    app()->originY = 200;
+    app()->ratio = 10;
+    // The picture of the plain look is kept first: choosing must not leave it on the canvas.
+    const QImage before = canvasImage();
+    QCOMPARE(before.pixelColor(140, 60 - 10 - 4), kMark);
+    changesEntry(look)->trigger();
+    changesEntry(colors)->trigger();
+    QCOMPARE(RememberedState::changesLook(), look == "Marks Only"      ? QString("marks")
+                                             : look == "Dim Unchanged" ? QString("dim")
+                                                                       : QString("only"));
+    const QImage shown = canvasImage();
+    QCOMPARE(shown.pixelColor(30, 170), kept);
+    QCOMPARE(shown.pixelColor(50, 100), keptLine);
+    QCOMPARE(shown.pixelColor(140, 60 - 10 - 4), mark);
+    QCOMPARE(shown.pixelColor(80, 180), ghost);
+    // The added circle is drawn in full whatever the look, and can be picked.
+    QCOMPARE(shown.pixelColor(140, 60), QColor(0, 128, 0));
+    QVERIFY(model->changes()->added.front()->visible);
+
+    // Show Changes off draws the drawing as the filter alone has it; the filter taken off, as
+    // it is.
+    app()->changeTracker->showChangesAction->setChecked(false);
+    QCOMPARE(canvasImage().pixelColor(30, 170),
+             filterDims ? QColor(192, 192, 255) : QColor(Qt::blue));
+    model->setFilter(nullptr, false);
+    QCOMPARE(canvasImage().pixelColor(30, 170), QColor(Qt::blue));
 }
 
 // Two records whose texts differ but that an unkeyed multiply-and-shift hash of the record text
