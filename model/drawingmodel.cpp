@@ -182,6 +182,80 @@ void DrawingModel::addObjectFromRecord(const std::string& keyword, std::string_v
     }
 }
 
+DrawingModel::Batch::~Batch()
+{
+    for (const auto& [object, type] : made)
+        delete object;
+}
+
+const DrawingModel::Batch::Type* DrawingModel::Batch::typeOf(const std::string& keyword)
+{
+    for (const Type& type : types) {
+        if (type.keyword == keyword)
+            return &type;
+    }
+    const auto handler = model.handlers.find(keyword);
+    if (handler == model.handlers.end())
+        return nullptr;
+    static const QMap<QString, QString> noDefaults;
+    const auto defaults = model.propertyDefaults.find(keyword);
+    return &types.emplace_back(
+        Type{keyword, handler->second.get(),
+             defaults == model.propertyDefaults.end() ? &noDefaults : &defaults->second});
+}
+
+bool DrawingModel::Batch::addObjectFromRecord(const std::string& keyword, std::string_view rest)
+{
+    const Type* type = typeOf(keyword);
+    if (!type)
+        return false;
+    made.reserve(made.size() + 1);
+    std::unique_ptr<paintObject> object(type->handler->createObject());
+    object->readRecord(rest, *type->defaults);
+    made.emplace_back(object.release(), static_cast<std::size_t>(type - types.data()));
+    return true;
+}
+
+// Every list is made long enough first, so that nothing can fail once the first object is in.
+void DrawingModel::append(Batch& batch)
+{
+    if (batch.made.empty())
+        return;
+    // The lists of each type (`routes` may move as it grows; the lists stay in place).
+    std::vector<std::vector<ObjectList*>*> typeLists;
+    for (const Batch::Type& type : batch.types)
+        typeLists.push_back(routeOf(type.keyword)->lists);
+    std::vector<std::size_t> perType(batch.types.size());
+    for (const auto& [object, type] : batch.made)
+        ++perType[type];
+    std::vector<std::pair<ObjectList*, std::size_t>> growth;
+    for (std::size_t type = 0; type < typeLists.size(); ++type) {
+        for (ObjectList* list : *typeLists[type]) {
+            const auto known =
+                std::find_if(growth.begin(), growth.end(),
+                             [list](const auto& entry) { return entry.first == list; });
+            if (known == growth.end())
+                growth.emplace_back(list, perType[type]);
+            else
+                known->second += perType[type];
+        }
+    }
+    // Grown as push_back grows them, so that many batches in a row copy each list a few times.
+    for (const auto& [list, count] : growth) {
+        if (list->size() + count > list->capacity())
+            list->reserve(std::max(list->size() + count, 2 * list->capacity()));
+    }
+    prepareSceneChange();
+    sceneChanged();
+    boundsCurrent = false;
+    for (const auto& [object, type] : batch.made) {
+        for (ObjectList* list : *typeLists[type])
+            list->push_back(object);
+        objectBounds.noteAppended(*object);
+    }
+    batch.made.clear();
+}
+
 const BoundsIndex& DrawingModel::boundsIndex()
 {
     if (!boundsCurrent || objectBounds.size() != objects.size()) {

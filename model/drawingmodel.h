@@ -54,6 +54,39 @@ public:
     // A new object read from the record, owned by the caller; null for a type without handler.
     paintObject* createObjectFromRecord(const std::string& keyword, std::string_view rest);
 
+    // Objects read from records apart from the model, on any thread, for append() to add in one
+    // step: a load on several threads reads each part of a file into a batch of its own. While
+    // batches are made, the model's handlers and declarations must not change.
+    class Batch
+    {
+    public:
+        explicit Batch(const DrawingModel& model) : model(model) {}
+        // Frees the objects not appended.
+        ~Batch();
+        Batch(const Batch&) = delete;
+        Batch& operator=(const Batch&) = delete;
+        // As the model's addObjectFromRecord(); true when the record made an object.
+        bool addObjectFromRecord(const std::string& keyword, std::string_view rest);
+
+    private:
+        friend class DrawingModel;
+        // A keyword that has a handler, and its declared defaults (an empty map when none).
+        struct Type {
+            std::string keyword;
+            const paintObjectHandler* handler;
+            const QMap<QString, QString>* defaults;
+        };
+        const Type* typeOf(const std::string& keyword);
+
+        const DrawingModel& model;
+        std::vector<Type> types;
+        // The objects in record order, owned here, each with its index in `types`.
+        std::vector<std::pair<paintObject*, std::size_t>> made;
+    };
+    // Appends the batch's objects in order, as addObjectFromRecord() of their records would have
+    // (the same lists, bounds and declared types); the batch is left empty.
+    void append(Batch& batch);
+
     // A model without objects or declarations, with the types of the given one: a load fills it,
     // then the given model adopts what it holds.
     static std::unique_ptr<DrawingModel> emptyLike(const DrawingModel& model);
