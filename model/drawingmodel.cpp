@@ -198,10 +198,21 @@ const DrawingModel::Batch::Type* DrawingModel::Batch::typeOf(const std::string& 
     if (handler == model.handlers.end())
         return nullptr;
     static const QMap<QString, QString> noDefaults;
-    const auto defaults = model.propertyDefaults.find(keyword);
-    return &types.emplace_back(
-        Type{keyword, handler->second.get(),
-             defaults == model.propertyDefaults.end() ? &noDefaults : &defaults->second});
+    const auto declared = defaults->find(keyword);
+    return &types.emplace_back(Type{keyword, handler->second.get(),
+                                    declared == defaults->end() ? &noDefaults : &declared->second});
+}
+
+DrawingModel::Batch::Defaults DrawingModel::Batch::copyDefaults(const DrawingModel& model)
+{
+    const auto copy = [](const QString& text) { return QString(text.constData(), text.size()); };
+    Defaults copied;
+    for (const auto& [keyword, declared] : model.propertyDefaults) {
+        QMap<QString, QString>& own = copied[keyword];
+        for (auto entry = declared.cbegin(); entry != declared.cend(); ++entry)
+            own.insert(copy(entry.key()), copy(entry.value()));
+    }
+    return copied;
 }
 
 bool DrawingModel::Batch::addObjectFromRecord(const std::string& keyword, std::string_view rest)
@@ -209,10 +220,11 @@ bool DrawingModel::Batch::addObjectFromRecord(const std::string& keyword, std::s
     const Type* type = typeOf(keyword);
     if (!type)
         return false;
-    made.reserve(made.size() + 1);
     std::unique_ptr<paintObject> object(type->handler->createObject());
     object->readRecord(rest, *type->defaults);
-    made.emplace_back(object.release(), static_cast<std::size_t>(type - types.data()));
+    // Released only once listed, so that running out of memory on the way leaks nothing.
+    made.emplace_back(object.get(), static_cast<std::size_t>(type - types.data()));
+    object.release();
     return true;
 }
 
@@ -282,17 +294,22 @@ std::unique_ptr<paintObject> DrawingModel::createObject(const TypeRoute& route,
 
 void DrawingModel::clearObjects()
 {
+    Discarded discarded;
+    releaseObjects(discarded);
+}
+
+void DrawingModel::releaseObjects(Discarded& into)
+{
     prepareSceneChange();
-    for (paintObject* object : objects)
-        delete object;
+    into.objects.swap(objects);
+    // The added objects were these; the removed ones go with them.
+    into.changes = std::move(changeSet);
     objects.clear();
     objectBounds.clear();
     typesHidden.clear();
     colorHiding = false;
     filtered = false;
     highlightedCount = 0;
-    // The added objects were these; the removed ones go with them.
-    changeSet.reset();
     recordHashes.clear();
     sceneChanged();
     for (auto& entry : objectsByType)

@@ -60,7 +60,16 @@ public:
     class Batch
     {
     public:
-        explicit Batch(const DrawingModel& model) : model(model) {}
+        // The declared defaults, copied down to their texts for the batches of one thread: an
+        // object's properties start as a copy of its type's defaults, and threads that copied
+        // one map would count its references in the same memory, record after record.
+        using Defaults = std::map<std::string, QMap<QString, QString>>;
+        static Defaults copyDefaults(const DrawingModel& model);
+
+        Batch(const DrawingModel& model, std::shared_ptr<const Defaults> defaults)
+            : model(model), defaults(std::move(defaults))
+        {
+        }
         // Frees the objects not appended.
         ~Batch();
         Batch(const Batch&) = delete;
@@ -79,6 +88,7 @@ public:
         const Type* typeOf(const std::string& keyword);
 
         const DrawingModel& model;
+        std::shared_ptr<const Defaults> defaults;
         std::vector<Type> types;
         // The objects in record order, owned here, each with its index in `types`.
         std::vector<std::pair<paintObject*, std::size_t>> made;
@@ -107,6 +117,9 @@ public:
     std::unique_ptr<Discarded> adopt(DrawingModel& loaded);
 
     void clearObjects();
+    // Empties the model as clearObjects() does, handing its objects and changes to `into`
+    // (empty before) instead of freeing them: a load frees them on another thread while it reads.
+    void releaseObjects(Discarded& into);
     void clearPropertyDeclarations();
     void clearHighlight();
     // Sets the highlight of the objects (which must be the model's) and marks the scene changed.

@@ -265,13 +265,13 @@ std::vector<RecordPart> cutRecords(ChunkedText& file, qint64 begin, std::size_t 
 
 // Reads the parts on `threads` threads (the calling one among them), each from a reader of its
 // own over the file `whole` has open, with its own arena generation and its own shared record
-// parts. True when every part was read to its end; false when the load is to stop. What a thread
-// throws stops the others and is thrown here once all have ended.
-bool readParts(std::vector<RecordPart>& parts, const DrawingModel& model, ScriptReader& whole,
-               std::size_t blockBytes, LoadProgress* progress, bool hashing, int threads)
+// parts; the calling one frees the previous drawing first. True when every part was read to its
+// end; false when the load is to stop. What a thread throws stops the others and is thrown here
+// once all have ended.
+bool readParts(std::vector<RecordPart>& parts, std::unique_ptr<DrawingModel::Discarded> previous,
+               const DrawingModel& model, ScriptReader& whole, std::size_t blockBytes,
+               LoadProgress* progress, bool hashing, int threads)
 {
-    for (RecordPart& part : parts)
-        part.batch = std::make_unique<DrawingModel::Batch>(model);
     std::atomic<std::size_t> nextPart{0};
     std::atomic<bool> abandon{false};
     std::atomic<bool> stopped{false};
@@ -283,8 +283,11 @@ bool readParts(std::vector<RecordPart>& parts, const DrawingModel& model, Script
             const auto forgetShared = [](SharedRecordParts* shared) { shared->clear(); };
             const std::unique_ptr<SharedRecordParts, decltype(forgetShared)> shared(
                 &SharedRecordParts::instance(), forgetShared);
+            const auto defaults = std::make_shared<const DrawingModel::Batch::Defaults>(
+                DrawingModel::Batch::copyDefaults(model));
             for (std::size_t i = nextPart++; i < parts.size() && !abandon; i = nextPart++) {
                 RecordPart& part = parts[i];
+                part.batch = std::make_unique<DrawingModel::Batch>(model, defaults);
                 ScriptReader reader(progress, &abandon);
                 reader.openPart(whole, part.begin, part.end, blockBytes);
                 RecordHasher hashRecord;
@@ -314,6 +317,9 @@ bool readParts(std::vector<RecordPart>& parts, const DrawingModel& model, Script
             break;
         }
     }
+    // The helpers read while this thread frees what it made itself, for the most part, and so
+    // waits on no other thread's allocator.
+    previous.reset();
     work();
     for (std::thread& helper : helpers)
         helper.join();
@@ -334,7 +340,10 @@ ScriptRead loadScriptInBlocks(DrawingModel& model, const std::string& fileName,
 {
     fileColors.clear();
     model.clearPropertyDeclarations();
-    model.clearObjects();
+    // Freed once it is known whether the records are read on several threads: then one of them
+    // frees the previous drawing while the others read.
+    auto previous = std::make_unique<DrawingModel::Discarded>();
+    model.releaseObjects(*previous);
     if (recordHashes)
         recordHashes->clear();
     ObjectArena::startGeneration();
@@ -362,6 +371,7 @@ ScriptRead loadScriptInBlocks(DrawingModel& model, const std::string& fileName,
         parts = cutRecords(reader.text(), reader.readOffset(), blockBytes,
                            threads > 0 ? threads : loadThreadCount());
     if (parts.empty()) {
+        previous.reset();
         RecordHasher hashRecord;
         reader.readRecords([&](const std::string& keyword, std::string_view rest) {
             const std::size_t before = model.objects.size();
@@ -374,8 +384,8 @@ ScriptRead loadScriptInBlocks(DrawingModel& model, const std::string& fileName,
         // The parts read the records again from their start.
         reader.unreport(reader.text().bytesRead() - reader.readOffset());
         outcome.stopped =
-            !readParts(parts, model, reader, blockBytes, progress, recordHashes != nullptr,
-                       threads > 0 ? threads : loadThreadCount());
+            !readParts(parts, std::move(previous), model, reader, blockBytes, progress,
+                       recordHashes != nullptr, threads > 0 ? threads : loadThreadCount());
         for (RecordPart& part : parts) {
             if (outcome.stopped)
                 break;
