@@ -47,6 +47,8 @@ public:
     // earlier than its size at opening, and the path still names it unchanged (not replaced,
     // written, truncated or grown since it was opened).
     bool readWhole(const std::string& path) const;
+    // Whether the file ended before the end seen at opening: it shrank, or failed, while read.
+    bool endedShort() const { return endedEarly; }
 
 private:
     // Reads at the place, into `into`; what read() gives (-1 on an error).

@@ -46,7 +46,7 @@ class ScriptReader
 public:
     // With progress, adds the bytes read to it at each block and stops once progress->stop is
     // set, or `abandon` when given.
-    ScriptReader(LoadProgress* progress, const std::atomic<bool>* abandon = nullptr)
+    explicit ScriptReader(LoadProgress* progress, const std::atomic<bool>* abandon = nullptr)
         : progress(progress), abandon(abandon)
     {
     }
@@ -270,8 +270,9 @@ std::vector<RecordPart> cutRecords(ChunkedText& file, qint64 begin, std::size_t 
 // once all have ended.
 bool readParts(std::vector<RecordPart>& parts, std::unique_ptr<DrawingModel::Discarded> previous,
                const DrawingModel& model, ScriptReader& whole, std::size_t blockBytes,
-               LoadProgress* progress, bool hashing, int threads)
+               LoadProgress* progress, bool hashing, int threads, bool& shortenedFile)
 {
+    std::atomic<bool> shortened{false};
     std::atomic<std::size_t> nextPart{0};
     std::atomic<bool> abandon{false};
     std::atomic<bool> stopped{false};
@@ -299,6 +300,8 @@ bool readParts(std::vector<RecordPart>& parts, std::unique_ptr<DrawingModel::Dis
                     stopped = true;
                     abandon = true;
                 }
+                if (reader.text().endedShort())
+                    shortened = true;
             }
         } catch (...) {
             const std::lock_guard<std::mutex> guard(failureLock);
@@ -325,6 +328,7 @@ bool readParts(std::vector<RecordPart>& parts, std::unique_ptr<DrawingModel::Dis
         helper.join();
     if (failure)
         std::rethrow_exception(failure);
+    shortenedFile = shortened;
     return !stopped;
 }
 
@@ -366,10 +370,11 @@ ScriptRead loadScriptInBlocks(DrawingModel& model, const std::string& fileName,
             model.declareProperty(std::string(type), latin1(name), std::string(kind),
                                   latin1(defaultValue));
         });
+    const int threadCount = threads > 0 ? threads : loadThreadCount();
     std::vector<RecordPart> parts;
     if (outcome.headerEnded && !reader.stopped())
-        parts = cutRecords(reader.text(), reader.readOffset(), blockBytes,
-                           threads > 0 ? threads : loadThreadCount());
+        parts = cutRecords(reader.text(), reader.readOffset(), blockBytes, threadCount);
+    bool shortened = false;
     if (parts.empty()) {
         previous.reset();
         RecordHasher hashRecord;
@@ -383,9 +388,8 @@ ScriptRead loadScriptInBlocks(DrawingModel& model, const std::string& fileName,
     } else {
         // The parts read the records again from their start.
         reader.unreport(reader.text().bytesRead() - reader.readOffset());
-        outcome.stopped =
-            !readParts(parts, std::move(previous), model, reader, blockBytes, progress,
-                       recordHashes != nullptr, threads > 0 ? threads : loadThreadCount());
+        outcome.stopped = !readParts(parts, std::move(previous), model, reader, blockBytes,
+                                     progress, recordHashes != nullptr, threadCount, shortened);
         for (RecordPart& part : parts) {
             if (outcome.stopped)
                 break;
@@ -394,7 +398,7 @@ ScriptRead loadScriptInBlocks(DrawingModel& model, const std::string& fileName,
                 recordHashes->insert(recordHashes->end(), part.hashes.begin(), part.hashes.end());
         }
     }
-    outcome.changed = !outcome.stopped && !reader.text().readWhole(fileName);
+    outcome.changed = !outcome.stopped && (shortened || !reader.text().readWhole(fileName));
     // Indexed now, as part of the load, rather than by whichever paint or pick comes first.
     if (outcome.whole())
         model.boundsIndex();

@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
-# Builds the painting tests with ThreadSanitizer in their own build directory and runs them: the
-# canvas paints large scenes on a thread of its own, and these tests drive it there. A reported
-# race fails the run.
+# Builds the painting and loading tests with ThreadSanitizer in their own build directory and runs
+# them: the canvas paints large scenes on threads of its own, a load reads a file's records on
+# several threads, and these tests drive them there. A reported race fails the run.
 # Usage: tests/sanitize/run-tsan.sh [BUILD_DIR]
 set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 build_dir=$(realpath -m "${1:-$source_dir/build-tsan}")
-tests="tst_pancache tst_scenepainter tst_qwgtdisplay tst_culling tst_filecommands tst_objectarena"
+tests="tst_pancache tst_scenepainter tst_qwgtdisplay tst_culling tst_filecommands tst_objectarena tst_loadinblocks"
 
 cmake -S "$source_dir" -B "$build_dir" -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS=-g1 \
     -DVEDRA_TSAN=ON >/dev/null
