@@ -142,7 +142,8 @@ class TestLoadInBlocks : public QObject
     Q_OBJECT
 
 private slots:
-    void init() { testapp::resetApplication(); }
+    // Without a window: only the loader and the model are tested.
+    void initTestCase() { ViewerApp::createHeadless("config.ini"); }
     void blocksLoadAsTheWholeText_data();
     void blocksLoadAsTheWholeText();
     void threadsLoadAsOne_data();
