@@ -111,6 +111,16 @@ std::optional<FrameRenderer::Frame> FrameRenderer::takeFrame()
     return frame;
 }
 
+QImage FrameRenderer::paintNow(const SceneView& view, const QPen& outline)
+{
+    request(view, outline);
+    {
+        std::unique_lock<std::mutex> guard(lock);
+        changed.wait(guard, [this] { return finished.has_value(); });
+    }
+    return takeFrame()->image;
+}
+
 void FrameRenderer::recycle(QImage image)
 {
     const std::lock_guard<std::mutex> guard(lock);
@@ -156,6 +166,8 @@ QImage FrameRenderer::paint(const Job& job)
     }
     if (image.isNull())
         image = QImage(job.view.size, QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull())
+        return image;
     // Taken here: bits() of a shared image would copy it.
     partJob = &job;
     frameImage = &image;
@@ -163,10 +175,15 @@ QImage FrameRenderer::paint(const Job& job)
     frameStride = image.bytesPerLine();
     anyAbove.store(false);
     layeredInexactly.store(false);
+    lackedMemory.store(false);
     runStep(Step::PaintBelow);
+    if (lackedMemory.load())
+        return QImage();
     layAll(true);
     if (anyAbove.load()) {
         runStep(Step::PaintAbove);
+        if (lackedMemory.load())
+            return QImage();
         layAll(false);
     }
     // A stopped frame is never delivered.
@@ -249,6 +266,10 @@ void FrameRenderer::takeStep(std::size_t index, Step current)
             if (part.image.size() != job.view.size) {
                 part.image = QImage(job.view.size, QImage::Format_ARGB32_Premultiplied);
                 part.cleared = false;
+                if (part.image.isNull()) {
+                    lackedMemory.store(true);
+                    return;
+                }
             }
             if (!part.cleared)
                 part.image.fill(Qt::transparent);

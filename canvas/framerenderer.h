@@ -52,8 +52,13 @@ public:
     // Stops the frame in progress and waits until the thread has left it, a matter of some
     // thousand objects' painting; at once when there is none.
     void stop();
-    // The frame that frameReady() announced, if it is still there.
+    // The frame that frameReady() announced, if it is still there. Its image is null when there
+    // was no memory for it.
     std::optional<Frame> takeFrame();
+    // Paints the scene at the view as request() does and waits for the frame, for a caller with
+    // nothing to show meanwhile (vedra-export): a picture of the canvas painted on every core,
+    // every pixel opaque. Null when there was no memory for it.
+    QImage paintNow(const SceneView& view, const QPen& outline);
     // An image of an earlier frame that is no longer shown: the next frame of its size is
     // painted on it instead of on newly allocated memory.
     void recycle(QImage image);
@@ -131,6 +136,8 @@ private:
     std::vector<std::pair<uchar*, qsizetype>> layBits;
     std::atomic<bool> anyAbove{false};
     std::atomic<bool> layeredInexactly{false};
+    // A part had no memory for its image: the frame is delivered null.
+    std::atomic<bool> lackedMemory{false};
 
     std::thread worker;
     std::vector<std::thread> partThreads;

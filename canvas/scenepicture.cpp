@@ -1,5 +1,6 @@
 #include "canvas/scenepicture.h"
 
+#include "canvas/framerenderer.h"
 #include "script/outputfile.h"
 
 #include <QApplication>
@@ -54,7 +55,12 @@ bool ScenePicture::write(QIODevice* device, Format format, const SceneView& view
     const QSize size = view.size;
     switch (format) {
     case Format::Png: {
-        const QImage image = paintImage(view);
+        // The renderer's frames have an alpha channel, every pixel opaque: the PNG is written
+        // from the same pixels without it, as a picture painted here is.
+        const QImage image =
+            renderer && qint64(size.width()) * size.height() <= kMostRendererPixels
+                ? renderer->paintNow(view, outlinePen()).convertToFormat(QImage::Format_RGB32)
+                : paintImage(view);
         return !image.isNull() && encodePng(image, device);
     }
     case Format::Pdf: {
@@ -99,7 +105,7 @@ QImage ScenePicture::paintImage(const SceneView& view, const std::function<bool(
     QPainter painter;
     if (image.isNull() || !painter.begin(&image))
         return QImage();
-    const QPen outline(QApplication::palette().color(QPalette::WindowText));
+    const QPen outline = outlinePen();
     std::vector<ScenePainter> shares(kShares);
     std::vector<bool> highlighted(kShares, false);
     constexpr int kSteps = 2 * static_cast<int>(kShares);
@@ -127,12 +133,17 @@ bool ScenePicture::encodePng(const QImage& image, QIODevice* device)
 
 // A painter on the canvas starts with the canvas's foreground colour as its pen, which outlines
 // the background: the window text colour of the application's palette, the style's own.
+QPen ScenePicture::outlinePen()
+{
+    return QPen(QApplication::palette().color(QPalette::WindowText));
+}
+
 bool ScenePicture::paint(QPaintDevice* device, const SceneView& view)
 {
     QPainter painter;
     if (!painter.begin(device))
         return false;
-    painter.setPen(QApplication::palette().color(QPalette::WindowText));
+    painter.setPen(outlinePen());
     scenePainter.paintScene(&painter, view);
     return painter.end();
 }

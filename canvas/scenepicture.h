@@ -4,11 +4,13 @@
 #include "canvas/sceneview.h"
 
 #include <QImage>
+#include <QPen>
 #include <QString>
 
 #include <functional>
 #include <optional>
 
+class FrameRenderer;
 class OutputFile;
 class QIODevice;
 class QPaintDevice;
@@ -44,8 +46,19 @@ public:
     // Writes the pixels as a PNG file; false when the device refused a write.
     static bool encodePng(const QImage& image, QIODevice* device);
 
+    // Has write() paint PNG pictures of up to kMostRendererPixels through the renderer's parts,
+    // on every core, as the canvas's large frames are (the same pixels); null: on the calling
+    // thread. For a caller that waits for each picture anyway (vedra-export).
+    void paintThrough(FrameRenderer* frameRenderer) { renderer = frameRenderer; }
+    // Each of the renderer's parts holds an image of the whole picture: larger pictures are
+    // painted in shares on one image.
+    static constexpr qint64 kMostRendererPixels = qint64(1) << 24;
+
 private:
+    // The pen that outlines the background, as on the canvas.
+    static QPen outlinePen();
     bool paint(QPaintDevice* device, const SceneView& view);
 
     ScenePainter scenePainter;
+    FrameRenderer* renderer = nullptr;
 };

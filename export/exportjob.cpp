@@ -178,6 +178,8 @@ bool ExportJob::createViewer(QString& error)
     ViewerApp::createHeadless(options.configPath.empty() ? std::string("config.ini")
                                                          : options.configPath);
     startRatio = ViewerApp::instance()->ratio;
+    frameRenderer = std::make_unique<FrameRenderer>();
+    scenePicture.paintThrough(frameRenderer.get());
     return true;
 }
 

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "canvas/framerenderer.h"
 #include "canvas/scenepicture.h"
 #include "export/exportoptions.h"
 
 #include <QString>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -49,4 +51,6 @@ private:
     // The configured ratio, the one of the start view, for inputs that cannot be fitted.
     double startRatio = 1.0;
     ScenePicture scenePicture;
+    // Paints the PNG pictures on every core, as the canvas's large frames are.
+    std::unique_ptr<FrameRenderer> frameRenderer;
 };

@@ -183,6 +183,92 @@ void DrawingModel::addObjectFromRecord(const std::string& keyword, std::string_v
     }
 }
 
+DrawingModel::Batch::~Batch()
+{
+    for (const auto& [object, type] : made)
+        delete object;
+}
+
+const DrawingModel::Batch::Type* DrawingModel::Batch::typeOf(const std::string& keyword)
+{
+    for (const Type& type : types) {
+        if (type.keyword == keyword)
+            return &type;
+    }
+    const auto handler = model.handlers.find(keyword);
+    if (handler == model.handlers.end())
+        return nullptr;
+    static const QMap<QString, QString> noDefaults;
+    const auto declared = defaults->find(keyword);
+    return &types.emplace_back(Type{keyword, handler->second.get(),
+                                    declared == defaults->end() ? &noDefaults : &declared->second});
+}
+
+DrawingModel::Batch::Defaults DrawingModel::Batch::copyDefaults(const DrawingModel& model)
+{
+    const auto copy = [](const QString& text) { return QString(text.constData(), text.size()); };
+    Defaults copied;
+    for (const auto& [keyword, declared] : model.propertyDefaults) {
+        QMap<QString, QString>& own = copied[keyword];
+        for (auto entry = declared.cbegin(); entry != declared.cend(); ++entry)
+            own.insert(copy(entry.key()), copy(entry.value()));
+    }
+    return copied;
+}
+
+bool DrawingModel::Batch::addObjectFromRecord(const std::string& keyword, std::string_view rest)
+{
+    const Type* type = typeOf(keyword);
+    if (!type)
+        return false;
+    std::unique_ptr<paintObject> object(type->handler->createObject());
+    object->readRecord(rest, *type->defaults);
+    // Released only once listed, so that running out of memory on the way leaks nothing.
+    made.emplace_back(object.get(), static_cast<std::size_t>(type - types.data()));
+    object.release();
+    return true;
+}
+
+// Every list is made long enough first, so that nothing can fail once the first object is in.
+void DrawingModel::append(Batch& batch)
+{
+    if (batch.made.empty())
+        return;
+    // The lists of each type (`routes` may move as it grows; the lists stay in place).
+    std::vector<std::vector<ObjectList*>*> typeLists;
+    for (const Batch::Type& type : batch.types)
+        typeLists.push_back(routeOf(type.keyword)->lists);
+    std::vector<std::size_t> perType(batch.types.size());
+    for (const auto& [object, type] : batch.made)
+        ++perType[type];
+    std::vector<std::pair<ObjectList*, std::size_t>> growth;
+    for (std::size_t type = 0; type < typeLists.size(); ++type) {
+        for (ObjectList* list : *typeLists[type]) {
+            const auto known =
+                std::find_if(growth.begin(), growth.end(),
+                             [list](const auto& entry) { return entry.first == list; });
+            if (known == growth.end())
+                growth.emplace_back(list, perType[type]);
+            else
+                known->second += perType[type];
+        }
+    }
+    // Grown as push_back grows them, so that many batches in a row copy each list a few times.
+    for (const auto& [list, count] : growth) {
+        if (list->size() + count > list->capacity())
+            list->reserve(std::max(list->size() + count, 2 * list->capacity()));
+    }
+    prepareSceneChange();
+    sceneChanged();
+    boundsCurrent = false;
+    for (const auto& [object, type] : batch.made) {
+        for (ObjectList* list : *typeLists[type])
+            list->push_back(object);
+        objectBounds.noteAppended(*object);
+    }
+    batch.made.clear();
+}
+
 const BoundsIndex& DrawingModel::boundsIndex()
 {
     if (!boundsCurrent || objectBounds.size() != objects.size()) {
@@ -209,9 +295,16 @@ std::unique_ptr<paintObject> DrawingModel::createObject(const TypeRoute& route,
 
 void DrawingModel::clearObjects()
 {
+    Discarded discarded;
+    releaseObjects(discarded);
+}
+
+void DrawingModel::releaseObjects(Discarded& into)
+{
     prepareSceneChange();
-    for (paintObject* object : objects)
-        delete object;
+    into.objects.swap(objects);
+    // The added objects were these; the removed ones go with them.
+    into.changes = std::move(changeSet);
     objects.clear();
     objectBounds.clear();
     typesHidden.clear();
@@ -219,8 +312,6 @@ void DrawingModel::clearObjects()
     filtered = false;
     unchangedMarked = false;
     highlightedCount = 0;
-    // The added objects were these; the removed ones go with them.
-    changeSet.reset();
     recordHashes.clear();
     sceneChanged();
     for (auto& entry : objectsByType)

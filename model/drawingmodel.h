@@ -55,6 +55,49 @@ public:
     // A new object read from the record, owned by the caller; null for a type without handler.
     paintObject* createObjectFromRecord(const std::string& keyword, std::string_view rest);
 
+    // Objects read from records apart from the model, on any thread, for append() to add in one
+    // step: a load on several threads reads each part of a file into a batch of its own. While
+    // batches are made, the model's handlers and declarations must not change.
+    class Batch
+    {
+    public:
+        // The declared defaults, copied down to their texts for the batches of one thread: an
+        // object's properties start as a copy of its type's defaults, and threads that copied
+        // one map would count its references in the same memory, record after record.
+        using Defaults = std::map<std::string, QMap<QString, QString>>;
+        static Defaults copyDefaults(const DrawingModel& model);
+
+        Batch(const DrawingModel& model, std::shared_ptr<const Defaults> defaults)
+            : model(model), defaults(std::move(defaults))
+        {
+        }
+        // Frees the objects not appended.
+        ~Batch();
+        Batch(const Batch&) = delete;
+        Batch& operator=(const Batch&) = delete;
+        // As the model's addObjectFromRecord(); true when the record made an object.
+        bool addObjectFromRecord(const std::string& keyword, std::string_view rest);
+
+    private:
+        friend class DrawingModel;
+        // A keyword that has a handler, and its declared defaults (an empty map when none).
+        struct Type {
+            std::string keyword;
+            const paintObjectHandler* handler;
+            const QMap<QString, QString>* defaults;
+        };
+        const Type* typeOf(const std::string& keyword);
+
+        const DrawingModel& model;
+        std::shared_ptr<const Defaults> defaults;
+        std::vector<Type> types;
+        // The objects in record order, owned here, each with its index in `types`.
+        std::vector<std::pair<paintObject*, std::size_t>> made;
+    };
+    // Appends the batch's objects in order, as addObjectFromRecord() of their records would have
+    // (the same lists, bounds and declared types); the batch is left empty.
+    void append(Batch& batch);
+
     // A model without objects or declarations, with the types of the given one: a load fills it,
     // then the given model adopts what it holds.
     static std::unique_ptr<DrawingModel> emptyLike(const DrawingModel& model);
@@ -75,6 +118,9 @@ public:
     std::unique_ptr<Discarded> adopt(DrawingModel& loaded);
 
     void clearObjects();
+    // Empties the model as clearObjects() does, handing its objects and changes to `into`
+    // (empty before) instead of freeing them: a load frees them on another thread while it reads.
+    void releaseObjects(Discarded& into);
     void clearPropertyDeclarations();
     void clearHighlight();
     // Sets the highlight of the objects (which must be the model's) and marks the scene changed.

@@ -11,10 +11,15 @@
 
 #include <QColor>
 #include <QRandomGenerator>
+#include <QThread>
 
 #include <algorithm>
+#include <exception>
 #include <memory>
+#include <mutex>
 #include <new>
+#include <system_error>
+#include <thread>
 
 namespace
 {
@@ -32,37 +37,113 @@ QString latin1(std::string_view bytes)
 // end; if that ran into the end of the text read so far, more is read and the statement is read
 // again from its start. Its effect follows once its reads are final, so it happens once.
 //
-// The loader and the record hashes read through this one function, so both meet the same
-// records in the same order; onColor, onProperty and onRecord are the effects. Once the file is
-// read, it is looked at again: a file that changed meanwhile was not read as any one version.
-template <typename OnColor, typename OnProperty, typename OnRecord>
-ScriptRead readScript(const std::string& fileName, std::size_t blockBytes, LoadProgress* progress,
-                      const OnColor& onColor, const OnProperty& onProperty,
-                      const OnRecord& onRecord)
+// The loader and the record hashes read through this one reader, so both meet the same records in
+// the same order; the callbacks are the effects. A reader reads a whole file, or a part of one
+// that another reader has open: records are lines, so a part that starts and ends at line starts
+// holds whole records, and the parts of a file one after the other hold its records in order.
+class ScriptReader
 {
-    ScriptRead outcome;
-    ChunkedText file;
-    if (!file.open(fileName, blockBytes))
-        return outcome;
-    outcome.stamp = file.openedStamp();
-    WordReader words(file.text());
-    bool& stopped = outcome.stopped;
-    // Reports a block read; true when the reading is to stop.
-    auto blockRead = [progress, &file, counted = qint64(0)]() mutable {
-        if (!progress)
-            return false;
-        progress->bytesRead.fetch_add(file.bytesRead() - counted, std::memory_order_relaxed);
-        counted = file.bytesRead();
-        if (progress->onPause && progress->pauseAt >= 0 && counted >= progress->pauseAt) {
-            progress->pauseAt = -1;
-            progress->onPause();
+public:
+    // With progress, adds the bytes read to it at each block and stops once progress->stop is
+    // set, or `abandon` when given.
+    explicit ScriptReader(LoadProgress* progress, const std::atomic<bool>* abandon = nullptr)
+        : progress(progress), abandon(abandon)
+    {
+    }
+
+    bool open(const std::string& fileName, std::size_t blockBytes)
+    {
+        return file.open(fileName, blockBytes);
+    }
+    void openPart(const ScriptReader& whole, qint64 begin, qint64 end, std::size_t blockBytes)
+    {
+        file.openPart(whole.file, begin, end, blockBytes);
+    }
+    ChunkedText& text() { return file; }
+    bool stopped() const { return halted; }
+
+    // Reads the header; true when an endheader line ended it (the records follow).
+    template <typename OnColor, typename OnProperty>
+    bool readHeader(const OnColor& onColor, const OnProperty& onProperty)
+    {
+        for (;;) {
+            std::string_view word, name, type, kind, defaultValue;
+            int red = 0, green = 0, blue = 0;
+            const bool statement = readStatement([&] {
+                if (!words.readWord(word))
+                    return false;
+                if (word == "color") {
+                    words.readWord(name);
+                    words.readInt(red);
+                    words.readInt(green);
+                    words.readInt(blue);
+                } else if (word == "property") {
+                    words.readWord(type);
+                    words.readWord(name);
+                    words.readWord(kind);
+                    words.readWord(defaultValue);
+                }
+                words.skipLine();
+                return true;
+            });
+            if (!statement)
+                return false;
+            if (!words.failed() && word == "color")
+                onColor(name, red, green, blue);
+            else if (!words.failed() && word == "property")
+                onProperty(type, name, kind, defaultValue);
+            if (word == "endheader")
+                return true;
         }
-        return progress->stop.load(std::memory_order_relaxed);
-    };
+    }
+    // Where the text not read yet starts in the file.
+    qint64 readOffset() const { return file.offsetOf(words.position()); }
+
+    // Reads the records to the end, then reports the bytes read once more.
+    template <typename OnRecord> void readRecords(const OnRecord& onRecord)
+    {
+        std::string keyword;
+        std::string_view rest;
+        while (readStatement([&] {
+            if (!words.readWord(keyword))
+                return false;
+            rest = words.readRestOfLine();
+            return true;
+        }))
+            onRecord(keyword, rest);
+        if (!halted)
+            halted = blockRead();
+    }
+    // Takes back bytes reported as read that another reader reads again.
+    void unreport(qint64 bytes)
+    {
+        if (progress)
+            progress->bytesRead.fetch_sub(bytes, std::memory_order_relaxed);
+    }
+
+private:
+    // Reports a block read; true when the reading is to stop.
+    bool blockRead()
+    {
+        if (progress) {
+            const qint64 total = progress->bytesRead.fetch_add(file.bytesRead() - counted,
+                                                               std::memory_order_relaxed) +
+                                 (file.bytesRead() - counted);
+            counted = file.bytesRead();
+            if (progress->onPause && progress->pauseAt >= 0 && total >= progress->pauseAt &&
+                !progress->paused.exchange(true))
+                progress->onPause();
+            if (progress->stop.load(std::memory_order_relaxed))
+                return true;
+        }
+        return abandon && abandon->load(std::memory_order_relaxed);
+    }
     // Runs `reads` until they no longer depend on text not read yet; returns their last result.
     // Every statement starts with a word, so the blanks before it are dropped first, at each
-    // try: a long run of blank lines is then neither kept nor read again. A stop reads as the end.
-    const auto readStatement = [&words, &file, &stopped, &blockRead](const auto& reads) {
+    // try: a long run of blank lines is then neither kept nor read again. A stop reads as the
+    // end.
+    template <typename Reads> bool readStatement(const Reads& reads)
+    {
         WordReader start = words;
         for (;;) {
             start.skipBlanks();
@@ -71,58 +152,20 @@ ScriptRead readScript(const std::string& fileName, std::size_t blockBytes, LoadP
             if (!words.reachedEnd() || !file.readMore(start.position()))
                 return result;
             if (blockRead()) {
-                stopped = true;
+                halted = true;
                 return false;
             }
             start.rebase(file.text(), 0);
         }
-    };
-
-    bool endOfHeader = false;
-    while (!endOfHeader) {
-        std::string_view word, name, type, kind, defaultValue;
-        int red = 0, green = 0, blue = 0;
-        const bool statement = readStatement([&] {
-            if (!words.readWord(word))
-                return false;
-            if (word == "color") {
-                words.readWord(name);
-                words.readInt(red);
-                words.readInt(green);
-                words.readInt(blue);
-            } else if (word == "property") {
-                words.readWord(type);
-                words.readWord(name);
-                words.readWord(kind);
-                words.readWord(defaultValue);
-            }
-            words.skipLine();
-            return true;
-        });
-        if (!statement)
-            break;
-        if (!words.failed() && word == "color")
-            onColor(name, red, green, blue);
-        else if (!words.failed() && word == "property")
-            onProperty(type, name, kind, defaultValue);
-        endOfHeader = word == "endheader";
     }
-    outcome.headerEnded = endOfHeader;
 
-    std::string keyword;
-    std::string_view rest;
-    while (readStatement([&] {
-        if (!words.readWord(keyword))
-            return false;
-        rest = words.readRestOfLine();
-        return true;
-    }))
-        onRecord(keyword, rest);
-    if (!stopped)
-        stopped = blockRead();
-    outcome.changed = !stopped && !file.readWhole(fileName);
-    return outcome;
-}
+    LoadProgress* progress;
+    const std::atomic<bool>* abandon;
+    ChunkedText file;
+    WordReader words{std::string_view()};
+    bool halted = false;
+    qint64 counted = 0;
+};
 
 // The hash of one record under the key of its keyword (see hashScriptRecords), which is derived
 // once per run of records of one keyword.
@@ -174,13 +217,137 @@ const HashKey& recordHashKey()
     return key;
 }
 
+int loadThreadCount()
+{
+    bool given = false;
+    const int forced = qEnvironmentVariableIntValue("VEDRA_LOAD_THREADS", &given);
+    const int count = given ? forced : QThread::idealThreadCount();
+    return std::clamp(count, 1, kMostLoadThreads);
+}
+
+namespace
+{
+
+// A part of the file's records read on one of several threads, into a batch of its own.
+struct RecordPart {
+    qint64 begin = 0;
+    qint64 end = 0;
+    std::unique_ptr<DrawingModel::Batch> batch;
+    std::vector<std::uint64_t> hashes;
+};
+
+// Cuts the records from `begin` to the end of the file into parts for `threads` threads, each
+// part starting at a line start; none when the records are too few bytes to be worth a thread.
+std::vector<RecordPart> cutRecords(ChunkedText& file, qint64 begin, std::size_t blockBytes,
+                                   int threads)
+{
+    const qint64 end = file.openedStamp().size;
+    // A part is at least a few blocks, so that each thread's start costs little next to its work.
+    const qint64 leastPart =
+        blockBytes > std::size_t(1) << 40 ? qint64(1) << 43 : static_cast<qint64>(blockBytes) * 8;
+    if (threads < 2 || end - begin < 2 * leastPart)
+        return {};
+    // Four parts a thread, taken in turn, so that a thread held up by other work on the machine
+    // leaves its share to the rest.
+    const qint64 count = std::min<qint64>(4 * threads, (end - begin) / leastPart);
+    std::vector<RecordPart> parts(static_cast<std::size_t>(count));
+    qint64 cut = begin;
+    for (qint64 i = 0; i < count; ++i) {
+        RecordPart& part = parts[static_cast<std::size_t>(i)];
+        part.begin = cut;
+        cut = i + 1 == count
+                  ? end
+                  : std::max(cut, file.lineStartFrom(begin + (end - begin) * (i + 1) / count));
+        part.end = cut;
+    }
+    return parts;
+}
+
+// Reads the parts on `threads` threads (the calling one among them), each from a reader of its
+// own over the file `whole` has open, with its own arena generation and its own shared record
+// parts; the calling one frees the previous drawing first. True when every part was read to its
+// end; false when the load is to stop. What a thread throws stops the others and is thrown here
+// once all have ended.
+bool readParts(std::vector<RecordPart>& parts, std::unique_ptr<DrawingModel::Discarded> previous,
+               const DrawingModel& model, ScriptReader& whole, std::size_t blockBytes,
+               LoadProgress* progress, bool hashing, int threads, bool& shortenedFile)
+{
+    std::atomic<bool> shortened{false};
+    std::atomic<std::size_t> nextPart{0};
+    std::atomic<bool> abandon{false};
+    std::atomic<bool> stopped{false};
+    std::mutex failureLock;
+    std::exception_ptr failure;
+    const auto work = [&] {
+        try {
+            const ObjectArena::ThreadGeneration generation;
+            const auto forgetShared = [](SharedRecordParts* shared) { shared->clear(); };
+            const std::unique_ptr<SharedRecordParts, decltype(forgetShared)> shared(
+                &SharedRecordParts::instance(), forgetShared);
+            const auto defaults = std::make_shared<const DrawingModel::Batch::Defaults>(
+                DrawingModel::Batch::copyDefaults(model));
+            for (std::size_t i = nextPart++; i < parts.size() && !abandon; i = nextPart++) {
+                RecordPart& part = parts[i];
+                part.batch = std::make_unique<DrawingModel::Batch>(model, defaults);
+                ScriptReader reader(progress, &abandon);
+                reader.openPart(whole, part.begin, part.end, blockBytes);
+                RecordHasher hashRecord;
+                reader.readRecords([&](const std::string& keyword, std::string_view rest) {
+                    if (part.batch->addObjectFromRecord(keyword, rest) && hashing)
+                        part.hashes.push_back(hashRecord(keyword, rest));
+                });
+                if (reader.stopped()) {
+                    stopped = true;
+                    abandon = true;
+                }
+                if (reader.text().endedShort())
+                    shortened = true;
+            }
+        } catch (...) {
+            const std::lock_guard<std::mutex> guard(failureLock);
+            if (!failure)
+                failure = std::current_exception();
+            abandon = true;
+        }
+    };
+    std::vector<std::thread> helpers;
+    helpers.reserve(static_cast<std::size_t>(threads - 1));
+    for (int i = 1; i < threads; ++i) {
+        try {
+            helpers.emplace_back(work);
+        } catch (const std::system_error&) {
+            // Fewer threads read the parts: the result is the same.
+            break;
+        }
+    }
+    // The helpers read while this thread frees what it made itself, for the most part, and so
+    // waits on no other thread's allocator.
+    previous.reset();
+    work();
+    for (std::thread& helper : helpers)
+        helper.join();
+    if (failure)
+        std::rethrow_exception(failure);
+    shortenedFile = shortened;
+    return !stopped;
+}
+
+} // namespace
+
+// On several threads, what the objects are is decided apart (each part's) and then put together
+// in the order of the parts, which is the file's: the same objects, lists, bounds and hashes as
+// reading the records one after the other. A stopped load drops every part's objects.
 ScriptRead loadScriptInBlocks(DrawingModel& model, const std::string& fileName,
                               std::map<std::string, QColor>& fileColors, std::size_t blockBytes,
-                              LoadProgress* progress, std::vector<std::uint64_t>* recordHashes)
+                              LoadProgress* progress, std::vector<std::uint64_t>* recordHashes,
+                              int threads)
 {
     fileColors.clear();
     model.clearPropertyDeclarations();
-    model.clearObjects();
+    // Freed once it is known whether the records are read on several threads: then one of them
+    // frees the previous drawing while the others read.
+    auto previous = std::make_unique<DrawingModel::Discarded>();
+    model.releaseObjects(*previous);
     if (recordHashes)
         recordHashes->clear();
     ObjectArena::startGeneration();
@@ -188,9 +355,12 @@ ScriptRead loadScriptInBlocks(DrawingModel& model, const std::string& fileName,
     const auto forgetShared = [](SharedRecordParts* parts) { parts->clear(); };
     const std::unique_ptr<SharedRecordParts, decltype(forgetShared)> shared(
         &SharedRecordParts::instance(), forgetShared);
-    RecordHasher hashRecord;
-    const ScriptRead outcome = readScript(
-        fileName, blockBytes, progress,
+    ScriptRead outcome;
+    ScriptReader reader(progress);
+    if (!reader.open(fileName, blockBytes))
+        return outcome;
+    outcome.stamp = reader.text().openedStamp();
+    outcome.headerEnded = reader.readHeader(
         [&fileColors](std::string_view name, int red, int green, int blue) {
             fileColors[std::string(name)] = QColor(
                 std::clamp(red, 0, 255), std::clamp(green, 0, 255), std::clamp(blue, 0, 255));
@@ -199,13 +369,36 @@ ScriptRead loadScriptInBlocks(DrawingModel& model, const std::string& fileName,
                  std::string_view defaultValue) {
             model.declareProperty(std::string(type), latin1(name), std::string(kind),
                                   latin1(defaultValue));
-        },
-        [&](const std::string& keyword, std::string_view rest) {
+        });
+    const int threadCount = threads > 0 ? threads : loadThreadCount();
+    std::vector<RecordPart> parts;
+    if (outcome.headerEnded && !reader.stopped())
+        parts = cutRecords(reader.text(), reader.readOffset(), blockBytes, threadCount);
+    bool shortened = false;
+    if (parts.empty()) {
+        previous.reset();
+        RecordHasher hashRecord;
+        reader.readRecords([&](const std::string& keyword, std::string_view rest) {
             const std::size_t before = model.objects.size();
             model.addObjectFromRecord(keyword, rest);
             if (recordHashes && model.objects.size() != before)
                 recordHashes->push_back(hashRecord(keyword, rest));
         });
+        outcome.stopped = reader.stopped();
+    } else {
+        // The parts read the records again from their start.
+        reader.unreport(reader.text().bytesRead() - reader.readOffset());
+        outcome.stopped = !readParts(parts, std::move(previous), model, reader, blockBytes,
+                                     progress, recordHashes != nullptr, threadCount, shortened);
+        for (RecordPart& part : parts) {
+            if (outcome.stopped)
+                break;
+            model.append(*part.batch);
+            if (recordHashes)
+                recordHashes->insert(recordHashes->end(), part.hashes.begin(), part.hashes.end());
+        }
+    }
+    outcome.changed = !outcome.stopped && (shortened || !reader.text().readWhole(fileName));
     // Indexed now, as part of the load, rather than by whichever paint or pick comes first.
     if (outcome.whole())
         model.boundsIndex();
@@ -218,21 +411,25 @@ std::vector<std::uint64_t> hashScriptRecords(const DrawingModel& model, const st
                                              const FileStamp* version, LoadProgress* progress)
 {
     std::vector<std::uint64_t> hashes;
+    ScriptReader reader(progress);
+    if (!reader.open(fileName, kScriptBlockBytes))
+        return hashes;
+    reader.readHeader(
+        [](std::string_view, int, int, int) {},
+        [](std::string_view, std::string_view, std::string_view, std::string_view) {});
     std::string lastKeyword;
     bool lastMakesObject = false;
     RecordHasher hashRecord;
-    const ScriptRead outcome = readScript(
-        fileName, kScriptBlockBytes, progress, [](std::string_view, int, int, int) {},
-        [](std::string_view, std::string_view, std::string_view, std::string_view) {},
-        [&](const std::string& keyword, std::string_view rest) {
-            if (keyword != lastKeyword) {
-                lastKeyword = keyword;
-                lastMakesObject = model.handlers.count(keyword) != 0;
-            }
-            if (lastMakesObject)
-                hashes.push_back(hashRecord(keyword, rest));
-        });
-    if (!outcome.whole() || (version && outcome.stamp != *version))
+    reader.readRecords([&](const std::string& keyword, std::string_view rest) {
+        if (keyword != lastKeyword) {
+            lastKeyword = keyword;
+            lastMakesObject = model.handlers.count(keyword) != 0;
+        }
+        if (lastMakesObject)
+            hashes.push_back(hashRecord(keyword, rest));
+    });
+    const bool whole = !reader.stopped() && reader.text().readWhole(fileName);
+    if (!whole || (version && reader.text().openedStamp() != *version))
         hashes.clear();
     return hashes;
 }

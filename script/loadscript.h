@@ -30,7 +30,15 @@ struct LoadProgress {
     // point of a load). Set before the load starts.
     std::int64_t pauseAt = -1;
     std::function<void()> onPause;
+    // Set by the thread that calls onPause, so that of several loading threads only one does.
+    std::atomic<bool> paused{false};
 };
+
+// The most threads a load reads a file on.
+inline constexpr int kMostLoadThreads = 16;
+// The threads a load reads a file on: the environment's VEDRA_LOAD_THREADS when set (for tests and
+// measurements), else one per core, from 1 to kMostLoadThreads.
+int loadThreadCount();
 
 // How a read of a file ended, besides what it made.
 struct ScriptRead {
@@ -52,14 +60,17 @@ const HashKey& recordHashKey();
 
 // Reads the script input at fileName into the model, emptied first, as ViewerApp::loadScript()
 // does, and its header's colours into fileColors (emptied first), taking the file blockBytes at a
-// time. The block size bounds the memory the text takes and nothing else: the model is the same
-// for every size. With progress, adds the bytes read to it at each block and stops there once
-// progress->stop is set; the objects read so far stay in the model. With recordHashes, fills it
-// in the same pass with one hash per object made, index for index (see hashScriptRecords).
+// time. The records are read on `threads` threads (0: loadThreadCount()) when they are many
+// blocks long, each thread reading parts of them that start at line starts, and put together in
+// file order. Neither the block size nor the threads change the model; the block size bounds the
+// memory each thread's text takes. With progress, adds the bytes read to it at each block and
+// stops there once progress->stop is set; on one thread the objects read so far stay in the
+// model, on several none do. With recordHashes, fills it in the same pass with one hash per
+// object made, index for index (see hashScriptRecords).
 ScriptRead loadScriptInBlocks(DrawingModel& model, const std::string& fileName,
                               std::map<std::string, QColor>& fileColors, std::size_t blockBytes,
                               LoadProgress* progress = nullptr,
-                              std::vector<std::uint64_t>* recordHashes = nullptr);
+                              std::vector<std::uint64_t>* recordHashes = nullptr, int threads = 0);
 
 // One hash per record of the script input at fileName that the loader would make an object of in
 // the model, in the loader's order, from the record's text (keyword and the rest of its line,

@@ -8,6 +8,12 @@
 #include <malloc.h>
 #endif
 
+namespace
+{
+// The calling thread's own generation (ObjectArena::ThreadGeneration), or null.
+thread_local void* threadGeneration = nullptr;
+} // namespace
+
 ObjectArena& ObjectArena::instance()
 {
     // Never destroyed: the drawing model is destroyed at exit after any function-local static
@@ -26,13 +32,13 @@ void* ObjectArena::allocate(std::size_t bytes)
     const std::size_t size = roundedSize(bytes);
     if (size > kLargestSize)
         return ::operator new(bytes);
+    if (threadGeneration)
+        return instance().allocateOwnCell(*static_cast<Generation*>(threadGeneration), size);
     return instance().allocateCell(size);
 }
 
-void* ObjectArena::allocateCell(std::size_t size)
+void* ObjectArena::takeCell(Generation& generation, std::size_t size)
 {
-    const std::lock_guard<std::mutex> guard(lock);
-    Generation& generation = *current;
     FreeCell*& reusable = generation.freeCells[size / kAlignment];
     if (reusable) {
         FreeCell* cell = reusable;
@@ -40,7 +46,48 @@ void* ObjectArena::allocateCell(std::size_t size)
         ++generation.liveObjects;
         return cell;
     }
-    if (generation.usedInLastBlock + size > kBlockBytes) {
+    if (generation.usedInLastBlock + size > kBlockBytes)
+        return nullptr;
+    void* memory = generation.blocks.back().get() + generation.usedInLastBlock;
+    generation.usedInLastBlock += size;
+    ++generation.liveObjects;
+    return memory;
+}
+
+// The arena's lock is taken only for a new block (once per block), never while the generation's
+// own lock is held: a release takes the arena's lock first and the generation's second.
+void* ObjectArena::allocateOwnCell(Generation& generation, std::size_t size)
+{
+    {
+        const std::lock_guard<std::mutex> guard(generation.ownLock);
+        if (void* cell = takeCell(generation, size))
+            return cell;
+        generation.blocks.reserve(generation.blocks.size() + 1);
+    }
+    auto block = std::unique_ptr<std::byte[]>(new std::byte[kBlockBytes]);
+    const std::byte* start = block.get();
+    {
+        const std::lock_guard<std::mutex> guard(lock);
+        blockIndex.reserve(blockIndex.size() + 1);
+        blockIndex.insert(std::upper_bound(blockIndex.begin(), blockIndex.end(), start,
+                                           [](const std::byte* address, const BlockEntry& entry) {
+                                               return address < entry.start;
+                                           }),
+                          BlockEntry{start, &generation});
+    }
+    const std::lock_guard<std::mutex> guard(generation.ownLock);
+    generation.blocks.push_back(std::move(block));
+    generation.usedInLastBlock = 0;
+    return takeCell(generation, size);
+}
+
+void* ObjectArena::allocateCell(std::size_t size)
+{
+    const std::lock_guard<std::mutex> guard(lock);
+    Generation& generation = *current;
+    if (void* cell = takeCell(generation, size))
+        return cell;
+    {
         blockIndex.reserve(blockIndex.size() + 1);
         // Not zeroed: every object is constructed in place before use.
         generation.blocks.push_back(std::unique_ptr<std::byte[]>(new std::byte[kBlockBytes]));
@@ -52,10 +99,7 @@ void* ObjectArena::allocateCell(std::size_t size)
                           BlockEntry{start, &generation});
         generation.usedInLastBlock = 0;
     }
-    void* memory = generation.blocks.back().get() + generation.usedInLastBlock;
-    generation.usedInLastBlock += size;
-    ++generation.liveObjects;
-    return memory;
+    return takeCell(generation, size);
 }
 
 ObjectArena::Generation* ObjectArena::generationOf(const void* cell) const
@@ -93,20 +137,66 @@ void ObjectArena::releaseCell(void* memory, std::size_t size)
 {
     const std::lock_guard<std::mutex> guard(lock);
     Generation* generation = generationOf(memory);
-    if (--generation->liveObjects == 0) {
-        dropBlocks(*generation);
-        if (generation == current.get()) {
-            *current = Generation();
-        } else {
-            older.erase(std::find_if(older.begin(), older.end(),
-                                     [generation](const std::unique_ptr<Generation>& kept) {
-                                         return kept.get() == generation;
-                                     }));
+    if (generation->own) {
+        std::unique_lock<std::mutex> ownGuard(generation->ownLock);
+        if (--generation->liveObjects == 0 && !generation->attached) {
+            ownGuard.unlock();
+            dropGeneration(*generation);
+            return;
         }
+        FreeCell*& reusable = generation->freeCells[size / kAlignment];
+        reusable = new (memory) FreeCell{reusable};
+        return;
+    }
+    if (--generation->liveObjects == 0) {
+        dropGeneration(*generation);
         return;
     }
     FreeCell*& reusable = generation->freeCells[size / kAlignment];
     reusable = new (memory) FreeCell{reusable};
+}
+
+void ObjectArena::dropGeneration(Generation& generation)
+{
+    dropBlocks(generation);
+    if (&generation == current.get()) {
+        // Kept, empty, for the cells still to come.
+        generation.usedInLastBlock = kBlockBytes;
+        std::fill(generation.freeCells.begin(), generation.freeCells.end(), nullptr);
+        return;
+    }
+    older.erase(std::find_if(older.begin(), older.end(),
+                             [&generation](const std::unique_ptr<Generation>& kept) {
+                                 return kept.get() == &generation;
+                             }));
+}
+
+ObjectArena::ThreadGeneration::ThreadGeneration()
+{
+    ObjectArena& arena = instance();
+    auto generation = std::make_unique<Generation>();
+    generation->own = true;
+    generation->attached = true;
+    const std::lock_guard<std::mutex> guard(arena.lock);
+    arena.older.push_back(std::move(generation));
+    threadGeneration = arena.older.back().get();
+}
+
+ObjectArena::ThreadGeneration::~ThreadGeneration()
+{
+    ObjectArena& arena = instance();
+    auto* generation = static_cast<Generation*>(threadGeneration);
+    threadGeneration = nullptr;
+    const std::lock_guard<std::mutex> guard(arena.lock);
+    generation->attached = false;
+    // Read under the arena's lock: every release takes it first.
+    bool empty = false;
+    {
+        const std::lock_guard<std::mutex> ownGuard(generation->ownLock);
+        empty = generation->liveObjects == 0;
+    }
+    if (empty)
+        arena.dropGeneration(*generation);
 }
 
 void ObjectArena::startGeneration()

@@ -15,10 +15,25 @@
 // Objects come in generations, one per load: a file loaded in the background is made while the
 // drawing it replaces is still shown, and each generation's blocks are returned when its last
 // object is freed, so the replaced drawing's memory goes back once it is disposed of, instead of
-// lingering as free cells. Safe to use from several threads (one lock).
+// lingering as free cells. Safe to use from several threads (one lock, and one per generation
+// of a thread's own).
 class ObjectArena
 {
 public:
+    // While it lives, the calling thread's cells come from a generation of its own, from which
+    // no other thread takes cells: threads that load parts of one file side by side then neither
+    // wait for each other's allocations nor write into the same cache lines, and each part's
+    // objects lie together in memory. The generation outlives it, as any, until its last cell is
+    // freed.
+    class ThreadGeneration
+    {
+    public:
+        ThreadGeneration();
+        ~ThreadGeneration();
+        ThreadGeneration(const ThreadGeneration&) = delete;
+        ThreadGeneration& operator=(const ThreadGeneration&) = delete;
+    };
+
     static void* allocate(std::size_t bytes);
     static void release(void* memory, std::size_t bytes);
     // Starts a new generation, unless the current one holds no objects: what is allocated from now
@@ -46,6 +61,12 @@ private:
         std::size_t usedInLastBlock = kBlockBytes;
         std::vector<FreeCell*> freeCells = std::vector<FreeCell*>(kLargestSize / kAlignment + 1);
         std::size_t liveObjects = 0;
+        // A thread's own generation: its cells (free lists, blocks, count) are guarded by its own
+        // lock instead of the arena's, and while `attached` (guarded by the arena's lock) its
+        // thread takes cells from it, so it keeps its blocks even when it holds no object.
+        bool own = false;
+        bool attached = false;
+        std::mutex ownLock;
     };
     // A block's first byte and its generation.
     struct BlockEntry {
@@ -56,7 +77,12 @@ private:
     static ObjectArena& instance();
     static std::size_t roundedSize(std::size_t bytes);
     void* allocateCell(std::size_t size);
+    void* allocateOwnCell(Generation& generation, std::size_t size);
+    // Takes a cell from the generation's free list or its last block; null when neither has one.
+    static void* takeCell(Generation& generation, std::size_t size);
     void releaseCell(void* memory, std::size_t size);
+    // Forgets the generation, which holds no object and from which no thread takes cells.
+    void dropGeneration(Generation& generation);
     // The generation whose block holds the cell.
     Generation* generationOf(const void* cell) const;
     // Returns the generation's blocks and forgets them.

@@ -7,7 +7,9 @@
 #include <QtTest>
 
 #include <limits>
+#include <map>
 #include <random>
+#include <utility>
 
 namespace
 {
@@ -78,19 +80,59 @@ private:
     std::mt19937 random;
 };
 
-// Everything a load leaves behind that the text decides.
-QStringList loadedState()
+QString exact(double value)
 {
+    return QString::number(value, 'a');
+}
+
+// Everything a load leaves behind that the text decides: every object (its kind, geometry and
+// properties through its description, its exact box, colour word, related searches, comments),
+// each type's list, the bounds index's extent, the record hashes, the file colours and the
+// declarations, down to the types that were given an empty set of defaults.
+QStringList loadedState(const std::vector<std::uint64_t>& hashes = {})
+{
+    DrawingModel& model = *DrawingModel::instance();
     QStringList state;
-    for (const paintObject* object : DrawingModel::instance()->objects)
+    std::map<const paintObject*, int> indexOf;
+    for (const paintObject* object : model.objects) {
+        indexOf.emplace(object, static_cast<int>(indexOf.size()));
         state << object->description() + '|' + QString::fromStdString(object->colorName) + '|' +
-                     object->relatedSearches.join('#');
+                     object->relatedSearches.join('#') + '|' + object->comments.join('#') + '|' +
+                     exact(object->minX) + exact(object->minY) + exact(object->maxX) +
+                     exact(object->maxY);
+    }
+    for (const auto& [type, list] : model.objectsByType) {
+        QString members = QString::fromStdString(type) + ':';
+        for (const paintObject* object : list)
+            members += QString::number(indexOf.at(object)) + ',';
+        state << members;
+    }
+    const BoundsIndex::WorldBox extent = model.boundsIndex().extent();
+    state << exact(extent.minX) + exact(extent.minY) + exact(extent.maxX) + exact(extent.maxY);
+    for (const std::uint64_t hash : hashes)
+        state << QString::number(hash);
     for (const auto& [name, color] : ViewerApp::instance()->fileColors)
         state << QString::fromStdString(name) + '=' + color.name();
-    for (const auto& [type, defaults] : DrawingModel::instance()->propertyDefaults)
+    for (const auto& [type, defaults] : model.propertyDefaults) {
+        state << QString::fromStdString(type) + " declared";
         for (auto it = defaults.begin(); it != defaults.end(); ++it)
             state << QString::fromStdString(type) + '.' + it.key() + '=' + it.value();
+    }
+    for (const auto& [type, comparators] : model.comparators)
+        for (const auto& [name, comparator] : comparators)
+            state << QString::fromStdString(type) + " compares " + name;
     return state;
+}
+
+// Loads the file as the application does on `threads` threads, with the record hashes, and
+// returns the state it leaves.
+QStringList loadState(const std::string& fileName, std::size_t blockBytes, int threads)
+{
+    std::vector<std::uint64_t> hashes;
+    const ScriptRead read =
+        loadScriptInBlocks(*DrawingModel::instance(), fileName, ViewerApp::instance()->fileColors,
+                           blockBytes, nullptr, &hashes, threads);
+    return read.whole() ? loadedState(hashes) : QStringList{"not read whole"};
 }
 
 } // namespace
@@ -100,21 +142,32 @@ class TestLoadInBlocks : public QObject
     Q_OBJECT
 
 private slots:
-    void init() { testapp::resetApplication(); }
+    // Without a window: only the loader and the model are tested.
+    void initTestCase() { ViewerApp::createHeadless("config.ini"); }
     void blocksLoadAsTheWholeText_data();
     void blocksLoadAsTheWholeText();
+    void threadsLoadAsOne_data();
+    void threadsLoadAsOne();
+    void aLoadOnThreadsEndsWhole_data();
+    void aLoadOnThreadsEndsWhole();
 };
 
 void TestLoadInBlocks::blocksLoadAsTheWholeText_data()
 {
     QTest::addColumn<int>("blockBytes");
+    QTest::addColumn<int>("threads");
     for (const int bytes : {1, 3, 7, 64})
-        QTest::addRow("%d-byte blocks", bytes) << bytes;
+        QTest::addRow("%d-byte blocks", bytes) << bytes << 1;
+    // Parts of a few blocks each: the parts' edges fall on every kind of place in the records.
+    for (const int threads : {2, 3, 5})
+        QTest::addRow("3-byte blocks on %d threads", threads) << 3 << threads;
+    QTest::addRow("1-byte blocks on 16 threads") << 1 << 16;
 }
 
 void TestLoadInBlocks::blocksLoadAsTheWholeText()
 {
     QFETCH(int, blockBytes);
+    QFETCH(int, threads);
     ViewerApp& app = *ViewerApp::instance();
     TextMaker maker(2024);
     int objects = 0, declarations = 0;
@@ -122,20 +175,142 @@ void TestLoadInBlocks::blocksLoadAsTheWholeText()
         const QByteArray text = maker.make();
         app.fileName = testapp::writeFile(QStringLiteral("blocks.las"), text);
         // One block holding the whole file: the text is read as it always was, in one piece.
-        loadScriptInBlocks(*DrawingModel::instance(), app.fileName, app.fileColors,
-                           std::numeric_limits<std::size_t>::max());
-        const QStringList whole = loadedState();
+        const QStringList whole =
+            loadState(app.fileName, std::numeric_limits<std::size_t>::max(), 1);
         objects += static_cast<int>(DrawingModel::instance()->objects.size());
         declarations += static_cast<int>(app.fileColors.size());
-        loadScriptInBlocks(*DrawingModel::instance(), app.fileName, app.fileColors,
-                           static_cast<std::size_t>(blockBytes));
-        if (loadedState() != whole)
+        const QStringList inBlocks =
+            loadState(app.fileName, static_cast<std::size_t>(blockBytes), threads);
+        if (inBlocks != whole)
             qWarning("text %d:\n%s", i, text.toPercentEncoding(" \n").constData());
-        QCOMPARE(loadedState(), whole);
+        QCOMPARE(inBlocks, whole);
     }
     // The texts must load something for the comparison to mean anything.
     QVERIFY(objects > 1000);
     QVERIFY(declarations > 50);
+}
+
+namespace
+{
+
+// Records of every kind with comments, related searches, pairs over declared defaults, CRLF and
+// odd blanks (tabs, vertical tabs, form feeds, blank lines) between and within them.
+QByteArray variedRecords(int count)
+{
+    QByteArray text = "color c1 10 20 30\r\nproperty rect w double 1\r\nproperty path net "
+                      "string none\r\nendheader\r\n";
+    const char* const blanks[] = {" ", "\t", " \v ", "\f", "  \t "};
+    for (int i = 0; i < count; ++i) {
+        const QByteArray n = QByteArray::number(i);
+        const QByteArray gap = blanks[i % 5];
+        switch (i % 7) {
+        case 0:
+            text += "pt" + gap + n + " 2 c1 net n" + n + " !! pt:net==n1#path:net==b // a#b\r\n";
+            break;
+        case 1:
+            text += "line 0 0" + gap + n + ".5 -3e2 red w " + n + "\r\n\r\n";
+            break;
+        case 2:
+            text += "rect 1 2 3 " + n + " blue" + gap + "w 2 // note " + n + "\n";
+            break;
+        case 3:
+            text += "path 3 0 0 1 1 " + n + " 2 c1 net b !! path:net==b\r\n";
+            break;
+        case 4:
+            text += "circle " + n + " 5 2.5 green // " + QByteArray(i % 300, 'x') + "\r\n";
+            break;
+        case 5:
+            text += "polygon 3 0 0 4 0 " + n + " 4 c1" + gap + "\r\n \t\r\n";
+            break;
+        default:
+            text += "# remark " + n + "\r\n" + gap + "unknown 1 2\r\n";
+        }
+    }
+    return text;
+}
+
+// One path far longer than a block and a part, between a few short records.
+QByteArray oneHugePath()
+{
+    QByteArray text = "endheader\npt 1 1 c1\npath 60000";
+    for (int i = 0; i < 60000; ++i)
+        text += ' ' + QByteArray::number(i % 977) + ' ' + QByteArray::number(i % 613);
+    return text + " c1 net x\npt 2 2 c1\nline 0 0 1 1 red";
+}
+
+} // namespace
+
+void TestLoadInBlocks::threadsLoadAsOne_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QByteArray>("text");
+    const QDir corpus(QStringLiteral(VEDRA_SOURCE_DIR "/tests/fuzz/corpus/loadscript"));
+    const QDir examples(QStringLiteral(VEDRA_SOURCE_DIR "/examples"));
+    for (const QDir& folder : {corpus, examples}) {
+        for (const QString& name : folder.entryList({QStringLiteral("*.las")}, QDir::Files))
+            QTest::newRow(qPrintable(name)) << folder.filePath(name) << QByteArray();
+    }
+    QTest::newRow("varied records") << QString() << variedRecords(3000);
+    QTest::newRow("one huge path") << QString() << oneHugePath();
+    QTest::newRow("blank records")
+        << QString()
+        << "endheader\n" + QByteArray(5000, '\n') + QByteArray(5000, ' ') + "pt 1 1 c1";
+}
+
+// Whatever the file, the threads and the places where the parts meet, the load is the one
+// thread's.
+void TestLoadInBlocks::threadsLoadAsOne()
+{
+    QFETCH(QString, source);
+    QFETCH(QByteArray, text);
+    const std::string fileName = source.isEmpty()
+                                     ? testapp::writeFile(QStringLiteral("parts.las"), text)
+                                     : source.toStdString();
+    const QStringList alone = loadState(fileName, kScriptBlockBytes, 1);
+    for (const auto& [blockBytes, threads] : {std::pair(5, 2), std::pair(11, 3), std::pair(64, 4)})
+        QCOMPARE(loadState(fileName, static_cast<std::size_t>(blockBytes), threads), alone);
+}
+
+void TestLoadInBlocks::aLoadOnThreadsEndsWhole_data()
+{
+    QTest::addColumn<int>("atPause");
+    QTest::addRow("read to the end") << 0;
+    QTest::addRow("stopped halfway") << 1;
+    QTest::addRow("file rewritten halfway") << 2;
+}
+
+// A load on several threads reports every byte once; stopped, it leaves no object (no part of
+// a drawing, and, under the sanitizers, nothing leaked); a file changed under it is not whole.
+void TestLoadInBlocks::aLoadOnThreadsEndsWhole()
+{
+    QFETCH(int, atPause);
+    const QByteArray text = variedRecords(20000);
+    const std::string fileName = testapp::writeFile(QStringLiteral("stopped.las"), text);
+    LoadProgress progress;
+    progress.pauseAt = text.size() / 2;
+    progress.onPause = [&] {
+        if (atPause == 1)
+            progress.stop = true;
+        else if (atPause == 2)
+            testapp::writeFile(QStringLiteral("stopped.las"), text + "pt 0 0 c1\n");
+    };
+    std::vector<std::uint64_t> hashes;
+    DrawingModel& model = *DrawingModel::instance();
+    const ScriptRead read = loadScriptInBlocks(model, fileName, ViewerApp::instance()->fileColors,
+                                               512, &progress, &hashes, 3);
+    QVERIFY(progress.paused);
+    QCOMPARE(read.stopped, atPause == 1);
+    QCOMPARE(read.changed, atPause == 2);
+    QCOMPARE(hashes.size(), model.objects.size());
+    if (atPause == 0) {
+        QCOMPARE(progress.bytesRead.load(), static_cast<std::int64_t>(text.size()));
+        // Six records in seven make an object.
+        QCOMPARE(model.objects.size(), std::size_t(20000 / 7 * 6 + 1));
+    } else if (atPause == 1) {
+        QVERIFY(model.objects.empty());
+        for (const auto& [type, list] : model.objectsByType)
+            QVERIFY(list.empty());
+    }
 }
 
 QTEST_MAIN(TestLoadInBlocks)
