@@ -112,7 +112,7 @@ bool RemoteControl::startListening(QString* reason)
     ::chmod(name.constData(), S_IRUSR | S_IWUSR);
     connect(listener.get(), &QLocalServer::newConnection, this, &RemoteControl::acceptClients);
     server = std::move(listener);
-    connect(ViewerApp::instance()->fileLoader, &FileLoader::runningLoadEnded, this,
+    connect(ViewerApp::instance()->fileLoader, &FileLoader::loadEnded, this,
             &RemoteControl::loadEnded,
             Qt::ConnectionType(Qt::QueuedConnection | Qt::UniqueConnection));
     const QSignalBlocker blocker(listenAction);

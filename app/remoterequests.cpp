@@ -19,7 +19,6 @@
 
 #include <cmath>
 #include <limits>
-#include <sys/stat.h>
 
 namespace
 {

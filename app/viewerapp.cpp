@@ -320,8 +320,10 @@ void ViewerApp::buildMainWindow()
     buildMenuBar();
     buildStatusBar();
     fileLoader = new FileLoader(mainWindow);
-    QObject::connect(fileLoader, &FileLoader::cancelled, followControl,
-                     &FollowControl::loadCancelled);
+    QObject::connect(fileLoader, &FileLoader::loadEnded, followControl, [this](bool handedOver) {
+        if (!handedOver)
+            followControl->loadCancelled();
+    });
     // Moving the view acts on the drawing shown, which stays whole while another loads.
     fileLoader->letPass(display->navigator().actions() +
                             QList<QAction*>{zoomInAction, zoomOutAction, resizeFitAction},

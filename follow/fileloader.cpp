@@ -243,7 +243,7 @@ void FileLoader::handOverWaiting()
     const std::unique_ptr<Job> job = std::move(waiting.ready);
     waiting.fileName.clear();
     job->done(job->result);
-    emit runningLoadEnded(true);
+    emit loadEnded(true);
 }
 
 void FileLoader::noteFileChanged(const std::string& fileName)
@@ -267,8 +267,7 @@ void FileLoader::cancel()
     waiting = Waiting();
     endBlocking();
     ViewerApp::instance()->showMessage(QStringLiteral("Loading %1 cancelled").arg(name));
-    emit cancelled();
-    emit runningLoadEnded(false);
+    emit loadEnded(false);
 }
 
 // The allocator keeps what a large drawing freed for itself; it is given back to the system, so

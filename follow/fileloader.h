@@ -102,10 +102,9 @@ public:
 signals:
     // Sent by a load's thread as it ends, delivered on the GUI thread.
     void jobEnded();
-    // The user stopped a load (Cancel, Esc): the drawing shown stays.
-    void cancelled();
-    // A load has ended: handed over (after its `done`) or stopped.
-    void runningLoadEnded(bool handedOver);
+    // A load has ended: handed over (after its `done`), or stopped by the user (Cancel, Esc),
+    // the drawing shown staying.
+    void loadEnded(bool handedOver);
 
 private:
     // One load: what it reads and makes, its progress, and its thread when it has one.
