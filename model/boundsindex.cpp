@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <system_error>
+#include <thread>
 
 // Rounding a position and clamping it to the grid never reverses the order of two values, so a
 // box's cells keep every relation to a query's cells that the box has to the query's area.
@@ -87,19 +89,56 @@ void BoundsIndex::rebuild(const std::vector<paintObject*>& objects)
     yAxis = Axis::over(extent.minY, extent.maxY);
     boxes.clear();
     boxes.shrink_to_fit();
-    boxes.reserve(objects.size());
+    boxes.resize(objects.size());
+    // Each object's box is read from the object, wherever in memory it lies: at millions of
+    // objects the pass waits on memory, so ranges of them are read on several threads.
+    struct Range {
+        std::size_t begin, end;
+        WorldBox corners;
+        bool anyNaN;
+    };
+    const std::size_t cores = std::max(1U, std::thread::hardware_concurrency());
+    const std::size_t threads =
+        std::clamp<std::size_t>(objects.size() / kObjectsPerThread, 1, cores);
+    std::vector<Range> ranges(threads);
+    for (std::size_t i = 0; i < threads; ++i)
+        ranges[i] = {objects.size() * i / threads, objects.size() * (i + 1) / threads,
+                     emptyExtent(), false};
+    const auto index = [this, &objects](Range& range) {
+        for (std::size_t i = range.begin; i < range.end; ++i) {
+            const paintObject* object = objects[i];
+            Cells& cells = boxes[i];
+            xAxis.span(object->minX, object->maxX, cells.lowX, cells.highX);
+            yAxis.span(object->minY, object->maxY, cells.lowY, cells.highY);
+            WorldBox& corners = range.corners;
+            corners.minX = std::min({corners.minX, object->minX, object->maxX});
+            corners.minY = std::min({corners.minY, object->minY, object->maxY});
+            corners.maxX = std::max({corners.maxX, object->minX, object->maxX});
+            corners.maxY = std::max({corners.maxY, object->minY, object->maxY});
+            range.anyNaN = range.anyNaN || std::isnan(object->minX) || std::isnan(object->minY) ||
+                           std::isnan(object->maxX) || std::isnan(object->maxY);
+        }
+    };
+    std::vector<std::thread> helpers;
+    for (std::size_t i = 1; i < threads; ++i) {
+        try {
+            helpers.emplace_back(index, std::ref(ranges[i]));
+        } catch (const std::system_error&) {
+            // This thread reads the range instead.
+            index(ranges[i]);
+        }
+    }
+    index(ranges[0]);
+    for (std::thread& helper : helpers)
+        helper.join();
     WorldBox corners = emptyExtent();
     bool anyNaN = false;
-    for (const paintObject* object : objects) {
-        Cells& cells = boxes.emplace_back();
-        xAxis.span(object->minX, object->maxX, cells.lowX, cells.highX);
-        yAxis.span(object->minY, object->maxY, cells.lowY, cells.highY);
-        corners.minX = std::min({corners.minX, object->minX, object->maxX});
-        corners.minY = std::min({corners.minY, object->minY, object->maxY});
-        corners.maxX = std::max({corners.maxX, object->minX, object->maxX});
-        corners.maxY = std::max({corners.maxY, object->minY, object->maxY});
-        anyNaN = anyNaN || std::isnan(object->minX) || std::isnan(object->minY) ||
-                 std::isnan(object->maxX) || std::isnan(object->maxY);
+    for (const Range& range : ranges) {
+        corners.minX = std::min(corners.minX, range.corners.minX);
+        corners.minY = std::min(corners.minY, range.corners.minY);
+        corners.maxX = std::max(corners.maxX, range.corners.maxX);
+        corners.maxY = std::max(corners.maxY, range.corners.maxY);
+        anyNaN = anyNaN || range.anyNaN;
     }
     constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
     cornersExtent = anyNaN ? WorldBox{kNaN, kNaN, kNaN, kNaN} : corners;

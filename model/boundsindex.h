@@ -88,6 +88,8 @@ public:
                         std::vector<std::size_t>& found, std::vector<std::uint64_t>& marks,
                         const std::atomic<bool>* stop = nullptr) const;
     static constexpr std::size_t kStopCheckRun = std::size_t(1) << 16;
+    // A rebuild reads at least this many objects' boxes on each of its threads, one a core.
+    static constexpr std::size_t kObjectsPerThread = std::size_t(1) << 17;
 
     // The cells to test boxes against with mayLieWithin().
     Cells withinQuery(const WorldBox& area) const;

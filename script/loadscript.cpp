@@ -14,6 +14,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <condition_variable>
 #include <exception>
 #include <memory>
 #include <mutex>
@@ -234,6 +235,8 @@ struct RecordPart {
     qint64 end = 0;
     std::unique_ptr<DrawingModel::Batch> batch;
     std::vector<std::uint64_t> hashes;
+    // Set, under the parts' lock, once the part is read to its end or given up.
+    bool done = false;
 };
 
 // Cuts the records from `begin` to the end of the file into parts for `threads` threads, each
@@ -265,20 +268,56 @@ std::vector<RecordPart> cutRecords(ChunkedText& file, qint64 begin, std::size_t 
 
 // Reads the parts on `threads` threads (the calling one among them), each from a reader of its
 // own over the file `whole` has open, with its own arena generation and its own shared record
-// parts; the calling one frees the previous drawing first. True when every part was read to its
-// end; false when the load is to stop. What a thread throws stops the others and is thrown here
-// once all have ended.
+// parts; the calling one frees the previous drawing first, and appends the parts to the model in
+// file order as they are done, while the others still read (each part's batch and hashes are
+// freed once appended). True when every part was read to its end and appended; false when the
+// load is to stop. What a thread throws stops the others and is thrown here once all have ended.
 bool readParts(std::vector<RecordPart>& parts, std::unique_ptr<DrawingModel::Discarded> previous,
-               const DrawingModel& model, ScriptReader& whole, std::size_t blockBytes,
-               LoadProgress* progress, bool hashing, int threads, bool& shortenedFile)
+               DrawingModel& model, ScriptReader& whole, std::size_t blockBytes,
+               LoadProgress* progress, std::vector<std::uint64_t>* recordHashes, int threads,
+               bool& shortenedFile)
 {
     std::atomic<bool> shortened{false};
     std::atomic<std::size_t> nextPart{0};
     std::atomic<bool> abandon{false};
     std::atomic<bool> stopped{false};
-    std::mutex failureLock;
+    std::mutex partsLock;
+    std::condition_variable partDone;
     std::exception_ptr failure;
-    const auto work = [&] {
+    const auto fail = [&] {
+        const std::lock_guard<std::mutex> guard(partsLock);
+        if (!failure)
+            failure = std::current_exception();
+        abandon = true;
+        partDone.notify_all();
+    };
+    const auto finish = [&](RecordPart& part) {
+        const std::lock_guard<std::mutex> guard(partsLock);
+        part.done = true;
+        partDone.notify_all();
+    };
+    // The calling thread's appending, between its parts and after them: every part that is done
+    // and follows the last appended; with `wait`, until all are appended or the load stops.
+    std::size_t appended = 0;
+    const auto appendDone = [&](bool wait) {
+        while (appended < parts.size()) {
+            RecordPart& part = parts[appended];
+            {
+                std::unique_lock<std::mutex> guard(partsLock);
+                if (wait)
+                    partDone.wait(guard, [&] { return part.done || abandon; });
+                if (!part.done || abandon)
+                    return;
+            }
+            model.append(*part.batch);
+            part.batch.reset();
+            if (recordHashes)
+                recordHashes->insert(recordHashes->end(), part.hashes.begin(), part.hashes.end());
+            std::vector<std::uint64_t>().swap(part.hashes);
+            ++appended;
+        }
+    };
+    const auto work = [&](bool appending) {
         try {
             const ObjectArena::ThreadGeneration generation;
             const auto forgetShared = [](SharedRecordParts* shared) { shared->clear(); };
@@ -293,7 +332,7 @@ bool readParts(std::vector<RecordPart>& parts, std::unique_ptr<DrawingModel::Dis
                 reader.openPart(whole, part.begin, part.end, blockBytes);
                 RecordHasher hashRecord;
                 reader.readRecords([&](const std::string& keyword, std::string_view rest) {
-                    if (part.batch->addObjectFromRecord(keyword, rest) && hashing)
+                    if (part.batch->addObjectFromRecord(keyword, rest) && recordHashes)
                         part.hashes.push_back(hashRecord(keyword, rest));
                 });
                 if (reader.stopped()) {
@@ -302,19 +341,21 @@ bool readParts(std::vector<RecordPart>& parts, std::unique_ptr<DrawingModel::Dis
                 }
                 if (reader.text().endedShort())
                     shortened = true;
+                finish(part);
+                if (appending)
+                    appendDone(false);
             }
+            if (appending)
+                appendDone(true);
         } catch (...) {
-            const std::lock_guard<std::mutex> guard(failureLock);
-            if (!failure)
-                failure = std::current_exception();
-            abandon = true;
+            fail();
         }
     };
     std::vector<std::thread> helpers;
     helpers.reserve(static_cast<std::size_t>(threads - 1));
     for (int i = 1; i < threads; ++i) {
         try {
-            helpers.emplace_back(work);
+            helpers.emplace_back(work, false);
         } catch (const std::system_error&) {
             // Fewer threads read the parts: the result is the same.
             break;
@@ -323,20 +364,21 @@ bool readParts(std::vector<RecordPart>& parts, std::unique_ptr<DrawingModel::Dis
     // The helpers read while this thread frees what it made itself, for the most part, and so
     // waits on no other thread's allocator.
     previous.reset();
-    work();
+    work(true);
     for (std::thread& helper : helpers)
         helper.join();
     if (failure)
         std::rethrow_exception(failure);
     shortenedFile = shortened;
-    return !stopped;
+    return !stopped && appended == parts.size();
 }
 
 } // namespace
 
-// On several threads, what the objects are is decided apart (each part's) and then put together
-// in the order of the parts, which is the file's: the same objects, lists, bounds and hashes as
-// reading the records one after the other. A stopped load drops every part's objects.
+// On several threads, what the objects are is decided apart (each part's) and put together in the
+// order of the parts, which is the file's: the same objects, lists, bounds and hashes as reading
+// the records one after the other. A stopped load drops every part's objects, those already put
+// together among them.
 ScriptRead loadScriptInBlocks(DrawingModel& model, const std::string& fileName,
                               std::map<std::string, QColor>& fileColors, std::size_t blockBytes,
                               LoadProgress* progress, std::vector<std::uint64_t>* recordHashes,
@@ -389,13 +431,11 @@ ScriptRead loadScriptInBlocks(DrawingModel& model, const std::string& fileName,
         // The parts read the records again from their start.
         reader.unreport(reader.text().bytesRead() - reader.readOffset());
         outcome.stopped = !readParts(parts, std::move(previous), model, reader, blockBytes,
-                                     progress, recordHashes != nullptr, threadCount, shortened);
-        for (RecordPart& part : parts) {
-            if (outcome.stopped)
-                break;
-            model.append(*part.batch);
+                                     progress, recordHashes, threadCount, shortened);
+        if (outcome.stopped) {
+            model.clearObjects();
             if (recordHashes)
-                recordHashes->insert(recordHashes->end(), part.hashes.begin(), part.hashes.end());
+                recordHashes->clear();
         }
     }
     outcome.changed = !outcome.stopped && (shortened || !reader.text().readWhole(fileName));

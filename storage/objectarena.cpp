@@ -1,11 +1,15 @@
 #include "storage/objectarena.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <iterator>
 #include <new>
 
 #ifdef __GLIBC__
 #include <malloc.h>
+#endif
+#ifdef __linux__
+#include <sys/mman.h>
 #endif
 
 namespace
@@ -64,7 +68,7 @@ void* ObjectArena::allocateOwnCell(Generation& generation, std::size_t size)
             return cell;
         generation.blocks.reserve(generation.blocks.size() + 1);
     }
-    auto block = std::unique_ptr<std::byte[]>(new std::byte[kBlockBytes]);
+    Block block = newBlock();
     const std::byte* start = block.get();
     {
         const std::lock_guard<std::mutex> guard(lock);
@@ -90,7 +94,7 @@ void* ObjectArena::allocateCell(std::size_t size)
     {
         blockIndex.reserve(blockIndex.size() + 1);
         // Not zeroed: every object is constructed in place before use.
-        generation.blocks.push_back(std::unique_ptr<std::byte[]>(new std::byte[kBlockBytes]));
+        generation.blocks.push_back(newBlock());
         const std::byte* start = generation.blocks.back().get();
         blockIndex.insert(std::upper_bound(blockIndex.begin(), blockIndex.end(), start,
                                            [](const std::byte* address, const BlockEntry& entry) {
@@ -100,6 +104,41 @@ void* ObjectArena::allocateCell(std::size_t size)
         generation.usedInLastBlock = 0;
     }
     return takeCell(generation, size);
+}
+
+// Mapped on its own rather than taken from the general allocator, so that it can be given the
+// system's huge pages and goes back to the system as soon as it is freed.
+ObjectArena::Block ObjectArena::newBlock()
+{
+#ifdef __linux__
+    // Twice the size is mapped, and what lies outside the aligned block in it is unmapped again.
+    void* mapped =
+        mmap(nullptr, 2 * kBlockBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapped == MAP_FAILED)
+        throw std::bad_alloc();
+    auto* const start = static_cast<std::byte*>(mapped);
+    const std::uintptr_t address = reinterpret_cast<std::uintptr_t>(start);
+    auto* const block = start + ((kBlockBytes - address % kBlockBytes) % kBlockBytes);
+    if (block != start)
+        munmap(start, static_cast<std::size_t>(block - start));
+    munmap(block + kBlockBytes,
+           static_cast<std::size_t>(start + 2 * kBlockBytes - block) - kBlockBytes);
+#ifdef MADV_HUGEPAGE
+    madvise(block, kBlockBytes, MADV_HUGEPAGE);
+#endif
+    return Block(block);
+#else
+    return Block(static_cast<std::byte*>(::operator new(kBlockBytes)));
+#endif
+}
+
+void ObjectArena::BlockRelease::operator()(std::byte* block) const noexcept
+{
+#ifdef __linux__
+    munmap(block, kBlockBytes);
+#else
+    ::operator delete(block);
+#endif
 }
 
 ObjectArena::Generation* ObjectArena::generationOf(const void* cell) const

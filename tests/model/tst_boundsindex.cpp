@@ -114,6 +114,46 @@ private slots:
         }
     }
 
+    // A drawing large enough to be indexed on several threads gets the cells that each box gets
+    // on one (an index of the box alone with the boxes that set the grid), at the ranges' edges
+    // too; a NaN corner in the last range still makes the corner extent NaN.
+    void cellsDoNotDependOnTheThreadsThatReadThem()
+    {
+        std::mt19937_64 random(3);
+        std::uniform_real_distribution<double> place(-50.0, 50.0);
+        const std::size_t count = 3 * BoundsIndex::kObjectsPerThread + 7;
+        std::vector<paintRectangle> rects(count);
+        std::vector<paintObject*> objects;
+        for (paintRectangle& rect : rects) {
+            rect.minX = place(random);
+            rect.minY = place(random);
+            rect.maxX = place(random);
+            rect.maxY = place(random);
+            objects.push_back(&rect);
+        }
+        rects[0].minX = rects[0].minY = -100.0;
+        rects[0].maxX = rects[0].maxY = 100.0;
+        BoundsIndex index;
+        index.rebuild(objects);
+        QCOMPARE(index.cornerExtent().minX, -100.0);
+        QCOMPARE(index.cornerExtent().maxY, 100.0);
+        const auto sameCells = [](const BoundsIndex::Cells& a, const BoundsIndex::Cells& b) {
+            return a.lowX == b.lowX && a.lowY == b.lowY && a.highX == b.highX && a.highY == b.highY;
+        };
+        for (std::size_t i = 1; i < count; i += 1 + random() % 3000) {
+            // The edges of the ranges on two and on three threads.
+            for (const std::size_t at : {i, count / 3 - 1, count / 3, count / 2 - 1, count / 2,
+                                         2 * count / 3 - 1, 2 * count / 3, count - 1}) {
+                BoundsIndex alone;
+                alone.rebuild({objects[0], objects[at]});
+                QVERIFY(sameCells(index.cells()[at], alone.cells()[1]));
+            }
+        }
+        rects[count - 2].maxY = kNaN;
+        index.rebuild(objects);
+        QVERIFY(std::isnan(index.cornerExtent().minX));
+    }
+
     // Collecting through the tiles finds exactly what testing every box finds, in load order,
     // within the range asked for: small boxes with a few large, inverted and NaN ones among them,
     // areas of every size, single and several at once, with and without a stop flag.
