@@ -62,7 +62,7 @@ DrawingModel::Bounds worldBox(const SceneView& view, double left, double top, do
 // Writes objects straight into the painter's image where it can: while the highlight colour paints
 // as its 8-bit value and the line width is one that shapes are stamped at. The shapes it
 // remembers stand for the pixels under this line width and highlight colour.
-DirectCanvas directCanvasOn(const QPainter& painter)
+DirectCanvas directCanvasOn(QPainter& painter)
 {
     const ViewerApp* app = ViewerApp::instance();
     QRgb highlight;

@@ -47,13 +47,21 @@ void paintPolygon::paint(QPainter* painter) const
     ShapeStamps::drawPolygon(painter, points.data(), static_cast<int>(points.size()));
 }
 
+// A small polygon is copied whole from its record; a larger one, of plain colours, is filled by
+// the painter and outlined by the line rasterizer, its outline pen being cosmetic at every line
+// width.
 bool paintPolygon::paintDirect(DirectCanvas& canvas) const
 {
     if (vertices.empty())
         return true;
     const std::vector<QPoint>& points = pixelPolygon(vertices);
-    return drawDirectShape(canvas, FilledStyle, DirectCanvas::Shape::Polygon, points.data(),
-                           static_cast<int>(points.size()));
+    const int count = static_cast<int>(points.size());
+    if (drawDirectShape(canvas, FilledStyle, DirectCanvas::Shape::Polygon, points.data(), count))
+        return true;
+    QRgb own, outline, inside;
+    return plainColor(own) && paintRectangle::filledPixels(own, highlighted, outline, inside) &&
+           canvas.drawThinPolygon(points.data(), count, outline,
+                                  solidBrush(QColor::fromRgba(inside)));
 }
 
 void paintPolygon::parse(std::string_view geometryAndProperties)

@@ -337,8 +337,8 @@ bool drawRecorded(const WritablePixels& pixels, const Key& key, const QRect& are
 
 } // namespace
 
-DirectCanvas::DirectCanvas(const QPainter& painter, bool enabled, std::uint64_t setting)
-    : pixels(enabled ? writablePixelsOf(painter) : WritablePixels()),
+DirectCanvas::DirectCanvas(QPainter& painter, bool enabled, std::uint64_t setting)
+    : painter(painter), pixels(enabled ? writablePixelsOf(painter) : WritablePixels()),
       rasterizer(pixels.pixels, pixels.stride, pixels.device, pixels.writable),
       linesUsable(active() && LineRasterizer::takesDevice(pixels.device))
 {
@@ -392,27 +392,52 @@ bool DirectCanvas::fillOutlinedRect(const QRect& rect, QRgb outline, QRgb inside
     return true;
 }
 
-bool DirectCanvas::drawThinLines(const QLine* lines, int count, QRgb color) const
+// Every pixel of a line lies within a pixel of its ends' box; under a clip of several rectangles,
+// that must lie within the writable one.
+bool DirectCanvas::takesLinesWithin(int left, int top, int right, int bottom) const
 {
     if (!linesUsable)
         return false;
-    if (!pixels.wholeClip && count > 0) {
-        // Every pixel of a line lies within a pixel of its ends' box.
-        int left = lines[0].x1(), right = left, top = lines[0].y1(), bottom = top;
+    const QRect& writable = pixels.writable;
+    return pixels.wholeClip ||
+           (qint64(left) - 1 >= writable.left() && qint64(right) + 1 <= writable.right() &&
+            qint64(top) - 1 >= writable.top() && qint64(bottom) + 1 <= writable.bottom());
+}
+
+bool DirectCanvas::drawThinLines(const QLine* lines, int count, QRgb color) const
+{
+    if (!linesUsable || count < 1)
+        return linesUsable;
+    int left = lines[0].x1(), right = left, top = lines[0].y1(), bottom = top;
+    if (!pixels.wholeClip) {
         for (int i = 0; i < count; ++i) {
             left = std::min({left, lines[i].x1(), lines[i].x2()});
             right = std::max({right, lines[i].x1(), lines[i].x2()});
             top = std::min({top, lines[i].y1(), lines[i].y2()});
             bottom = std::max({bottom, lines[i].y1(), lines[i].y2()});
         }
-        const QRect& writable = pixels.writable;
-        if (qint64(left) - 1 < writable.left() || qint64(right) + 1 > writable.right() ||
-            qint64(top) - 1 < writable.top() || qint64(bottom) + 1 > writable.bottom())
-            return false;
     }
+    if (!takesLinesWithin(left, top, right, bottom))
+        return false;
     for (int i = 0; i < count; ++i)
         rasterizer.draw(lines[i], color);
     return true;
+}
+
+bool DirectCanvas::drawThinPolygon(const QPoint* corners, int count, QRgb outline,
+                                   const QBrush& brush)
+{
+    if (!linesUsable || count < 2)
+        return false;
+    const QRect box = pixels.wholeClip ? QRect() : boxOf(corners, count);
+    if (!takesLinesWithin(box.left(), box.top(), box.right(), box.bottom()))
+        return false;
+    if (!LineRasterizer::takesPolygon(corners, count))
+        return false;
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(brush);
+    painter.drawPolygon(corners, count, Qt::OddEvenFill);
+    return rasterizer.drawPolygon(corners, count, outline);
 }
 
 bool DirectCanvas::drawShapeWith(const Style& style, Shape shape, const QPoint* points, int count,

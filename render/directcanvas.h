@@ -10,6 +10,7 @@
 
 #include <cstdint>
 
+class QBrush;
 class QColor;
 class QPainter;
 
@@ -47,7 +48,7 @@ public:
     // image without a shift (see writablePixelsOf()). `setting` stands for whatever besides an
     // object's style and geometry its pixels depend on during the paint (the highlight colour and
     // the pen width, say): the shapes recorded under another setting are forgotten.
-    DirectCanvas(const QPainter& painter, bool enabled, std::uint64_t setting);
+    DirectCanvas(QPainter& painter, bool enabled, std::uint64_t setting);
     ~DirectCanvas();
     DirectCanvas(const DirectCanvas&) = delete;
     DirectCanvas& operator=(const DirectCanvas&) = delete;
@@ -68,6 +69,12 @@ public:
     // at no cost per line beyond its pixels. False, drawing nothing, where the painter's clip is
     // more than one rectangle and the lines may reach beyond the writable one.
     bool drawThinLines(const QLine* lines, int count, QRgb color) const;
+
+    // Paints what a plain painter paints for drawPolygon() through the corners (odd-even) with
+    // the brush and a cosmetic pen of the outline colour: the inside filled by the painter (its
+    // pen left off), then the outline drawn by the line rasterizer. False, painting nothing,
+    // where the rasterizer refuses the outline or drawThinLines() would refuse its sides.
+    bool drawThinPolygon(const QPoint* corners, int count, QRgb outline, const QBrush& brush);
 
     // Writes the shape through the points (for an ellipse, the corners of its rectangle) of an
     // object of the style, whose pixels are what paintAlone(painter) paints: setting its pen (of
@@ -118,6 +125,10 @@ private:
                                 const QPointF* unitCorners, int count, PaintFunction paint,
                                 const void* context);
 
+    // Whether the lines, whose ends' box is the one given, may be drawn by the rasterizer.
+    bool takesLinesWithin(int left, int top, int right, int bottom) const;
+
+    QPainter& painter;
     WritablePixels pixels;
     // Over the same pixels; usable when the device is small enough for it.
     LineRasterizer rasterizer;

@@ -1,3 +1,4 @@
+#include "render/directcanvas.h"
 #include "render/linerasterizer.h"
 #include "render/sharedstyles.h"
 
@@ -21,6 +22,8 @@ using MakeLine = std::function<QLine(Random&, QSize)>;
 
 // The stroke pen of lines and paths at line width 1; an opaque colour a byte per channel.
 const QColor kInk(20, 90, 200);
+// The inside of the test's polygons.
+const QColor kFill(240, 200, 40);
 
 int between(Random& random, int low, int high)
 {
@@ -104,15 +107,22 @@ class TestLineRasterizer : public QObject
 private slots:
     // Every line of a family is drawn by Qt onto one image and by the rasterizer onto another,
     // and the pixels around it compared before both are cleared for the next line. The ends are
-    // whole pixels, as the model gives them.
+    // whole pixels, as the model gives them. Where `corners` is not 0, each shape is instead a
+    // filled polygon of 2 to `corners` corners, each corner one of the family's lines on from the
+    // last (or the last again, or the line's end where that would lie too far), painted by Qt with
+    // a cosmetic pen and by the direct canvas (filled by its painter, outlined by the rasterizer);
+    // the pixels within two of the corners' box are compared.
     void setsThePixelsQtSets_data()
     {
         QTest::addColumn<QSize>("device");
         QTest::addColumn<QRect>("clip");
         QTest::addColumn<int>("count");
         QTest::addColumn<MakeLine>("make");
+        QTest::addColumn<int>("corners");
         const QSize small(61, 47);
+        const QSize canvas(1603, 997);
         const QRect whole;
+        const QRect clip(7, 5, 33, 29);
         const MakeLine shortLine = [](Random& random, QSize size) {
             const QPoint from = pointIn(random, 0, 0, size.width() - 1, size.height() - 1);
             return QLine(from, from + pointIn(random, -6, -6, 6, 6));
@@ -121,72 +131,80 @@ private slots:
             return QLine(pointIn(random, 0, 0, size.width() - 1, size.height() - 1),
                          pointIn(random, 0, 0, size.width() - 1, size.height() - 1));
         };
-        QTest::newRow("short, every octant") << small << whole << 1'000'000 << shortLine;
-        QTest::newRow("long, every slope") << small << whole << 300'000 << inside;
-        QTest::newRow("axis-aligned and diagonal")
-            << small << whole << 200'000 << MakeLine([](Random& random, QSize size) {
-                   const QPoint from = pointIn(random, -2, -2, size.width() + 1, size.height() + 1);
-                   const int length = between(random, -70, 70);
-                   const int off = between(random, -1, 1);
-                   switch (between(random, 0, 3)) {
-                   case 0:
-                       return QLine(from, from + QPoint(length, off));
-                   case 1:
-                       return QLine(from, from + QPoint(off, length));
-                   case 2:
-                       return QLine(from, from + QPoint(length, length + off));
-                   default:
-                       return QLine(from, from + QPoint(length, -length + off));
-                   }
-               });
-        QTest::newRow("ends just off the canvas")
-            << small << whole << 600'000 << MakeLine([](Random& random, QSize size) {
-                   return QLine(pointIn(random, -4, -4, size.width() + 3, size.height() + 3),
-                                pointIn(random, -4, -4, size.width() + 3, size.height() + 3));
-               });
-        QTest::newRow("one end far off the canvas")
-            << small << whole << 300'000 << MakeLine([](Random& random, QSize size) {
-                   const QPoint near =
-                       pointIn(random, -20, -20, size.width() + 20, size.height() + 20);
-                   return between(random, 0, 1) == 0 ? QLine(near, farPoint(random))
-                                                     : QLine(farPoint(random), near);
-               });
+        const MakeLine axisAligned = [](Random& random, QSize size) {
+            const QPoint from = pointIn(random, -2, -2, size.width() + 1, size.height() + 1);
+            const int length = between(random, -70, 70);
+            const int off = between(random, -1, 1);
+            switch (between(random, 0, 3)) {
+            case 0:
+                return QLine(from, from + QPoint(length, off));
+            case 1:
+                return QLine(from, from + QPoint(off, length));
+            case 2:
+                return QLine(from, from + QPoint(length, length + off));
+            default:
+                return QLine(from, from + QPoint(length, -length + off));
+            }
+        };
+        const MakeLine justOff = [](Random& random, QSize size) {
+            return QLine(pointIn(random, -4, -4, size.width() + 3, size.height() + 3),
+                         pointIn(random, -4, -4, size.width() + 3, size.height() + 3));
+        };
+        const MakeLine oneFar = [](Random& random, QSize size) {
+            const QPoint near = pointIn(random, -20, -20, size.width() + 20, size.height() + 20);
+            return between(random, 0, 1) == 0 ? QLine(near, farPoint(random))
+                                              : QLine(farPoint(random), near);
+        };
+        const MakeLine bothFar = [](Random& random, QSize size) {
+            // Through a point near the canvas, reaching far both ways.
+            const QPoint through = pointIn(random, -2, -2, size.width() + 1, size.height() + 1);
+            const QPoint far = farPoint(random);
+            const double back = std::uniform_real_distribution<double>(0.0, 1.0)(random);
+            const QPoint other = through - (far - through) * back;
+            return QLine(far, other);
+        };
+        const MakeLine zeroLength = [](Random& random, QSize size) {
+            const QPoint at = between(random, 0, 3) == 0
+                                  ? farPoint(random)
+                                  : pointIn(random, -3, -3, size.width() + 2, size.height() + 2);
+            return QLine(at, at);
+        };
+        const MakeLine canvasSized = [](Random& random, QSize size) {
+            const QPoint near = pointIn(random, -3, -3, size.width() + 2, size.height() + 2);
+            switch (between(random, 0, 2)) {
+            case 0:
+                return QLine(near, near + pointIn(random, -30, -30, 30, 30));
+            case 1:
+                return QLine(near, pointIn(random, -3, -3, size.width() + 2, size.height() + 2));
+            default:
+                return QLine(near, farPoint(random));
+            }
+        };
+        QTest::newRow("short, every octant") << small << whole << 1'000'000 << shortLine << 0;
+        QTest::newRow("long, every slope") << small << whole << 300'000 << inside << 0;
+        QTest::newRow("axis-aligned and diagonal") << small << whole << 200'000 << axisAligned << 0;
+        QTest::newRow("ends just off the canvas") << small << whole << 600'000 << justOff << 0;
+        QTest::newRow("one end far off the canvas") << small << whole << 300'000 << oneFar << 0;
         QTest::newRow("both ends far, through the canvas")
-            << small << whole << 400'000 << MakeLine([](Random& random, QSize size) {
-                   // Through a point near the canvas, reaching far both ways.
-                   const QPoint through =
-                       pointIn(random, -2, -2, size.width() + 1, size.height() + 1);
-                   const QPoint far = farPoint(random);
-                   const double back = std::uniform_real_distribution<double>(0.0, 1.0)(random);
-                   const QPoint other = through - (far - through) * back;
-                   return QLine(far, other);
-               });
+            << small << whole << 400'000 << bothFar << 0;
         QTest::newRow("zero length, on and off the canvas")
-            << small << whole << 50'000 << MakeLine([](Random& random, QSize size) {
-                   const QPoint at =
-                       between(random, 0, 3) == 0
-                           ? farPoint(random)
-                           : pointIn(random, -3, -3, size.width() + 2, size.height() + 2);
-                   return QLine(at, at);
-               });
-        QTest::newRow("within a clip rectangle")
-            << small << QRect(7, 5, 33, 29) << 600'000 << MakeLine([](Random& random, QSize size) {
-                   return QLine(pointIn(random, -4, -4, size.width() + 3, size.height() + 3),
-                                pointIn(random, -4, -4, size.width() + 3, size.height() + 3));
-               });
-        QTest::newRow("a canvas-sized device")
-            << QSize(1603, 997) << whole << 30'000 << MakeLine([](Random& random, QSize size) {
-                   const QPoint near = pointIn(random, -3, -3, size.width() + 2, size.height() + 2);
-                   switch (between(random, 0, 2)) {
-                   case 0:
-                       return QLine(near, near + pointIn(random, -30, -30, 30, 30));
-                   case 1:
-                       return QLine(near,
-                                    pointIn(random, -3, -3, size.width() + 2, size.height() + 2));
-                   default:
-                       return QLine(near, farPoint(random));
-                   }
-               });
+            << small << whole << 50'000 << zeroLength << 0;
+        QTest::newRow("within a clip rectangle") << small << clip << 600'000 << justOff << 0;
+        QTest::newRow("a canvas-sized device") << canvas << whole << 30'000 << canvasSized << 0;
+        QTest::newRow("polygons, short sides") << small << whole << 300'000 << shortLine << 12;
+        QTest::newRow("triangles, short sides") << small << whole << 200'000 << shortLine << 3;
+        QTest::newRow("polygons, long sides") << small << whole << 100'000 << inside << 8;
+        QTest::newRow("polygons, upright and diagonal sides")
+            << small << whole << 200'000 << axisAligned << 6;
+        QTest::newRow("polygons across the canvas edges")
+            << small << whole << 200'000 << justOff << 7;
+        QTest::newRow("polygons with far corners") << small << whole << 100'000 << oneFar << 5;
+        QTest::newRow("polygons through the canvas from far")
+            << small << whole << 100'000 << bothFar << 4;
+        QTest::newRow("polygons within a clip rectangle")
+            << small << clip << 200'000 << justOff << 6;
+        QTest::newRow("polygons on a canvas-sized device")
+            << canvas << whole << 3'000 << canvasSized << 6;
     }
     void setsThePixelsQtSets()
     {
@@ -194,6 +212,7 @@ private slots:
         QFETCH(QRect, clip);
         QFETCH(int, count);
         QFETCH(MakeLine, make);
+        QFETCH(int, corners);
         // Sanitized builds run a fraction of the lines.
         count /= testapp::kSlowdown * testapp::kSlowdown;
         QImage expected(device, QImage::Format_ARGB32_Premultiplied);
@@ -201,43 +220,76 @@ private slots:
         expected.fill(Qt::transparent);
         actual.fill(Qt::transparent);
         QPainter painter(&expected);
-        painter.setPen(SharedStyles::strokePen(kInk, 1));
-        if (!clip.isNull())
+        QPainter own(&actual);
+        painter.setPen(corners == 0 ? SharedStyles::strokePen(kInk, 1)
+                                    : SharedStyles::cosmeticPen(kInk));
+        painter.setBrush(kFill);
+        if (!clip.isNull()) {
             painter.setClipRect(clip);
-        const LineRasterizer rasterizer(pixelsOf(actual), actual.bytesPerLine() / 4, device,
-                                        clip.isNull() ? QRect(QPoint(0, 0), device) : clip);
+            own.setClipRect(clip);
+        }
+        DirectCanvas canvas(own, true, 0);
         QRgb* const qtPixels = pixelsOf(expected);
         QRgb* const ownPixels = pixelsOf(actual);
         const qsizetype stride = actual.bytesPerLine() / 4;
-        Random random(QTest::currentDataTag()[0] * 7919ull + count);
+        Random random(qHash(QByteArray(QTest::currentDataTag())));
         int drawn = 0;
-        for (int i = 0; i < count; ++i) {
-            const QLine line = make(random, device);
-            painter.drawLines(&line, 1);
-            rasterizer.draw(line, kInk.rgba());
-            bool same = true;
-            visitNearPixels(line, device, [&](int y, int left, int right) {
-                const std::size_t bytes = std::size_t(right - left + 1) * sizeof(QRgb);
-                QRgb* const qtRow = qtPixels + y * stride + left;
-                QRgb* const ownRow = ownPixels + y * stride + left;
-                same = same && std::memcmp(qtRow, ownRow, bytes) == 0;
-                drawn += std::any_of(qtRow, qtRow + (right - left + 1),
-                                     [](QRgb pixel) { return pixel != 0; });
-                std::memset(qtRow, 0, bytes);
-                std::memset(ownRow, 0, bytes);
-            });
-            if (!same) {
-                painter.end();
-                QVERIFY2(false, qPrintable(QStringLiteral("line %1,%2 to %3,%4 differs")
-                                               .arg(line.x1())
-                                               .arg(line.y1())
-                                               .arg(line.x2())
-                                               .arg(line.y2())));
+        int refused = 0;
+        bool same = true;
+        // The line's ends, or the polygon's corners.
+        QPolygon shape;
+        const auto compareRow = [&](int y, int left, int right) {
+            const std::size_t bytes = std::size_t(right - left + 1) * sizeof(QRgb);
+            QRgb* const qtRow = qtPixels + y * stride + left;
+            QRgb* const ownRow = ownPixels + y * stride + left;
+            same = same && std::memcmp(qtRow, ownRow, bytes) == 0;
+            drawn += std::any_of(qtRow, qtRow + (right - left + 1),
+                                 [](QRgb pixel) { return pixel != 0; });
+            std::memset(qtRow, 0, bytes);
+            std::memset(ownRow, 0, bytes);
+        };
+        for (int i = 0; i < count && same; ++i) {
+            QLine line = make(random, device);
+            shape = {line.p1(), line.p2()};
+            if (corners == 0) {
+                painter.drawLines(&line, 1);
+                QVERIFY(canvas.drawThinLines(&line, 1, kInk.rgba()));
+                visitNearPixels(line, device, compareRow);
+                continue;
             }
+            shape.resize(1);
+            for (int n = between(random, 2, corners); shape.size() < n;) {
+                const QPoint next = between(random, 0, 3) == 0
+                                        ? shape.last()
+                                        : shape.last() + (line.p2() - line.p1());
+                constexpr int kFar = 500'000'000;
+                shape << (std::abs(next.x()) <= kFar && std::abs(next.y()) <= kFar ? next
+                                                                                   : line.p2());
+                line = make(random, device);
+            }
+            if (!canvas.drawThinPolygon(shape.constData(), int(shape.size()), kInk.rgba(),
+                                        QBrush(kFill))) {
+                ++refused;
+                continue;
+            }
+            painter.drawPolygon(shape, Qt::OddEvenFill);
+            const QRect near = shape.boundingRect().adjusted(-2, -2, 2, 2) & expected.rect();
+            for (int y = near.top(); y <= near.bottom(); ++y)
+                compareRow(y, near.left(), near.right());
         }
-        // Each family draws something, and the rest of the device stays untouched.
+        if (!same) {
+            painter.end();
+            QString points;
+            for (const QPoint& point : shape)
+                points += QStringLiteral(" %1,%2").arg(point.x()).arg(point.y());
+            QVERIFY2(false, qPrintable(QStringLiteral("differs through") + points));
+        }
+        // Each family draws something (a polygon refused only now and then), and the rest of
+        // the device stays untouched.
         QVERIFY(drawn > 0);
+        QVERIFY(refused * 10 <= count);
         painter.end();
+        own.end();
         QCOMPARE(actual, expected);
     }
 };
