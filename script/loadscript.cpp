@@ -317,14 +317,13 @@ bool readParts(std::vector<RecordPart>& parts, std::unique_ptr<DrawingModel::Dis
             ++appended;
         }
     };
-    const auto work = [&](bool appending) {
+    using Defaults = std::shared_ptr<const DrawingModel::Batch::Defaults>;
+    const auto work = [&](bool appending, const Defaults& defaults) {
         try {
             const ObjectArena::ThreadGeneration generation;
             const auto forgetShared = [](SharedRecordParts* shared) { shared->clear(); };
             const std::unique_ptr<SharedRecordParts, decltype(forgetShared)> shared(
                 &SharedRecordParts::instance(), forgetShared);
-            const auto defaults = std::make_shared<const DrawingModel::Batch::Defaults>(
-                DrawingModel::Batch::copyDefaults(model));
             for (std::size_t i = nextPart++; i < parts.size() && !abandon; i = nextPart++) {
                 RecordPart& part = parts[i];
                 part.batch = std::make_unique<DrawingModel::Batch>(model, defaults);
@@ -351,11 +350,17 @@ bool readParts(std::vector<RecordPart>& parts, std::unique_ptr<DrawingModel::Dis
             fail();
         }
     };
+    // Each thread's copy of the declared defaults is made here, before any thread starts: the
+    // appending changes the model's maps while the others read.
+    std::vector<Defaults> defaults;
+    for (int i = 0; i < threads; ++i)
+        defaults.push_back(std::make_shared<const DrawingModel::Batch::Defaults>(
+            DrawingModel::Batch::copyDefaults(model)));
     std::vector<std::thread> helpers;
     helpers.reserve(static_cast<std::size_t>(threads - 1));
     for (int i = 1; i < threads; ++i) {
         try {
-            helpers.emplace_back(work, false);
+            helpers.emplace_back(work, false, std::cref(defaults[static_cast<std::size_t>(i)]));
         } catch (const std::system_error&) {
             // Fewer threads read the parts: the result is the same.
             break;
@@ -364,7 +369,7 @@ bool readParts(std::vector<RecordPart>& parts, std::unique_ptr<DrawingModel::Dis
     // The helpers read while this thread frees what it made itself, for the most part, and so
     // waits on no other thread's allocator.
     previous.reset();
-    work(true);
+    work(true, defaults.front());
     for (std::thread& helper : helpers)
         helper.join();
     if (failure)
