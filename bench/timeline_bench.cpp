@@ -15,6 +15,8 @@
 #include <QFileInfo>
 #include <QMainWindow>
 #include <QSlider>
+#include <QStandardPaths>
+#include <QTimer>
 
 #include <algorithm>
 #include <chrono>
@@ -103,6 +105,8 @@ void measure(const QString& folder, const char* stem, int objects, int members)
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The files opened and the window's layout go to settings of their own, not the user's.
+    QStandardPaths::setTestModeEnabled(true);
     const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
     QApplication application(argc, argv);
     char name[] = "vedra_timeline_bench";
@@ -115,5 +119,8 @@ int main(int argc, char** argv)
     QApplication::processEvents();
     measure(folder, "timeline-10k", 10000, 21);
     measure(folder, "timeline-100k", 100000, 6);
-    return 0;
+    // Ends as the application does, through its event loop: the window's painting and loading
+    // threads stop before Qt is torn down under them.
+    QTimer::singleShot(0, &application, &QCoreApplication::quit);
+    return application.exec();
 }
