@@ -371,6 +371,8 @@ void TestViewerApp::recentFilesAreRememberedInTheTestSettings()
         std::fclose(std::fopen(member, "w"));
     open("run.1.las");
     app->nextFileAction->trigger();
+    QCOMPARE(RememberedState::recentPaths().front(), folder + "run.1.las");
+    QTRY_COMPARE(RememberedState::recentPaths().front(), folder + "run.2.las");
     app->nextFileAction->trigger();
     // Not valid UTF-8, and with a character that menus take for a shortcut's mark.
     const std::string oddName = "\xff&.las";

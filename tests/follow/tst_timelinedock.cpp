@@ -89,6 +89,21 @@ std::size_t recordsChanged(const QString& before, const QString& after)
     return onlyA.size() + onlyB.size();
 }
 
+// Counts the paint events a widget receives while it lives.
+class PaintCounter : public QObject
+{
+public:
+    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
 void open(const QString& path)
 {
     app()->commands.openFile(path);
@@ -336,7 +351,10 @@ void TestTimelineDock::countsWhatEachStepChanged()
     }
     for (int i = 1; i < names.size(); ++i) {
         open(folder.filePath(names[i - 1]));
+        const PaintCounter counter(app()->display);
         app()->commands.doSwitchNextFile();
+        // A small member is shown at once, in one paint of the canvas.
+        QCOMPARE(counter.paints, 1);
         QVERIFY(testapp::waitForLoad());
         const ChangeSet* step = DrawingModel::instance()->changes();
         QVERIFY(step);
