@@ -166,7 +166,7 @@ void LayersDock::afterLoad(bool kept)
     layersStale = true;
     if (isVisible())
         fillRows();
-    applyHidden();
+    handOverHidden();
     filter->afterLoad(kept);
 }
 
@@ -203,7 +203,7 @@ const LayersDock::Layer* LayersDock::layerNamed(const QString& name) const
     return found != layers.end() ? &*found : nullptr;
 }
 
-void LayersDock::applyHidden()
+void LayersDock::handOverHidden()
 {
     if (!hiddenNames.empty())
         countIfStale();
@@ -213,6 +213,11 @@ void LayersDock::applyHidden()
             words.insert(layer->words.begin(), layer->words.end());
     }
     DrawingModel::instance()->setColorsHidden(words);
+}
+
+void LayersDock::applyHidden()
+{
+    handOverHidden();
     if (QwgtDisplay* display = ViewerApp::instance()->display)
         display->repaint();
 }

@@ -50,7 +50,7 @@ public:
     // the cursor in the field).
     void addViewMenuEntries(QMenu* view);
     // After a load: the rows counted anew; the hidden colours and the filter are kept when the
-    // investigation is, and dropped otherwise.
+    // investigation is, and dropped otherwise. The caller repaints, once for the whole load.
     void afterLoad(bool kept);
 
     // Shows or hides the objects of the row's colour, as its check box does.
@@ -69,7 +69,9 @@ private:
     // The layers counted for the drawing shown, unless they are already.
     void countIfStale();
     void fillRows();
-    // Hands the hidden words to the model and repaints.
+    // Hands the hidden words to the model.
+    void handOverHidden();
+    // The same, and repaints.
     void applyHidden();
     void rowChanged(QTreeWidgetItem* item, int column);
     void showRowMenu(const QPoint& position);

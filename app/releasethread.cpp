@@ -2,11 +2,16 @@
 
 #include <QCoreApplication>
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdlib>
 #include <deque>
 #include <mutex>
 #include <thread>
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 namespace
 {
@@ -14,8 +19,10 @@ namespace
 struct Queue {
     std::mutex lock;
     std::condition_variable wake;
-    std::deque<std::function<void()>> jobs;
+    std::deque<std::pair<std::function<void()>, ReleaseThread::Memory>> jobs;
     bool ending = false;
+    // A job asked for memory to be given back, and it has not been yet.
+    bool giveBackPending = false;
     std::thread thread;
 };
 
@@ -26,25 +33,47 @@ Queue& queue()
     return *instance;
 }
 
+void giveBack(Queue& shared, std::unique_lock<std::mutex>& held)
+{
+    shared.giveBackPending = false;
+    held.unlock();
+#if defined(__GLIBC__)
+    malloc_trim(0);
+#endif
+    held.lock();
+}
+
 void run(Queue& shared)
 {
     std::unique_lock<std::mutex> held(shared.lock);
+    const auto woken = [&shared] { return shared.ending || !shared.jobs.empty(); };
     for (;;) {
-        shared.wake.wait(held, [&shared] { return shared.ending || !shared.jobs.empty(); });
-        if (shared.jobs.empty())
+        if (!shared.giveBackPending) {
+            shared.wake.wait(held, woken);
+        } else if (!shared.wake.wait_for(
+                       held, std::chrono::milliseconds(ReleaseThread::kGiveBackAfterMs), woken)) {
+            giveBack(shared, held);
+            continue;
+        }
+        if (shared.jobs.empty()) {
+            if (shared.giveBackPending)
+                giveBack(shared, held);
             return;
-        std::function<void()> job = std::move(shared.jobs.front());
+        }
+        auto [job, memory] = std::move(shared.jobs.front());
         shared.jobs.pop_front();
         held.unlock();
         job();
         job = nullptr;
         held.lock();
+        if (memory == ReleaseThread::Memory::GiveBack)
+            shared.giveBackPending = true;
     }
 }
 
 } // namespace
 
-void ReleaseThread::release(std::function<void()> job)
+void ReleaseThread::release(std::function<void()> job, Memory memory)
 {
     static const bool endsWithTheProgram = [] {
         // Registered after the drawing model's own exit handler, so it runs before it.
@@ -56,7 +85,7 @@ void ReleaseThread::release(std::function<void()> job)
     Q_UNUSED(endsWithTheProgram);
     Queue& shared = queue();
     const std::lock_guard<std::mutex> held(shared.lock);
-    shared.jobs.push_back(std::move(job));
+    shared.jobs.emplace_back(std::move(job), memory);
     if (!shared.thread.joinable())
         shared.thread = std::thread(run, std::ref(shared));
     shared.wake.notify_one();

@@ -30,6 +30,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -334,7 +335,10 @@ void ViewerApp::buildMainWindow()
     if (!windowSizeConfigured)
         growToShowToolBars();
     QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, mainWindow,
-                     [this] { RememberedState::setWindowLayout(mainWindow->saveState()); });
+                     [this] {
+                         RememberedState::setWindowLayout(mainWindow->saveState());
+                         rememberPendingStep();
+                     });
     mainWindow->show();
 }
 
@@ -520,6 +524,11 @@ void ViewerApp::buildMenuBar()
     file->addAction(openAction);
     recentMenu = file->addMenu(QStringLiteral("Open Recent"));
     updateRecentMenu();
+    rememberStepTimer = new QTimer(mainWindow);
+    rememberStepTimer->setSingleShot(true);
+    rememberStepTimer->setInterval(kRememberStepAfterMs);
+    QObject::connect(rememberStepTimer, &QTimer::timeout, mainWindow,
+                     [this] { rememberCurrentFile(); });
     file->addAction(reloadAction);
     followControl->addFileMenuEntries(file);
     remoteControl->addFileMenuEntry(file);
@@ -638,6 +647,22 @@ void ViewerApp::rememberCurrentFile()
         return;
     RememberedState::addRecentPath(fileName);
     updateRecentMenu();
+}
+
+void ViewerApp::rememberStepLater()
+{
+    if (rememberStepTimer)
+        rememberStepTimer->start();
+    else
+        rememberCurrentFile();
+}
+
+void ViewerApp::rememberPendingStep()
+{
+    if (!rememberStepTimer || !rememberStepTimer->isActive())
+        return;
+    rememberStepTimer->stop();
+    rememberCurrentFile();
 }
 
 void ViewerApp::openRecentFile(const std::string& path)

@@ -31,6 +31,7 @@ class QListWidget;
 class QMainWindow;
 class QMenu;
 class QPushButton;
+class QTimer;
 class QToolBar;
 class QVBoxLayout;
 class QWidget;
@@ -104,6 +105,13 @@ public:
     // Remembers the current file among the recent files when it opens for reading, and
     // rebuilds Open Recent.
     void rememberCurrentFile();
+    // The same after a step through the series shown, once the steps have paused for
+    // kRememberStepAfterMs: scrubbing or playing a series does not write the settings at every
+    // step. A step not yet remembered is remembered before another file is shown
+    // (rememberPendingStep) and when the application quits.
+    static constexpr int kRememberStepAfterMs = 1000;
+    void rememberStepLater();
+    void rememberPendingStep();
     void updateRecentMenu();
     // Open Recent's entry: opens the file, or, when it cannot be opened, says why and offers to
     // remove the entry.
@@ -201,6 +209,9 @@ public:
     QAction* resetLayoutAction = nullptr;
     // File > Open Recent: the remembered files, newest first, then "Clear Menu".
     QMenu* recentMenu = nullptr;
+    // Runs out kRememberStepAfterMs after the last step not yet remembered; a child of the main
+    // window.
+    QTimer* rememberStepTimer = nullptr;
     QToolBar* objectControlToolBar = nullptr;
     // Status bar, right side: the world position under the pointer and the object count.
     QLabel* pointerLabel = nullptr;
@@ -221,8 +232,8 @@ public:
     FollowControl* followControl = nullptr;
     // The colours shown and the display filter; null without a window.
     LayersDock* layersDock = nullptr;
-    // After a load: the hidden colours and the display filter kept on the new drawing, or
-    // dropped (LayersDock::afterLoad).
+    // After a load, before its repaint: the hidden colours and the display filter kept on the new
+    // drawing, or dropped (LayersDock::afterLoad).
     void keepLayers(bool kept);
     // Show Changes: each load compared with the one before; a child of the main window.
     ChangeTracker* changeTracker = nullptr;

@@ -82,6 +82,8 @@ void QFunctionality::showLoaded(FileLoader::Result& result, FileChange change)
     // The view history belongs to the file: Reload and stepping through a series keep it.
     if (change == FileChange::Open)
         app->display->navigator().forget();
+    if (change != FileChange::Step)
+        app->rememberPendingStep();
     app->fileName = result.fileName;
     app->fileStamp = result.read.stamp;
     app->fileColors.swap(result.fileColors);
@@ -105,7 +107,10 @@ void QFunctionality::showLoaded(FileLoader::Result& result, FileChange change)
     if (kept)
         kept->restoreListing();
     app->updateTitle();
-    app->rememberCurrentFile();
+    if (change == FileChange::Step)
+        app->rememberStepLater();
+    else
+        app->rememberCurrentFile();
     if (change == FileChange::Step && !opensForReading(app->fileName)) {
         const QString shown = QFileInfo(displayName(app->fileName)).fileName();
         app->showMessage(QStringLiteral("%1 does not exist").arg(shown));

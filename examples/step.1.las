@@ -1,24 +1,81 @@
-# step 1 of a converging placement: the cell moves toward its target (series member 1)
-property rect step string 1
+# step 1 of a placement spreading 40 cells from a clump onto their sites; step 17 was not written
 endheader
-rect 60 -40 70 -30 silver cell target !! rect:cell==moving // the target position
-rect 22 -40 32 -30 blue cell moving // step 1
-path 2 27 -35 65 -35 red net pull // remaining distance
-pt 5 -5 black 4 // step 1 of 6 (step 4 was not written)
-# the row below: no cell is on its site yet
-rect 0 -70 8 -60 olive cell c0 // cell 0
-rect 8 -70 16 -60 olive cell c1 // cell 1
-rect 13 -70 21 -60 olive cell c2 // cell 2
-rect 20 -70 28 -60 olive cell c3 // cell 3
-rect 26 -70 34 -60 olive cell c4 // cell 4
-rect 31 -70 39 -60 olive cell c5 // cell 5
-rect 40 -70 48 -60 olive cell c6 // cell 6
-rect 44 -70 52 -60 olive cell c7 // cell 7
-line 4 -60 12 -52 gray net n0
-line 12 -60 17 -52 gray net n1
-line 17 -60 24 -52 gray net n2
-line 24 -60 30 -52 gray net n3
-line 30 -60 35 -52 gray net n4
-line 35 -60 44 -52 gray net n5
-line 44 -60 48 -52 gray net n6
-circle 48 -80 2 purple pin last // the row's output pin
+rect 38 16.5 46 22.5 olive cell c0
+rect 35 20.5 43 26.5 olive cell c1
+rect 34.5 20 42.5 26 olive cell c2
+rect 39 15.5 47 21.5 olive cell c3
+rect 39 23.5 47 29.5 olive cell c4
+rect 36.5 21.5 44.5 27.5 olive cell c5
+rect 41 19 49 25 olive cell c6
+rect 34.5 23.5 42.5 29.5 olive cell c7
+rect 35.5 16 43.5 22 olive cell c8
+rect 44 17 52 23 olive cell c9
+rect 41.5 18.5 49.5 24.5 olive cell c10
+rect 35 15.5 43 21.5 olive cell c11
+rect 42 19.5 50 25.5 olive cell c12
+rect 41 19.5 49 25.5 olive cell c13
+rect 43.5 22 51.5 28 olive cell c14
+rect 41 20.5 49 26.5 olive cell c15
+rect 43 18 51 24 olive cell c16
+rect 35.5 19 43.5 25 olive cell c17
+rect 36 20 44 26 olive cell c18
+rect 42 22.5 50 28.5 olive cell c19
+rect 44.5 18 52.5 24 olive cell c20
+rect 41 21 49 27 olive cell c21
+rect 44 24.5 52 30.5 olive cell c22
+rect 42 15.5 50 21.5 olive cell c23
+rect 42 25 50 31 olive cell c24
+rect 37.5 19 45.5 25 olive cell c25
+rect 34.5 19.5 42.5 25.5 olive cell c26
+rect 35.5 15.5 43.5 21.5 olive cell c27
+rect 35.5 17.5 43.5 23.5 olive cell c28
+rect 44.5 16 52.5 22 olive cell c29
+rect 40.5 24 48.5 30 olive cell c30
+rect 44.5 18 52.5 24 olive cell c31
+rect 38.5 24 46.5 30 olive cell c32
+rect 36 17 44 23 olive cell c33
+rect 37 20 45 26 olive cell c34
+rect 37 15 45 21 olive cell c35
+rect 38.5 20.5 46.5 26.5 olive cell c36
+rect 42.5 20 50.5 26 olive cell c37
+rect 42 15.5 50 21.5 olive cell c38
+rect 43.5 23.5 51.5 29.5 olive cell c39
+line 42 19.5 39.5 19 gray net n0
+line 40 23 46 25.5 gray net n1
+line 39.5 18.5 39.5 20.5 gray net n2
+line 48 27.5 46 18.5 gray net n3
+line 41 18 42.5 23.5 gray net n4
+line 48.5 19 44.5 27 gray net n5
+line 38.5 22.5 39.5 18.5 gray net n6
+line 39.5 22 40 23 gray net n7
+line 41.5 22 38.5 22.5 gray net n8
+line 46.5 23 46 18.5 gray net n9
+line 40 20 41 23 gray net n10
+line 42.5 23.5 46.5 23 gray net n11
+line 47 21 39.5 22 gray net n12
+line 45.5 21.5 39 18.5 gray net n13
+line 40.5 24.5 45 22 gray net n14
+line 48 20 45.5 21.5 gray net n15
+line 46 22.5 48.5 21 gray net n16
+line 45 22 47.5 25 gray net n17
+line 40 23 38.5 22.5 gray net n18
+line 38.5 23 43 18.5 gray net n19
+line 44.5 27 48.5 21 gray net n20
+line 45 23.5 46 18.5 gray net n21
+line 46 22.5 45 22.5 gray net n22
+line 46 18.5 47.5 26.5 gray net n23
+line 46 25.5 48.5 21 gray net n24
+line 43 18.5 39 18.5 gray net n25
+line 48.5 21 45 24 gray net n26
+line 42 19.5 39 23.5 gray net n27
+line 48 20 39.5 22 gray net n28
+line 39 23.5 38.5 23 gray net n29
+line 45 24 48 27.5 gray net n30
+line 46 28 41.5 22 gray net n31
+line 39.5 19 48 20 gray net n32
+line 39 18.5 46 22.5 gray net n33
+line 42.5 27 40 20 gray net n34
+line 47.5 25 45 23.5 gray net n35
+line 108 0 180 0 black axis steps
+line 108 0 108 45 black axis length
+path 1 110 3.8 purple plot wirelength // total net length per step: y = (length - 200) / 8

@@ -1,24 +1,81 @@
-# step 2 of a converging placement: the cell moves toward its target (series member 2)
-property rect step string 2
+# step 2 of a placement spreading 40 cells from a clump onto their sites; step 17 was not written
 endheader
-rect 60 -40 70 -30 silver cell target !! rect:cell==moving // the target position
-rect 34 -40 44 -30 blue cell moving // step 2
-path 2 39 -35 65 -35 red net pull // remaining distance
-pt 5 -5 black 4 // step 2 of 6 (step 4 was not written)
-# the row below: cells 0 to 1 are on their sites
-rect 0 -70 8 -60 navy cell c0 // cell 0
-rect 10 -70 18 -60 navy cell c1 // cell 1
-rect 13 -70 21 -60 olive cell c2 // cell 2
-rect 20 -70 28 -60 olive cell c3 // cell 3
-rect 26 -70 34 -60 olive cell c4 // cell 4
-rect 31 -70 39 -60 olive cell c5 // cell 5
-rect 40 -70 48 -60 olive cell c6 // cell 6
-rect 44 -70 52 -60 olive cell c7 // cell 7
-line 4 -60 14 -52 gray net n0
-line 14 -60 17 -52 gray net n1
-line 17 -60 24 -52 gray net n2
-line 24 -60 30 -52 gray net n3
-line 30 -60 35 -52 gray net n4
-line 35 -60 44 -52 gray net n5
-line 44 -60 48 -52 gray net n6
-circle 48 -80 2 purple pin last // the row's output pin
+rect 23 10 31 16 olive cell c0
+rect 28 14 36 20 olive cell c1
+rect 32.5 16 40.5 22 olive cell c2
+rect 38.5 12 46.5 18 olive cell c3
+rect 41 18 49 24 olive cell c4
+rect 48 11 56 17 olive cell c5
+rect 56.5 9.5 64.5 15.5 olive cell c6
+rect 48.5 17 56.5 23 olive cell c7
+rect 25 14 33 20 olive cell c8
+rect 32 14.5 40 20.5 olive cell c9
+rect 35 15.5 43 21.5 olive cell c10
+rect 35.5 14 43.5 20 olive cell c11
+rect 44 16.5 52 22.5 olive cell c12
+rect 46.5 16.5 54.5 22.5 olive cell c13
+rect 51.5 18.5 59.5 24.5 olive cell c14
+rect 61 15.5 69 21.5 olive cell c15
+rect 22 19 30 25 olive cell c16
+rect 25.5 19.5 33.5 25.5 olive cell c17
+rect 33.5 20 41.5 26 olive cell c18
+rect 40 21.5 48 27.5 olive cell c19
+rect 46 19 54 25 olive cell c20
+rect 47.5 20.5 55.5 26.5 olive cell c21
+rect 53.5 23 61.5 29 olive cell c22
+rect 59 17.5 67 23.5 olive cell c23
+rect 23 27 31 33 olive cell c24
+rect 27.5 23.5 35.5 29.5 olive cell c25
+rect 32 22 40 28 olive cell c26
+rect 36 21.5 44 27.5 olive cell c27
+rect 39.5 21.5 47.5 27.5 olive cell c28
+rect 49.5 20.5 57.5 26.5 olive cell c29
+rect 54.5 26.5 62.5 32.5 olive cell c30
+rect 57.5 22 65.5 28 olive cell c31
+rect 19.5 32 27.5 38 olive cell c32
+rect 29.5 23 37.5 29 olive cell c33
+rect 32 27.5 40 33.5 olive cell c34
+rect 36.5 23 44.5 29 olive cell c35
+rect 43 30 51 36 olive cell c36
+rect 49 27.5 57 33.5 olive cell c37
+rect 56 27 64 33 olive cell c38
+rect 61.5 30.5 69.5 36.5 olive cell c39
+line 27 13 29 17 gray net n0
+line 37.5 23 44 24.5 gray net n1
+line 40 24.5 43.5 24.5 gray net n2
+line 57.5 26 63 20.5 gray net n3
+line 40.5 26 47 33 gray net n4
+line 53.5 23.5 58.5 29.5 gray net n5
+line 36 25 40 24.5 gray net n6
+line 29.5 22.5 37.5 23 gray net n7
+line 31.5 26.5 36 25 gray net n8
+line 53 30.5 60 30 gray net n9
+line 33.5 26 36 30.5 gray net n10
+line 47 33 53 30.5 gray net n11
+line 26 22 29.5 22.5 gray net n12
+line 39 18.5 39.5 17 gray net n13
+line 52 14 60.5 12.5 gray net n14
+line 36 17.5 39 18.5 gray net n15
+line 48 19.5 50 22 gray net n16
+line 60.5 12.5 55.5 21.5 gray net n17
+line 37.5 23 36 25 gray net n18
+line 36.5 19 42.5 15 gray net n19
+line 58.5 29.5 61.5 25 gray net n20
+line 65 18.5 63 20.5 gray net n21
+line 48 19.5 50.5 19.5 gray net n22
+line 60 30 65.5 33.5 gray net n23
+line 44 24.5 50 22 gray net n24
+line 42.5 15 39.5 17 gray net n25
+line 50 22 51.5 23.5 gray net n26
+line 27 13 32 17 gray net n27
+line 36 17.5 29.5 22.5 gray net n28
+line 32 17 36.5 19 gray net n29
+line 51.5 23.5 57.5 26 gray net n30
+line 27 30 31.5 26.5 gray net n31
+line 29 17 36 17.5 gray net n32
+line 39.5 17 48 19.5 gray net n33
+line 23.5 35 33.5 26 gray net n34
+line 55.5 21.5 65 18.5 gray net n35
+line 108 0 180 0 black axis steps
+line 108 0 108 45 black axis length
+path 2 110 3.8 112 10 purple plot wirelength // total net length per step: y = (length - 200) / 8

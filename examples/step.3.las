@@ -1,24 +1,81 @@
-# step 3 of a converging placement: the cell moves toward its target (series member 3)
-property rect step string 3
+# step 3 of a placement spreading 40 cells from a clump onto their sites; step 17 was not written
 endheader
-rect 60 -40 70 -30 silver cell target !! rect:cell==moving // the target position
-rect 46 -40 56 -30 blue cell moving // step 3
-path 2 51 -35 65 -35 red net pull // remaining distance
-pt 5 -5 black 4 // step 3 of 6 (step 4 was not written)
-# the row below: cells 0 to 3 are on their sites
-rect 0 -70 8 -60 navy cell c0 // cell 0
-rect 10 -70 18 -60 navy cell c1 // cell 1
-rect 20 -70 28 -60 navy cell c2 // cell 2
-rect 30 -70 38 -60 navy cell c3 // cell 3
-rect 26 -70 34 -60 olive cell c4 // cell 4
-rect 31 -70 39 -60 olive cell c5 // cell 5
-rect 40 -70 48 -60 olive cell c6 // cell 6
-rect 44 -70 52 -60 olive cell c7 // cell 7
-line 4 -60 14 -52 gray net n0
-line 14 -60 24 -52 gray net n1
-line 24 -60 34 -52 gray net n2
-line 34 -60 30 -52 gray net n3
-line 30 -60 35 -52 gray net n4
-line 35 -60 44 -52 gray net n5
-line 44 -60 48 -52 gray net n6
-circle 48 -80 2 purple pin last // the row's output pin
+rect 14 6 22 12 olive cell c0
+rect 23 9.5 31 15.5 olive cell c1
+rect 30.5 12.5 38.5 18.5 olive cell c2
+rect 38 9.5 46 15.5 olive cell c3
+rect 42.5 13.5 50.5 19.5 olive cell c4
+rect 54 5.5 62 11.5 olive cell c5
+rect 64 5 72 11 olive cell c6
+rect 58.5 12 66.5 18 olive cell c7
+rect 17.5 13 25.5 19 olive cell c8
+rect 24.5 13 32.5 19 olive cell c9
+rect 31 13.5 39 19.5 olive cell c10
+rect 36 13 44 19 olive cell c11
+rect 45 14.5 53 20.5 olive cell c12
+rect 50.5 14.5 58.5 20.5 olive cell c13
+rect 57 16 65 22 olive cell c14
+rect 71.5 13 79.5 19 olive cell c15
+rect 11 19.5 19 25.5 olive cell c16
+rect 19.5 20 27.5 26 olive cell c17
+rect 31.5 20 39.5 26 olive cell c18
+rect 38.5 21 46.5 27 olive cell c19
+rect 47 19.5 55 25.5 olive cell c20
+rect 51.5 20 59.5 26 olive cell c21
+rect 60 22 68 28 olive cell c22
+rect 69.5 18.5 77.5 24.5 olive cell c23
+rect 12.5 28.5 20.5 34.5 olive cell c24
+rect 21.5 26 29.5 32 olive cell c25
+rect 30 24 38 30 olive cell c26
+rect 36 25 44 31 olive cell c27
+rect 42 24 50 30 olive cell c28
+rect 53 23.5 61 29.5 olive cell c29
+rect 62.5 28 70.5 34 olive cell c30
+rect 66 24.5 74 30.5 olive cell c31
+rect 10 36 18 42 olive cell c32
+rect 25 27.5 33 33.5 olive cell c33
+rect 29 32 37 38 olive cell c34
+rect 36 28.5 44 34.5 olive cell c35
+rect 45.5 35 53.5 41 olive cell c36
+rect 53 32.5 61 38.5 olive cell c37
+rect 63.5 33 71.5 39 olive cell c38
+rect 71.5 34.5 79.5 40.5 olive cell c39
+line 18 9 21.5 16 gray net n0
+line 35.5 23 42.5 24 gray net n1
+line 40 28 46 27 gray net n2
+line 64 25 73.5 21.5 gray net n3
+line 40 31.5 49.5 38 gray net n4
+line 57 26.5 66.5 31 gray net n5
+line 34 27 40 28 gray net n6
+line 23.5 23 35.5 23 gray net n7
+line 25.5 29 34 27 gray net n8
+line 57 35.5 67.5 36 gray net n9
+line 29 30.5 33 35 gray net n10
+line 49.5 38 57 35.5 gray net n11
+line 15 22.5 23.5 23 gray net n12
+line 35 16.5 40 16 gray net n13
+line 58 8.5 68 8 gray net n14
+line 28.5 16 35 16.5 gray net n15
+line 49 17.5 51 22.5 gray net n16
+line 68 8 61 19 gray net n17
+line 35.5 23 34 27 gray net n18
+line 34.5 15.5 42 12.5 gray net n19
+line 66.5 31 70 27.5 gray net n20
+line 75.5 16 73.5 21.5 gray net n21
+line 49 17.5 54.5 17.5 gray net n22
+line 67.5 36 75.5 37.5 gray net n23
+line 42.5 24 51 22.5 gray net n24
+line 42 12.5 40 16 gray net n25
+line 51 22.5 55.5 23 gray net n26
+line 18 9 27 12.5 gray net n27
+line 28.5 16 23.5 23 gray net n28
+line 27 12.5 34.5 15.5 gray net n29
+line 55.5 23 64 25 gray net n30
+line 16.5 31.5 25.5 29 gray net n31
+line 21.5 16 28.5 16 gray net n32
+line 40 16 49 17.5 gray net n33
+line 14 39 29 30.5 gray net n34
+line 61 19 75.5 16 gray net n35
+line 108 0 180 0 black axis steps
+line 108 0 108 45 black axis length
+path 3 110 3.8 112 10 114 20.8 purple plot wirelength // total net length per step: y = (length - 200) / 8

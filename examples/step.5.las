@@ -1,24 +1,81 @@
-# step 5 of a converging placement: the cell moves toward its target (series member 5)
-property rect step string 5
+# step 5 of a placement spreading 40 cells from a clump onto their sites; step 17 was not written
 endheader
-rect 60 -40 70 -30 silver cell target !! rect:cell==moving // the target position
-rect 70 -40 80 -30 blue cell moving // step 5
-path 2 75 -35 65 -35 red net pull // remaining distance
-pt 5 -5 black 4 // step 5 of 6 (step 4 was not written)
-# the row below: cells 0 to 5 are on their sites
-rect 0 -70 8 -60 navy cell c0 // cell 0
-rect 10 -70 18 -60 navy cell c1 // cell 1
-rect 20 -70 28 -60 navy cell c2 // cell 2
-rect 30 -70 38 -60 navy cell c3 // cell 3
-rect 40 -70 48 -60 navy cell c4 // cell 4
-rect 50 -70 58 -60 navy cell c5 // cell 5
-rect 40 -70 48 -60 olive cell c6 // cell 6
-rect 44 -70 52 -60 olive cell c7 // cell 7
-line 4 -60 14 -52 gray net n0
-line 14 -60 24 -52 gray net n1
-line 24 -60 34 -52 gray net n2
-line 34 -60 44 -52 gray net n3
-line 44 -60 54 -52 gray net n4
-line 54 -60 44 -52 gray net n5
-line 44 -60 48 -52 gray net n6
-circle 48 -80 2 purple pin last // the row's output pin
+rect 5 2 13 8 olive cell c0
+rect 17 4.5 25 10.5 olive cell c1
+rect 28 8 36 14 olive cell c2
+rect 37 6 45 12 olive cell c3
+rect 45 8 53 14 olive cell c4
+rect 58.5 1.5 66.5 7.5 olive cell c5
+rect 70 1.5 78 7.5 olive cell c6
+rect 71 6 79 12 olive cell c7
+rect 9 11.5 17 17.5 olive cell c8
+rect 17 11.5 25 17.5 olive cell c9
+rect 27 11.5 35 17.5 olive cell c10
+rect 36 11.5 44 17.5 olive cell c11
+rect 46.5 12 54.5 18 olive cell c12
+rect 55.5 12 63.5 18 olive cell c13
+rect 64 13.5 72 19.5 olive cell c14
+rect 80.5 11 88.5 17 olive cell c15
+rect 3 20 11 26 olive cell c16
+rect 14.5 20 22.5 26 olive cell c17
+rect 28.5 20 36.5 26 olive cell c18
+rect 37 20 45 26 olive cell c19
+rect 48 20 56 26 navy cell c20
+rect 56.5 20 64.5 26 olive cell c21
+rect 66.5 21 74.5 27 olive cell c22
+rect 79 19.5 87 25.5 olive cell c23
+rect 4 29.5 12 35.5 olive cell c24
+rect 15.5 28.5 23.5 34.5 olive cell c25
+rect 27.5 26.5 35.5 32.5 olive cell c26
+rect 36 28.5 44 34.5 olive cell c27
+rect 45.5 27.5 53.5 33.5 olive cell c28
+rect 57 27 65 33 olive cell c29
+rect 69 29.5 77 35.5 olive cell c30
+rect 76 27.5 84 33.5 olive cell c31
+rect 2.5 39 10.5 45 olive cell c32
+rect 19 33.5 27 39.5 olive cell c33
+rect 26 37 34 43 olive cell c34
+rect 36 34.5 44 40.5 olive cell c35
+rect 47 38.5 55 44.5 olive cell c36
+rect 57 37 65 43 olive cell c37
+rect 69.5 38 77.5 44 olive cell c38
+rect 80 38.5 88 44.5 olive cell c39
+line 9 5 13 14.5 gray net n0
+line 32.5 23 41 23 gray net n1
+line 40 31.5 49.5 30.5 gray net n2
+line 70.5 24 83 22.5 gray net n3
+line 40 37.5 51 41.5 gray net n4
+line 61 30 73 32.5 gray net n5
+line 31.5 29.5 40 31.5 gray net n6
+line 18.5 23 32.5 23 gray net n7
+line 19.5 31.5 31.5 29.5 gray net n8
+line 61 40 73.5 41 gray net n9
+line 23 36.5 30 40 gray net n10
+line 51 41.5 61 40 gray net n11
+line 7 23 18.5 23 gray net n12
+line 31 14.5 40 14.5 gray net n13
+line 62.5 4.5 74 4.5 gray net n14
+line 21 14.5 31 14.5 gray net n15
+line 50.5 15 52 23 gray net n16
+line 74 4.5 68 16.5 gray net n17
+line 32.5 23 31.5 29.5 gray net n18
+line 32 11 41 9 gray net n19
+line 73 32.5 80 30.5 gray net n20
+line 84.5 14 83 22.5 gray net n21
+line 50.5 15 59.5 15 gray net n22
+line 73.5 41 84 41.5 gray net n23
+line 41 23 52 23 gray net n24
+line 41 9 40 14.5 gray net n25
+line 52 23 60.5 23 gray net n26
+line 9 5 21 7.5 gray net n27
+line 21 14.5 18.5 23 gray net n28
+line 21 7.5 32 11 gray net n29
+line 60.5 23 70.5 24 gray net n30
+line 8 32.5 19.5 31.5 gray net n31
+line 13 14.5 21 14.5 gray net n32
+line 40 14.5 50.5 15 gray net n33
+line 6.5 42 23 36.5 gray net n34
+line 68 16.5 84.5 14 gray net n35
+line 108 0 180 0 black axis steps
+line 108 0 108 45 black axis length
+path 5 110 3.8 112 10 114 20.8 116 26.1 118 28.3 purple plot wirelength // total net length per step: y = (length - 200) / 8

@@ -1,24 +1,81 @@
-# step 6 of a converging placement: the cell moves toward its target (series member 6)
-property rect step string 6
+# step 6 of a placement spreading 40 cells from a clump onto their sites; step 17 was not written
 endheader
-rect 60 -40 70 -30 silver cell target !! rect:cell==moving // the target position
-rect 82 -40 92 -30 blue cell moving // step 6
-path 2 87 -35 65 -35 red net pull // remaining distance
-pt 5 -5 black 4 // step 6 of 6 (step 4 was not written)
-# the row below: cells 0 to 7 are on their sites
-rect 0 -70 8 -60 navy cell c0 // cell 0
-rect 10 -70 18 -60 navy cell c1 // cell 1
-rect 20 -70 28 -60 navy cell c2 // cell 2
-rect 30 -70 38 -60 navy cell c3 // cell 3
-rect 40 -70 48 -60 navy cell c4 // cell 4
-rect 50 -70 58 -60 navy cell c5 // cell 5
-rect 60 -70 68 -60 navy cell c6 // cell 6
-rect 70 -70 78 -60 navy cell c7 // cell 7
-line 4 -60 14 -52 gray net n0
-line 14 -60 24 -52 gray net n1
-line 24 -60 34 -52 gray net n2
-line 34 -60 44 -52 gray net n3
-line 44 -60 54 -52 gray net n4
-line 54 -60 64 -52 gray net n5
-line 64 -60 74 -52 gray net n6
-circle 74 -80 2 purple pin last // the row's output pin
+rect 3 1 11 7 olive cell c0
+rect 15.5 3 23.5 9 olive cell c1
+rect 27 6.5 35 12.5 olive cell c2
+rect 36.5 4.5 44.5 10.5 olive cell c3
+rect 45.5 6 53.5 12 olive cell c4
+rect 59 1 67 7 olive cell c5
+rect 71 1 79 7 olive cell c6
+rect 74.5 4.5 82.5 10.5 olive cell c7
+rect 6.5 11 14.5 17 olive cell c8
+rect 15 11 23 17 olive cell c9
+rect 26 11 34 17 olive cell c10
+rect 36 11 44 17 olive cell c11
+rect 47 11.5 55 17.5 olive cell c12
+rect 57 11.5 65 17.5 olive cell c13
+rect 66 12.5 74 18.5 olive cell c14
+rect 82 10.5 90 16.5 olive cell c15
+rect 1.5 20 9.5 26 olive cell c16
+rect 13.5 20 21.5 26 olive cell c17
+rect 27.5 20 35.5 26 olive cell c18
+rect 36.5 20 44.5 26 olive cell c19
+rect 48 20 56 26 navy cell c20
+rect 57.5 20 65.5 26 olive cell c21
+rect 68.5 20.5 76.5 26.5 olive cell c22
+rect 81 20 89 26 olive cell c23
+rect 2 30 10 36 olive cell c24
+rect 14 29 22 35 olive cell c25
+rect 26.5 27.5 34.5 33.5 olive cell c26
+rect 36 29 44 35 olive cell c27
+rect 46.5 28.5 54.5 34.5 olive cell c28
+rect 58 28 66 34 olive cell c29
+rect 70.5 30 78.5 36 olive cell c30
+rect 78.5 28.5 86.5 34.5 olive cell c31
+rect 1.5 39.5 9.5 45.5 olive cell c32
+rect 17 35.5 25 41.5 olive cell c33
+rect 25 38 33 44 olive cell c34
+rect 36 36.5 44 42.5 olive cell c35
+rect 47.5 39 55.5 45 olive cell c36
+rect 58 38 66 44 olive cell c37
+rect 70.5 39 78.5 45 olive cell c38
+rect 82 39 90 45 olive cell c39
+line 7 4 10.5 14 gray net n0
+line 31.5 23 40.5 23 gray net n1
+line 40 32 50.5 31.5 gray net n2
+line 72.5 23.5 85 23 gray net n3
+line 40 39.5 51.5 42 gray net n4
+line 62 31 74.5 33 gray net n5
+line 30.5 30.5 40 32 gray net n6
+line 17.5 23 31.5 23 gray net n7
+line 18 32 30.5 30.5 gray net n8
+line 62 41 74.5 42 gray net n9
+line 21 38.5 29 41 gray net n10
+line 51.5 42 62 41 gray net n11
+line 5.5 23 17.5 23 gray net n12
+line 30 14 40 14 gray net n13
+line 63 4 75 4 gray net n14
+line 19 14 30 14 gray net n15
+line 51 14.5 52 23 gray net n16
+line 75 4 70 15.5 gray net n17
+line 31.5 23 30.5 30.5 gray net n18
+line 31 9.5 40.5 7.5 gray net n19
+line 74.5 33 82.5 31.5 gray net n20
+line 86 13.5 85 23 gray net n21
+line 51 14.5 61 14.5 gray net n22
+line 74.5 42 86 42 gray net n23
+line 40.5 23 52 23 gray net n24
+line 40.5 7.5 40 14 gray net n25
+line 52 23 61.5 23 gray net n26
+line 7 4 19.5 6 gray net n27
+line 19 14 17.5 23 gray net n28
+line 19.5 6 31 9.5 gray net n29
+line 61.5 23 72.5 23.5 gray net n30
+line 6 33 18 32 gray net n31
+line 10.5 14 19 14 gray net n32
+line 40 14 51 14.5 gray net n33
+line 5.5 42.5 21 38.5 gray net n34
+line 70 15.5 86 13.5 gray net n35
+line 108 0 180 0 black axis steps
+line 108 0 108 45 black axis length
+path 6 110 3.8 112 10 114 20.8 116 26.1 118 28.3 120 29 purple plot wirelength // total net length per step: y = (length - 200) / 8

@@ -18,10 +18,6 @@
 #include <algorithm>
 #include <new>
 
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
-
 namespace
 {
 
@@ -276,13 +272,9 @@ void FileLoader::dispose(std::unique_ptr<DrawingModel::Discarded> discarded)
 {
     if (discarded->objects.size() < kDisposeInBackgroundFrom)
         return;
-    ReleaseThread::release(
-        [gone = std::shared_ptr<DrawingModel::Discarded>(std::move(discarded))]() mutable {
-            gone.reset();
-#if defined(__GLIBC__)
-            malloc_trim(0);
-#endif
-        });
+    ReleaseThread::release([gone = std::shared_ptr<DrawingModel::Discarded>(
+                                std::move(discarded))]() mutable { gone.reset(); },
+                           ReleaseThread::Memory::GiveBack);
 }
 
 void FileLoader::showProgress()

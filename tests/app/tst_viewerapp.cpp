@@ -365,8 +365,15 @@ void TestViewerApp::recentFilesAreRememberedInTheTestSettings()
                 std::find(expected.begin(), expected.end(), folder + "recent3.las"),
                 std::find(expected.begin(), expected.end(), folder + "recent3.las") + 1);
     open("missing.las");
-    for (const char* member : {"run.1.las", "run.2.las", "run.10.las"})
-        open(member);
+    // Steps through a series are remembered once they pause, or before another file is shown:
+    // the series' entry is the last member shown.
+    for (const char* member : {"run.2.las", "run.10.las"})
+        std::fclose(std::fopen(member, "w"));
+    open("run.1.las");
+    app->nextFileAction->trigger();
+    QCOMPARE(RememberedState::recentPaths().front(), folder + "run.1.las");
+    QTRY_COMPARE(RememberedState::recentPaths().front(), folder + "run.2.las");
+    app->nextFileAction->trigger();
     // Not valid UTF-8, and with a character that menus take for a shortcut's mark.
     const std::string oddName = "\xff&.las";
     open(oddName);
