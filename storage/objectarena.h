@@ -52,6 +52,8 @@ private:
     // One huge page where the system has them: a million objects' blocks then take a few hundred
     // page faults instead of a hundred thousand, each of which costs more than clearing its page.
     static constexpr std::size_t kBlockBytes = std::size_t(2) << 20;
+    // How far ahead of the cell it hands out the arena asks for the memory of the next ones.
+    static constexpr std::size_t kWriteAhead = 512;
     struct BlockRelease {
         void operator()(std::byte* block) const noexcept;
     };
