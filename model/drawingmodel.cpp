@@ -80,6 +80,7 @@ void DrawingModel::registerHandlersInUse(std::vector<std::unique_ptr<paintObject
 
 DrawingModel::Discarded::~Discarded()
 {
+    const ObjectArena::ReleaseBatch batch;
     for (paintObject* object : objects)
         delete object;
 }

@@ -16,6 +16,8 @@ namespace
 {
 // The calling thread's own generation (ObjectArena::ThreadGeneration), or null.
 thread_local void* threadGeneration = nullptr;
+// The calling thread's cells released under an ObjectArena::ReleaseBatch, or null.
+thread_local void* pendingReleases = nullptr;
 } // namespace
 
 ObjectArena& ObjectArena::instance()
@@ -173,12 +175,49 @@ void ObjectArena::release(void* memory, std::size_t bytes)
         ::operator delete(memory);
         return;
     }
+    if (pendingReleases) {
+        auto& pending = *static_cast<PendingCells*>(pendingReleases);
+        pending.cells[pending.count++] = {memory, size};
+        if (pending.count == kBatchCells)
+            instance().releaseCells(pending);
+        return;
+    }
     instance().releaseCell(memory, size);
+}
+
+void ObjectArena::releaseCells(PendingCells& pending)
+{
+    const std::lock_guard<std::mutex> guard(lock);
+    for (std::size_t i = 0; i < pending.count; ++i)
+        releaseLockedCell(pending.cells[i].memory, pending.cells[i].size);
+    pending.count = 0;
+}
+
+// Without the memory for the pending cells, each is put back at once, as without a batch.
+ObjectArena::ReleaseBatch::ReleaseBatch()
+    : installed(pendingReleases == nullptr &&
+                (pendingReleases = new (std::nothrow) PendingCells) != nullptr)
+{
+}
+
+ObjectArena::ReleaseBatch::~ReleaseBatch()
+{
+    if (!installed)
+        return;
+    auto* pending = static_cast<PendingCells*>(pendingReleases);
+    pendingReleases = nullptr;
+    instance().releaseCells(*pending);
+    delete pending;
 }
 
 void ObjectArena::releaseCell(void* memory, std::size_t size)
 {
     const std::lock_guard<std::mutex> guard(lock);
+    releaseLockedCell(memory, size);
+}
+
+void ObjectArena::releaseLockedCell(void* memory, std::size_t size)
+{
     Generation* generation = generationOf(memory);
     if (generation->own) {
         std::unique_lock<std::mutex> ownGuard(generation->ownLock);
