@@ -78,6 +78,7 @@ constexpr int kRounds = 8;
 
 // Times the work and its floor in turns and gives the fastest of each: on a shared machine the two
 // then meet the same spells of disturbance, and the fastest run of each is its least disturbed.
+// `untimed` runs after each run of the work, outside both timings.
 Timing fastestInTurns(
     int rounds, const std::function<void()>& work, const std::function<void()>& floor,
     const std::function<void()>& untimed = [] {})
