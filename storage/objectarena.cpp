@@ -64,16 +64,12 @@ void* ObjectArena::takeCell(Generation& generation, std::size_t size)
     return memory;
 }
 
-// The arena's lock is taken only for a new block (once per block), never while the generation's
-// own lock is held: a release takes the arena's lock first and the generation's second.
+// The arena's lock is taken only for a new block (once per block), to list it.
 void* ObjectArena::allocateOwnCell(Generation& generation, std::size_t size)
 {
-    {
-        const std::lock_guard<std::mutex> guard(generation.ownLock);
-        if (void* cell = takeCell(generation, size))
-            return cell;
-        generation.blocks.reserve(generation.blocks.size() + 1);
-    }
+    if (void* cell = takeCell(generation, size))
+        return cell;
+    generation.blocks.reserve(generation.blocks.size() + 1);
     Block block = newBlock();
     const std::byte* start = block.get();
     {
@@ -85,7 +81,6 @@ void* ObjectArena::allocateOwnCell(Generation& generation, std::size_t size)
                                            }),
                           BlockEntry{start, &generation});
     }
-    const std::lock_guard<std::mutex> guard(generation.ownLock);
     generation.blocks.push_back(std::move(block));
     generation.usedInLastBlock = 0;
     return takeCell(generation, size);
@@ -219,18 +214,12 @@ void ObjectArena::releaseCell(void* memory, std::size_t size)
 void ObjectArena::releaseLockedCell(void* memory, std::size_t size)
 {
     Generation* generation = generationOf(memory);
-    if (generation->own) {
-        std::unique_lock<std::mutex> ownGuard(generation->ownLock);
-        if (--generation->liveObjects == 0 && !generation->attached) {
-            ownGuard.unlock();
-            dropGeneration(*generation);
-            return;
-        }
-        FreeCell*& reusable = generation->freeCells[size / kAlignment];
-        reusable = new (memory) FreeCell{reusable};
+    if (generation->attached && generation != threadGeneration) {
+        // Its thread is making cells from its lists meanwhile.
+        ++generation->releasedElsewhere;
         return;
     }
-    if (--generation->liveObjects == 0) {
+    if (--generation->liveObjects == 0 && !generation->attached) {
         dropGeneration(*generation);
         return;
     }
@@ -257,7 +246,6 @@ ObjectArena::ThreadGeneration::ThreadGeneration()
 {
     ObjectArena& arena = instance();
     auto generation = std::make_unique<Generation>();
-    generation->own = true;
     generation->attached = true;
     const std::lock_guard<std::mutex> guard(arena.lock);
     arena.older.push_back(std::move(generation));
@@ -271,13 +259,8 @@ ObjectArena::ThreadGeneration::~ThreadGeneration()
     threadGeneration = nullptr;
     const std::lock_guard<std::mutex> guard(arena.lock);
     generation->attached = false;
-    // Read under the arena's lock: every release takes it first.
-    bool empty = false;
-    {
-        const std::lock_guard<std::mutex> ownGuard(generation->ownLock);
-        empty = generation->liveObjects == 0;
-    }
-    if (empty)
+    generation->liveObjects -= generation->releasedElsewhere;
+    if (generation->liveObjects == 0)
         arena.dropGeneration(*generation);
 }
 

@@ -15,8 +15,8 @@
 // Objects come in generations, one per load: a file loaded in the background is made while the
 // drawing it replaces is still shown, and each generation's blocks are returned when its last
 // object is freed, so the replaced drawing's memory goes back once it is disposed of, instead of
-// lingering as free cells. Safe to use from several threads (one lock, and one per generation
-// of a thread's own).
+// lingering as free cells. Safe to use from several threads: one lock, which a thread making
+// cells in a generation of its own does not take but for a new block.
 class ObjectArena
 {
 public:
@@ -87,12 +87,14 @@ private:
         std::size_t usedInLastBlock = kBlockBytes;
         std::vector<FreeCell*> freeCells = std::vector<FreeCell*>(kLargestSize / kAlignment + 1);
         std::size_t liveObjects = 0;
-        // A thread's own generation: its cells (free lists, blocks, count) are guarded by its own
-        // lock instead of the arena's, and while `attached` (guarded by the arena's lock) its
-        // thread takes cells from it, so it keeps its blocks even when it holds no object.
-        bool own = false;
+        // While `attached` (written under the arena's lock), the generation is a thread's own
+        // (ThreadGeneration): that thread takes cells from it without a lock, as nothing else
+        // touches its free lists, blocks and count meanwhile, and it keeps its blocks even when
+        // it holds no object. Once detached it is like any other, guarded by the arena's lock.
         bool attached = false;
-        std::mutex ownLock;
+        // The cells of an attached generation that other threads released (under the arena's
+        // lock): not reused, and taken off the count when the generation is detached.
+        std::size_t releasedElsewhere = 0;
     };
     // A block's first byte and its generation.
     struct BlockEntry {

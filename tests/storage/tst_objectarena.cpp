@@ -2,6 +2,7 @@
 
 #include <QtTest>
 
+#include <atomic>
 #include <cstring>
 #include <optional>
 #include <thread>
@@ -49,9 +50,12 @@ private slots:
 void TestObjectArena::generationsShareTheArenaAcrossThreads_data()
 {
     QTest::addColumn<bool>("batched");
-    QTest::newRow("each cell put back at once") << false;
+    QTest::addColumn<bool>("ownGeneration");
+    QTest::newRow("each cell put back at once") << false << false;
     // As the release thread frees a replaced drawing: the cells go back thousands at a time.
-    QTest::newRow("cells put back in batches") << true;
+    QTest::newRow("cells put back in batches") << true << false;
+    // As a loading thread does, which takes cells without a lock while others may free some.
+    QTest::newRow("cells made in a thread's own generation") << false << true;
 }
 
 // As a load in the background does: one thread makes a new generation's cells while another
@@ -60,17 +64,38 @@ void TestObjectArena::generationsShareTheArenaAcrossThreads_data()
 void TestObjectArena::generationsShareTheArenaAcrossThreads()
 {
     QFETCH(bool, batched);
+    QFETCH(bool, ownGeneration);
     constexpr int kCells = 60000;
     std::vector<Cell> previous;
     for (int i = 0; i < kCells; ++i)
         previous.push_back(makeCell(8 + 8 * (i % 40), 0x11));
     ObjectArena::startGeneration();
 
-    std::vector<Cell> loaded;
-    std::thread loader([&loaded] {
-        for (int i = 0; i < kCells; ++i)
-            loaded.push_back(makeCell(16 + 8 * (i % 30), 0x22));
+    // With a generation of its own, the loader's first half is freed here while it makes the
+    // second.
+    std::vector<Cell> loaded(kCells);
+    std::atomic<bool> halfMade{false};
+    std::thread loader([&loaded, &halfMade, ownGeneration] {
+        std::optional<ObjectArena::ThreadGeneration> own;
+        if (ownGeneration)
+            own.emplace();
+        for (int i = 0; i < kCells; ++i) {
+            loaded[i] = makeCell(16 + 8 * (i % 30), 0x22);
+            if (i % 7 == 0) {
+                ObjectArena::release(loaded[i].memory, loaded[i].bytes);
+                loaded[i] = makeCell(16, 0x22);
+            }
+            if (i == kCells / 2)
+                halfMade.store(true, std::memory_order_release);
+        }
     });
+    std::size_t freedEarly = 0;
+    if (ownGeneration) {
+        while (!halfMade.load(std::memory_order_acquire))
+            std::this_thread::yield();
+        for (; freedEarly < kCells / 2; ++freedEarly)
+            ObjectArena::release(loaded[freedEarly].memory, loaded[freedEarly].bytes);
+    }
     std::vector<Cell> made;
     {
         std::optional<ObjectArena::ReleaseBatch> batch;
@@ -84,6 +109,7 @@ void TestObjectArena::generationsShareTheArenaAcrossThreads()
         }
     }
     loader.join();
+    loaded.erase(loaded.begin(), loaded.begin() + static_cast<std::ptrdiff_t>(freedEarly));
     for (const Cell& cell : loaded)
         QVERIFY(intact(cell));
     for (const Cell& cell : made)
