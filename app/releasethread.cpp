@@ -1,5 +1,7 @@
 #include "app/releasethread.h"
 
+#include "storage/objectarena.h"
+
 #include <QCoreApplication>
 
 #include <chrono>
@@ -37,6 +39,7 @@ void giveBack(Queue& shared, std::unique_lock<std::mutex>& held)
 {
     shared.giveBackPending = false;
     held.unlock();
+    ObjectArena::giveBackSpareBlocks();
 #if defined(__GLIBC__)
     malloc_trim(0);
 #endif

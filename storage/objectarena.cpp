@@ -69,20 +69,10 @@ void* ObjectArena::allocateOwnCell(Generation& generation, std::size_t size)
 {
     if (void* cell = takeCell(generation, size))
         return cell;
-    generation.blocks.reserve(generation.blocks.size() + 1);
-    Block block = newBlock();
-    const std::byte* start = block.get();
     {
         const std::lock_guard<std::mutex> guard(lock);
-        blockIndex.reserve(blockIndex.size() + 1);
-        blockIndex.insert(std::upper_bound(blockIndex.begin(), blockIndex.end(), start,
-                                           [](const std::byte* address, const BlockEntry& entry) {
-                                               return address < entry.start;
-                                           }),
-                          BlockEntry{start, &generation});
+        addBlock(generation);
     }
-    generation.blocks.push_back(std::move(block));
-    generation.usedInLastBlock = 0;
     return takeCell(generation, size);
 }
 
@@ -92,19 +82,41 @@ void* ObjectArena::allocateCell(std::size_t size)
     Generation& generation = *current;
     if (void* cell = takeCell(generation, size))
         return cell;
-    {
-        blockIndex.reserve(blockIndex.size() + 1);
-        // Not zeroed: every object is constructed in place before use.
-        generation.blocks.push_back(newBlock());
-        const std::byte* start = generation.blocks.back().get();
-        blockIndex.insert(std::upper_bound(blockIndex.begin(), blockIndex.end(), start,
-                                           [](const std::byte* address, const BlockEntry& entry) {
-                                               return address < entry.start;
-                                           }),
-                          BlockEntry{start, &generation});
-        generation.usedInLastBlock = 0;
-    }
+    addBlock(generation);
     return takeCell(generation, size);
+}
+
+// A spare block if there is one, else a new one. Not zeroed: every object is constructed in place
+// before use.
+void ObjectArena::addBlock(Generation& generation)
+{
+    generation.blocks.reserve(generation.blocks.size() + 1);
+    blockIndex.reserve(blockIndex.size() + 1);
+    Block block;
+    if (spareBlocks.empty()) {
+        block = newBlock();
+    } else {
+        block = std::move(spareBlocks.back());
+        spareBlocks.pop_back();
+    }
+    const std::byte* start = block.get();
+    blockIndex.insert(std::upper_bound(blockIndex.begin(), blockIndex.end(), start,
+                                       [](const std::byte* address, const BlockEntry& entry) {
+                                           return address < entry.start;
+                                       }),
+                      BlockEntry{start, &generation});
+    generation.blocks.push_back(std::move(block));
+    generation.usedInLastBlock = 0;
+}
+
+void ObjectArena::giveBackSpareBlocks()
+{
+    ObjectArena& arena = instance();
+    std::vector<Block> spare;
+    {
+        const std::lock_guard<std::mutex> guard(arena.lock);
+        spare.swap(arena.spareBlocks);
+    }
 }
 
 // Mapped on its own rather than taken from the general allocator, so that it can be given the
@@ -158,6 +170,14 @@ void ObjectArena::dropBlocks(Generation& generation)
                                         return entry.generation == &generation;
                                     }),
                      blockIndex.end());
+    // Kept for the next load, up to a limit, rather than handed back and cleared by the system
+    // again when the next load asks for memory: a series stepped through frees one drawing while
+    // the next takes as much.
+    for (Block& block : generation.blocks) {
+        if (spareBlocks.size() == kSpareBlocks)
+            break;
+        spareBlocks.push_back(std::move(block));
+    }
     generation.blocks.clear();
 }
 

@@ -51,6 +51,8 @@ public:
     };
 
     static void* allocate(std::size_t bytes);
+    // Hands the blocks kept from dropped generations back to the system (see kSpareBlocks).
+    static void giveBackSpareBlocks();
     static void release(void* memory, std::size_t bytes);
     // Starts a new generation, unless the current one holds no objects: what is allocated from now
     // on lies in blocks of its own. A load calls it before it makes its first object.
@@ -76,6 +78,9 @@ private:
     using Block = std::unique_ptr<std::byte, BlockRelease>;
     // A block of kBlockBytes, aligned to its size; throws std::bad_alloc when there is no memory.
     static Block newBlock();
+    // The most blocks of dropped generations kept for later ones: 256 MiB, about a drawing of a
+    // million objects.
+    static constexpr std::size_t kSpareBlocks = 128;
     // Larger objects come from the general allocator.
     static constexpr std::size_t kLargestSize = 512;
 
@@ -128,6 +133,8 @@ private:
     Generation* generationOf(const void* cell) const;
     // Returns the generation's blocks and forgets them.
     void dropBlocks(Generation& generation);
+    // Gives the generation a block to take cells from, with the arena's lock held.
+    void addBlock(Generation& generation);
 
     std::mutex lock;
     // Where objects are made now, and the older generations that still have objects.
@@ -136,6 +143,8 @@ private:
     // Every block, by address: a freed cell's generation is found by a binary search, a few
     // hundred blocks a drawing of a million objects.
     std::vector<BlockEntry> blockIndex;
+    // Blocks of dropped generations, for the next ones to take first.
+    std::vector<Block> spareBlocks;
 };
 
 // The arena's memory for a standard container that an object owns, so that what the object holds
