@@ -40,6 +40,7 @@
 #include <charconv>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <malloc.h>
@@ -109,28 +110,29 @@ void reportMemory(double mixedMemory, double rectangleMemory)
                 rectangleMemory, rectangleMemory <= 200 ? "ok" : "OVER");
 }
 
-// Peak resident memory in bytes since the last reset.
-long long peakResidentBytes()
+// A memory figure of /proc/self/status ("VmHWM:", "VmRSS:") in bytes.
+long long statusBytes(const char* field)
 {
     std::ifstream status("/proc/self/status");
     std::string line;
+    const std::size_t length = std::strlen(field);
     while (std::getline(status, line)) {
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::stoll(line.substr(6)) * 1024;
+        if (line.rfind(field, 0) == 0)
+            return std::stoll(line.substr(length)) * 1024;
     }
     return 0;
+}
+
+// Peak resident memory in bytes since the last reset.
+long long peakResidentBytes()
+{
+    return statusBytes("VmHWM:");
 }
 
 // Resident memory in bytes now.
 long long residentBytes()
 {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::stoll(line.substr(6)) * 1024;
-    }
-    return 0;
+    return statusBytes("VmRSS:");
 }
 
 void resetPeakResident()

@@ -36,9 +36,8 @@ inline std::uint64_t hashBytes(std::uint64_t seed, std::string_view text)
 
 // A keyed hash for texts that a file's author chooses and that must not be made to collide
 // (SipHash-1-3, the rounds that hash tables built against flooding use): without the 128-bit key,
-// finding two texts with the same hash is no easier than guessing. About twice the cost of
-// hashBytes; every load hashes each record with it, so the rounds are the fewer of the standard
-// two.
+// finding two texts with the same hash is no easier than guessing. Every load hashes each record
+// with it, so the rounds are the fewer of the two standard choices.
 struct HashKey {
     std::uint64_t k0 = 0, k1 = 0;
 };
