@@ -36,6 +36,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
@@ -111,6 +112,9 @@ void ViewerApp::create(int argc, char** argv, bool listen)
 {
     if (singleton)
         return;
+    // A reader of an exported picture's FIFO that leaves fails the write with EPIPE, which the
+    // export reports, instead of ending the window and its drawing.
+    std::signal(SIGPIPE, SIG_IGN);
     Q_INIT_RESOURCE(icons);
     install(new ViewerApp("config.ini"));
     // The window first: a large file then loads in it, with its progress shown.

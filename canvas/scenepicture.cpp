@@ -11,6 +11,7 @@
 #include <QPdfWriter>
 #include <QSvgGenerator>
 
+#include <algorithm>
 #include <vector>
 
 namespace
@@ -24,6 +25,10 @@ constexpr int kFastPngQuality = 80;
 // Shares of the objects a picture's pixels are painted in, between which the viewer answers its
 // user.
 constexpr std::size_t kShares = 16;
+// A PDF or SVG picture is painted in shares of about this many objects (about 50 ms of recording
+// drawing commands), at most kMostVectorShares of them.
+constexpr std::size_t kObjectsPerVectorShare = 4096;
+constexpr std::size_t kMostVectorShares = 1024;
 
 } // namespace
 
@@ -50,7 +55,7 @@ QString ScenePicture::extensionOf(Format format)
 }
 
 bool ScenePicture::write(QIODevice* device, Format format, const SceneView& view,
-                         const QString& title)
+                         const QString& title, const Between& between)
 {
     const QSize size = view.size;
     switch (format) {
@@ -60,7 +65,7 @@ bool ScenePicture::write(QIODevice* device, Format format, const SceneView& view
         const QImage image =
             renderer && qint64(size.width()) * size.height() <= kMostRendererPixels
                 ? renderer->paintNow(view, outlinePen()).convertToFormat(QImage::Format_RGB32)
-                : paintImage(view);
+                : paintImage(view, between);
         return !image.isNull() && encodePng(image, device);
     }
     case Format::Pdf: {
@@ -70,7 +75,7 @@ bool ScenePicture::write(QIODevice* device, Format format, const SceneView& view
         writer.setPageMargins(QMarginsF());
         writer.setCreator(QStringLiteral("Vedra"));
         writer.setTitle(title);
-        return paint(&writer, view);
+        return paint(&writer, view, between);
     }
     case Format::Svg: {
         QSvgGenerator generator;
@@ -79,7 +84,7 @@ bool ScenePicture::write(QIODevice* device, Format format, const SceneView& view
         generator.setViewBox(QRect(QPoint(0, 0), size));
         generator.setResolution(kScreenDpi);
         generator.setTitle(title);
-        return paint(&generator, view);
+        return paint(&generator, view, between);
     }
     }
     return false;
@@ -95,34 +100,42 @@ std::optional<QString> ScenePicture::save(OutputFile& file, Format format, const
 }
 
 // The scene is painted in shares of the objects in load order, as the frame renderer's parts are,
-// but one after the other on the one image: every share's plain objects, the first's over the
+// but one after the other on the one device: every share's plain objects, the first's over the
 // background, then every share's highlighted ones, then the added marks. That is what painting it
-// whole does, call for call, so the pixels are the same; each share keeps the highlighted objects
-// it set aside in a scene painter of its own.
-QImage ScenePicture::paintImage(const SceneView& view, const std::function<bool(int, int)>& between)
+// whole does, call for call, so the pixels (or a PDF's or SVG's drawing commands) are the same;
+// each share keeps the highlighted objects it set aside in a scene painter of its own.
+bool ScenePicture::paintInShares(QPainter& painter, const SceneView& view, std::size_t shareCount,
+                                 const Between& between)
+{
+    const QPen outline = outlinePen();
+    std::vector<ScenePainter> shares(shareCount);
+    std::vector<bool> highlighted(shareCount, false);
+    const int steps = 2 * static_cast<int>(shareCount);
+    int done = 0;
+    for (std::size_t index = 0; index < shareCount; ++index) {
+        painter.setPen(outline);
+        highlighted[index] = shares[index].paintPartBelow(&painter, view, {index, shareCount});
+        if (between && !between(++done, steps))
+            return false;
+    }
+    for (std::size_t index = 0; index < shareCount; ++index) {
+        if (highlighted[index])
+            shares[index].paintPartAbove(&painter, view);
+        if (between && !between(++done, steps))
+            return false;
+    }
+    ScenePainter::paintAddedMarks(&painter, view);
+    return true;
+}
+
+QImage ScenePicture::paintImage(const SceneView& view, const Between& between)
 {
     QImage image(view.size, QImage::Format_RGB32);
     QPainter painter;
     if (image.isNull() || !painter.begin(&image))
         return QImage();
-    const QPen outline = outlinePen();
-    std::vector<ScenePainter> shares(kShares);
-    std::vector<bool> highlighted(kShares, false);
-    constexpr int kSteps = 2 * static_cast<int>(kShares);
-    int done = 0;
-    for (std::size_t index = 0; index < kShares; ++index) {
-        painter.setPen(outline);
-        highlighted[index] = shares[index].paintPartBelow(&painter, view, {index, kShares});
-        if (between && !between(++done, kSteps))
-            return QImage();
-    }
-    for (std::size_t index = 0; index < kShares; ++index) {
-        if (highlighted[index])
-            shares[index].paintPartAbove(&painter, view);
-        if (between && !between(++done, kSteps))
-            return QImage();
-    }
-    ScenePainter::paintAddedMarks(&painter, view);
+    if (!paintInShares(painter, view, kShares, between))
+        return QImage();
     return painter.end() ? image : QImage();
 }
 
@@ -138,12 +151,21 @@ QPen ScenePicture::outlinePen()
     return QPen(QApplication::palette().color(QPalette::WindowText));
 }
 
-bool ScenePicture::paint(QPaintDevice* device, const SceneView& view)
+// A PDF's or SVG's painter records every object it is given, so a share of many objects takes
+// long: the shares are small enough that the window answers between them.
+bool ScenePicture::paint(QPaintDevice* device, const SceneView& view, const Between& between)
 {
     QPainter painter;
     if (!painter.begin(device))
         return false;
-    painter.setPen(outlinePen());
-    scenePainter.paintScene(&painter, view);
-    return painter.end();
+    if (!between) {
+        painter.setPen(outlinePen());
+        scenePainter.paintScene(&painter, view);
+        return painter.end();
+    }
+    const std::size_t objects = DrawingModel::instance()->objects.size();
+    const std::size_t shares =
+        std::clamp<std::size_t>(objects / kObjectsPerVectorShare, 1, kMostVectorShares);
+    const bool painted = paintInShares(painter, view, shares, between);
+    return painter.end() && painted;
 }

@@ -14,6 +14,7 @@ class FrameRenderer;
 class OutputFile;
 class QIODevice;
 class QPaintDevice;
+class QPainter;
 
 // One picture of the drawing in a view, written as PNG, PDF or SVG: what the canvas shows at that
 // view, painted by the scene painter that paints the canvas. The viewer's Export Image command
@@ -30,9 +31,14 @@ public:
     // The extension, without its dot, that names the format.
     static QString extensionOf(Format format);
 
+    // Called after each step of a long painting with (steps done, steps); a false answer stops it.
+    using Between = std::function<bool(int, int)>;
+
     // Writes the picture of the view to the device, which must be open for writing; the title is
-    // stored in PDF and SVG files. False when it could not be painted or the device refused it.
-    bool write(QIODevice* device, Format format, const SceneView& view, const QString& title);
+    // stored in PDF and SVG files. Given `between`, the picture is painted in steps with it called
+    // after each. False when it could not be painted, was stopped or the device refused it.
+    bool write(QIODevice* device, Format format, const SceneView& view, const QString& title,
+               const Between& between = nullptr);
     // Writes the picture into an open output file and puts the file in place. Returns why it
     // failed, if it did; the destination is then as it was.
     std::optional<QString> save(OutputFile& file, Format format, const SceneView& view,
@@ -41,8 +47,7 @@ public:
     // The picture as pixels, painted in steps; after each step `between(steps done, steps)` is
     // called, and a false answer stops the painting. A null image when it was stopped or could
     // not be painted (no memory for the pixels).
-    QImage paintImage(const SceneView& view,
-                      const std::function<bool(int, int)>& between = nullptr);
+    QImage paintImage(const SceneView& view, const Between& between = nullptr);
     // Writes the pixels as a PNG file; false when the device refused a write.
     static bool encodePng(const QImage& image, QIODevice* device);
 
@@ -57,7 +62,11 @@ public:
 private:
     // The pen that outlines the background, as on the canvas.
     static QPen outlinePen();
-    bool paint(QPaintDevice* device, const SceneView& view);
+    bool paint(QPaintDevice* device, const SceneView& view, const Between& between);
+    // The scene painted in `shareCount` shares of the objects, one after the other on the
+    // painter; false when `between` stopped it.
+    static bool paintInShares(QPainter& painter, const SceneView& view, std::size_t shareCount,
+                              const Between& between);
 
     ScenePainter scenePainter;
     FrameRenderer* renderer = nullptr;

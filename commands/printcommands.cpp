@@ -1,6 +1,7 @@
 // Printing the drawing through Qt's print preview, exporting it as a picture, the About box and
 // the Keys page.
 #include "app/exportimagedialog.h"
+#include "app/keptfiles.h"
 #include "app/rememberedstate.h"
 #include "app/viewerapp.h"
 #include "canvas/qwgtdisplay.h"
@@ -12,6 +13,7 @@
 #include "script/outputfile.h"
 #include "script/textfile.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QFile>
@@ -25,8 +27,11 @@
 #include <QStringList>
 #include <QThread>
 
+#include <functional>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 // One printer unit is one screen pixel, so the page shows the drawing at the canvas's scale.
 void QFunctionality::doPrint()
@@ -45,25 +50,30 @@ namespace
 // Pictures of more pixels than this (two thousand square) are painted and written with progress.
 constexpr qint64 kLargePicturePixels = qint64(1) << 22;
 
-// A large PNG picture (or one of many objects) is painted a share of the objects at a time with
-// the window's events processed in between, and encoded on a thread of its own, behind a progress
-// dialog whose Cancel (or Esc) stops either step and writes nothing. The dialog is window-modal, so
-// no command acts on the drawing meanwhile; a drawing that changes all the same (a file followed
-// on disk) ends the export rather than mix two versions. Smaller pictures are written at once, and
-// so are PDF and SVG, which hold the objects rather than paint them.
+// A large picture (of many pixels or many objects) is painted a share of the objects at a time
+// with the window's events processed in between, and encoded and written on a thread of its own,
+// behind a progress dialog whose Cancel (or Esc) stops either step and writes nothing. A PDF or
+// SVG picture is recorded into memory first, so that the thread only writes it out. The dialog is
+// window-modal, so no command acts on the drawing meanwhile; a drawing that changes all the same
+// (a file followed on disk) ends the export rather than mix two versions. A device or a FIFO is
+// always written on the thread, so that a reader that does not read holds the export, never the
+// window. Smaller pictures to files are written at once.
 std::optional<QFunctionality::ExportFailure>
 writePicture(OutputFile& file, ScenePicture::Format format, const SceneView& view,
              const QString& name, const QString& title, QWidget* window)
 {
+    using Failure = QFunctionality::ExportFailure;
     ScenePicture picture;
-    if (format != ScenePicture::Format::Png) {
+    const DrawingModel* model = DrawingModel::instance();
+    const bool manyPixels = format == ScenePicture::Format::Png &&
+                            qint64(view.size.width()) * view.size.height() > kLargePicturePixels;
+    const bool large =
+        manyPixels || model->objects.size() >= QwgtDisplay::backgroundPaintThreshold();
+    if (!large && !file.writesIntoDevice()) {
         if (const std::optional<QString> failure = picture.save(file, format, view, title))
-            return QFunctionality::ExportFailure{false, *failure};
+            return Failure{false, *failure};
         return std::nullopt;
     }
-    const DrawingModel* model = DrawingModel::instance();
-    const bool large = qint64(view.size.width()) * view.size.height() > kLargePicturePixels ||
-                       model->objects.size() >= QwgtDisplay::backgroundPaintThreshold();
     QProgressDialog progress(QStringLiteral("Painting %1…").arg(name), QStringLiteral("Cancel"), 0,
                              0, window);
     progress.setWindowTitle(QStringLiteral("Export Image"));
@@ -71,7 +81,7 @@ writePicture(OutputFile& file, ScenePicture::Format format, const SceneView& vie
     progress.setAutoReset(false);
     progress.setAutoClose(false);
     const unsigned long long generation = model->sceneGeneration;
-    const QImage image = picture.paintImage(view, [&](int done, int steps) {
+    const ScenePicture::Between between = [&](int done, int steps) {
         if (!large)
             return true;
         progress.setRange(0, steps);
@@ -79,35 +89,44 @@ writePicture(OutputFile& file, ScenePicture::Format format, const SceneView& vie
         progress.show();
         QCoreApplication::processEvents();
         return !progress.wasCanceled() && model->sceneGeneration == generation;
-    });
-    if (progress.wasCanceled())
-        return QFunctionality::ExportFailure{true, QString()};
-    if (model->sceneGeneration != generation)
-        return QFunctionality::ExportFailure{
-            false, QStringLiteral("the drawing changed while it was painted")};
-    if (image.isNull())
-        return QFunctionality::ExportFailure{false, QStringLiteral("rendering failed")};
-    bool encoded = false;
-    if (large) {
-        progress.setLabelText(QStringLiteral("Writing %1…").arg(name));
-        progress.setRange(0, 0);
-        QEventLoop waiting;
-        const std::unique_ptr<QThread> encoder(
-            QThread::create([&] { encoded = ScenePicture::encodePng(image, &file); }));
-        QObject::connect(encoder.get(), &QThread::finished, &waiting, &QEventLoop::quit);
-        QObject::connect(&progress, &QProgressDialog::canceled, &waiting,
-                         [&file] { file.abandon(); });
-        encoder->start();
-        waiting.exec();
-        encoder->wait();
-        if (progress.wasCanceled())
-            return QFunctionality::ExportFailure{true, QString()};
+    };
+    // What the thread does with the painted picture: encode it, or write out what was recorded.
+    std::function<bool()> writeOut;
+    QImage image;
+    QByteArray recorded;
+    bool painted = false;
+    if (format == ScenePicture::Format::Png) {
+        image = picture.paintImage(view, between);
+        painted = !image.isNull();
+        writeOut = [&] { return ScenePicture::encodePng(image, &file); };
     } else {
-        encoded = ScenePicture::encodePng(image, &file);
+        QBuffer buffer(&recorded);
+        buffer.open(QIODevice::WriteOnly);
+        painted = picture.write(&buffer, format, view, title, between);
+        writeOut = [&] { return file.write(recorded) == recorded.size(); };
     }
-    if (encoded && file.commit())
+    if (progress.wasCanceled())
+        return Failure{true, QString()};
+    if (model->sceneGeneration != generation)
+        return Failure{false, QStringLiteral("the drawing changed while it was painted")};
+    if (!painted)
+        return Failure{false, QStringLiteral("rendering failed")};
+    progress.setLabelText(QStringLiteral("Writing %1…").arg(name));
+    progress.setRange(0, 0);
+    progress.show();
+    bool written = false;
+    QEventLoop waiting;
+    const std::unique_ptr<QThread> writer(QThread::create([&] { written = writeOut(); }));
+    QObject::connect(writer.get(), &QThread::finished, &waiting, &QEventLoop::quit);
+    QObject::connect(&progress, &QProgressDialog::canceled, &waiting, [&file] { file.abandon(); });
+    writer->start();
+    waiting.exec();
+    writer->wait();
+    if (progress.wasCanceled())
+        return Failure{true, QString()};
+    if (written && file.commit())
         return std::nullopt;
-    return QFunctionality::ExportFailure{false, file.errorString()};
+    return Failure{false, file.errorString()};
 }
 
 } // namespace
@@ -153,8 +172,9 @@ std::optional<QFunctionality::ExportFailure> QFunctionality::writeImage(const QS
     const QString title = app->fileName.empty() ? QStringLiteral("Vedra")
                                                 : QFileInfo(displayName(app->fileName)).fileName();
     const std::string path = QFile::encodeName(name).toStdString();
-    if (const std::optional<QString> refused =
-            OutputFile::whyNotOverwritten(path, {app->fileName, "config.ini"}))
+    std::vector<std::string> keptFiles = KeptFiles::paths();
+    keptFiles.push_back(app->fileName);
+    if (const std::optional<QString> refused = OutputFile::whyNotOverwritten(path, keptFiles))
         return ExportFailure{false, *refused};
     // A FIFO that nothing reads would hold the window until a reader comes.
     OutputFile file(path, OutputFile::FifoReader::MustBeThere);

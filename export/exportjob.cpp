@@ -1,5 +1,6 @@
 #include "export/exportjob.h"
 
+#include "app/keptfiles.h"
 #include "app/viewerapp.h"
 #include "script/outputfile.h"
 #include "script/seriesname.h"
@@ -150,8 +151,10 @@ bool ExportJob::checkOutputs(const std::vector<Picture>& pictures, QString& erro
             return false;
         }
     }
-    std::vector<std::string> readFiles = {
-        options.configPath.empty() ? std::string("config.ini") : options.configPath, options.input};
+    std::vector<std::string> readFiles = KeptFiles::paths();
+    readFiles.push_back(options.input);
+    if (!options.configPath.empty())
+        readFiles.push_back(options.configPath);
     for (const Picture& picture : pictures)
         readFiles.push_back(picture.input);
     for (const Picture& picture : pictures) {

@@ -40,6 +40,8 @@ int main(int argc, char** argv)
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     // A picture too large for the file size limit fails its write, instead of ending the program.
     std::signal(SIGXFSZ, SIG_IGN);
+    // A reader of a FIFO or pipe that leaves fails the write with EPIPE, reported as any other.
+    std::signal(SIGPIPE, SIG_IGN);
     try {
         return ExportJob(options).run();
     } catch (const std::bad_alloc&) {

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,6 +20,8 @@ namespace
 // Pictures are written in blocks of this size: large enough that a million small writes of a
 // PDF's or SVG's drawing commands cost a few hundred system calls.
 constexpr std::size_t kBufferBytes = std::size_t(1) << 20;
+// A writer waiting for a FIFO's reader looks this often whether the export was abandoned.
+constexpr int kAbandonCheckMs = 100;
 // Links followed before a path is taken as a loop, as the system itself gives up.
 constexpr int kMostLinks = 40;
 
@@ -125,8 +128,9 @@ bool OutputFile::open(OpenMode mode)
             setErrorString(QStringLiteral("nothing is reading it"));
             return false;
         }
-        if (descriptor >= 0 && noWaiting)
-            ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
+        // A FIFO opened without waiting is also written without waiting, so that a reader that
+        // holds it without reading holds the writer only until the export is abandoned.
+        nonBlocking = descriptor >= 0 && noWaiting;
     } else {
         target = exists ? realPath(path) : resolvedPath(path);
         temporary = directoryOf(target) + kTemporaryName;
@@ -178,6 +182,8 @@ bool OutputFile::flushBuffer()
         const ssize_t count = ::write(descriptor, buffer.data() + written, buffer.size() - written);
         if (count > 0)
             written += static_cast<std::size_t>(count);
+        else if (count < 0 && nonBlocking && errno == EAGAIN)
+            waitUntilWritable();
         else if (count < 0 && errno != EINTR)
             fail(errno);
         else if (count == 0)
@@ -185,6 +191,16 @@ bool OutputFile::flushBuffer()
     }
     buffer.clear();
     return firstError == 0;
+}
+
+void OutputFile::waitUntilWritable()
+{
+    pollfd writable{descriptor, POLLOUT, 0};
+    while (!abandoned.load(std::memory_order_relaxed)) {
+        if (::poll(&writable, 1, kAbandonCheckMs) != 0)
+            return;
+    }
+    fail(ECANCELED);
 }
 
 void OutputFile::fail(int errorNumber)

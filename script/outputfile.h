@@ -31,6 +31,9 @@ public:
     // Writes what is buffered and puts the picture in place; false, with errorString() set and
     // the destination as it was (a regular file) when any write failed.
     bool commit();
+    // Whether the destination is a device or a FIFO, written into as it is rather than put in
+    // place; known once open.
+    bool writesIntoDevice() const { return descriptor >= 0 && temporary.empty(); }
     // Whether a write has failed; errorString() then says why.
     bool writeFailed() const { return firstError != 0; }
     // Makes every later write fail, so that a writer on another thread gives up; the destination
@@ -57,6 +60,8 @@ private:
     static std::string resolvedPath(const std::string& path);
     // Writes the buffer out; false once any write has failed.
     bool flushBuffer();
+    // Waits until a FIFO opened without waiting takes more, or the export is abandoned.
+    void waitUntilWritable();
     // Keeps the first failure, described by the error number.
     void fail(int errorNumber);
     void discard();
@@ -69,6 +74,8 @@ private:
     std::string target;
     std::string temporary;
     int descriptor = -1;
+    // Written without waiting: a FIFO opened with FifoReader::MustBeThere.
+    bool nonBlocking = false;
     std::string buffer;
     // The error number of the first failed write, 0 while all went well.
     int firstError = 0;

@@ -1,4 +1,5 @@
 #include "app/exportimagedialog.h"
+#include "app/rememberedstate.h"
 #include "app/viewerapp.h"
 #include "canvas/qwgtdisplay.h"
 #include "support/testapp.h"
@@ -20,6 +21,7 @@
 #include <QtTest>
 
 #include <functional>
+#include <thread>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -400,6 +402,10 @@ void TestExport::failedWritesKeepThePreviousPicture_data()
                                                   << "ulimit -f 2;";
     QTest::newRow("link to a full device") << "full.png"
                                            << "";
+    // A reader that takes a little and leaves: the write fails, it does not end the program.
+    QTest::newRow("fifo whose reader leaves")
+        << "gone.svg"
+        << "mkfifo gone.svg && { dd if=gone.svg of=/dev/null bs=100 count=1 2>/dev/null & };";
 }
 
 void TestExport::failedWritesKeepThePreviousPicture()
@@ -407,8 +413,9 @@ void TestExport::failedWritesKeepThePreviousPicture()
     QFETCH(QString, output);
     QFETCH(QString, limits);
     const bool kept = limits.startsWith(QLatin1String("ulimit"));
-    if (!kept && !QFileInfo::exists(output))
+    if (limits.isEmpty() && !QFileInfo::exists(output))
         QSKIP("no full device here");
+    QFile::remove(QStringLiteral("gone.svg"));
     // Many lines in many colours, so that every format takes a few kilobytes.
     QByteArray lines = "endheader\n";
     for (int i = 0; i < 400; ++i)
@@ -644,6 +651,11 @@ void TestExport::exportImageRefusesAndKeepsFiles_data()
     QTest::newRow("link to the open file")
         << "openlink.png" << QSize() << "warning"
         << "openlink.png is the file %1, which this run reads: not overwritten";
+    QTest::newRow("link to the remembered settings")
+        << "settingslink.svg" << QSize() << "warning"
+        << "settingslink.svg is the file %2, which this run reads: not overwritten";
+    QTest::newRow("fifo whose reader leaves") << "leaving.png" << QSize() << "warning"
+                                              << "Cannot write leaving.png: Broken pipe";
     QTest::newRow("fifo that nothing reads") << "lonely.png" << QSize() << "warning"
                                              << "Cannot write lonely.png: nothing is reading it";
     QTest::newRow("missing folder") << "nodir/x.png" << QSize() << "warning"
@@ -651,6 +663,9 @@ void TestExport::exportImageRefusesAndKeepsFiles_data()
     QTest::newRow("cancelled while a large picture is painted")
         << "kept.png" << QSize(2100, 2100) << "cancel"
         << "Export cancelled: kept.png not written";
+    QTest::newRow("cancelled while a drawing of many objects is recorded as SVG")
+        << "kept.svg" << QSize() << "cancel"
+        << "Export cancelled: kept.svg not written";
     QTest::newRow("replacing declined") << "kept.png" << QSize() << "decline" << QString();
 }
 
@@ -666,12 +681,28 @@ void TestExport::exportImageRefusesAndKeepsFiles()
     testapp::loadText(kDrawing);
     ViewerApp* app = ViewerApp::instance();
     const QString open = QString::fromStdString(app->fileName);
+    const QString settings = RememberedState::settingsFile();
+    RememberedState::addRecentFile(open);
     if (message.contains(QStringLiteral("%1")))
         message = message.arg(open);
+    else if (message.contains(QStringLiteral("%2")))
+        message = message.arg(settings);
     QVERIFY(relink(open, QStringLiteral("openlink.png")));
+    QVERIFY(relink(settings, QStringLiteral("settingslink.svg")));
+    QFile settingsFile(settings);
+    QVERIFY(settingsFile.open(QIODevice::ReadOnly));
+    const QByteArray settingsBefore = settingsFile.readAll();
+    settingsFile.close();
+    // A reader that opens the FIFO and leaves before the picture is written.
+    if (!QFileInfo::exists(QStringLiteral("leaving.png")))
+        QVERIFY(::mkfifo("leaving.png", 0600) == 0);
+    std::thread leavingReader;
+    if (typed == QLatin1String("leaving.png"))
+        leavingReader = std::thread([] { ::close(::open("leaving.png", O_RDONLY)); });
     if (!QFileInfo::exists(QStringLiteral("lonely.png")))
         QVERIFY(::mkfifo("lonely.png", 0600) == 0);
     testapp::writeFile(QStringLiteral("kept.png"), "the previous picture");
+    testapp::writeFile(QStringLiteral("kept.svg"), "the previous picture");
     const QStringList before = QDir().entryList(QDir::Files | QDir::Hidden | QDir::System);
     app->showMessage(QStringLiteral("Image written to earlier.png"));
     QString warning;
@@ -705,7 +736,12 @@ void TestExport::exportImageRefusesAndKeepsFiles()
         if (stayedOpen)
             dialog->reject();
     });
+    // A cancelled export is one of a drawing of many objects: here, a few make many.
+    const std::size_t threshold = QwgtDisplay::backgroundPaintThreshold();
+    if (then == QLatin1String("cancel"))
+        QwgtDisplay::setBackgroundPaintFrom(1);
     app->exportImageAction->trigger();
+    QwgtDisplay::setBackgroundPaintFrom(threshold);
     // Declining keeps the dialog open for another name.
     QCOMPARE(stayedOpen, then == QLatin1String("decline"));
     QCOMPARE(warning, then == QLatin1String("warning") ? message : QString());
@@ -714,13 +750,17 @@ void TestExport::exportImageRefusesAndKeepsFiles()
                                                              : QString();
     QCOMPARE(app->mainWindow->statusBar()->currentMessage(), shown);
     QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden | QDir::System), before);
-    for (const QString& name : {open, QStringLiteral("kept.png")}) {
+    for (const QString& name : {open, QStringLiteral("kept.png"), QStringLiteral("kept.svg")}) {
         QFile file(name);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), name == open ? kDrawing : QByteArray("the previous picture"));
     }
     struct stat status;
     QVERIFY(::lstat("lonely.png", &status) == 0 && S_ISFIFO(status.st_mode));
+    QVERIFY(settingsFile.open(QIODevice::ReadOnly));
+    QCOMPARE(settingsFile.readAll(), settingsBefore);
+    if (leavingReader.joinable())
+        leavingReader.join();
 }
 
 QTEST_MAIN(TestExport)
