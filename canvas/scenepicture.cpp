@@ -68,26 +68,66 @@ bool ScenePicture::write(QIODevice* device, Format format, const SceneView& view
                 : paintImage(view, between);
         return !image.isNull() && encodePng(image, device);
     }
-    case Format::Pdf: {
-        QPdfWriter writer(device);
+    case Format::Pdf:
+    case Format::Svg: {
+        const std::unique_ptr<Recording> recording = record(device, format, view, title, between);
+        return recording && recording->finish();
+    }
+    }
+    return false;
+}
+
+ScenePicture::Recording::Recording() = default;
+ScenePicture::Recording::~Recording() = default;
+
+bool ScenePicture::Recording::finish()
+{
+    return painter.end();
+}
+
+// A PDF's or SVG's painter records every object it is given, so a share of many objects takes
+// long: given `between`, the shares are small enough that the window answers between them.
+std::unique_ptr<ScenePicture::Recording> ScenePicture::record(QIODevice* device, Format format,
+                                                              const SceneView& view,
+                                                              const QString& title,
+                                                              const Between& between)
+{
+    auto recording = std::make_unique<Recording>();
+    const QSize size = view.size;
+    QPaintDevice* target = nullptr;
+    if (format == Format::Pdf) {
+        recording->pdfWriter = std::make_unique<QPdfWriter>(device);
+        QPdfWriter& writer = *recording->pdfWriter;
         writer.setResolution(kScreenDpi);
         writer.setPageSize(QPageSize(QSizeF(size) / kScreenDpi, QPageSize::Inch));
         writer.setPageMargins(QMarginsF());
         writer.setCreator(QStringLiteral("Vedra"));
         writer.setTitle(title);
-        return paint(&writer, view, between);
-    }
-    case Format::Svg: {
-        QSvgGenerator generator;
+        target = &writer;
+    } else if (format == Format::Svg) {
+        recording->svgGenerator = std::make_unique<QSvgGenerator>();
+        QSvgGenerator& generator = *recording->svgGenerator;
         generator.setOutputDevice(device);
         generator.setSize(size);
         generator.setViewBox(QRect(QPoint(0, 0), size));
         generator.setResolution(kScreenDpi);
         generator.setTitle(title);
-        return paint(&generator, view, between);
+        target = &generator;
     }
+    QPainter& painter = recording->painter;
+    if (!target || !painter.begin(target))
+        return nullptr;
+    if (!between) {
+        painter.setPen(outlinePen());
+        scenePainter.paintScene(&painter, view);
+        return recording;
     }
-    return false;
+    const std::size_t objects = DrawingModel::instance()->objects.size();
+    const std::size_t shares =
+        std::clamp<std::size_t>(objects / kObjectsPerVectorShare, 1, kMostVectorShares);
+    if (!paintInShares(painter, view, shares, between))
+        return nullptr;
+    return recording;
 }
 
 std::optional<QString> ScenePicture::save(OutputFile& file, Format format, const SceneView& view,
@@ -149,23 +189,4 @@ bool ScenePicture::encodePng(const QImage& image, QIODevice* device)
 QPen ScenePicture::outlinePen()
 {
     return QPen(QApplication::palette().color(QPalette::WindowText));
-}
-
-// A PDF's or SVG's painter records every object it is given, so a share of many objects takes
-// long: the shares are small enough that the window answers between them.
-bool ScenePicture::paint(QPaintDevice* device, const SceneView& view, const Between& between)
-{
-    QPainter painter;
-    if (!painter.begin(device))
-        return false;
-    if (!between) {
-        painter.setPen(outlinePen());
-        scenePainter.paintScene(&painter, view);
-        return painter.end();
-    }
-    const std::size_t objects = DrawingModel::instance()->objects.size();
-    const std::size_t shares =
-        std::clamp<std::size_t>(objects / kObjectsPerVectorShare, 1, kMostVectorShares);
-    const bool painted = paintInShares(painter, view, shares, between);
-    return painter.end() && painted;
 }

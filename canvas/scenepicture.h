@@ -4,17 +4,19 @@
 #include "canvas/sceneview.h"
 
 #include <QImage>
+#include <QPainter>
 #include <QPen>
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 class FrameRenderer;
 class OutputFile;
 class QIODevice;
-class QPaintDevice;
-class QPainter;
+class QPdfWriter;
+class QSvgGenerator;
 
 // One picture of the drawing in a view, written as PNG, PDF or SVG: what the canvas shows at that
 // view, painted by the scene painter that paints the canvas. The viewer's Export Image command
@@ -44,6 +46,29 @@ public:
     std::optional<QString> save(OutputFile& file, Format format, const SceneView& view,
                                 const QString& title);
 
+    // A PDF or SVG picture painted but not yet written out: its painter holds what it recorded.
+    class Recording
+    {
+    public:
+        Recording();
+        ~Recording();
+        // Writes what was recorded to the device; may run on another thread than the painting,
+        // as long as nothing else touches the recording meanwhile. False when the device refused
+        // a write.
+        bool finish();
+
+    private:
+        friend class ScenePicture;
+        std::unique_ptr<QPdfWriter> pdfWriter;
+        std::unique_ptr<QSvgGenerator> svgGenerator;
+        QPainter painter;
+    };
+    // Paints the PDF or SVG picture of the view for the device, which must be open for writing,
+    // in steps as paintImage() does; nothing need reach the device before finish(). Null when it
+    // was stopped or could not be begun.
+    std::unique_ptr<Recording> record(QIODevice* device, Format format, const SceneView& view,
+                                      const QString& title, const Between& between = nullptr);
+
     // The picture as pixels, painted in steps; after each step `between(steps done, steps)` is
     // called, and a false answer stops the painting. A null image when it was stopped or could
     // not be painted (no memory for the pixels).
@@ -62,7 +87,6 @@ public:
 private:
     // The pen that outlines the background, as on the canvas.
     static QPen outlinePen();
-    bool paint(QPaintDevice* device, const SceneView& view, const Between& between);
     // The scene painted in `shareCount` shares of the objects, one after the other on the
     // painter; false when `between` stopped it.
     static bool paintInShares(QPainter& painter, const SceneView& view, std::size_t shareCount,

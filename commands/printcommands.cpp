@@ -13,7 +13,6 @@
 #include "script/outputfile.h"
 #include "script/textfile.h"
 
-#include <QBuffer>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QFile>
@@ -52,8 +51,9 @@ constexpr qint64 kLargePicturePixels = qint64(1) << 22;
 
 // A large picture (of many pixels or many objects) is painted a share of the objects at a time
 // with the window's events processed in between, and encoded and written on a thread of its own,
-// behind a progress dialog whose Cancel (or Esc) stops either step and writes nothing. A PDF or
-// SVG picture is recorded into memory first, so that the thread only writes it out. The dialog is
+// behind a progress dialog whose Cancel (or Esc) stops either step and writes nothing (a PDF's or
+// SVG's painter writes out what it recorded on that thread: for an SVG of a million objects,
+// seconds). The dialog is
 // window-modal, so no command acts on the drawing meanwhile; a drawing that changes all the same
 // (a file followed on disk) ends the export rather than mix two versions. A device or a FIFO is
 // always written on the thread, so that a reader that does not read holds the export, never the
@@ -90,26 +90,25 @@ writePicture(OutputFile& file, ScenePicture::Format format, const SceneView& vie
         QCoreApplication::processEvents();
         return !progress.wasCanceled() && model->sceneGeneration == generation;
     };
-    // What the thread does with the painted picture: encode it, or write out what was recorded.
+    // What the thread does with the painted picture: encode it, or have the PDF's or SVG's
+    // painter write out what it recorded.
     std::function<bool()> writeOut;
     QImage image;
-    QByteArray recorded;
-    bool painted = false;
+    std::unique_ptr<ScenePicture::Recording> recording;
     if (format == ScenePicture::Format::Png) {
         image = picture.paintImage(view, between);
-        painted = !image.isNull();
-        writeOut = [&] { return ScenePicture::encodePng(image, &file); };
+        if (!image.isNull())
+            writeOut = [&] { return ScenePicture::encodePng(image, &file); };
     } else {
-        QBuffer buffer(&recorded);
-        buffer.open(QIODevice::WriteOnly);
-        painted = picture.write(&buffer, format, view, title, between);
-        writeOut = [&] { return file.write(recorded) == recorded.size(); };
+        recording = picture.record(&file, format, view, title, between);
+        if (recording)
+            writeOut = [&] { return recording->finish(); };
     }
     if (progress.wasCanceled())
         return Failure{true, QString()};
     if (model->sceneGeneration != generation)
         return Failure{false, QStringLiteral("the drawing changed while it was painted")};
-    if (!painted)
+    if (!writeOut)
         return Failure{false, QStringLiteral("rendering failed")};
     progress.setLabelText(QStringLiteral("Writing %1…").arg(name));
     progress.setRange(0, 0);
