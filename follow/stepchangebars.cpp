@@ -2,8 +2,13 @@
 
 #include "follow/stepchanges.h"
 
+#include "script/textfile.h"
+
+#include <QFileInfo>
+#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QToolTip>
 
 #include <algorithm>
 #include <cmath>
@@ -20,7 +25,6 @@ const QColor kBackground(236, 236, 240);
 StepChangeBars::StepChangeBars(const StepChanges& counts, QWidget* parent)
     : QWidget(parent), counts(counts)
 {
-    setToolTip(QStringLiteral("Objects added and removed by each step; click to go there"));
     connect(&counts, &StepChanges::countsChanged, this, qOverload<>(&QWidget::update));
 }
 
@@ -34,8 +38,8 @@ std::size_t StepChangeBars::memberAt(int x) const
     const std::size_t n = counts.memberCount();
     if (n == 0 || width() <= 0)
         return 0;
-    const qint64 position = qint64(std::clamp(x, 0, width() - 1)) * qint64(n) / width();
-    return std::size_t(position);
+    const qint64 column = std::clamp(x, 0, width() - 1);
+    return std::size_t(((column + 1) * qint64(n) - 1) / width());
 }
 
 // Member i covers the columns from i * width / n on: one column per member or more when they are
@@ -53,13 +57,13 @@ void StepChangeBars::paintEvent(QPaintEvent*)
         firstColumn[i] = qint64(i) * width() / qint64(n);
     std::size_t largest = 0;
     for (std::size_t i = 1; i < n; ++i) {
-        const std::optional<std::size_t> count = counts.count(i);
-        if (!count)
+        const std::optional<StepCount> count = counts.count(i);
+        if (!count || !count->counted())
             continue;
-        largest = std::max(largest, *count);
+        largest = std::max(largest, count->total());
         const qint64 end = std::max(firstColumn[i + 1], firstColumn[i] + 1);
         for (qint64 x = firstColumn[i]; x < end && x < width(); ++x)
-            columns[std::size_t(x)] = std::max(columns[std::size_t(x)], *count + 1);
+            columns[std::size_t(x)] = std::max(columns[std::size_t(x)], count->total() + 1);
     }
     if (largest == 0)
         largest = 1;
@@ -78,6 +82,26 @@ void StepChangeBars::paintEvent(QPaintEvent*)
         const int span = x - left + 1;
         painter.fillRect(left, height() - 1 - bar, span > 2 ? span - 1 : span, bar, kBar);
     }
+}
+
+bool StepChangeBars::event(QEvent* event)
+{
+    if (event->type() != QEvent::ToolTip || counts.memberCount() == 0)
+        return QWidget::event(event);
+    const std::size_t position = memberAt(static_cast<QHelpEvent*>(event)->pos().x());
+    const QString name = QFileInfo(displayName(counts.member(position).name)).fileName();
+    const std::optional<StepCount> count = counts.count(position);
+    QString text;
+    if (position == 0)
+        text = QStringLiteral("%1: the first member").arg(name);
+    else if (!count)
+        text = QStringLiteral("%1: not counted yet").arg(name);
+    else if (!count->counted())
+        text = QStringLiteral("%1: no count: %2").arg(name, count->failure);
+    else
+        text = QStringLiteral("%1: +%2 \u2212%3").arg(name).arg(count->added).arg(count->removed);
+    QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), text, this);
+    return true;
 }
 
 void StepChangeBars::mousePressEvent(QMouseEvent* event)

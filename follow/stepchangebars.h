@@ -8,8 +8,9 @@ class StepChanges;
 
 // A bar per member of the series, as high as the count of objects it added and removed since the
 // member before it (the largest count fills the height), so that the steps where much happened
-// stand out; a member not counted yet has no bar. Where members are more than pixels, a column
-// shows the largest of its members. A click goes to the member under it.
+// stand out; a member not counted yet, or not countable (its tooltip says why), has no bar. Where
+// members are more than pixels, a column shows the largest of its members. A click goes to the
+// member under it.
 class StepChangeBars : public QWidget
 {
     Q_OBJECT
@@ -21,7 +22,8 @@ public:
     StepChangeBars(const StepChanges& counts, QWidget* parent);
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
-    // The member whose bar covers the x position in pixels.
+    // The member whose bar covers the x position in pixels: the last one whose first column is at
+    // or before it, the same rounding as the painting's.
     std::size_t memberAt(int x) const;
 
 signals:
@@ -30,6 +32,9 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    // The tooltip names the member under the pointer and what its step added and removed, or why
+    // it has no count.
+    bool event(QEvent* event) override;
 
 private:
     const StepChanges& counts;

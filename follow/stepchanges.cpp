@@ -2,6 +2,9 @@
 
 #include "model/changeset.h"
 #include "model/drawingmodel.h"
+#include "script/textfile.h"
+
+#include <new>
 
 #include <pthread.h>
 #include <sched.h>
@@ -38,7 +41,7 @@ void StepChanges::setMembers(const std::vector<SeriesMember>& series, std::size_
     if (series == members)
         return;
     members = series;
-    std::map<Pair, std::size_t> kept;
+    std::map<Pair, StepCount> kept;
     for (std::size_t i = 1; i < members.size(); ++i) {
         const auto found = known.find({members[i - 1].name, members[i].name});
         if (found != known.end())
@@ -64,13 +67,13 @@ void StepChanges::setActive(bool on)
         start();
 }
 
-void StepChanges::note(const std::string& previous, const std::string& name, std::size_t count)
+void StepChanges::note(const std::string& previous, const std::string& name, const StepCount& count)
 {
     known[{previous, name}] = count;
     emit countsChanged();
 }
 
-std::optional<std::size_t> StepChanges::count(std::size_t position) const
+std::optional<StepCount> StepChanges::count(std::size_t position) const
 {
     if (position == 0 || position >= members.size())
         return std::nullopt;
@@ -113,30 +116,53 @@ void StepChanges::start()
 }
 
 // A member's hashes serve as the next pair's earlier side, so each file is read once in a run of
-// neighbours.
+// neighbours. A member the thread cannot read, or has no memory for, fails the counts it is part
+// of; the thread goes on with the next pair.
 void StepChanges::run(Job& job)
 {
     lowerPriority();
     std::string hashedName;
     ChangeSet::Hashes hashed;
+    // Why the member hashed last could not be: empty when it was.
+    QString hashedFailure;
+    const auto hash = [&job](const std::string& name, ChangeSet::Hashes& hashes) {
+        hashes.clear();
+        if (const std::optional<QString> reason = whyNotRegularFile(name))
+            return QStringLiteral("%1: %2").arg(displayName(name), *reason);
+        try {
+            hashes = hashScriptRecords(*job.types, name, nullptr, &job.progress);
+        } catch (const std::bad_alloc&) {
+            hashes = ChangeSet::Hashes();
+            return QStringLiteral("not enough memory to read %1").arg(displayName(name));
+        }
+        return QString();
+    };
     for (const auto& [previous, name] : job.pairs) {
         if (job.progress.stop.load(std::memory_order_relaxed))
             return;
         if (hashedName != previous) {
-            hashed = hashScriptRecords(*job.types, previous, nullptr, &job.progress);
+            hashedFailure = hash(previous, hashed);
             hashedName = previous;
         }
-        ChangeSet::Hashes now = hashScriptRecords(*job.types, name, nullptr, &job.progress);
+        ChangeSet::Hashes now;
+        const QString failure = hash(name, now);
         if (job.progress.stop.load(std::memory_order_relaxed))
             return;
-        std::vector<std::size_t> removed, added;
-        ChangeSet::compare(hashed, now, removed, added);
+        StepCount count;
+        count.failure = !hashedFailure.isEmpty() ? hashedFailure : failure;
+        if (count.counted()) {
+            std::vector<std::size_t> removed, added;
+            ChangeSet::compare(hashed, now, removed, added);
+            count.added = added.size();
+            count.removed = removed.size();
+        }
         {
             const std::lock_guard<std::mutex> lock(job.mutex);
-            job.results.push_back({{previous, name}, removed.size() + added.size()});
+            job.results.push_back({{previous, name}, count});
         }
         hashed.swap(now);
         hashedName = name;
+        hashedFailure = failure;
         emit counted();
     }
 }
@@ -145,7 +171,7 @@ void StepChanges::take()
 {
     if (!job)
         return;
-    std::vector<std::pair<Pair, std::size_t>> results;
+    std::vector<std::pair<Pair, StepCount>> results;
     {
         const std::lock_guard<std::mutex> lock(job->mutex);
         results.swap(job->results);

@@ -4,6 +4,7 @@
 #include "script/loadscript.h"
 
 #include <QObject>
+#include <QString>
 
 #include <atomic>
 #include <cstddef>
@@ -17,6 +18,18 @@
 #include <vector>
 
 class DrawingModel;
+
+// What one step of a series changed: the objects it added and removed, or why it was not counted
+// (a member that could not be read, or no memory to hold it).
+struct StepCount {
+    std::size_t added = 0;
+    std::size_t removed = 0;
+    // Empty when counted.
+    QString failure;
+
+    bool counted() const { return failure.isEmpty(); }
+    std::size_t total() const { return added + removed; }
+};
 
 // How many objects each member of a series added and removed since the member before it, compared
 // record by record as Show Changes compares a step. The counts of pairs not yet shown are worked
@@ -39,10 +52,13 @@ public:
     void setActive(bool on);
     bool isActive() const { return active; }
     // A count found by a step's own comparison.
-    void note(const std::string& previous, const std::string& name, std::size_t count);
+    void note(const std::string& previous, const std::string& name, const StepCount& count);
     std::size_t memberCount() const { return members.size(); }
-    // The count of the member at the position; none for the first member and while not counted.
-    std::optional<std::size_t> count(std::size_t position) const;
+    // The member at the position; the position must be below memberCount().
+    const SeriesMember& member(std::size_t position) const { return members[position]; }
+    // The count of the member at the position, or why it has none; none for the first member and
+    // while not counted yet.
+    std::optional<StepCount> count(std::size_t position) const;
     // Whether the background counting is running now.
     bool counting() const { return job != nullptr; }
 
@@ -63,9 +79,10 @@ private:
         std::atomic<bool> ended{false};
         std::mutex mutex;
         // Guarded by the mutex: counts not yet taken by the GUI thread.
-        std::vector<std::pair<Pair, std::size_t>> results;
+        std::vector<std::pair<Pair, StepCount>> results;
     };
-    // The counting thread's work; sends counted() after each count.
+    // The counting thread's work; sends counted() after each count. A member that cannot be read
+    // or held gives its pairs a failure instead of a count, and the thread goes on.
     void run(Job& job);
     // Starts counting the pairs not known yet, unless a count runs or there is nothing to count.
     void start();
@@ -76,7 +93,7 @@ private:
     std::vector<SeriesMember> members;
     std::size_t startAt = 0;
     bool active = false;
-    std::map<Pair, std::size_t> known;
+    std::map<Pair, StepCount> known;
     std::unique_ptr<Job> job;
     // The members changed while a count ran: start again once it has ended.
     bool startAgain = false;

@@ -163,7 +163,7 @@ void TimelineDock::fileShown()
     const ChangeSet* shown = DrawingModel::instance()->changes();
     if (position && *position > 0 && shown && shown->previousName == members()[*position - 1].name)
         changes.note(shown->previousName, app()->fileName,
-                     shown->added.size() + shown->removed.size());
+                     StepCount{shown->added.size(), shown->removed.size(), QString()});
     if (app()->fileLoader->busy())
         return;
     showPosition();

@@ -347,7 +347,7 @@ void TestTimelineDock::countsWhatEachStepChanged()
     std::vector<std::size_t> counted;
     for (std::size_t i = 1; i < std::size_t(names.size()); ++i) {
         QVERIFY2(changes.count(i), qPrintable(names[int(i)]));
-        counted.push_back(*changes.count(i));
+        counted.push_back(changes.count(i)->total());
     }
     for (int i = 1; i < names.size(); ++i) {
         open(folder.filePath(names[i - 1]));

@@ -5,6 +5,9 @@
 #include "hostile.h"
 
 #include "app/viewerapp.h"
+#include "follow/changetracker.h"
+#include "follow/stepchanges.h"
+#include "follow/timelinedock.h"
 #include "model/drawingmodel.h"
 #include "support/testapp.h"
 
@@ -12,6 +15,7 @@
 #include <QElapsedTimer>
 #include <QMainWindow>
 #include <QMessageBox>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <sys/resource.h>
@@ -24,7 +28,39 @@ class TestHugeFile : public QObject
 private slots:
     void tenMillionRecordsLoad();
     void reloadBeyondTheMemoryLeftKeepsTheWindow();
+    void countingBeyondTheMemoryLeftFailsThoseSteps();
 };
+
+namespace
+{
+
+// Limits the address space to what the process uses now and `spare` bytes more, until it goes.
+class AddressSpaceLimit
+{
+public:
+    explicit AddressSpaceLimit(rlim_t spare)
+    {
+        QFile status(QStringLiteral("/proc/self/statm"));
+        const bool read = status.open(QIODevice::ReadOnly);
+        const rlim_t pages = read ? status.readAll().split(' ').first().toULongLong() : 0;
+        limited = read && ::getrlimit(RLIMIT_AS, &previous) == 0;
+        const rlimit limit{pages * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + spare,
+                           previous.rlim_max};
+        limited = limited && ::setrlimit(RLIMIT_AS, &limit) == 0;
+    }
+    ~AddressSpaceLimit()
+    {
+        if (limited)
+            ::setrlimit(RLIMIT_AS, &previous);
+    }
+    bool holds() const { return limited; }
+
+private:
+    rlimit previous{};
+    bool limited = false;
+};
+
+} // namespace
 
 void TestHugeFile::tenMillionRecordsLoad()
 {
@@ -68,17 +104,13 @@ void TestHugeFile::reloadBeyondTheMemoryLeftKeepsTheWindow()
 
     // Two million records need some 400 MiB; 128 MiB more than now is allowed.
     hostile::writeRepeated(path, "endheader\n", "pt 1 2 red 0\n", 2000000, "");
-    QFile status(QStringLiteral("/proc/self/statm"));
-    QVERIFY(status.open(QIODevice::ReadOnly));
-    const rlim_t pages = status.readAll().split(' ').first().toULongLong();
-    rlimit limit;
-    QVERIFY(::getrlimit(RLIMIT_AS, &limit) == 0);
-    const rlimit limited{pages * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + (rlim_t(128) << 20),
-                         limit.rlim_max};
-    QVERIFY(::setrlimit(RLIMIT_AS, &limited) == 0);
-    app->commands.doReload();
-    const bool loaded = testapp::waitForLoad();
-    QVERIFY(::setrlimit(RLIMIT_AS, &limit) == 0);
+    bool loaded = false;
+    {
+        const AddressSpaceLimit limit(rlim_t(128) << 20);
+        QVERIFY(limit.holds());
+        app->commands.doReload();
+        loaded = testapp::waitForLoad();
+    }
     QVERIFY(loaded);
 
     QCOMPARE(model->objects.size(), std::size_t(0));
@@ -92,6 +124,45 @@ void TestHugeFile::reloadBeyondTheMemoryLeftKeepsTheWindow()
     app->commands.doReload();
     QFile::remove(path);
     QCOMPARE(model->objects.size(), std::size_t(2));
+}
+
+// A member of a series that the Timeline's counting thread cannot hold (a dump whose writer died
+// in a line of a gigabyte) fails the counts of the steps it is part of, with the reason, and the
+// others are counted; nothing ends the program.
+void TestHugeFile::countingBeyondTheMemoryLeftFailsThoseSteps()
+{
+    testapp::resetApplication();
+    QTemporaryDir folder;
+    const auto member = [&folder](int n) {
+        return folder.filePath(QStringLiteral("run.%1.las").arg(n));
+    };
+    testapp::writeFile(member(1), "endheader\npt 1 2 red 0\n");
+    QFile cut(member(2));
+    QVERIFY(cut.open(QIODevice::WriteOnly) && cut.write("endheader\npt 1 2 red 0 ") > 0 &&
+            cut.resize(qint64(1) << 30));
+    cut.close();
+    testapp::writeFile(member(3), "endheader\npt 1 2 red 0\nline 0 0 1 1 blue\n");
+    testapp::writeFile(member(4), "endheader\nline 0 0 1 1 blue\n");
+    ViewerApp* app = ViewerApp::instance();
+    app->commands.openFile(member(4));
+    QVERIFY(testapp::waitForLoad());
+    app->timelineDock->show();
+    const StepChanges& changes = app->timelineDock->changes;
+    QTRY_COMPARE(changes.memberCount(), std::size_t(4));
+    {
+        const AddressSpaceLimit limit(rlim_t(128) << 20);
+        QVERIFY(limit.holds());
+        app->changeTracker->showChangesAction->setChecked(true);
+        QTRY_VERIFY_WITH_TIMEOUT(changes.count(1) && changes.count(2) && changes.count(3), 60000);
+    }
+    for (const std::size_t failed : {1, 2}) {
+        QVERIFY(!changes.count(failed)->counted());
+        QVERIFY2(changes.count(failed)->failure.startsWith("not enough memory to read"),
+                 qPrintable(changes.count(failed)->failure));
+    }
+    QVERIFY(changes.count(3)->counted());
+    QCOMPARE(changes.count(3)->added, std::size_t(0));
+    QCOMPARE(changes.count(3)->removed, std::size_t(1));
 }
 
 QTEST_MAIN(TestHugeFile)
