@@ -4,6 +4,7 @@
 #include "model/drawingmodel.h"
 #include "model/paintobject.h"
 #include "render/directcanvas.h"
+#include "render/paintstop.h"
 #include "render/shapestamps.h"
 #include "render/sharedstyles.h"
 
@@ -115,14 +116,15 @@ void ScenePainter::paintPlainLayer(QPainter* painter, bool paintPlain)
 {
     const DrawingModel::ObjectList& objects = DrawingModel::instance()->objects;
     const ViewerApp::PaintColors colors;
+    const PaintStop::Scope stopScope(stopFlag);
     // Objects set only pen and brush.
     const ShapeStamps::Session stamps(*painter);
     DirectCanvas direct = directCanvasOn(*painter);
     highlighted.clear();
     constexpr std::size_t kFetchAhead = 6;
-    constexpr std::size_t kStopCheckMask = 1023;
     for (std::size_t k = 0; k < reaching.size(); ++k) {
-        if ((k & kStopCheckMask) == 0 && stopFlag && stopFlag->load(std::memory_order_relaxed))
+        // Looked at before every object: one of them may be a long path.
+        if (stopFlag && stopFlag->load(std::memory_order_relaxed))
             return;
         // Where few objects reach the device, their pointers lie apart too: each is asked for
         // twice as far ahead, so that it is there when its object is asked for.
@@ -147,10 +149,14 @@ void ScenePainter::paintPlainLayer(QPainter* painter, bool paintPlain)
 void ScenePainter::paintHighlighted(QPainter* painter) const
 {
     const ViewerApp::PaintColors colors;
+    const PaintStop::Scope stopScope(stopFlag);
     const ShapeStamps::Session stamps(*painter);
     DirectCanvas direct = directCanvasOn(*painter);
-    for (const paintObject* object : highlighted)
+    for (const paintObject* object : highlighted) {
+        if (stopFlag && stopFlag->load(std::memory_order_relaxed))
+            return;
         paintObjectOn(painter, direct, *object);
+    }
 }
 
 void ScenePainter::paintLayer(QPainter* painter, const SceneView& view, int layer)

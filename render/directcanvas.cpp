@@ -1,5 +1,7 @@
 #include "render/directcanvas.h"
 
+#include "render/paintstop.h"
+
 #include <QColor>
 #include <QImage>
 #include <QPainter>
@@ -419,7 +421,7 @@ bool DirectCanvas::drawThinLines(const QLine* lines, int count, QRgb color) cons
     }
     if (!takesLinesWithin(left, top, right, bottom))
         return false;
-    for (int i = 0; i < count; ++i)
+    for (int i = 0; i < count && !PaintStop::requestedAt(std::size_t(i)); ++i)
         rasterizer.draw(lines[i], color);
     return true;
 }

@@ -1,5 +1,7 @@
 #include "render/linerasterizer.h"
 
+#include "render/paintstop.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -138,7 +140,7 @@ bool LineRasterizer::drawPolygon(const QPoint* corners, int count, QRgb color) c
     const QPoint& closingFrom =
         count > 2 && corners[count - 1] == corners[0] ? corners[count - 2] : corners[count - 1];
     side(closingFrom, corners[0], NoCaps, &trace, false, color);
-    for (int i = 1; i < count; ++i)
+    for (int i = 1; i < count && !PaintStop::requestedAt(std::size_t(i)); ++i)
         side(corners[i - 1], corners[i], NoCaps, &trace, true, color);
     side(corners[count - 1], corners[0], NoCaps, &trace, true, color);
     return true;

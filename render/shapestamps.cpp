@@ -1,5 +1,7 @@
 #include "render/shapestamps.h"
 
+#include "render/paintstop.h"
+
 #include "render/plainpainting.h"
 
 #include <QPaintEngine>
@@ -294,7 +296,7 @@ void ShapeStamps::drawEllipse(QPainter* painter, const QRect& rect)
 void ShapeStamps::drawLines(QPainter* painter, const QLine* lines, int count)
 {
     const auto draw = [lines, count](QPainter* target) {
-        for (int i = 0; i < count; ++i)
+        for (int i = 0; i < count && !PaintStop::requestedAt(std::size_t(i)); ++i)
             target->drawLines(&lines[i], 1);
     };
     if (count < 1 || 2 * count > kMaxPoints) {

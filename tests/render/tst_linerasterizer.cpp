@@ -1,5 +1,7 @@
 #include "render/directcanvas.h"
 #include "render/linerasterizer.h"
+#include "render/paintstop.h"
+#include "render/shapestamps.h"
 #include "render/sharedstyles.h"
 
 #include "tests/support/testapp.h"
@@ -8,6 +10,7 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <functional>
@@ -291,6 +294,62 @@ private slots:
         painter.end();
         own.end();
         QCOMPARE(actual, expected);
+    }
+
+    // A frame asked to stop stops inside a shape of many lines, after at most PaintStop's run of
+    // lines, whichever of the loops draws it; a frame not asked to stop draws every line. Line i
+    // is row i, so the rows painted count the lines drawn.
+    void longShapesStopWhenAsked_data()
+    {
+        QTest::addColumn<QString>("loop");
+        QTest::addColumn<bool>("stop");
+        for (const char* loop : {"painter's lines", "rasterizer's lines", "polygon outline"}) {
+            QTest::addRow("%s, asked to stop", loop) << loop << true;
+            QTest::addRow("%s, not asked", loop) << loop << false;
+        }
+    }
+    void longShapesStopWhenAsked()
+    {
+        QFETCH(QString, loop);
+        QFETCH(bool, stop);
+        constexpr int kRows = 5000;
+        QImage image(20, kRows + 2, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::white);
+        std::vector<QLine> lines;
+        std::vector<QPoint> corners;
+        for (int row = 0; row < kRows; ++row) {
+            lines.emplace_back(2, row, 12, row);
+            // A zigzag whose sides each fill one row: (2, row) to (12, row), then down.
+            corners.emplace_back(row % 2 ? 12 : 2, row);
+            corners.emplace_back(row % 2 ? 2 : 12, row);
+        }
+        const std::atomic<bool> asked{stop};
+        {
+            const PaintStop::Scope scope(&asked);
+            QPainter painter(&image);
+            painter.setPen(QPen(kInk, 0));
+            const int count = static_cast<int>(lines.size());
+            if (loop == QLatin1String("painter's lines")) {
+                ShapeStamps::drawLines(&painter, lines.data(), count);
+            } else if (loop == QLatin1String("rasterizer's lines")) {
+                const DirectCanvas canvas(painter, true, 1);
+                QVERIFY(canvas.drawThinLines(lines.data(), count, kInk.rgb()));
+            } else {
+                auto* pixels = reinterpret_cast<QRgb*>(image.bits());
+                const LineRasterizer rasterizer(pixels, image.bytesPerLine() / 4, image.size(),
+                                                image.rect());
+                QVERIFY(rasterizer.drawPolygon(corners.data(), static_cast<int>(corners.size()),
+                                               kInk.rgb()));
+            }
+        }
+        int rowsPainted = 0;
+        for (int row = 0; row < kRows; ++row)
+            rowsPainted += image.pixel(7, row) != QColor(Qt::white).rgb();
+        if (stop)
+            QVERIFY2(rowsPainted <= int(PaintStop::kLinesPerLook) + 1,
+                     qPrintable(QStringLiteral("%1 rows painted").arg(rowsPainted)));
+        else
+            QCOMPARE(rowsPainted, kRows);
     }
 };
 
