@@ -20,6 +20,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <limits>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
@@ -86,6 +87,9 @@ LayersDock::LayersDock(QMainWindow* window) : QDockWidget(QStringLiteral("Layers
     field = new QLineEdit(panel);
     field->setPlaceholderText(QStringLiteral("Display filter, e.g. path:net==clk; rect:layer==1"));
     field->setClearButtonEnabled(true);
+    // A line edit keeps 32,767 characters unless told otherwise, and would cut a longer filter
+    // without a word.
+    field->setMaxLength(std::numeric_limits<int>::max());
     problem = new QLabel(panel);
     problem->setWordWrap(true);
     problem->hide();

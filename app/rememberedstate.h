@@ -24,9 +24,11 @@ class RememberedState
 public:
     static constexpr int kMaxRecentFiles = 10;
     static constexpr int kMaxRecentQueries = 20;
-    // Longer queries are used but not remembered: twenty of them stay far below the size at which
-    // the settings are no longer read.
-    static constexpr int kMaxRememberedQueryLength = 16384;
+    // Longer queries are used but not remembered. The settings write a character in at most four
+    // bytes (a control character as "\x1f"), so twenty of these take at most 320 KiB, and with
+    // the recent files and the window's layout the settings stay well below kMaxConfigBytes, the
+    // size beyond which they are not read: Vedra never writes settings it would refuse to read.
+    static constexpr int kMaxRememberedQueryLength = 4096;
     // How long a write waits for another program's lock on the settings.
     static constexpr int kLockWaitMs = 500;
 

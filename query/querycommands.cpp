@@ -13,11 +13,13 @@
 
 #include <QComboBox>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMainWindow>
 #include <QStringList>
 
 #include <algorithm>
+#include <limits>
 #include <memory>
 #include <optional>
 
@@ -86,9 +88,14 @@ void QFunctionality::doConditionalPick()
     // Room for a query of a few conditions, seen whole as it is typed. The dialog sizes itself to
     // its field.
     constexpr int kQueryFieldChars = 72;
-    if (auto* field = dialog.findChild<QComboBox*>())
+    if (auto* field = dialog.findChild<QComboBox*>()) {
         field->setMinimumWidth(field->fontMetrics().horizontalAdvance(QLatin1Char('x')) *
                                kQueryFieldChars);
+        // A line edit keeps 32,767 characters unless told otherwise, and would cut a longer query
+        // without a word.
+        if (QLineEdit* edit = field->lineEdit())
+            edit->setMaxLength(std::numeric_limits<int>::max());
+    }
     if (dialog.exec() != QDialog::Accepted)
         return;
     const QString text = dialog.textValue();

@@ -152,6 +152,9 @@ void TestLayers::hiddenIsHiddenEverywhere_data()
         << none << "rect:w>=2" << QString() << QList<int>{0, 4, 5} << QList<int>{};
     QTest::newRow("string conditions, a clause per kind")
         << none << "rect:net==clk; pt:net==clk" << QString() << QList<int>{0, 2, 5} << QList<int>{};
+    QTest::newRow("a clause after 32,760 blanks")
+        << none << "rect:net==clk;" + QString(32760, QLatin1Char(' ')) + "pt:net==clk" << QString()
+        << QList<int>{0, 2, 5} << QList<int>{};
     QTest::newRow("either conjunction")
         << none << "rect:w<2||net==clk" << QString() << QList<int>{2, 4} << QList<int>{};
     QTest::newRow("not equal, defaults included")

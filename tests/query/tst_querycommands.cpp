@@ -1,5 +1,6 @@
 // Queries from the window: the conditional pick dialog and the explorer's related searches.
 #include "app/descriptionbox.h"
+#include "app/rememberedstate.h"
 #include "app/viewerapp.h"
 #include "commands/qwgtlistitemwithobj.h"
 #include "model/drawingmodel.h"
@@ -7,6 +8,7 @@
 #include "query/doublecomparator.h"
 #include "query/relatedsearchentry.h"
 #include "query/runprogress.h"
+#include "script/textfile.h"
 #include "support/testapp.h"
 
 #include <QAction>
@@ -179,6 +181,8 @@ void TestQueryCommands::conditionalPickListsMatches_data()
         << "pt:net!=clk&&colour!=red" << QList<int>{};
     QTest::newRow("true conjunction before a meaningless operator")
         << "pt:net==clk||w<>1" << QList<int>{0, 2};
+    QTest::newRow("a condition after 32,760 blanks")
+        << "pt:w>1" + QString(32760, QLatin1Char(' ')) + "||net==clk" << QList<int>{0, 2, 4};
     QTest::newRow("one property in several conditions")
         << "pt:w>0&&w<1||w>=2&&net==Clk||w==0.5" << QList<int>{1, 4};
 }
@@ -406,6 +410,19 @@ void TestQueryCommands::recentQueriesAreOfferedNewestFirst()
     QVERIFY(!offered.contains(QStringLiteral("pt:net==cancelled")));
     QCOMPARE(startText, QString());
     QVERIFY2(spare > 0, qPrintable(QString::number(spare)));
+
+    // As many of the longest queries remembered as are kept, each character one that the settings
+    // write at their longest (a control character, "\x1f"), leave the settings within what is read
+    // back: nothing is lost.
+    const QString open =
+        QFileInfo(QString::fromStdString(ViewerApp::instance()->fileName)).absoluteFilePath();
+    RememberedState::addRecentFile(open);
+    for (int i = 0; i < RememberedState::kMaxRecentQueries; ++i)
+        RememberedState::addRecentQuery(
+            QChar(u'A' + i) + QString(RememberedState::kMaxRememberedQueryLength - 1, QChar(0x1f)));
+    QVERIFY(QFileInfo(RememberedState::settingsFile()).size() <= kMaxConfigBytes);
+    QCOMPARE(RememberedState::recentQueries().size(), RememberedState::kMaxRecentQueries);
+    QCOMPARE(RememberedState::recentFiles().value(0), open);
 }
 
 QTEST_MAIN(TestQueryCommands)
