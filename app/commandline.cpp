@@ -1,6 +1,6 @@
 #include "app/commandline.h"
 
-#include "app/remoteclient.h"
+#include "remote/remoteclient.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "app/remotesocket.h"
+#include "remote/remotesocket.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "app/remoteclient.h"
+#include "remote/remoteclient.h"
 
-#include "app/remotesocket.h"
+#include "remote/remotesocket.h"
 
 #include <QFile>
 #include <QLocalSocket>

@@ -1,4 +1,4 @@
-#include "app/remoterequests.h"
+#include "remote/remoterequests.h"
 
 #include "app/viewerapp.h"
 #include "canvas/qwgtdisplay.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/remoterequests.h"
+#include "remote/remoterequests.h"
 
 #include <QByteArray>
 #include <QObject>

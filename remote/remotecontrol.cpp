@@ -1,9 +1,9 @@
-#include "app/remotecontrol.h"
+#include "remote/remotecontrol.h"
 
 #include "app/rememberedstate.h"
-#include "app/remotesocket.h"
 #include "app/viewerapp.h"
 #include "follow/fileloader.h"
+#include "remote/remotesocket.h"
 
 #include <QAction>
 #include <QFile>

@@ -1,8 +1,8 @@
 #include "app/rememberedstate.h"
-#include "app/remotecontrol.h"
 #include "app/viewerapp.h"
 #include "follow/fileloader.h"
 #include "model/drawingmodel.h"
+#include "remote/remotecontrol.h"
 #include "support/testapp.h"
 
 #include <QAction>
