@@ -19,6 +19,7 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QCursor>
 #include <QDockWidget>
 #include <QFile>
 #include <QLabel>
@@ -107,7 +108,7 @@ void addKeyRows(const QMenu* menu, QString& rows)
 
 ViewerApp* ViewerApp::singleton = nullptr;
 
-void ViewerApp::create(int argc, char** argv, bool listen)
+void ViewerApp::create(int argc, char** argv, bool listen, bool fit)
 {
     if (singleton)
         return;
@@ -115,14 +116,20 @@ void ViewerApp::create(int argc, char** argv, bool listen)
     install(new ViewerApp("config.ini"));
     // The window first: a large file then loads in it, with its progress shown.
     singleton->buildMainWindow();
+    if (listen || RememberedState::listenForRemoteControl())
+        singleton->remoteControl->startListening();
+    if (fit) {
+        // A small file is shown before loadFile returns, a large one when its load ends.
+        QObject::connect(
+            &singleton->commands, &QFunctionality::fileShown, singleton->mainWindow,
+            [] { singleton->fitToView(); }, Qt::SingleShotConnection);
+    }
     if (argc > 1) {
         singleton->commands.loadFile(argv[1], QFunctionality::FileChange::Open);
     } else {
         singleton->rememberCurrentFile();
         singleton->reportLoad(0);
     }
-    if (listen || RememberedState::listenForRemoteControl())
-        singleton->remoteControl->startListening();
 }
 
 void ViewerApp::createHeadless(const std::string& configPath)
@@ -609,6 +616,15 @@ void ViewerApp::showPointer(double x, double y)
 {
     if (pointerLabel)
         pointerLabel->setText(QString::asprintf("%f %f", worldX(x), worldY(y)));
+}
+
+void ViewerApp::showPointerUnderCursor()
+{
+    if (!display)
+        return;
+    const QPoint at = display->mapFromGlobal(QCursor::pos());
+    if (display->rect().contains(at))
+        showPointer(at.x(), at.y());
 }
 
 void ViewerApp::showMessage(const QString& text)
