@@ -133,8 +133,8 @@ QByteArray readToEnd(int descriptor, int quietMs)
 
 // Makes this process, a child of the test, run as another user: its effective and real user is
 // kOtherUser, which SO_PEERCRED reports, while its file-system user stays root, so that it can
-// still reach the root's 0700 folder of the test. Raw system calls: the child of a process with
-// threads must not take the C library's locks.
+// still reach the root's 0700 folder of the test. The C library has no call that sets the
+// file-system user alone back, hence the system calls themselves.
 void becomeOtherUser()
 {
     if (::syscall(SYS_setresuid, kOtherUser, kOtherUser, 0) != 0 || ::syscall(SYS_setfsuid, 0) < 0)
@@ -163,7 +163,8 @@ public:
     ~Child()
     {
         ::close(resultEnd);
-        ::waitpid(pid, nullptr, 0);
+        if (pid > 0)
+            ::waitpid(pid, nullptr, 0);
     }
     // What the body returned, once it has, waiting with the event loop running.
     QByteArray result()
@@ -724,8 +725,10 @@ void TestRemoteControl::commandLineSendsOnlyToTheUsersOwn()
                     trouble == "folder 0777" ? 0777 : 0700) == 0);
     const QString windowSocket = windowFolder + QStringLiteral("/vedra.sock");
     const QByteArray path = QFile::encodeName(windowSocket);
-    // The stand-in window, a process of its own: what the client sent it comes back.
-    Child window([&path, &trouble] {
+    const QByteArray ready = QFile::encodeName(windowFolder + QStringLiteral("/ready"));
+    // The stand-in window, a process of its own: what the client sent it comes back. It makes
+    // the file `ready` once it listens.
+    Child window([&path, &ready, &trouble] {
         const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
         const sockaddr_un address = addressOf(path);
         if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
@@ -735,14 +738,18 @@ void TestRemoteControl::commandLineSendsOnlyToTheUsersOwn()
             return QByteArray("cannot chown");
         if (trouble == "peer")
             becomeOtherUser();
-        if (::listen(fd, 1) != 0 || !waitForInput(fd, 5000))
+        if (::listen(fd, 1) != 0)
+            return QByteArray("cannot listen");
+        ::close(::open(ready.constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0600));
+        if (!waitForInput(fd, kAnswerWaitMs))
             return QByteArray();
         const int connection = ::accept(fd, nullptr, nullptr);
         if (trouble == "answer") [[maybe_unused]]
             const ssize_t wrote = ::write(connection, "error: bad\x1b[2J\xc2\x9b\n", 17);
         return readToEnd(connection, 5000);
     });
-    QTest::qWait(100);
+    QVERIFY(QTest::qWaitFor([&ready] { return QFileInfo::exists(QFile::decodeName(ready)); },
+                            kAnswerWaitMs));
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("VEDRA_SOCKET"), windowSocket);
