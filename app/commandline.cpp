@@ -1,6 +1,6 @@
 #include "app/commandline.h"
 
-#include "app/remoteclient.h"
+#include "remote/remoteclient.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -87,6 +87,10 @@ CommandLine::Outcome CommandLine::read(int argc, char** argv)
         QStringLiteral("listen"),
         QStringLiteral("Takes requests from vedra --remote and from programs that write dumps."));
     parser.addOption(listenOption);
+    const QCommandLineOption fitOption(
+        QStringLiteral("fit"),
+        QStringLiteral("Fits the first drawing to the window once it is in."));
+    parser.addOption(fitOption);
     const QCommandLineOption remoteOption(
         QStringLiteral("remote"),
         QStringLiteral("Sends the request (the arguments after it) to the listening window, "
@@ -123,16 +127,17 @@ CommandLine::Outcome CommandLine::read(int argc, char** argv)
     }
     styleGiven = parser.isSet(QStringLiteral("style"));
     listen = parser.isSet(listenOption);
+    fit = parser.isSet(fitOption);
     return Outcome::Run;
 }
 
-int CommandLine::withoutListenOption(int argc, char** argv)
+int CommandLine::withoutViewerOptions(int argc, char** argv)
 {
     int kept = 1;
     bool filesOnly = false;
     for (int i = 1; i < argc; ++i) {
         filesOnly = filesOnly || std::strcmp(argv[i], "--") == 0;
-        if (filesOnly || !isOption(argv[i], "-listen"))
+        if (filesOnly || (!isOption(argv[i], "-listen") && !isOption(argv[i], "-fit")))
             argv[kept++] = argv[i];
     }
     argv[kept] = nullptr;

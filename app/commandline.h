@@ -16,14 +16,16 @@ public:
     // message to standard error. --remote sends the request made of every argument after it to
     // the listening window (remoteExitCode). The arguments themselves stay as they are.
     Outcome read(int argc, char** argv);
-    // Takes --listen out of the arguments that QApplication left, so that the file to open is
-    // argv[1] again; returns the new count. Arguments after "--" are files and stay.
-    static int withoutListenOption(int argc, char** argv);
+    // Takes --listen and --fit out of the arguments that QApplication left, so that the file to
+    // open is argv[1] again; returns the new count. Arguments after "--" are files and stay.
+    static int withoutViewerOptions(int argc, char** argv);
 
     // The user chose a widget style with -style.
     bool styleGiven = false;
     // The window listens for remote control from its start (--listen).
     bool listen = false;
+    // The first drawing is fitted to the canvas once it is in (--fit).
+    bool fit = false;
     // What --remote exits with: RemoteClient's statuses.
     int remoteExitCode = 0;
 };

@@ -23,6 +23,7 @@ int main(int argc, char** argv)
     if (!commandLine.styleGiven)
         QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     DrawingModel::instance();
-    ViewerApp::create(CommandLine::withoutListenOption(argc, argv), argv, commandLine.listen);
+    ViewerApp::create(CommandLine::withoutViewerOptions(argc, argv), argv, commandLine.listen,
+                      commandLine.fit);
     return QApplication::exec();
 }

@@ -3,7 +3,6 @@
 #include "app/filedrophandler.h"
 #include "app/layersdock.h"
 #include "app/rememberedstate.h"
-#include "app/remotecontrol.h"
 #include "canvas/qwgtdisplay.h"
 #include "commands/explorerfiller.h"
 #include "follow/changetracker.h"
@@ -12,6 +11,7 @@
 #include "follow/timelinedock.h"
 #include "model/drawingmodel.h"
 #include "model/paintobject.h"
+#include "remote/remotecontrol.h"
 #include "render/directcanvas.h"
 #include "render/sharedstyles.h"
 #include "script/textfile.h"
@@ -19,6 +19,7 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QCursor>
 #include <QDockWidget>
 #include <QFile>
 #include <QLabel>
@@ -108,7 +109,7 @@ void addKeyRows(const QMenu* menu, QString& rows)
 
 ViewerApp* ViewerApp::singleton = nullptr;
 
-void ViewerApp::create(int argc, char** argv, bool listen)
+void ViewerApp::create(int argc, char** argv, bool listen, bool fit)
 {
     if (singleton)
         return;
@@ -119,14 +120,20 @@ void ViewerApp::create(int argc, char** argv, bool listen)
     install(new ViewerApp("config.ini"));
     // The window first: a large file then loads in it, with its progress shown.
     singleton->buildMainWindow();
+    if (listen || RememberedState::listenForRemoteControl())
+        singleton->remoteControl->startListening();
+    if (fit) {
+        // A small file is shown before loadFile returns, a large one when its load ends.
+        QObject::connect(
+            &singleton->commands, &QFunctionality::fileShown, singleton->mainWindow,
+            [] { singleton->fitToView(); }, Qt::SingleShotConnection);
+    }
     if (argc > 1) {
         singleton->commands.loadFile(argv[1], QFunctionality::FileChange::Open);
     } else {
         singleton->rememberCurrentFile();
         singleton->reportLoad(0);
     }
-    if (listen || RememberedState::listenForRemoteControl())
-        singleton->remoteControl->startListening();
 }
 
 void ViewerApp::createHeadless(const std::string& configPath)
@@ -613,6 +620,15 @@ void ViewerApp::showPointer(double x, double y)
 {
     if (pointerLabel)
         pointerLabel->setText(QString::asprintf("%f %f", worldX(x), worldY(y)));
+}
+
+void ViewerApp::showPointerUnderCursor()
+{
+    if (!display)
+        return;
+    const QPoint at = display->mapFromGlobal(QCursor::pos());
+    if (display->rect().contains(at))
+        showPointer(at.x(), at.y());
 }
 
 void ViewerApp::showMessage(const QString& text)

@@ -48,8 +48,10 @@ class ViewerApp
 public:
     // Builds the singleton (a second call does nothing): loads argv[1] if given, reads the
     // settings of config.ini in the working directory, builds and shows the main window. The
-    // window listens for remote control when asked to or when the user left it listening.
-    static void create(int argc, char** argv, bool listen = false);
+    // window listens for remote control when asked to or when the user left it listening, and
+    // does so before the file loads, so that requests sent meanwhile wait in turn. With `fit`, the
+    // first drawing shown, once it is in, is fitted to the canvas.
+    static void create(int argc, char** argv, bool listen = false, bool fit = false);
     // Builds the singleton without a main window, for rendering pictures without a screen (a
     // second call, or one after create(), does nothing). The settings and the drawing model's
     // types in use come from the config file at configPath; a missing file keeps the defaults.
@@ -96,6 +98,9 @@ public:
     // The world position under the canvas pixel, in the status bar, printed as descriptions
     // print numbers; nothing without a main window.
     void showPointer(double x, double y);
+    // The same for wherever the pointer is now, when it is over the canvas: after a change of the
+    // view that no move of the pointer made (a remote goto, fit or open).
+    void showPointerUnderCursor();
     // A short message in the status bar, in place of the last one.
     void showMessage(const QString& text);
     // After a load that took the time given: the object count, and in the status bar either

@@ -1,4 +1,4 @@
-#include "app/remoterequests.h"
+#include "remote/remoterequests.h"
 
 #include "app/viewerapp.h"
 #include "canvas/qwgtdisplay.h"
@@ -27,13 +27,6 @@ namespace
 QString number(double value)
 {
     return QString::number(value, 'g', QLocale::FloatingPointShortest);
-}
-
-// A value on one line: a line feed in a file name must not end the answer's line.
-QString oneLine(QString text)
-{
-    return text.replace(QLatin1Char('\n'), QChar::ReplacementCharacter)
-        .replace(QLatin1Char('\r'), QChar::ReplacementCharacter);
 }
 
 // A whole word as a finite number; none for anything else ("1x", "nan", "1e999").
@@ -66,24 +59,60 @@ paintObjectHandler* handlerOf(const QString& type)
 
 } // namespace
 
+QString RemoteRequests::printable(QString text)
+{
+    for (QChar& c : text) {
+        const char16_t code = c.unicode();
+        if (code < 0x20 || (code >= 0x7f && code <= 0x9f))
+            c = QChar::ReplacementCharacter;
+    }
+    return text;
+}
+
 bool RemoteRequests::windowReady()
 {
     return !ViewerApp::instance()->fileLoader->busy() && !QApplication::activeModalWidget();
+}
+
+RemoteRequests::Result RemoteRequests::decode(const QByteArray& line, QString& text)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    text = decoder(line);
+    if (decoder.hasError())
+        return QStringLiteral("the request is not UTF-8 text");
+    // A NUL would end a file name early: the window would open another file than the one named.
+    if (line.contains('\0'))
+        return QStringLiteral("the request holds a NUL character");
+    return std::nullopt;
+}
+
+std::optional<RemoteRequests::TakenAtOnce> RemoteRequests::takeAtOnce(const QByteArray& line)
+{
+    if (line != "display" && !line.startsWith("display "))
+        return std::nullopt;
+    QString text;
+    if (const Result refused = decode(line, text))
+        return TakenAtOnce{answerOf({}, refused), {}};
+    const qsizetype space = text.indexOf(QLatin1Char(' '));
+    const QString name = space < 0 ? QString() : text.mid(space + 1);
+    if (name.isEmpty())
+        return TakenAtOnce{answerOf({}, QStringLiteral("usage: display FILE")), {}};
+    const QString path = absolute(name);
+    if (const std::optional<QString> reason =
+            whyNotRegularFile(QFile::encodeName(path).toStdString()))
+        return TakenAtOnce{answerOf({}, QStringLiteral("cannot display %1: %2").arg(path, *reason)),
+                           {}};
+    return TakenAtOnce{answerOf({QStringLiteral("file: ") + printable(path)}, std::nullopt),
+                       "open " + path.toUtf8()};
 }
 
 void RemoteRequests::carryOut(const QByteArray& line, Done done)
 {
     lines.clear();
     loadStarted.reset();
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = decoder(line);
-    if (decoder.hasError()) {
-        done(finish(QStringLiteral("the request is not UTF-8 text")));
-        return;
-    }
-    // A NUL would end a file name early: the window would open another file than the one named.
-    if (line.contains('\0')) {
-        done(finish(QStringLiteral("the request holds a NUL character")));
+    QString text;
+    if (const Result refused = decode(line, text)) {
+        done(finish(refused));
         return;
     }
     const qsizetype space = text.indexOf(QLatin1Char(' '));
@@ -214,6 +243,8 @@ RemoteRequests::Result RemoteRequests::goTo(const QStringList& words)
         app->display->repaint();
         app->updateInfo();
     });
+    gotoView = GotoView{app->originX, app->originY, app->ratio, app->display->size(),
+                        number(*x) + QLatin1Char(' ') + number(*y)};
     return std::nullopt;
 }
 
@@ -270,9 +301,13 @@ RemoteRequests::Result RemoteRequests::status()
         app->fileName.empty() ? QString() : absolute(displayName(app->fileName)));
     add(QStringLiteral("objects"), QString::number(DrawingModel::instance()->objects.size()));
     add(QStringLiteral("origin"), number(app->originX) + QLatin1Char(' ') + number(app->originY));
-    add(QStringLiteral("centre"), number(app->worldX(app->display->width() / 2.0)) +
-                                      QLatin1Char(' ') +
-                                      number(app->worldY(app->display->height() / 2.0)));
+    if (gotoView && (gotoView->originX != app->originX || gotoView->originY != app->originY ||
+                     gotoView->ratio != app->ratio || gotoView->canvas != app->display->size()))
+        gotoView.reset();
+    add(QStringLiteral("centre"), gotoView ? gotoView->centre
+                                           : number(app->worldX(app->display->width() / 2.0)) +
+                                                 QLatin1Char(' ') +
+                                                 number(app->worldY(app->display->height() / 2.0)));
     add(QStringLiteral("ratio"), number(1.0 / app->ratio));
     add(QStringLiteral("picked"), QString::number(app->pickedList.size()));
     return std::nullopt;
@@ -318,16 +353,22 @@ QByteArray RemoteRequests::loadAnswer(LoadKind kind, bool handedOver)
 
 void RemoteRequests::add(const QString& key, const QString& value)
 {
-    lines.append(key + QStringLiteral(": ") + oneLine(value));
+    lines.append(key + QStringLiteral(": ") + printable(value));
 }
 
-QByteArray RemoteRequests::finish(const Result& result)
+QByteArray RemoteRequests::answerOf(const QStringList& lines, const Result& result)
 {
     QByteArray answer;
     for (const QString& line : lines)
         answer += line.toUtf8() + '\n';
-    answer += result ? QStringLiteral("error: %1\n").arg(oneLine(*result)).toUtf8()
+    answer += result ? QStringLiteral("error: %1\n").arg(printable(*result)).toUtf8()
                      : QByteArrayLiteral("ok\n");
+    return answer;
+}
+
+QByteArray RemoteRequests::finish(const Result& result)
+{
+    const QByteArray answer = answerOf(lines, result);
     lines.clear();
     return answer;
 }

@@ -1,20 +1,22 @@
-#include "app/remotecontrol.h"
+#include "remote/remotecontrol.h"
 
 #include "app/rememberedstate.h"
-#include "app/remotesocket.h"
 #include "app/viewerapp.h"
 #include "follow/fileloader.h"
+#include "remote/remotesocket.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFile>
-#include <QLocalServer>
 #include <QLocalSocket>
 #include <QMenu>
 #include <QSignalBlocker>
 #include <QWidget>
 
 #include <algorithm>
+#include <cstdio>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
@@ -25,6 +27,20 @@ constexpr qint64 kReadAheadBytes = 64 * 1024;
 constexpr qint64 kMaxUnsentBytes = 64 * 1024;
 // While a modal dialog is open, waiting requests look again this often; a load's end is told.
 constexpr int kBusyRetryMs = 100;
+const QString kOwnUserOnly = QStringLiteral("this window takes requests from its own user only");
+
+QByteArray errorLine(const QString& reason)
+{
+    return QStringLiteral("error: %1\n").arg(reason).toUtf8();
+}
+
+// In the status bar and on standard error: a window started by a program has no one watching
+// its status bar, but its log keeps what it wrote there.
+void tell(const QString& message)
+{
+    ViewerApp::instance()->showMessage(message.left(1).toUpper() + message.mid(1));
+    std::fprintf(stderr, "vedra: %s\n", message.toLocal8Bit().constData());
+}
 
 } // namespace
 
@@ -35,12 +51,15 @@ RemoteControl::RemoteControl(QWidget* window) : QObject(window)
     listenAction->setToolTip(QStringLiteral(
         "Take requests from vedra --remote and from programs that write dumps (remembered)"));
     connect(listenAction, &QAction::toggled, this, &RemoteControl::toggled);
+    connect(&listener, &RemoteListener::connectionWaiting, this, &RemoteControl::acceptClients);
     serveTimer.setSingleShot(true);
     connect(&serveTimer, &QTimer::timeout, this, &RemoteControl::serveNext);
+    // The socket file must not outlive the window that made it.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &RemoteControl::stopListening);
 }
 
-// The clients' sockets, children of the control, must not tell it of their end while it goes; the
-// server's own destructor removes the socket file.
+// The clients' sockets, children of the control, must not tell it of their end while it goes;
+// the listener removes the socket file.
 RemoteControl::~RemoteControl()
 {
     for (const std::unique_ptr<Client>& client : clients)
@@ -50,16 +69,6 @@ RemoteControl::~RemoteControl()
 void RemoteControl::addFileMenuEntry(QMenu* menu)
 {
     menu->addAction(listenAction);
-}
-
-bool RemoteControl::listening() const
-{
-    return server != nullptr;
-}
-
-QString RemoteControl::socketPath() const
-{
-    return server ? server->fullServerName() : QString();
 }
 
 void RemoteControl::toggled(bool on)
@@ -73,45 +82,40 @@ void RemoteControl::toggled(bool on)
 
 bool RemoteControl::startListening(QString* reason)
 {
-    if (server)
+    if (listening())
         return true;
     const QString path = RemoteSocket::path();
     const auto fail = [&](const QString& why) {
-        ViewerApp::instance()->showMessage(
-            QStringLiteral("Not listening for remote control: %1").arg(why));
+        tell(QStringLiteral("not listening for remote control at %1: %2").arg(path, why));
         if (reason)
             *reason = why;
         const QSignalBlocker blocker(listenAction);
         listenAction->setChecked(false);
         return false;
     };
-    if (const std::optional<QString> unsafe = RemoteSocket::prepareFolder(path))
+    if (const std::optional<QString> tooLong = RemoteSocket::whyPathTooLong(path))
+        return fail(*tooLong);
+    if (const std::optional<QString> unsafe = RemoteSocket::whyFolderRefused(path, true))
         return fail(*unsafe);
-    // A socket file left by a window that crashed answers no one and may go; a live one is
-    // another window's.
+    // A socket file of the user's left by a window that crashed answers no one and may go; a
+    // live one is another window's.
     const QByteArray name = QFile::encodeName(path);
     struct stat status;
     if (::lstat(name.constData(), &status) == 0) {
-        if (!S_ISSOCK(status.st_mode))
-            return fail(QStringLiteral("%1 is there and is no socket").arg(path));
+        if (const std::optional<QString> refused = RemoteSocket::whySocketRefused(path, false))
+            return fail(*refused);
         QLocalSocket probe;
         probe.connectToServer(path);
         if (probe.state() != QLocalSocket::UnconnectedState) {
             probe.abort();
-            return fail(QStringLiteral("another Vedra window listens at %1").arg(path));
+            return fail(QStringLiteral("another Vedra window listens there"));
         }
         if (probe.error() != QLocalSocket::ConnectionRefusedError)
-            return fail(QStringLiteral("%1: %2").arg(path, probe.errorString()));
-        QLocalServer::removeServer(path);
+            return fail(probe.errorString());
+        ::unlink(name.constData());
     }
-    auto listener = std::make_unique<QLocalServer>();
-    listener->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!listener->listen(path))
-        return fail(QStringLiteral("%1: %2").arg(path, listener->errorString()));
-    // Qt gives the owner every permission bit; a socket needs only reading and writing.
-    ::chmod(name.constData(), S_IRUSR | S_IWUSR);
-    connect(listener.get(), &QLocalServer::newConnection, this, &RemoteControl::acceptClients);
-    server = std::move(listener);
+    if (const std::optional<QString> failed = listener.listen(path))
+        return fail(*failed);
     connect(ViewerApp::instance()->fileLoader, &FileLoader::loadEnded, this,
             &RemoteControl::loadEnded,
             Qt::ConnectionType(Qt::QueuedConnection | Qt::UniqueConnection));
@@ -126,19 +130,27 @@ void RemoteControl::stopListening()
 {
     while (!clients.empty())
         drop(clients.front()->id);
-    server.reset();
+    listener.close();
     const QSignalBlocker blocker(listenAction);
     listenAction->setChecked(false);
 }
 
 void RemoteControl::acceptClients()
 {
-    while (QLocalSocket* socket = server->nextPendingConnection()) {
-        socket->setParent(this);
+    for (int descriptor = listener.takeConnection(); descriptor >= 0;
+         descriptor = listener.takeConnection()) {
+        const std::optional<uid_t> peer = RemoteSocket::peerUser(descriptor);
+        auto* socket = new QLocalSocket(this);
+        socket->setSocketDescriptor(descriptor);
+        if (peer != ::getuid()) {
+            tell(QStringLiteral("refused a remote-control client of %1: %2")
+                     .arg(peer ? RemoteSocket::userText(*peer) : QStringLiteral("an unknown user"),
+                          kOwnUserOnly));
+            letGo(socket, errorLine(kOwnUserOnly));
+            continue;
+        }
         if (clients.size() >= static_cast<std::size_t>(kMaxClients)) {
-            socket->write("error: too many clients at once\n");
-            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-            socket->disconnectFromServer();
+            letGo(socket, errorLine(QStringLiteral("too many clients at once")));
             continue;
         }
         auto client = std::make_unique<Client>();
@@ -146,18 +158,12 @@ void RemoteControl::acceptClients()
         client->id = id;
         client->socket = socket;
         socket->setReadBufferSize(kReadAheadBytes);
-        client->idleTimer = new QTimer(socket);
-        client->idleTimer->setSingleShot(true);
-        connect(client->idleTimer, &QTimer::timeout, this, [this, id] {
-            if (Client* silent = find(id))
-                refuse(*silent, QStringLiteral("no request within %1 s").arg(idleTimeoutMs / 1000));
-        });
+        client->timeLimit = new QTimer(socket);
+        client->timeLimit->setSingleShot(true);
+        connect(client->timeLimit, &QTimer::timeout, this, [this, id] { timeRanOut(id); });
         connect(socket, &QLocalSocket::readyRead, this, [this, id] {
-            if (Client* talking = find(id)) {
-                if (talking->requests.empty())
-                    restartIdleTimer(*talking);
+            if (Client* talking = find(id))
                 readFrom(*talking);
-            }
         });
         connect(socket, &QLocalSocket::bytesWritten, this, [this, id] {
             if (Client* reading = find(id))
@@ -165,16 +171,17 @@ void RemoteControl::acceptClients()
         });
         connect(socket, &QLocalSocket::disconnected, this, [this, id] { clientLeft(id); });
         clients.push_back(std::move(client));
-        restartIdleTimer(*clients.back());
+        awaitRequest(*clients.back());
         readFrom(*clients.back());
     }
 }
 
-void RemoteControl::readFrom(Client& client)
+bool RemoteControl::readFrom(Client& client)
 {
     QLocalSocket* socket = client.socket;
     while (client.requests.empty() && socket->bytesToWrite() < kMaxUnsentBytes &&
            socket->bytesAvailable() > 0) {
+        const bool lineStarts = client.partial.isEmpty();
         // Up to the line feed, and no further than a line of kMaxLineBytes and its line feed.
         const qint64 room = kMaxLineBytes + 1 - client.partial.size();
         const QByteArray ahead = socket->peek(std::min(socket->bytesAvailable(), room));
@@ -184,26 +191,43 @@ void RemoteControl::readFrom(Client& client)
             client.partial.chop(1);
             if (client.partial.endsWith('\r'))
                 client.partial.chop(1);
-            client.requests.push_back(std::move(client.partial));
-            client.partial = QByteArray();
-            client.idleTimer->stop();
-            serveSoon();
+            client.timeLimit->stop();
+            take(client, std::exchange(client.partial, QByteArray()));
         } else if (client.partial.size() > kMaxLineBytes) {
             refuse(client, QStringLiteral("a request is longer than %1 bytes").arg(kMaxLineBytes));
-            return;
+            return false;
+        } else if (lineStarts && !client.gone) {
+            // The line's time runs from its first byte; bytes that trickle in do not extend it.
+            client.timeLimit->start(idleTimeoutMs);
         }
     }
+    return true;
+}
+
+void RemoteControl::take(Client& client, QByteArray line)
+{
+    const std::optional<RemoteRequests::TakenAtOnce> atOnce = RemoteRequests::takeAtOnce(line);
+    if (!atOnce) {
+        client.requests.push_back({std::move(line), true});
+        serveSoon();
+        return;
+    }
+    if (client.socket->state() == QLocalSocket::ConnectedState)
+        client.socket->write(atOnce->answer);
+    if (atOnce->later.isEmpty()) {
+        awaitRequest(client);
+        return;
+    }
+    client.requests.push_back({atOnce->later, false});
+    serveSoon();
 }
 
 void RemoteControl::refuse(Client& client, const QString& reason)
 {
-    if (client.socket->state() == QLocalSocket::ConnectedState)
-        client.socket->write(QStringLiteral("error: %1\n").arg(reason).toUtf8());
-    drop(client.id);
+    drop(client.id, errorLine(reason));
 }
 
-// The socket goes once its last answer is out; a client that does not read it is cut off.
-void RemoteControl::drop(quint64 id)
+void RemoteControl::drop(quint64 id, const QByteArray& errorLine)
 {
     const auto entry = std::find_if(clients.begin(), clients.end(),
                                     [id](const std::unique_ptr<Client>& c) { return c->id == id; });
@@ -211,17 +235,27 @@ void RemoteControl::drop(quint64 id)
         return;
     QLocalSocket* socket = (*entry)->socket;
     clients.erase(entry);
+    letGo(socket, errorLine);
+}
+
+// The socket goes once the client has left, or kDrainMs after it was let go once its last answer
+// is out; one that does not read that answer is cut off kDrainMs + the time limit after.
+void RemoteControl::letGo(QLocalSocket* socket, const QByteArray& errorLine)
+{
     socket->disconnect(this);
-    if (socket->state() == QLocalSocket::UnconnectedState) {
+    if (socket->state() != QLocalSocket::ConnectedState) {
         socket->deleteLater();
         return;
     }
+    socket->write(errorLine);
+    socket->readAll();
+    connect(socket, &QLocalSocket::readyRead, socket, [socket] { socket->readAll(); });
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-    QTimer::singleShot(idleTimeoutMs, socket, [socket] {
+    QTimer::singleShot(kDrainMs, socket, [socket] { socket->disconnectFromServer(); });
+    QTimer::singleShot(kDrainMs + idleTimeoutMs, socket, [socket] {
         socket->abort();
         socket->deleteLater();
     });
-    socket->disconnectFromServer();
 }
 
 // What the client sent in full before it left is still carried out.
@@ -231,9 +265,8 @@ void RemoteControl::clientLeft(quint64 id)
     if (!client)
         return;
     client->gone = true;
-    client->idleTimer->stop();
-    readFrom(*client);
-    if (client->requests.empty() && servingId != id)
+    client->timeLimit->stop();
+    if (readFrom(*client) && client->requests.empty() && servingId != id)
         drop(id);
 }
 
@@ -246,10 +279,21 @@ RemoteControl::Client* RemoteControl::find(quint64 id)
     return nullptr;
 }
 
-void RemoteControl::restartIdleTimer(Client& client)
+void RemoteControl::awaitRequest(Client& client)
 {
     if (!client.gone)
-        client.idleTimer->start(idleTimeoutMs);
+        client.timeLimit->start(idleTimeoutMs);
+}
+
+void RemoteControl::timeRanOut(quint64 id)
+{
+    Client* client = find(id);
+    if (!client)
+        return;
+    const int seconds = idleTimeoutMs / 1000;
+    refuse(*client, client->partial.isEmpty()
+                        ? QStringLiteral("no request within %1 s").arg(seconds)
+                        : QStringLiteral("a request's line did not end within %1 s").arg(seconds));
 }
 
 void RemoteControl::serveSoon(int milliseconds)
@@ -280,26 +324,27 @@ void RemoteControl::serveNext()
     // The client served goes to the back of the turn.
     std::rotate(next, next + 1, clients.end());
     Client& client = *clients.back();
-    const QByteArray line = std::move(client.requests.front());
+    const Request request = std::move(client.requests.front());
     client.requests.pop_front();
     servingId = client.id;
-    requests.carryOut(line,
-                      [this, id = client.id](const QByteArray& answer) { answered(id, answer); });
+    requests.carryOut(request.line,
+                      [this, id = client.id, wanted = request.answered](const QByteArray& answer) {
+                          answered(id, wanted, answer);
+                      });
 }
 
-void RemoteControl::answered(quint64 id, const QByteArray& answer)
+void RemoteControl::answered(quint64 id, bool wanted, const QByteArray& answer)
 {
     servingId = 0;
+    // The view may have moved under a pointer that stands still.
+    ViewerApp::instance()->showPointerUnderCursor();
     if (Client* client = find(id)) {
-        if (client->socket->state() == QLocalSocket::ConnectedState)
+        if (wanted && client->socket->state() == QLocalSocket::ConnectedState)
             client->socket->write(answer);
-        readFrom(*client);
-        if (client->requests.empty()) {
-            if (client->gone)
-                drop(id);
-            else
-                restartIdleTimer(*client);
-        }
+        if (client->requests.empty())
+            awaitRequest(*client);
+        if (readFrom(*client) && client->requests.empty() && client->gone)
+            drop(id);
     }
     serveSoon();
 }
