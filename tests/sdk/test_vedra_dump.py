@@ -1,17 +1,27 @@
 """vedra_dump on its own: what it refuses, how it writes numbers and series, and show() against a
 stand-in window. What it writes is loaded by the viewer's loader in tst_dumpwriter."""
 
+import errno
+import json
 import math
 import os
 import socket
+import stat
+import subprocess
 import struct
+import sys
 import tempfile
 import threading
+import time
 import unittest
 import warnings
+from unittest import mock
 
 import vedra_dump
-from vedra_dump import DumpError
+from vedra_dump import DumpError, DumpWriteError, _remote
+
+# A user other than root, for the cases where the socket or the window is someone else's.
+OTHER_UID = 65534
 
 
 class Folder(unittest.TestCase):
@@ -25,6 +35,17 @@ class Folder(unittest.TestCase):
         self.addCleanup(lambda: (os.environ.clear(), os.environ.update(self.old_environment)))
         os.environ["VEDRA_SOCKET"] = self.path("nobody.sock")
         os.environ["VEDRA_PROGRAM"] = self.path("no-such-program")
+        os.environ["XDG_STATE_HOME"] = self.path("state")
+        # Each test is a run of its own: it may start its one window.
+        _remote._started = _remote._Started()
+        self.addCleanup(self.end_started_window)
+
+    @staticmethod
+    def end_started_window():
+        window = _remote._started.window
+        if window is not None and window.poll() is None:
+            window.kill()
+            window.wait()
 
     def path(self, name):
         return os.path.join(self.folder, name)
@@ -63,6 +84,7 @@ class Refusals(Folder):
         (lambda d: d.pt(0, 0, n="http://x"), "pt property n value 'http://x' holds \"//\""),
         (lambda d: d.pt(0, 0, n=""), "pt property n value is empty"),
         (lambda d: d.pt(0, 0, n="µ€"), "pt property n value 'µ€' holds a character beyond"),
+        (lambda d: d.pt(0, 0, comments=["ok", "\u0100"]), "pt comment '\u0100' holds a charac"),
         (lambda d: d.pt(0, 0, n=None), "pt property n value must be text"),
         (lambda d: d.pt(0, 0, props={"n": 1}, n=2), "pt property name 'n' is given twice"),
         (lambda d: d.circle((0, 0), 1, w=math.nan), "circle property w value is not a number"),
@@ -103,9 +125,29 @@ class Writing(Folder):
                     searches=["q1", "q2!"], comments=[" first note", "second"])
             dump.path([(0, 0), [1, 2]], color=3, comments=["/x"])
         self.assertEqual(self.read("one.las"),
-                         "color mine 10 20 30\nproperty pt net string none\nendheader\n"
+                         "color mine 10 20 30\nproperty pt net string none\n"
+                         "property pt w double nan\nendheader\n"
                          "pt 1.5 2 mine 3 net a1 w 0.25 !!q1#q2!// first note#second\n"
                          "path 2 0 0 1 2 3 ///x\n")
+
+    def test_undeclared_properties_are_declared_by_what_they_hold(self):
+        with vedra_dump.Dump(self.path("auto.las")) as dump:
+            dump.property("pt", "net", "string", "a0")
+            dump.pt(0, 0, net="a1", w=1, mixed=2.5, name="é", comments=None, searches=None)
+            dump.pt(1, 1, w=-0.5, mixed="x1")
+            dump.line((0, 0), (1, 1), w="thick")
+            with self.assertRaises(DumpError):
+                dump.circle((0, 0), 1, w="refused record", r=math.inf)
+            dump.circle((0, 0), 1, w=3)
+        with open(self.path("auto.las"), "rb") as file:
+            self.assertEqual(file.read(),
+                             b"property pt net string a0\n"
+                             b"property pt w double nan\nproperty pt mixed string none\n"
+                             b"property pt name string none\nproperty line w string none\n"
+                             b"property circle w double nan\nendheader\n"
+                             b"pt 0 0 black 0 net a1 w 1 mixed 2.5 name \xe9\n"
+                             b"pt 1 1 black 0 w -0.5 mixed x1\n"
+                             b"line 0 0 1 1 black w thick\ncircle 0 0 1 black w 3\n")
 
     def test_a_series_numbers_its_members_and_each_appears_whole(self):
         series = vedra_dump.Series(self.path("step"), first=9).color("mine", 1, 2, 3)
@@ -127,77 +169,81 @@ class Writing(Folder):
         self.assertFalse(os.path.exists(self.path("half.las")))
 
 
-class StandInWindow:
-    """Listens at a socket and answers each request line with reply."""
 
-    def __init__(self, path, reply):
-        self.requests = []
-        self.server = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
-        self.server.bind(path)
-        self.server.listen()
-        self.thread = threading.Thread(target=self.serve, args=(reply,))
-        self.thread.start()
+class Files(Folder):
+    """Where a write lands, what it keeps of the file it replaces, and what it refuses."""
 
-    def serve(self, reply):
-        connection, _ = self.server.accept()
-        with connection, connection.makefile("rb") as lines:
-            for line in lines:
-                self.requests.append(line.decode())
-                connection.sendall(reply)
-                break
-
-    def close(self):
-        self.thread.join(10)
-        self.server.close()
-
-
-class Show(Folder):
-    def test_show_asks_the_listening_window(self):
-        for reply, shown in [(b"file: x\nobjects: 1\nok\n", True),
-                             (b"error: cannot read it\n", False),
-                             (b"file: x\n", False)]:
-            with self.subTest(reply=reply):
-                os.unlink(self.path("nobody.sock")) if os.path.exists(
-                    self.path("nobody.sock")) else None
-                window = StandInWindow(self.path("nobody.sock"), reply)
-                dump = vedra_dump.Dump(self.path("shown.las"))
-                dump.pt(1, 2)
-                with warnings.catch_warnings(record=True) as warned:
-                    warnings.simplefilter("always")
-                    self.assertEqual(dump.show(), shown)
-                window.close()
-                self.assertEqual(window.requests, [f"open {self.path('shown.las')}\n"])
-                self.assertEqual(len(warned), 0 if shown else 1)
-
-    def test_a_request_gives_the_answers_fields(self):
-        window = StandInWindow(self.path("nobody.sock"), b"file: /a b.las\nratio: 2\nok\n")
-        answer = vedra_dump.request("status")
-        window.close()
-        self.assertEqual(window.requests, ["status\n"])
-        self.assertEqual(answer, vedra_dump.Answer(True, None,
-                                                   {"file": "/a b.las", "ratio": "2"}))
-
-    def test_without_a_window_show_starts_one_or_says_so(self):
-        with self.assertRaises(vedra_dump.NoWindow):
-            vedra_dump.request("status")
-        dump = vedra_dump.Dump(self.path("alone.las"))
+    def write(self, name):
+        dump = vedra_dump.Dump(self.path(name))
         dump.pt(1, 2)
-        with self.assertWarnsRegex(UserWarning, "could not be started"):
-            self.assertFalse(dump.show())
-        self.assertEqual(self.read("alone.las"), "endheader\npt 1 2 black 0\n")
+        return dump.write()
 
-        started = self.path("started.txt")
-        with open(self.path("window.sh"), "w") as script:
-            script.write(f'#!/bin/sh\necho "$@" > "{started}.part" && mv "{started}.part" "{started}"\n')
-        os.chmod(self.path("window.sh"), 0o700)
-        os.environ["VEDRA_PROGRAM"] = self.path("window.sh")
-        self.assertTrue(dump.show())
-        for _ in range(1000):
-            if os.path.exists(started):
-                break
-            threading.Event().wait(0.01)
-        self.assertEqual(self.read("started.txt"), f"--listen {self.path('alone.las')}\n")
+    def test_a_write_lands_on_the_file_the_name_leads_to(self):
+        os.symlink("target.las", self.path("link.las"))
+        with open(self.path("private.las"), "w") as file:
+            file.write("old")
+        os.chmod(self.path("private.las"), 0o640)
+        # name written, the file that holds it afterwards, and its mode (None: as umask makes it)
+        for name, holder, mode in [("run/deeper/step.1.las", "run/deeper/step.1.las", None),
+                                   ("link.las", "target.las", None),
+                                   ("private.las", "private.las", 0o640)]:
+            with self.subTest(name=name):
+                self.write(name)
+                self.assertEqual(self.read(holder), "endheader\npt 1 2 black 0\n")
+                if mode is not None:
+                    self.assertEqual(stat.S_IMODE(os.stat(self.path(holder)).st_mode), mode)
+        self.assertTrue(os.path.islink(self.path("link.las")))
+        self.assertEqual([n for n in os.listdir(self.folder) if n.endswith(".tmp")], [])
 
+    def test_a_file_that_is_not_a_writable_regular_file_is_refused(self):
+        os.mkfifo(self.path("fifo.las"))
+        os.mkdir(self.path("folder.las"))
+        with open(self.path("read-only.las"), "w") as file:
+            file.write("kept")
+        os.chmod(self.path("read-only.las"), 0o444)
+        os.symlink("fifo.las", self.path("link-to-fifo.las"))
+        for name, why in [("fifo.las", "it is a FIFO, not a regular file"),
+                          ("folder.las", "it is a folder, not a regular file"),
+                          ("read-only.las", "the file is read-only (mode 0444)"),
+                          ("link-to-fifo.las", "it is a FIFO, not a regular file")]:
+            with self.subTest(name=name):
+                with self.assertRaises(DumpWriteError) as refused:
+                    self.write(name)
+                self.assertEqual(str(refused.exception), f"cannot write {self.path(name)}: {why}")
+        self.assertEqual(self.read("read-only.las"), "kept")
+        self.assertTrue(stat.S_ISFIFO(os.lstat(self.path("fifo.las")).st_mode))
 
-if __name__ == "__main__":
-    unittest.main()
+    def test_a_failed_write_names_the_dump_and_keeps_the_old_file(self):
+        with open(self.path("full.las"), "w") as file:
+            file.write("old")
+        full = OSError(errno.ENOSPC, os.strerror(errno.ENOSPC))
+        with mock.patch("os.fsync", side_effect=full), self.assertRaises(DumpWriteError) as failed:
+            self.write("full.las")
+        self.assertIsInstance(failed.exception, OSError)
+        self.assertEqual(failed.exception.errno, errno.ENOSPC)
+        self.assertEqual(failed.exception.filename, self.path("full.las"))
+        self.assertEqual(str(failed.exception),
+                         f"cannot write {self.path('full.las')}: No space left on device")
+        self.assertEqual(os.listdir(self.folder), ["full.las"])
+        self.assertEqual(self.read("full.las"), "old")
+
+    def test_a_write_removes_the_temporaries_that_interrupted_writes_left(self):
+        ended = subprocess.Popen(["true"])
+        ended.wait()
+        now = time.time()
+        # name, seconds since its last change, whether the next write of d.las removes it
+        cases = [(f".d.las.{ended.pid}-0123456789abcdef.tmp", 10, True),
+                 (f".d.las.{ended.pid}-0123456789abcde0.tmp", 0, False),
+                 (f".d.las.{os.getpid()}-0123456789abcdef.tmp", 10, False),
+                 (".d.las.0123456789abcdef.tmp", 7200, True),
+                 (".d.las.0123456789abcde0.tmp", 600, False),
+                 (f".e.las.{ended.pid}-0123456789abcdef.tmp", 10, False),
+                 (f".d.las.{ended.pid}-0123456789abcdef.tmp.keep", 10, False)]
+        for name, age, _ in cases:
+            with open(self.path(name), "w") as file:
+                file.write("part")
+            os.utime(self.path(name), (now - age, now - age))
+        self.write("d.las")
+        for name, _, removed in cases:
+            with self.subTest(name=name):
+                self.assertEqual(os.path.exists(self.path(name)), not removed)
