@@ -247,3 +247,231 @@ class Files(Folder):
         for name, _, removed in cases:
             with self.subTest(name=name):
                 self.assertEqual(os.path.exists(self.path(name)), not removed)
+
+
+class StandInWindow:
+    """Listens at a socket, closed to others, and answers each request line with reply; keeps
+    every byte it was sent."""
+
+    def __init__(self, path, reply=b"ok\n"):
+        self.received = b""
+        self.server = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+        self.server.bind(path)
+        os.chmod(path, 0o600)
+        self.server.listen()
+        self.server.settimeout(0.05)
+        self.stop = threading.Event()
+        self.thread = threading.Thread(target=self.serve, args=(reply,), daemon=True)
+        self.thread.start()
+
+    @property
+    def requests(self):
+        return self.received.decode().splitlines(keepends=True)
+
+    def serve(self, reply):
+        while True:
+            try:
+                connection, _ = self.server.accept()
+                break
+            except socket.timeout:
+                if self.stop.is_set():
+                    return
+        with connection:
+            connection.settimeout(10)
+            while not self.received.endswith(b"\n"):
+                data = connection.recv(4096)
+                if not data:
+                    return
+                self.received += data
+            connection.sendall(reply)
+
+    def close(self):
+        self.stop.set()
+        self.thread.join(10)
+        self.server.close()
+
+
+# A stand-in for the window's program: notes how it was started in $FAKE_RECORD (one JSON line)
+# and, by $FAKE_MODE, listens at $VEDRA_SOCKET (answering and noting each request), dies at
+# once, or lives without listening.
+FAKE_WINDOW = r'''
+import json, os, socket, sys, time
+mode = os.environ.get("FAKE_MODE", "listen")
+with open(os.environ["FAKE_RECORD"], "a") as record:
+    record.write(json.dumps({"argv": sys.argv[1:], "pid": os.getpid(), "sid": os.getsid(0),
+                             "stdin": os.readlink("/proc/self/fd/0"),
+                             "stdout": os.readlink("/proc/self/fd/1"),
+                             "fds": os.listdir("/proc/self/fd")}) + "\n")
+if mode == "die":
+    sys.stderr.write("starting\nqt.qpa.xcb: could not connect to display\n\n")
+    sys.exit(1)
+if mode == "silent":
+    sys.exit(3)
+if mode == "never":
+    time.sleep(30)
+    sys.exit(0)
+time.sleep(float(os.environ.get("FAKE_DELAY", "0")))
+os.umask(0o077)
+server = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+server.bind(os.environ["VEDRA_SOCKET"])
+server.listen(16)
+server.settimeout(30)
+while True:
+    try:
+        connection, _ = server.accept()
+    except OSError:
+        break
+    with connection, connection.makefile("rb") as lines:
+        for line in lines:
+            with open(os.environ["FAKE_RECORD"], "a") as record:
+                record.write(json.dumps({"request": line.decode()}) + "\n")
+            connection.sendall(b"file: x\nok\n")
+os.unlink(os.environ["VEDRA_SOCKET"])
+'''
+
+
+class Show(Folder):
+    def setUp(self):
+        super().setUp()
+        with open(self.path("window.py"), "w") as script:
+            script.write(f"#!{sys.executable}\n{FAKE_WINDOW}")
+        os.chmod(self.path("window.py"), 0o700)
+        os.environ["FAKE_RECORD"] = self.path("record")
+        open(self.path("record"), "w").close()
+        self.addCleanup(self.end_fake_windows)
+
+    def records(self, key):
+        with open(self.path("record")) as record:
+            return [entry[key] for entry in map(json.loads, record) if key in entry]
+
+    def end_fake_windows(self):
+        for pid in self.records("pid"):
+            try:
+                os.kill(pid, 9)
+            except ProcessLookupError:
+                pass
+
+    def dump(self, name="shown.las"):
+        dump = vedra_dump.Dump(self.path(name))
+        dump.pt(1, 2)
+        return dump
+
+    def show(self, dump, check=False):
+        """show()'s result, and the warnings it gave."""
+        with warnings.catch_warnings(record=True) as warned:
+            warnings.simplefilter("always")
+            return dump.show(check=check), [str(w.message) for w in warned]
+
+    def test_show_hands_the_file_to_the_listening_window(self):
+        for reply, shown in [(b"file: x\nok\n", True),
+                             (b"error: cannot read it\n", False),
+                             (b"file: x\n", False)]:
+            with self.subTest(reply=reply):
+                if os.path.exists(self.path("nobody.sock")):
+                    os.unlink(self.path("nobody.sock"))
+                window = StandInWindow(self.path("nobody.sock"), reply)
+                result, warned = self.show(self.dump())
+                window.close()
+                self.assertEqual(result, shown)
+                self.assertEqual(window.requests, [f"display {self.path('shown.las')}\n"])
+                self.assertEqual(len(warned), 0 if shown else 1)
+        self.assertEqual(self.records("argv"), [])
+
+    def test_a_request_gives_the_answers_fields(self):
+        window = StandInWindow(self.path("nobody.sock"), b"file: /a b.las\nratio: 2\nok\n")
+        answer = vedra_dump.request("status")
+        window.close()
+        self.assertEqual(window.requests, ["status\n"])
+        self.assertEqual(answer, vedra_dump.Answer(True, None,
+                                                   {"file": "/a b.las", "ratio": "2"}))
+
+    def test_a_socket_that_is_not_the_users_own_is_refused(self):
+        os.environ["VEDRA_PROGRAM"] = self.path("window.py")
+        try:
+            import pwd
+            other = f"user {pwd.getpwuid(OTHER_UID).pw_name} (uid {OTHER_UID})"
+        except KeyError:
+            other = f"uid {OTHER_UID}"
+
+        def listening(folder, mode=0o700, then=lambda socket_path: None):
+            os.mkdir(folder)
+            os.chmod(folder, mode)
+            path = os.path.join(folder, "vedra.sock")
+            window = StandInWindow(path)
+            then(path)
+            return path, window
+
+        def linked(folder):
+            path, window = listening(folder)
+            os.symlink(path, path + ".link")
+            return path + ".link", window
+
+        # what is wrong, how the socket is made, the reason given, whether it needs root
+        cases = [
+            ("open folder", lambda f: listening(f, 0o777),
+             lambda p: f"refusing {os.path.dirname(p)}: others can reach it (mode 0777); "
+                       "the socket's folder must be yours alone", False),
+            ("open socket", lambda f: listening(f, then=lambda s: os.chmod(s, 0o660)),
+             lambda p: f"refusing {p}: others can reach it (mode 0660)", False),
+            ("link", linked, lambda p: f"refusing {p}: it is not a socket", False),
+            ("socket of another", lambda f: listening(f, then=lambda s: os.chown(s, OTHER_UID, -1)),
+             lambda p: f"refusing {p}: it belongs to {other}, not to you", True),
+            ("window of another", self.window_of_another,
+             lambda p: f"refusing the window at {p}: it runs as {other}", True),
+        ]
+        for name, make, reason, needs_root in cases:
+            with self.subTest(name):
+                if needs_root and os.geteuid() != 0:
+                    self.skipTest("making a file or a process of another user needs root")
+                path, window = make(self.path(name))
+                os.environ["VEDRA_SOCKET"] = path
+                with self.assertRaises(vedra_dump.UntrustedSocket) as refused:
+                    vedra_dump.request("status")
+                self.assertTrue(str(refused.exception).startswith(reason(path)),
+                                str(refused.exception))
+                self.assertNotIsInstance(refused.exception, vedra_dump.NoWindow)
+                self.assertIsInstance(refused.exception, vedra_dump.WindowError)
+                self.assertEqual(self.show(self.dump()),
+                                 (False, [f"vedra: cannot show {self.path('shown.las')}: "
+                                          f"{refused.exception}"]))
+                with self.assertRaises(vedra_dump.UntrustedSocket):
+                    self.dump().show(check=True)
+                window.close()
+                self.assertEqual(window.received, b"")
+        self.assertEqual(self.records("argv"), [])
+
+    def window_of_another(self, folder):
+        """A window whose socket file is the user's (made before the switch) but which listens
+        as another user."""
+        os.mkdir(folder, 0o700)
+        path = os.path.join(folder, "vedra.sock")
+        server = subprocess.Popen([sys.executable, "-c", f"""
+import os, socket, sys
+os.umask(0o077)
+server = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+server.bind({path!r})
+os.setgid({OTHER_UID})
+os.setuid({OTHER_UID})
+server.listen()
+server.settimeout(20)
+print("ready", flush=True)
+while True:
+    connection, _ = server.accept()
+    connection.settimeout(5)
+    while True:
+        data = connection.recv(4096)
+        if not data:
+            break
+        sys.stdout.buffer.write(data)
+        sys.stdout.flush()
+"""], stdout=subprocess.PIPE)
+        self.assertEqual(server.stdout.readline(), b"ready\n")
+
+        class Window:
+            received = b""
+
+            def close(self):
+                server.kill()
+                Window.received = server.communicate()[0]
+
+        return path, Window()
