@@ -340,9 +340,11 @@ class Show(Folder):
         open(self.path("record"), "w").close()
         self.addCleanup(self.end_fake_windows)
 
-    def records(self, key):
+    def records(self, key=None):
+        """What the stand-in windows noted: each value of key, or every entry."""
         with open(self.path("record")) as record:
-            return [entry[key] for entry in map(json.loads, record) if key in entry]
+            entries = [json.loads(line) for line in record]
+        return entries if key is None else [entry[key] for entry in entries if key in entry]
 
     def end_fake_windows(self):
         for pid in self.records("pid"):
@@ -475,3 +477,100 @@ while True:
                 Window.received = server.communicate()[0]
 
         return path, Window()
+
+    def program(self):
+        """A program that shows the file it is given; 0 when shown. It holds an inheritable
+        descriptor that a window it starts must not get, at a number nothing else takes."""
+        with open(self.path("program.py"), "w") as script:
+            script.write("import os, sys, vedra_dump\n"
+                         "os.dup2(os.open(os.devnull, os.O_RDONLY), 50, inheritable=True)\n"
+                         "dump = vedra_dump.Dump(sys.argv[1])\ndump.pt(1, 2)\n"
+                         "sys.exit(0 if dump.show() else 1)\n")
+        return self.path("program.py")
+
+    def test_a_started_window_is_detached_from_the_program(self):
+        os.environ["VEDRA_PROGRAM"] = self.path("window.py")
+        program = self.program()
+        log = os.path.join(os.environ["XDG_STATE_HOME"], "vedra", "window.log")
+        for how, run in [
+                ("piped", lambda file: subprocess.run(f"{sys.executable} {program} {file} | cat",
+                                                      shell=True, timeout=10)),
+                ("captured", lambda file: subprocess.run([sys.executable, program, file],
+                                                         capture_output=True, timeout=10))]:
+            with self.subTest(how):
+                file = self.path(f"{how}.las")
+                self.assertEqual(run(file).returncode, 0)
+                window = [w for w in self.records() if w.get("argv", [None])[-1] == file][0]
+                self.assertEqual(window["argv"], ["--listen", "--fit", file])
+                self.assertEqual(window["sid"], window["pid"])
+                self.assertEqual([window["stdin"], window["stdout"]], [os.devnull, log])
+                self.assertNotIn("50", window["fds"])
+                os.kill(window["pid"], 0)  # it lives on, and takes requests
+                self.assertTrue(vedra_dump.request("status", timeout=5).ok)
+                os.kill(window["pid"], 9)
+                os.unlink(self.path("nobody.sock"))  # left by the window killed
+        self.assertEqual(stat.S_IMODE(os.stat(os.path.dirname(log)).st_mode), 0o700)
+
+    def test_a_window_that_cannot_be_started_is_said_why_and_started_once(self):
+        missing = self.path("missing")
+        file = self.path("shown.las")
+        # the stand-in's mode (None: no program), the reason show() gives, windows started
+        cases = [
+            ("listen", f"cannot start a window: the socket's folder {missing} does not exist", 0),
+            (None, f"no window listens at {self.path('nobody.sock')} and "
+                   f"{self.path('no-such-program')} could not be started "
+                   "(No such file or directory)", 0),
+            ("die", "the window started for it ended at once: "
+                    "qt.qpa.xcb: could not connect to display", 1),
+            ("silent", "the window started for it ended at once (exit status 3)", 1),
+            ("never", f"the window started for it did not listen at "
+                      f"{self.path('nobody.sock')} within 0.5 s", 1),
+        ]
+        for mode, reason, started in cases:
+            with self.subTest(reason), mock.patch.object(_remote, "_START_WAIT", 0.5):
+                self.end_started_window()
+                _remote._started = _remote._Started()
+                open(self.path("record"), "w").close()
+                os.environ["VEDRA_SOCKET"] = os.path.join(
+                    missing if reason.startswith("cannot start") else self.folder, "nobody.sock")
+                os.environ["VEDRA_PROGRAM"] = self.path("window.py" if mode else "no-such-program")
+                os.environ["FAKE_MODE"] = mode or "listen"
+                self.assertEqual(self.show(self.dump()),
+                                 (False, [f"vedra: cannot show {file}: {reason}"]))
+                later = [self.show(self.dump()), self.show(self.dump())]
+                if started:
+                    # said once; the window the run had is not replaced
+                    self.assertEqual([shown for shown, _ in later], [False, False])
+                    self.assertRegex(" ".join(later[0][1]), "a program starts one window only")
+                    self.assertEqual(later[1][1], [])
+                else:
+                    self.assertEqual(later, [(False, [f"vedra: cannot show {file}: {reason}"])] * 2)
+                with self.assertRaises(vedra_dump.WindowError):
+                    self.dump().show(check=True)
+                self.assertEqual(len(self.records("argv")), started)
+        with open(os.path.join(os.environ["XDG_STATE_HOME"], "vedra", "window.log")) as log:
+            self.assertIn("could not connect to display", log.read())
+
+    def test_programs_showing_at_once_start_one_window_between_them(self):
+        os.environ["VEDRA_PROGRAM"] = self.path("window.py")
+        os.environ["FAKE_DELAY"] = "0.5"  # all find no window, and wait for the lock in turn
+        files = [self.path(f"{n}.las") for n in range(4)]
+        programs = [subprocess.Popen([sys.executable, self.program(), f]) for f in files]
+        self.assertEqual([p.wait(20) for p in programs], [0] * 4)
+        started = self.records("argv")
+        self.assertEqual(len(started), 1)
+        self.assertEqual(sorted(self.records("request")),
+                         [f"display {f}\n" for f in files if f != started[0][-1]])
+
+    def test_a_run_starts_one_window_only(self):
+        os.environ["VEDRA_PROGRAM"] = self.path("window.py")
+        self.assertEqual(self.show(self.dump()), (True, []))
+        self.assertEqual(self.show(self.dump()), (True, []))
+        _remote._started.window.kill()
+        _remote._started.window.wait()
+        shown, warned = self.show(self.dump())
+        self.assertFalse(shown)
+        self.assertRegex(" ".join(warned), r"the window it started has ended \(ended by signal 9\)"
+                                           ", and a program starts one window only")
+        self.assertEqual(len(self.records("argv")), 1)
+        self.assertEqual(self.records("request"), [f"display {self.path('shown.las')}\n"])
