@@ -359,7 +359,7 @@ class Dump:
         """Writes the file and asks a running Vedra window to display it, or starts one on it,
         as vedra_dump.show() does: False (with a warning), or with check=True the error, when
         neither could be done. The file is written in any case."""
-        return _remote._show(self.write(), check, 4)
+        return _remote._show(self.write(), check, 3)
 
     @staticmethod
     def _vertices(kind, points):
@@ -439,4 +439,4 @@ class Series:
         was started."""
         if self.member is None:
             return False
-        return _remote._show(self.member.write(), check, 4)
+        return _remote._show(self.member.write(), check, 3)
