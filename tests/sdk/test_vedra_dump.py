@@ -293,7 +293,8 @@ class StandInWindow:
 
 # A stand-in for the window's program: notes how it was started in $FAKE_RECORD (one JSON line)
 # and, by $FAKE_MODE, listens at $VEDRA_SOCKET (answering and noting each request), dies at
-# once, or lives without listening.
+# once (with a message, silently, or well, as a wrapper that started the window elsewhere
+# would), or lives without listening.
 FAKE_WINDOW = r'''
 import json, os, socket, sys, time
 mode = os.environ.get("FAKE_MODE", "listen")
@@ -305,8 +306,8 @@ with open(os.environ["FAKE_RECORD"], "a") as record:
 if mode == "die":
     sys.stderr.write("starting\nqt.qpa.xcb: could not connect to display\n\n")
     sys.exit(1)
-if mode == "silent":
-    sys.exit(3)
+if mode in ("silent", "handed on"):
+    sys.exit(3 if mode == "silent" else 0)
 if mode == "never":
     time.sleep(30)
     sys.exit(0)
@@ -523,6 +524,8 @@ while True:
             ("die", "the window started for it ended at once: "
                     "qt.qpa.xcb: could not connect to display", 1),
             ("silent", "the window started for it ended at once (exit status 3)", 1),
+            ("handed on", f"the window started for it did not listen at "
+                          f"{self.path('nobody.sock')} within 0.5 s: it ended (exit status 0)", 1),
             ("never", f"the window started for it did not listen at "
                       f"{self.path('nobody.sock')} within 0.5 s", 1),
         ]
@@ -570,7 +573,7 @@ while True:
         _remote._started.window.wait()
         shown, warned = self.show(self.dump())
         self.assertFalse(shown)
-        self.assertRegex(" ".join(warned), r"the window it started has ended \(ended by signal 9\)"
+        self.assertRegex(" ".join(warned), r"the window it started has ended \(signal 9\)"
                                            ", and a program starts one window only")
         self.assertEqual(len(self.records("argv")), 1)
         self.assertEqual(self.records("request"), [f"display {self.path('shown.las')}\n"])

@@ -272,7 +272,9 @@ def _start(path, absolute):
                 except UntrustedSocket as error:
                     refused = error  # a window may make its socket, then close it to others
                 status = _started.window.poll()
-                if status is not None:
+                # A program that ends well may have handed the window on (a wrapper that starts
+                # it in the background): its socket is waited for all the same.
+                if status:
                     _started.failure = f"the window it started ended ({_ending(status)})"
                     said = _last_line(log, start)
                     raise WindowError(f"the window started for it ended at once: {said}" if said
@@ -282,7 +284,8 @@ def _start(path, absolute):
                     _started.failure = "the window it started never came to listen"
                     if refused is not None:
                         raise refused
-                    said = _last_line(log, start)
+                    said = _last_line(log, start) or (
+                        "" if status is None else f"it ended ({_ending(status)})")
                     raise WindowError(f"the window started for it did not listen at {path} "
                                       f"within {_START_WAIT:g} s" + (f": {said}" if said else ""))
                 time.sleep(_POLL)
@@ -321,9 +324,8 @@ class _Lock:
 
 
 def _ending(status):
-    if status < 0:
-        return f"ended by signal {-status}"
-    return f"exit status {status}"
+    """The way a process ended, from its Popen.returncode."""
+    return f"signal {-status}" if status < 0 else f"exit status {status}"
 
 
 def _open_log():
