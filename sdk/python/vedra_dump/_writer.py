@@ -188,6 +188,7 @@ def _write_whole(dump, text):
     once it is all written and synced, so that a reader sees the old file or the whole new one,
     never a part. The folders are made as needed; an existing file keeps its mode."""
     data = text.encode("latin-1")
+    dump = os.fsdecode(dump)
     target = os.path.realpath(dump)
     folder, name = os.path.split(target)
     temporary = None
