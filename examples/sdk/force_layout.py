@@ -27,7 +27,6 @@ def main():
     parser.add_argument("--cells", type=int, default=300)
     parser.add_argument("--steps", type=int, default=50)
     args = parser.parse_args()
-    os.makedirs(args.out, exist_ok=True)
 
     rng = random.Random(1)
     n = args.cells
@@ -35,6 +34,8 @@ def main():
     nets = [(i, i + 1) for i in range(n - 1)] + [
         (rng.randrange(n), rng.randrange(n)) for _ in range(n // 4)]
 
+    # The folder is made by the first write. Properties given without a declaration (energy,
+    # step) are declared by the library, so that `pick energy > 100` finds the centre mark.
     series = vedra_dump.Series(os.path.join(args.out, "layout"))
     series.color("cell", 70, 130, 180).property("rect", "cell", "string", "none")
     for step in range(1, args.steps + 1):
@@ -72,7 +73,7 @@ def main():
         for a, b in nets:
             dump.line(cells[a], cells[b], color="gray")
         centre = (sum(c[0] for c in cells) / n, sum(c[1] for c in cells) / n)
-        dump.pt(*centre, color="red", shape="cross", energy=energy,
+        dump.pt(*centre, color="red", shape="cross", energy=energy, step=step,
                 comments=[f"step {step}", f"energy {energy:.6g}"])
     series.write()
     print(series.member.file)
@@ -80,11 +81,13 @@ def main():
         return 0
     if not series.show():
         return 1
-    # The window keeps its view from file to file; the whole layout is brought into it once.
+    # The window keeps its view from file to file; the whole layout is brought into it once
+    # (after the file is in: requests are carried out in turn). A window started by show() fits
+    # its first drawing itself.
     try:
         vedra_dump.request("fit")
-    except vedra_dump.NoWindow:
-        pass  # a window just started is still coming up
+    except vedra_dump.WindowError:
+        pass
     return 0
 
 

@@ -57,6 +57,9 @@ def main():
     out_las, out_json = sys.argv[1], sys.argv[2]
     rng = random.Random(int(sys.argv[3]) if len(sys.argv) > 3 else 1)
     records = []
+    # (kind, name) of each undeclared property given -> whether every value was a number; the
+    # library declares these, so that each object of the kind has them ("nan" or "none").
+    undeclared = {}
     with vedra_dump.Dump(out_las) as dump:
         for name, rgb in COLORS.items():
             dump.color(name, *rgb)
@@ -88,12 +91,22 @@ def main():
                 points = [(number(rng), number(rng)) for _ in range(rng.randrange(1, 6))]
                 numbers = [c for p in points for c in p]
                 getattr(dump, kind)(points, **parts)
-            expected = dict(DECLARED.get(kind, {}))
-            expected.update({name: value if isinstance(value, str) else vedra_dump.shortest(value)
-                             for name, value in properties.items()})
+            for name, value in properties.items():
+                if name not in DECLARED.get(kind, {}):
+                    undeclared[(kind, name)] = (undeclared.get((kind, name), True)
+                                                and not isinstance(value, str))
+            expected = {name: value if isinstance(value, str) else vedra_dump.shortest(value)
+                        for name, value in properties.items()}
             records.append({"kind": kind, "color": str(color), "shape": shape,
                             "numbers": [n.hex() for n in numbers], "properties": expected,
                             "searches": searches, "comments": comments})
+    for record in records:
+        given = record["properties"]
+        record["properties"] = dict(DECLARED.get(record["kind"], {}))
+        record["properties"].update({name: "nan" if numeric else "none"
+                                     for (kind, name), numeric in undeclared.items()
+                                     if kind == record["kind"]})
+        record["properties"].update(given)
     with open(out_json, "w", encoding="utf-8") as description:
         json.dump({"colors": COLORS, "records": records}, description)
 

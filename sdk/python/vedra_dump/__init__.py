@@ -6,8 +6,10 @@
     vedra_dump.show("cells.las")
 """
 
-from ._remote import Answer, NoWindow, request, show, socket_path
-from ._writer import BUILT_IN_COLORS, KINDS, MARKERS, Dump, DumpError, Header, Series, shortest
+from ._remote import Answer, NoWindow, UntrustedSocket, WindowError, request, show, socket_path
+from ._writer import (BUILT_IN_COLORS, KINDS, MARKERS, Dump, DumpError, DumpWriteError, Header,
+                      Series, shortest)
 
-__all__ = ["Answer", "BUILT_IN_COLORS", "Dump", "DumpError", "Header", "KINDS", "MARKERS",
-           "NoWindow", "Series", "request", "show", "shortest", "socket_path"]
+__all__ = ["Answer", "BUILT_IN_COLORS", "Dump", "DumpError", "DumpWriteError", "Header", "KINDS",
+           "MARKERS", "NoWindow", "Series", "UntrustedSocket", "WindowError", "request", "show",
+           "shortest", "socket_path"]

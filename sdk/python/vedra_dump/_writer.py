@@ -1,10 +1,15 @@
 """Dumps and series of .las files, checked so that what is written reads back exactly."""
 
+import errno
 import math
 import os
+import re
 import secrets
+import stat
+import threading
+import time
 
-from ._remote import show as _show_file
+from . import _remote
 
 KINDS = ("pt", "line", "rect", "circle", "path", "polygon")
 MARKERS = {"circle": 0, "square": 1, "cross": 2, "triangle": 3, "diamond": 4}
@@ -102,29 +107,135 @@ def _point(field, point):
     return f"{shortest(x, field + ' x')} {shortest(y, field + ' y')}"
 
 
-def _write_whole(path, text):
-    """Writes text beside path and renames it over path once it is all written and synced, so
-    that a reader of path sees the old file or the whole new one, never a part."""
-    folder, name = os.path.split(os.fspath(path))
-    while True:
-        temporary = os.path.join(folder, f".{name}.{secrets.token_hex(8)}.tmp")
+class DumpWriteError(OSError):
+    """A dump could not be written: the message names the dump (not the temporary file beside
+    it) and the reason; errno is the system's when it gave one, filename the dump."""
+
+    def __init__(self, dump, reason, number=None):
+        super().__init__(number, f"cannot write {dump}: {reason}")
+        self.filename = dump
+
+    def __str__(self):
+        return self.strerror
+
+
+# Temporaries are named .NAME.PID-RANDOM.tmp; .NAME.RANDOM.tmp are left by earlier versions.
+_TEMPORARY = re.compile(r"\.(.+)\.(?:(\d+)-)?([0-9a-f]{16})\.tmp\Z", re.S)
+# A temporary of a process that is gone is removed once it is this old (seconds): a writer on
+# another machine sharing the folder keeps writing to its own for less than that. One without a
+# process number is removed an hour after its last change.
+_STALE_AFTER = 5.0
+_STALE_UNNAMED_AFTER = 3600.0
+# Per folder already looked through: the temporaries found there, by the name of their dump.
+_temporaries = {}
+_temporaries_lock = threading.Lock()
+
+_KIND_OF_FILE = [(stat.S_ISDIR, "a folder"), (stat.S_ISFIFO, "a FIFO"),
+                 (stat.S_ISCHR, "a character device"), (stat.S_ISBLK, "a block device"),
+                 (stat.S_ISSOCK, "a socket")]
+
+
+def _stale_temporaries(folder, name):
+    """The temporaries of dump name in folder that the next write removes. The folder is looked
+    through once in a run (a series writes thousands of dumps to one folder); what is found is
+    handed out dump by dump."""
+    with _temporaries_lock:
+        found = _temporaries.get(folder)
+        if found is None:
+            found = _temporaries[folder] = {}
+            try:
+                for entry in os.scandir(folder):
+                    match = _TEMPORARY.match(entry.name)
+                    if match:
+                        found.setdefault(match.group(1), []).append(
+                            (entry.name, match.group(2)))
+            except OSError:
+                pass
+        candidates = found.pop(name, ())
+    stale = []
+    now = time.time()
+    for temporary, pid in candidates:
+        path = os.path.join(folder, temporary)
         try:
-            fd = os.open(temporary, os.O_WRONLY | os.O_CREAT | os.O_EXCL, 0o666)
-            break
-        except FileExistsError:
+            status = os.lstat(path)
+        except OSError:
             continue
+        if not stat.S_ISREG(status.st_mode) or status.st_uid != os.geteuid():
+            continue
+        age = now - status.st_mtime
+        if pid is None:
+            if age >= _STALE_UNNAMED_AFTER:
+                stale.append(path)
+        elif age >= _STALE_AFTER and not _alive(int(pid)):
+            stale.append(path)
+    return stale
+
+
+def _alive(pid):
+    if pid == os.getpid():
+        return True
     try:
+        os.kill(pid, 0)
+    except ProcessLookupError:
+        return False
+    except (PermissionError, OverflowError):
+        return True
+    return True
+
+
+def _write_whole(dump, text):
+    """Writes text beside the file dump names (a link's target) and renames it over that file
+    once it is all written and synced, so that a reader sees the old file or the whole new one,
+    never a part. The folders are made as needed; an existing file keeps its mode."""
+    data = text.encode("latin-1")
+    dump = os.fsdecode(dump)
+    target = os.path.realpath(dump)
+    folder, name = os.path.split(target)
+    temporary = None
+    try:
+        os.makedirs(folder, exist_ok=True)
+        try:
+            status = os.stat(target)
+        except FileNotFoundError:
+            status = None
+        if status is not None:
+            for test, what in _KIND_OF_FILE:
+                if test(status.st_mode):
+                    raise DumpWriteError(dump, f"it is {what}, not a regular file")
+            if not status.st_mode & 0o222 or not os.access(target, os.W_OK):
+                raise DumpWriteError(dump, f"the file is read-only (mode "
+                                     f"{stat.S_IMODE(status.st_mode):04o})", errno.EACCES)
+        for stale in _stale_temporaries(folder, name):
+            try:
+                os.unlink(stale)
+            except OSError:
+                pass
+        while True:
+            temporary = os.path.join(folder, f".{name}.{os.getpid()}-{secrets.token_hex(8)}.tmp")
+            try:
+                fd = os.open(temporary, os.O_WRONLY | os.O_CREAT | os.O_EXCL | os.O_CLOEXEC,
+                             0o666 if status is None else 0o600)
+                break
+            except FileExistsError:
+                continue
         with os.fdopen(fd, "wb") as file:
-            file.write(text.encode("latin-1"))
+            if status is not None:
+                os.fchmod(file.fileno(), stat.S_IMODE(status.st_mode))
+            file.write(data)
             file.flush()
             os.fsync(file.fileno())
-        os.replace(temporary, path)
-    except BaseException:
-        try:
-            os.unlink(temporary)
-        except OSError:
-            pass
-        raise
+        os.replace(temporary, target)
+        temporary = None
+    except OSError as error:
+        if isinstance(error, DumpWriteError):
+            raise
+        raise DumpWriteError(dump, error.strerror or str(error), error.errno) from error
+    finally:
+        if temporary is not None:
+            try:
+                os.unlink(temporary)
+            except OSError:
+                pass
 
 
 class Header:
@@ -161,8 +272,16 @@ class Header:
         self.declarations[(kind_of_object, name)] = (
             f"property {kind_of_object} {name} {kind} {default}\n")
 
-    def text(self):
-        return "".join(self.colors.values()) + "".join(self.declarations.values()) + "endheader\n"
+    def text(self, given=None):
+        """The header's lines; given maps (kind, name) of the properties records gave to
+        whether every value was a number, and those not declared are declared: as doubles
+        without a value (nan, which no comparison matches) or as strings "none"."""
+        undeclared = "".join(
+            f"property {kind} {name} {'double nan' if numeric else 'string none'}\n"
+            for (kind, name), numeric in (given or {}).items()
+            if (kind, name) not in self.declarations)
+        return ("".join(self.colors.values()) + "".join(self.declarations.values()) + undeclared
+                + "endheader\n")
 
 
 class Dump:
@@ -177,6 +296,8 @@ class Dump:
         self.file = os.fspath(file)
         self._header = header.copy() if header else Header()
         self._lines = []
+        # (kind, property name) of each property a record gave -> whether all were numbers.
+        self._given = {}
         self.written = False
 
     def __enter__(self):
@@ -226,15 +347,20 @@ class Dump:
         return self._record("polygon", self._vertices("polygon", points), color, None, parts)
 
     def write(self):
-        """Writes the file whole (again, if records came since); returns its path."""
-        _write_whole(self.file, self._header.text() + "".join(self._lines))
+        """Writes the file whole (again, if records came since); returns its path. Folders
+        missing on the way are made; a link is written through to its target, and an existing
+        file keeps its mode. Raises DumpWriteError (an OSError naming the file) when the file
+        cannot be written: a target that is not a regular file or is read-only, or an error of
+        the system (no space left, no permission); the old file is then left as it was."""
+        _write_whole(self.file, self._header.text(self._given) + "".join(self._lines))
         self.written = True
         return self.file
 
-    def show(self):
-        """Writes the file and asks a running Vedra window to open it, or starts one on it;
-        False (with a warning) when neither could be done. The file is written in any case."""
-        return _show_file(self.write())
+    def show(self, *, check=False):
+        """Writes the file and asks a running Vedra window to display it, or starts one on it,
+        as vedra_dump.show() does: False (with a warning), or with check=True the error, when
+        neither could be done. The file is written in any case."""
+        return _remote._show(self.write(), check, 3)
 
     @staticmethod
     def _vertices(kind, points):
@@ -245,8 +371,10 @@ class Dump:
         return f"{len(texts)} " + " ".join(texts)
 
     def _record(self, kind, geometry, color, tail, parts):
-        searches = parts.pop("searches", ())
-        comments = parts.pop("comments", ())
+        searches = parts.pop("searches", None)
+        comments = parts.pop("comments", None)
+        searches = () if searches is None else searches
+        comments = () if comments is None else comments
         properties = dict(parts.pop("props", None) or {})
         for name in parts:
             if name in properties:
@@ -257,9 +385,11 @@ class Dump:
         if color not in BUILT_IN_COLORS and color not in self._header.colors:
             _refuse(f"{kind} color", color, "is neither a built-in colour nor defined with color()")
         line = [kind, geometry, color] + ([tail] if tail is not None else [])
+        numeric = {}
         for name, value in properties.items():
             name = _word(f"{kind} property name", name)
             line += [name, _word(f"{kind} property {name} value", value)]
+            numeric[name] = isinstance(value, (int, float)) and not isinstance(value, bool)
         text = " ".join(line)
         if isinstance(searches, str) or isinstance(comments, str):
             raise DumpError(f"{kind} searches and comments are lists of text, not one text")
@@ -270,6 +400,8 @@ class Dump:
         if comments:
             text += ("//" if searches else " //") + "#".join(comments)
         self._lines.append(text + "\n")
+        for name, number in numeric.items():
+            self._given[(kind, name)] = self._given.get((kind, name), True) and number
         self.written = False
         return self
 
@@ -303,6 +435,9 @@ class Series:
     def write(self):
         return self.member.write() if self.member is not None else None
 
-    def show(self):
-        """Writes the current member and shows it, as Dump.show() does."""
-        return self.member is not None and self.member.show()
+    def show(self, *, check=False):
+        """Writes the current member and shows it, as Dump.show() does; False when no member
+        was started."""
+        if self.member is None:
+            return False
+        return _remote._show(self.member.write(), check, 3)
