@@ -331,7 +331,7 @@ inline std::filesystem::path linkTarget(const std::string& file)
         struct stat info {
         };
         if (::lstat(at.c_str(), &info) != 0) {
-            if (errno == ENOENT)
+            if (errno == ENOENT || errno == ENOTDIR) // made, or refused, as the folder is made
                 return at;
             cannotWrite(file, errno);
         }
