@@ -428,6 +428,10 @@ inline void writeWhole(const std::string& file, const std::string& text)
         if (fd < 0 && (errno != EEXIST || attempt == 100))
             cannotWrite(file, errno);
     }
+    // The superuser rewriting another's file leaves it theirs (before the mode: a change of
+    // owner clears set-id bits).
+    if (exists && (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid()))
+        (void)!::fchown(fd, existing.st_uid, existing.st_gid);
     int failure = 0;
     if (exists && ::fchmod(fd, existing.st_mode & 07777) != 0)
         failure = errno;
@@ -1524,10 +1528,20 @@ inline bool showFile(const std::string& file, std::string& reason, bool& quiet)
         reason = "cannot start a window: cannot open " + lockName + ": " + std::strerror(errno);
         return false;
     }
-    int locked;
-    do
-        locked = ::flock(lock.get(), LOCK_EX);
-    while (locked != 0 && errno == EINTR);
+    // Waited for in steps, not for ever: a program holding it may be stopped in a debugger.
+    const auto lockDeadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (::flock(lock.get(), LOCK_EX | LOCK_NB) != 0) {
+        if (errno != EWOULDBLOCK && errno != EINTR) {
+            reason = "cannot start a window: cannot lock " + lockName + ": " + std::strerror(errno);
+            return false;
+        }
+        if (std::chrono::steady_clock::now() >= lockDeadline) {
+            reason = "cannot start a window: another program has held " + lockName +
+                     " for 20 s (is it stopped?); " + absolute + " is written";
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
     window = reach(socket);
     if (window.reach == Reach::Connected)
         return display(window, absolute, reason);
