@@ -849,7 +849,7 @@ void TestDumpWriter::showRefusesAnUntrustedSocket()
     const QString owner = situation == 0 || situation == 2 ? "(uid 65534)" : "";
     qputenv("VEDRA_SOCKET", socket.toUtf8());
     testapp::writeFile("start.sh", "#!/bin/sh\ntouch started\n");
-    QFile::setPermissions("start.sh", QFile::ReadOwner | QFile::ExeOwner);
+    QFile::setPermissions("start.sh", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     qputenv("VEDRA_PROGRAM", QDir::current().absoluteFilePath("start.sh").toUtf8());
 
     vedra::Dump dump("trusted.las");
@@ -907,7 +907,7 @@ void TestDumpWriter::startedWindowIsDetachedOrSaysWhy()
         program = "/nonexistent/vedra";
     } else if (!script.isEmpty()) {
         testapp::writeFile("window.sh", "#!/bin/sh\n" + script);
-        QFile::setPermissions("window.sh", QFile::ReadOwner | QFile::ExeOwner);
+        QFile::setPermissions("window.sh", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         program = QDir::current().absoluteFilePath("window.sh");
     }
     qputenv("VEDRA_PROGRAM", program.toUtf8());
