@@ -10,6 +10,7 @@
 #include <vedra/dump.h>
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -117,6 +118,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: %s show FILE... | --listen --fit FILE\n", argv[0]);
         return 2;
     }
+    // A copy of the output without close-on-exec, as programs often hold descriptors: a window
+    // that inherited it would keep the output open after this program ends.
+    const int copy = fcntl(1, F_DUPFD, 10);
     for (int i = 2; i < argc; ++i) {
         vedra::Dump dump(argv[i]);
         dump.pt(1, 2);
@@ -124,5 +128,6 @@ int main(int argc, char** argv)
         std::printf("%s %s\n", shown ? "shown" : "not shown", argv[i]);
         std::fflush(stdout);
     }
+    close(copy);
     return 0;
 }
