@@ -691,7 +691,7 @@ struct Answer {
 
 std::optional<Answer> request(const std::string& line, int timeoutSeconds = 60);
 bool show(const std::string& file);
-bool show(const std::string& file, std::string& reason);
+[[nodiscard]] bool show(const std::string& file, std::string& reason);
 
 // One .las file, kept in memory and written whole by write() (and by the destructor, unless an
 // exception is on its way out of the scope that made the dump, or a write of it failed).
@@ -801,7 +801,7 @@ public:
         write();
         return vedra::show(file);
     }
-    bool show(std::string& reason)
+    [[nodiscard]] bool show(std::string& reason)
     {
         write();
         return vedra::show(file, reason);
@@ -931,7 +931,7 @@ public:
             member->write();
     }
     bool show() { return member && member->show(); }
-    bool show(std::string& reason)
+    [[nodiscard]] bool show(std::string& reason)
     {
         if (member)
             return member->show(reason);
@@ -1563,7 +1563,7 @@ inline bool showFile(const std::string& file, std::string& reason, bool& quiet)
 // its run. False when the socket is not trusted, the window refused the file, or no window
 // could be started; the first overload then says why in one line on stderr (a repeat of "started
 // already" only once), the second puts the reason in `reason` and prints nothing.
-inline bool show(const std::string& file, std::string& reason)
+[[nodiscard]] inline bool show(const std::string& file, std::string& reason)
 {
 #ifdef VEDRA_DUMP_POSIX
     bool quiet = false;
@@ -1582,7 +1582,7 @@ inline bool show(const std::string& file)
     if (detail::showFile(file, reason, quiet))
         return true;
 #else
-    show(file, reason);
+    (void)show(file, reason);
 #endif
     if (!quiet)
         std::cerr << "vedra: " << reason << '\n';
