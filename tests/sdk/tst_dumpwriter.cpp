@@ -24,12 +24,22 @@
 #include <cfloat>
 #include <climits>
 #include <cmath>
+#include <csignal>
 #include <cstring>
 #include <functional>
 #include <thread>
 
-using Refusal = std::function<void(vedra::Dump&)>;
-Q_DECLARE_METATYPE(Refusal)
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <utime.h>
+
+using DumpSteps = std::function<void(vedra::Dump&)>;
+Q_DECLARE_METATYPE(DumpSteps)
 
 namespace
 {
@@ -47,6 +57,12 @@ struct Object {
 QString latin1(const std::string& bytes)
 {
     return QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
+}
+
+// Latin-1 bytes as the UTF-8 text a program gives the writer.
+std::string utf8(const std::string& bytes)
+{
+    return latin1(bytes).toStdString();
 }
 
 Object loadedObject(const paintObject* object)
@@ -163,6 +179,14 @@ std::string randomWord(QRandomGenerator& random)
     return word.empty() ? "w" : word;
 }
 
+// A socket path in a folder of this user's alone, as the writer trusts.
+QString privateSocket(const QString& folder = "private")
+{
+    QDir().mkpath(folder);
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return QDir(folder).absoluteFilePath("vedra.sock");
+}
+
 // A listener standing in for a window: answers each request line with `reply`, noting the lines.
 class FakeWindow
 {
@@ -170,6 +194,7 @@ public:
     FakeWindow(const QString& path, QByteArray reply) : reply(std::move(reply))
     {
         QLocalServer::removeServer(path);
+        server.setSocketOptions(QLocalServer::UserAccessOption);
         QVERIFY(server.listen(path));
         QObject::connect(&server, &QLocalServer::newConnection, [this] {
             QLocalSocket* client = server.nextPendingConnection();
@@ -204,6 +229,115 @@ template <class Work> auto whileServing(Work work)
     return result;
 }
 
+// A socket at path whose file is this user's but whose listener runs as nobody (uid 65534):
+// a child binds it, then becomes nobody before it listens. Needs root; the child's pid.
+pid_t listenAsNobody(const QByteArray& path)
+{
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    int ready[2];
+    if (pipe(ready) != 0)
+        return -1;
+    const pid_t child = fork();
+    if (child == 0) {
+        umask(077);
+        const int server = socket(AF_UNIX, SOCK_STREAM, 0);
+        if (bind(server, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+            syscall(SYS_setgid, 65534) != 0 || syscall(SYS_setuid, 65534) != 0 ||
+            listen(server, 4) != 0)
+            _exit(1);
+        (void)!write(ready[1], "x", 1);
+        for (;;)
+            pause();
+    }
+    close(ready[1]);
+    char byte;
+    const bool listening = read(ready[0], &byte, 1) == 1;
+    close(ready[0]);
+    if (!listening && child > 0)
+        waitpid(child, nullptr, 0);
+    return listening ? child : -1;
+}
+
+// A program's output (standard output and error through one pipe), read until the pipe ends:
+// that needs every process holding the pipe to have ended or closed it, so a window the program
+// started must not hold it.
+class Piped
+{
+public:
+    explicit Piped(const QStringList& arguments)
+    {
+        std::vector<QByteArray> texts;
+        for (const QString& argument : arguments)
+            texts.push_back(argument.toLocal8Bit());
+        std::vector<char*> argv;
+        for (QByteArray& text : texts)
+            argv.push_back(text.data());
+        argv.push_back(nullptr);
+        int ends[2];
+        if (pipe2(ends, O_CLOEXEC) != 0)
+            return;
+        pid = fork();
+        if (pid == 0) {
+            dup2(ends[1], 1);
+            dup2(ends[1], 2);
+            execv(argv[0], argv.data());
+            _exit(127);
+        }
+        close(ends[1]);
+        out = ends[0];
+    }
+    // Everything written; `ended` says whether the pipe reached its end within the time.
+    QByteArray read(bool& ended, int milliseconds = 20000)
+    {
+        QByteArray text;
+        QElapsedTimer clock;
+        clock.start();
+        ended = false;
+        while (out >= 0 && !ended && clock.elapsed() < milliseconds) {
+            pollfd waiting{out, POLLIN, 0};
+            if (poll(&waiting, 1, 100) <= 0)
+                continue;
+            char buffer[4096];
+            const ssize_t n = ::read(out, buffer, sizeof buffer);
+            if (n > 0)
+                text.append(buffer, n);
+            ended = n == 0;
+        }
+        return text;
+    }
+    ~Piped()
+    {
+        if (out >= 0)
+            close(out);
+        if (pid > 0)
+            waitpid(pid, nullptr, 0);
+    }
+
+private:
+    pid_t pid = -1;
+    int out = -1;
+};
+
+// The lines of a file, none when it is missing.
+QStringList lines(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+}
+
+// Ends the stand-in windows noted in the notes file (they are this test's grandchildren).
+void endNotedWindows(const QString& notes)
+{
+    for (const QString& line : lines(notes)) {
+        if (line.startsWith("pid "))
+            kill(pid_t(line.mid(4).toInt()), SIGTERM);
+    }
+}
+
 } // namespace
 
 class TestDumpWriter : public QObject
@@ -216,15 +350,25 @@ private slots:
         testapp::resetApplication();
         qunsetenv("VEDRA_SOCKET");
         qunsetenv("VEDRA_PROGRAM");
+        qputenv("XDG_STATE_HOME", QDir::current().absoluteFilePath("state").toUtf8());
     }
     void randomObjectsReadBackExactly();
     void pythonObjectsReadBackExactly();
     void refusedInputWritesNothing_data();
     void refusedInputWritesNothing();
+    void writtenAsGiven_data();
+    void writtenAsGiven();
+    void writeFailureNamesTheDump_data();
+    void writeFailureNamesTheDump();
+    void rewriteFollowsLinksKeepsModeAndClearsLeftovers();
     void seriesMembersAreNumberedAndWhole();
     void showAsksTheListeningWindow_data();
     void showAsksTheListeningWindow();
-    void showWithoutAWindowStartsOneOrSaysSo();
+    void showRefusesAnUntrustedSocket_data();
+    void showRefusesAnUntrustedSocket();
+    void startedWindowIsDetachedOrSaysWhy_data();
+    void startedWindowIsDetachedOrSaysWhy();
+    void programsShowingAtOnceStartOneWindow();
     void examplesWriteEveryStep_data();
     void examplesWriteEveryStep();
 };
@@ -235,6 +379,8 @@ void TestDumpWriter::randomObjectsReadBackExactly()
     const std::map<std::string, QColor> colors = {{"mine", QColor(10, 20, 30)},
                                                   {"red", QColor(0, 0, 255)}};
     std::vector<Object> written;
+    // Properties no declaration names: declared by the writer, double when only numbers came.
+    std::map<std::pair<std::string, QString>, bool> undeclared;
     {
         vedra::Dump dump("random.las");
         dump.color("red", 1, 1, 1).color("mine", 10, 20, 30).color("red", 0, 0, 255);
@@ -291,27 +437,37 @@ void TestDumpWriter::randomObjectsReadBackExactly()
                 if (named.contains(latin1(name)))
                     continue;
                 named.insert(latin1(name));
-                record->prop(name, value);
+                record->prop(utf8(name), utf8(value));
                 object.properties[latin1(name)] = latin1(value);
+                if (declared == defaults.end() || !declared->second.contains(latin1(name)))
+                    undeclared[{object.kind, latin1(name)}] = false;
             }
             if (random.bounded(3) == 0 && !named.contains("w")) {
                 const double w = randomNumber(random);
                 record->prop("w", w);
                 object.properties["w"] = latin1(vedra::shortest(w));
+                if (object.kind != "path")
+                    undeclared.emplace(std::pair(object.kind, QString("w")), true);
             }
             for (int s = random.bounded(3); s > 0; --s) {
                 std::string search = randomText(random, random.bounded(12), "#\n\r");
                 while (!search.empty() && search.back() == '/')
                     search.pop_back();
-                record->search(search);
+                record->search(utf8(search));
                 object.searches.append(latin1(search));
             }
             for (int c = random.bounded(3); c > 0; --c) {
                 const std::string comment = randomText(random, random.bounded(12), "#\n\r");
-                record->comment(comment);
+                record->comment(utf8(comment));
                 object.comments.append(latin1(comment));
             }
             written.push_back(std::move(object));
+        }
+    }
+    for (Object& object : written) {
+        for (const auto& [property, numeric] : undeclared) {
+            if (property.first == object.kind && !object.properties.contains(property.second))
+                object.properties[property.second] = numeric ? "nan" : "none";
         }
     }
     compareLoaded("random.las", written, colors);
@@ -372,9 +528,9 @@ void TestDumpWriter::pythonObjectsReadBackExactly()
 void TestDumpWriter::refusedInputWritesNothing_data()
 {
     using vedra::Dump;
-    QTest::addColumn<Refusal>("refused");
+    QTest::addColumn<DumpSteps>("refused");
     QTest::addColumn<QString>("field");
-    const auto row = [](const char* name, const char* field, Refusal refused) {
+    const auto row = [](const char* name, const char* field, DumpSteps refused) {
         QTest::newRow(name) << refused << QString(field);
     };
     row("NaN coordinate", "pt x is not a number", [](Dump& d) { d.pt(NAN, 0); });
@@ -429,12 +585,22 @@ void TestDumpWriter::refusedInputWritesNothing_data()
         [](Dump& d) { d.pt(0, 0).search("a!!b"); });
     row("search ending in /", "pt related search 'net == a/' ends with '/'",
         [](Dump& d) { d.pt(0, 0).comment("c").search("net == a/"); });
+    row("value not UTF-8", "pt property n value is not UTF-8 text (byte 2 of 3)", [](Dump& d) {
+        d.pt(0, 0).prop("n", "a\xe9"
+                             "b");
+    });
+    row("cut UTF-8 sequence", "pt comment is not UTF-8 text (byte 2 of 2)",
+        [](Dump& d) { d.pt(0, 0).comment("a\xc3"); });
+    row("character above U+00FF", "pt comment '5 \u20ac' holds U+20AC",
+        [](Dump& d) { d.pt(0, 0).comment("5 \u20ac"); });
+    row("colour above U+00FF", "color name '\u0394' holds U+0394",
+        [](Dump& d) { d.color("\u0394", 0, 0, 0); });
 }
 
 // Each refusal names its field, and a record refused in any part is left out whole.
 void TestDumpWriter::refusedInputWritesNothing()
 {
-    QFETCH(Refusal, refused);
+    QFETCH(DumpSteps, refused);
     QFETCH(QString, field);
     {
         vedra::Dump dump("refused.las");
@@ -442,7 +608,7 @@ void TestDumpWriter::refusedInputWritesNothing()
             refused(dump);
             QFAIL("not refused");
         } catch (const vedra::DumpError& error) {
-            QVERIFY2(QString::fromLatin1(error.what()).startsWith(field), error.what());
+            QVERIFY2(QString::fromUtf8(error.what()).startsWith(field), error.what());
         }
     }
     QFile file("refused.las");
@@ -450,10 +616,152 @@ void TestDumpWriter::refusedInputWritesNothing()
     QCOMPARE(file.readAll(), QByteArray("endheader\n"));
 }
 
+void TestDumpWriter::writtenAsGiven_data()
+{
+    using vedra::Dump;
+    QTest::addColumn<DumpSteps>("steps");
+    QTest::addColumn<QByteArray>("text");
+    QTest::newRow("UTF-8 text as Latin-1")
+        << DumpSteps([](Dump& d) {
+               d.color("gr\u00fcn", 1, 2, 3)
+                   .property("pt", "\u00e9", vedra::Kind::String, "\u00ff");
+               d.pt(0, 0, "gr\u00fcn").prop("\u00e9", "na\u00efve").comment("\u00bd ASCII");
+           })
+        << QByteArray("color gr\xfcn 1 2 3\nproperty pt \xe9 string \xff\nendheader\n"
+                      "pt 0 0 gr\xfcn 0 \xe9 na\xefve //\xbd ASCII\n");
+    QTest::newRow("undeclared properties declared")
+        << DumpSteps([](Dump& d) {
+               d.property("rect", "cell", vedra::Kind::String, "none");
+               d.pt(0, 0).prop("w", 2.5).prop("net", "a1");
+               d.pt(1, 1).prop("w", 3).prop("mixed", 1);
+               d.rect({0, 0}, {1, 1}).prop("cell", "c1").prop("w", "wide");
+               d.pt(2, 2).prop("mixed", "x");
+           })
+        << QByteArray("property rect cell string none\nproperty pt w double nan\n"
+                      "property pt net string none\nproperty pt mixed string none\n"
+                      "property rect w string none\nendheader\npt 0 0 black 0 w 2.5 net a1\n"
+                      "pt 1 1 black 0 w 3 mixed 1\nrect 0 0 1 1 black cell c1 w wide\n"
+                      "pt 2 2 black 0 mixed x\n");
+    // The deque keeps each record in place; a vector would have moved the first long before.
+    QTest::newRow("record kept past later ones")
+        << DumpSteps([](Dump& d) {
+               vedra::Record& first = d.pt(1, 1);
+               for (int i = 0; i < 1000; ++i)
+                   d.pt(2, 2).comment(std::string(100, 'x'));
+               first.prop("n", 7).comment("kept");
+               for (int i = 0; i < 999; ++i)
+                   d.pt(2, 2);
+           })
+        << QByteArray("property pt n double nan\nendheader\npt 1 1 black 0 n 7 //kept\n") +
+               QByteArray("pt 2 2 black 0 //" + QByteArray(100, 'x') + "\n").repeated(1000) +
+               QByteArray("pt 2 2 black 0\n").repeated(999);
+}
+
+void TestDumpWriter::writtenAsGiven()
+{
+    QFETCH(DumpSteps, steps);
+    QFETCH(QByteArray, text);
+    {
+        vedra::Dump dump("given.las");
+        steps(dump);
+    }
+    QFile file("given.las");
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), text);
+}
+
+void TestDumpWriter::writeFailureNamesTheDump_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("obstacle");
+    QTest::addColumn<QString>("reason");
+    enum { Folder, Pipe, ReadOnly, FileAsFolder };
+    QTest::newRow("folder") << "in/way.las" << int(Folder)
+                            << "cannot write in/way.las: it is a folder, not a regular file";
+    QTest::newRow("FIFO") << "in/way.las" << int(Pipe)
+                          << "cannot write in/way.las: it is a named pipe (FIFO), not a regular";
+    QTest::newRow("read-only file")
+        << "in/way.las" << int(ReadOnly) << "cannot write in/way.las: it is read-only";
+    QTest::newRow("file where a folder must be")
+        << "in/way.las/x.las" << int(FileAsFolder)
+        << "cannot write in/way.las/x.las: cannot make its folder in/way.las";
+}
+
+// The error names the dump and leaves no file beside it; once it was caught, the dump does not
+// write again when it goes, even where it now could.
+void TestDumpWriter::writeFailureNamesTheDump()
+{
+    QFETCH(QString, name);
+    QFETCH(int, obstacle);
+    QFETCH(QString, reason);
+    QDir("in").removeRecursively();
+    QVERIFY(QDir().mkpath("in"));
+    const QByteArray way = "in/way.las";
+    if (obstacle == 0)
+        QVERIFY(QDir().mkpath(way));
+    else if (obstacle == 1)
+        QCOMPARE(mkfifo(way.constData(), 0600), 0);
+    else
+        testapp::writeFile(way, "old\n");
+    if (obstacle == 2)
+        QVERIFY(QFile::setPermissions(way, QFile::ReadOwner));
+    {
+        vedra::Dump dump(name.toStdString());
+        dump.pt(1, 2);
+        try {
+            dump.write();
+            QFAIL("written");
+        } catch (const vedra::WriteError& error) {
+            QVERIFY2(QString(error.what()).startsWith(reason), error.what());
+            QCOMPARE(error.file(), name.toStdString());
+        }
+        QCOMPARE(QDir("in").entryList(QDir::Files | QDir::Hidden | QDir::System),
+                 obstacle == 0 ? QStringList() : QStringList{"way.las"});
+        QVERIFY(QFile::remove(way) || QDir().rmdir(way));
+    }
+    QVERIFY(!QFileInfo::exists(name));
+}
+
+void TestDumpWriter::rewriteFollowsLinksKeepsModeAndClearsLeftovers()
+{
+    QDir("kept").removeRecursively();
+    QVERIFY(QDir().mkpath("kept/real"));
+    testapp::writeFile("kept/real/target.las", "old\n");
+    QCOMPARE(chmod("kept/real/target.las", 0640), 0);
+    QVERIFY(QFile::link("real/target.las", "kept/link.las"));
+    // Temporaries of the target: one of a process that has ended, one of a running process
+    // (this one's parent), one without a process noted (an older writer's) and an hour old, one
+    // just as old but of another dump.
+    const pid_t ended = fork();
+    if (ended == 0)
+        _exit(0);
+    waitpid(ended, nullptr, 0);
+    const QString gone = QString(".target.las.%1.7.tmp").arg(ended);
+    const QString running = QString(".target.las.%1.8.tmp").arg(getppid());
+    for (const QString& name :
+         {gone, running, QString(".target.las.9.tmp"), QString(".other.las.9.tmp")})
+        testapp::writeFile("kept/real/" + name, "partial");
+    const utimbuf old{time(nullptr) - 7200, time(nullptr) - 7200};
+    for (const char* name : {"kept/real/.target.las.9.tmp", "kept/real/.other.las.9.tmp"})
+        QCOMPARE(utime(name, &old), 0);
+
+    vedra::Dump dump("kept/link.las");
+    dump.pt(1, 2);
+    dump.write();
+    QVERIFY(QFileInfo("kept/link.las").isSymLink());
+    QFile target("kept/real/target.las");
+    QVERIFY(target.open(QIODevice::ReadOnly));
+    QCOMPARE(target.readAll(), QByteArray("endheader\npt 1 2 black 0\n"));
+    struct stat info;
+    QCOMPARE(stat("kept/real/target.las", &info), 0);
+    QCOMPARE(info.st_mode & 07777, mode_t(0640));
+    QCOMPARE(QDir("kept/real").entryList(QDir::Files | QDir::Hidden, QDir::Name),
+             (QStringList{".other.las.9.tmp", running, "target.las"}));
+}
+
 void TestDumpWriter::seriesMembersAreNumberedAndWhole()
 {
-    QDir("run").removeRecursively();
-    QVERIFY(QDir().mkpath("run"));
+    QDir("run").removeRecursively(); // the series makes the folder
     vedra::Series series("run/step", 9);
     series.color("mine", 1, 2, 3);
     series.next().pt(1, 1, "mine");
@@ -474,7 +782,7 @@ void TestDumpWriter::showAsksTheListeningWindow_data()
 {
     QTest::addColumn<QByteArray>("reply");
     QTest::addColumn<bool>("shown");
-    QTest::newRow("opened") << QByteArray("file: x\nobjects: 1\nok\n") << true;
+    QTest::newRow("taken") << QByteArray("file: x\nobjects: 1\nok\n") << true;
     QTest::newRow("refused") << QByteArray("error: cannot read it\n") << false;
     QTest::newRow("hung up") << QByteArray("file: x\n") << false;
 }
@@ -483,7 +791,7 @@ void TestDumpWriter::showAsksTheListeningWindow()
 {
     QFETCH(QByteArray, reply);
     QFETCH(bool, shown);
-    const QString socket = QDir::current().absoluteFilePath("window.sock");
+    const QString socket = privateSocket();
     qputenv("VEDRA_SOCKET", socket.toUtf8());
     // A program that would fail to start, so that only the listener can make show() succeed.
     qputenv("VEDRA_PROGRAM", "/nonexistent/vedra");
@@ -495,7 +803,7 @@ void TestDumpWriter::showAsksTheListeningWindow()
     QCOMPARE(whileServing([&dump] { return dump.show(); }), shown);
     if (window)
         QCOMPARE(window->requests,
-                 QStringList{"open " + QDir::current().absoluteFilePath("shown.las") + "\n"});
+                 QStringList{"display " + QDir::current().absoluteFilePath("shown.las") + "\n"});
     QVERIFY(QFile::exists("shown.las"));
 
     if (shown) {
@@ -507,29 +815,162 @@ void TestDumpWriter::showAsksTheListeningWindow()
     }
 }
 
-void TestDumpWriter::showWithoutAWindowStartsOneOrSaysSo()
+void TestDumpWriter::showRefusesAnUntrustedSocket_data()
 {
-    qputenv("VEDRA_SOCKET", QDir::current().absoluteFilePath("nobody.sock").toUtf8());
-    QVERIFY(!vedra::request("status"));
+    QTest::addColumn<int>("situation");
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<bool>("answered"); // request() answers with the refusal, not "no window"
+    QTest::newRow("socket of another user") << 0 << "vedra.sock: it belongs to " << true;
+    QTest::newRow("folder others reach") << 1 << "others can reach it (mode 0777)" << true;
+    QTest::newRow("window of another user") << 2 << "refusing the window at " << true;
+    QTest::newRow("missing folder") << 3 << "cannot start a window: the socket's folder " << false;
+}
 
-    qputenv("VEDRA_PROGRAM", "/nonexistent/vedra");
-    vedra::Dump dump("alone.las");
+// No byte goes to a socket or window that is not the user's alone, and no window is started
+// over it; the refusal names the path and the owner.
+void TestDumpWriter::showRefusesAnUntrustedSocket()
+{
+    QFETCH(int, situation);
+    QFETCH(QString, reason);
+    QFETCH(bool, answered);
+    if ((situation == 0 || situation == 2) && geteuid() != 0)
+        QSKIP("a socket or window of another user can only be made as root (as CI runs)");
+    QDir("trust").removeRecursively();
+    const QString socket = situation == 3 ? QDir::current().absoluteFilePath("trust/vedra.sock")
+                                          : privateSocket("trust");
+    QVERIFY(situation != 1 || chmod("trust", 0777) == 0);
+    QLocalServer server;
+    server.setSocketOptions(QLocalServer::UserAccessOption);
+    pid_t listener = -1;
+    if (situation == 0)
+        QVERIFY(server.listen(socket) && chown(socket.toUtf8().constData(), 65534, 65534) == 0);
+    if (situation == 2)
+        QVERIFY((listener = listenAsNobody(socket.toUtf8())) > 0);
+    const QString owner = situation == 0 || situation == 2 ? "(uid 65534)" : "";
+    qputenv("VEDRA_SOCKET", socket.toUtf8());
+    testapp::writeFile("start.sh", "#!/bin/sh\ntouch started\n");
+    QFile::setPermissions("start.sh", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("VEDRA_PROGRAM", QDir::current().absoluteFilePath("start.sh").toUtf8());
+
+    vedra::Dump dump("trusted.las");
     dump.pt(1, 2);
-    QVERIFY(!dump.show());
-    QFile written("alone.las");
-    QVERIFY(written.open(QIODevice::ReadOnly));
-    QCOMPARE(written.readAll(), QByteArray("endheader\npt 1 2 black 0\n"));
+    std::string why;
+    const bool shown = dump.show(why);
+    const std::optional<vedra::Answer> answer = vedra::request("status");
+    if (listener > 0) {
+        kill(listener, SIGKILL);
+        waitpid(listener, nullptr, 0);
+    }
+    QVERIFY(!shown);
+    QVERIFY2(QString::fromStdString(why).contains(reason) &&
+                 QString::fromStdString(why).contains(owner),
+             why.c_str());
+    QVERIFY(QFileInfo::exists("trusted.las"));
+    QVERIFY(!QFileInfo::exists("started"));
+    QCOMPARE(bool(answer), answered);
+    if (answer)
+        QVERIFY2(!answer->ok && QString::fromStdString(answer->error).contains(reason),
+                 answer->error.c_str());
+}
 
-    // A stand-in program notes the arguments it was started with.
-    testapp::writeFile("window.sh", "#!/bin/sh\necho \"$@\" > started.txt\n");
-    QFile::setPermissions("window.sh", QFile::ReadOwner | QFile::ExeOwner);
-    qputenv("VEDRA_PROGRAM", QDir::current().absoluteFilePath("window.sh").toUtf8());
-    QVERIFY(dump.show());
-    QTRY_VERIFY(QFileInfo("started.txt").size() > 0);
-    QFile started("started.txt");
-    QVERIFY(started.open(QIODevice::ReadOnly));
-    QCOMPARE(started.readAll(),
-             "--listen " + QDir::current().absoluteFilePath("alone.las").toUtf8() + "\n");
+void TestDumpWriter::startedWindowIsDetachedOrSaysWhy_data()
+{
+    QTest::addColumn<QByteArray>("script"); // the window's program; none: the stand-in window
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("window listens") << QByteArray() << QString();
+    QTest::newRow("window ends saying why")
+        << QByteArray("echo started >> \"$VEDRA_FAKE_NOTES\"\necho 'first'\n"
+                      "echo 'qt.qpa.xcb: could not connect to display' >&2\necho >&2\nexit 1\n")
+        << "ended before it listened at %1: qt.qpa.xcb: could not connect to display";
+    QTest::newRow("window ends silently")
+        << QByteArray("echo started >> \"$VEDRA_FAKE_NOTES\"\nexit 3\n")
+        << "ended before it listened at %1: exit status 3";
+    QTest::newRow("program missing") << QByteArray("missing") << "could not be started";
+}
+
+// A program shows three files: the window it starts holds none of its descriptors (its output
+// pipe ends when the program does), runs in its own session and reads nothing; or the program
+// says why the window could not come, once, and then once that it started one already.
+void TestDumpWriter::startedWindowIsDetachedOrSaysWhy()
+{
+    QFETCH(QByteArray, script);
+    QFETCH(QString, reason);
+    const QString socket = privateSocket("started");
+    QFile::remove(socket);
+    const QString notes = QDir::current().absoluteFilePath("notes.txt");
+    QFile::remove(notes);
+    qputenv("VEDRA_SOCKET", socket.toUtf8());
+    qputenv("VEDRA_FAKE_NOTES", notes.toUtf8());
+    qunsetenv("VEDRA_FAKE_DELAY_MS");
+    QString program = VEDRA_SDK_HELPER;
+    if (script == "missing") {
+        program = "/nonexistent/vedra";
+    } else if (!script.isEmpty()) {
+        testapp::writeFile("window.sh", "#!/bin/sh\n" + script);
+        QFile::setPermissions("window.sh", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        program = QDir::current().absoluteFilePath("window.sh");
+    }
+    qputenv("VEDRA_PROGRAM", program.toUtf8());
+
+    bool ended = false;
+    const QByteArray output =
+        Piped({VEDRA_SDK_HELPER, "show", "a.las", "b.las", "c.las"}).read(ended, 20000);
+    const QStringList noted = lines(notes);
+    endNotedWindows(notes);
+    QVERIFY2(ended, "the program's output did not end when it did: the window holds it");
+    const QString a = QDir::current().absoluteFilePath("a.las");
+    if (reason.isEmpty()) {
+        QCOMPARE(output, QByteArray("shown a.las\nshown b.las\nshown c.las\n"));
+        QCOMPARE(noted.filter("started").size(), 1);
+        QCOMPARE(noted.first(), "started --listen --fit " + a);
+        QVERIFY(noted.contains("session own"));
+        QVERIFY(noted.contains("stdin /dev/null"));
+        QVERIFY(noted.contains("inherited none"));
+        QCOMPARE(noted.filter("request ").size(), 2);
+        QVERIFY(noted.contains("request display " + QDir::current().absoluteFilePath("c.las")));
+        return;
+    }
+    const QStringList said = QString::fromUtf8(output).split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(said.size(), 5);
+    QVERIFY2(said[0].contains(QString(reason).replace("%1", socket)), qPrintable(said[0]));
+    QCOMPARE(said[1], "not shown a.las");
+    QVERIFY2(said[2].contains("started its one window already"), qPrintable(said[2]));
+    QCOMPARE(said.mid(3), (QStringList{"not shown b.las", "not shown c.las"}));
+    QCOMPARE(noted.filter("started").size(), script == "missing" ? 0 : 1);
+}
+
+// Programs that show at the same moment start one window between them; the others hand it their
+// files once it listens.
+void TestDumpWriter::programsShowingAtOnceStartOneWindow()
+{
+    const QString socket = privateSocket("together");
+    QFile::remove(socket);
+    const QString notes = QDir::current().absoluteFilePath("together.txt");
+    QFile::remove(notes);
+    qputenv("VEDRA_SOCKET", socket.toUtf8());
+    qputenv("VEDRA_FAKE_NOTES", notes.toUtf8());
+    qputenv("VEDRA_FAKE_DELAY_MS", "400"); // long enough for all to find no window
+    qputenv("VEDRA_PROGRAM", VEDRA_SDK_HELPER);
+    std::vector<std::unique_ptr<Piped>> programs;
+    for (const char* name : {"p", "q", "r"})
+        programs.push_back(std::make_unique<Piped>(
+            QStringList{VEDRA_SDK_HELPER, "show", name + QString(".1.las"),
+                        name + QString(".2.las"), name + QString(".3.las")}));
+    QByteArray output;
+    bool allEnded = true;
+    for (const auto& program : programs) {
+        bool ended = false;
+        output += program->read(ended);
+        allEnded = allEnded && ended;
+    }
+    qunsetenv("VEDRA_FAKE_DELAY_MS");
+    const QStringList noted = lines(notes);
+    endNotedWindows(notes);
+    QVERIFY(allEnded);
+    QCOMPARE(output.count("shown "), 9);
+    QCOMPARE(output.count("not shown "), 0);
+    QCOMPARE(noted.filter("started").size(), 1);
+    QCOMPARE(noted.filter("request display ").size(), 8);
 }
 
 void TestDumpWriter::examplesWriteEveryStep_data()
