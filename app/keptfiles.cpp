@@ -1,7 +1,7 @@
 #include "app/keptfiles.h"
 
 #include "app/rememberedstate.h"
-#include "app/remotesocket.h"
+#include "remote/remotesocket.h"
 
 #include <QFile>
 
