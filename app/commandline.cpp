@@ -128,6 +128,15 @@ CommandLine::Outcome CommandLine::read(int argc, char** argv)
     styleGiven = parser.isSet(QStringLiteral("style"));
     listen = parser.isSet(listenOption);
     fit = parser.isSet(fitOption);
+    // Without a display Qt would end the program with a page about platform plugins; a program
+    // that started the window reads the last line its window wrote, so this says what is wrong.
+    if (!parser.isSet(QStringLiteral("platform")) &&
+        !qEnvironmentVariableIsSet("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        print(stderr, QStringLiteral("vedra: cannot open a window: no display (DISPLAY is not "
+                                     "set); vedra-export draws pictures without one\n"));
+        return Outcome::ExitNoDisplay;
+    }
     return Outcome::Run;
 }
 

@@ -15,6 +15,8 @@ int main(int argc, char** argv)
         return CommandLine::kExitUsage;
     case CommandLine::Outcome::ExitRemote:
         return commandLine.remoteExitCode;
+    case CommandLine::Outcome::ExitNoDisplay:
+        return CommandLine::kExitNoDisplay;
     case CommandLine::Outcome::Run:
         break;
     }

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <random>
 #include <string>
 #include <utility>
@@ -39,6 +40,12 @@ int main(int argc, char** argv)
             return 2;
         }
     }
+
+#ifdef VEDRA_BUILT_PROGRAM
+    // Built with Vedra but nothing installed: the window started is the one built beside this.
+    if (!std::getenv("VEDRA_PROGRAM") && std::system("command -v vedra >/dev/null 2>&1") != 0)
+        ::setenv("VEDRA_PROGRAM", VEDRA_BUILT_PROGRAM, 0);
+#endif
 
     std::mt19937 random(1);
     std::uniform_real_distribution<double> coordinate(0.0, 100.0);

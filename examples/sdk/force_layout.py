@@ -6,6 +6,7 @@ import argparse
 import math
 import os
 import random
+import shutil
 import sys
 
 try:
@@ -13,6 +14,12 @@ try:
 except ImportError:  # run from the source tree without installing the package
     sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "sdk", "python"))
     import vedra_dump
+
+# Run from a checkout where README's first command built Vedra but nothing installed it: the window
+# started is the one built there.
+_BUILT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "build", "vedra")
+if not os.environ.get("VEDRA_PROGRAM") and not shutil.which("vedra") and os.access(_BUILT, os.X_OK):
+    os.environ["VEDRA_PROGRAM"] = os.path.normpath(_BUILT)
 
 REACH = 8.0      # cells nearer than this push each other apart
 SPRING = 0.05    # pull of a net per unit of its length

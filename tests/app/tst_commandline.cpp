@@ -36,6 +36,9 @@ void TestCommandLine::answersWithoutADisplay_data()
     QTest::newRow("remote with no window listening")
         << QStringList{"--remote", "goto", "-5", "3"} << 3 << ""
         << "no Vedra window is listening at ";
+    QTest::newRow("a window without a display")
+        << QStringList{"some.las"} << 1 << ""
+        << "vedra: cannot open a window: no display (DISPLAY is not set)";
     QTest::newRow("remote without a request") << QStringList{"--remote"} << 2 << ""
                                               << "--remote needs a request";
     QTest::newRow("remote request of two lines")
