@@ -82,8 +82,13 @@ void ChangeBar::sayFollowingPaused(const QString& name, const QString& newest)
 
 void ChangeBar::withdrawPaused()
 {
-    if (resumeButton->isVisibleTo(this))
+    if (saysPaused())
         hide();
+}
+
+bool ChangeBar::saysPaused() const
+{
+    return isVisibleTo(parentWidget()) && resumeButton->isVisibleTo(this);
 }
 
 QString ChangeBar::text() const

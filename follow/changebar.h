@@ -28,6 +28,8 @@ public:
     void sayFollowingPaused(const QString& name, const QString& newest);
     // Hides the bar when it says that following is paused.
     void withdrawPaused();
+    // Whether the bar says now that following is paused.
+    bool saysPaused() const;
 
     // The label's text, for what the bar says now.
     QString text() const;

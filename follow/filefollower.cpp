@@ -28,7 +28,8 @@ FileFollower::~FileFollower()
 // Opening a file of another series lists its folder once, here: which members exist when following
 // begins decides whether newer ones are offered, and the opening reads the whole file anyway. A
 // step within the series takes the members the folder's watch keeps current instead.
-void FileFollower::follow(const std::string& fileName, const std::optional<FileStamp>& shown)
+void FileFollower::follow(const std::string& fileName, const std::optional<FileStamp>& shown,
+                          NewerMembers newerMembers)
 {
     settleTimer.stop();
     const QStringList watched = watcher.files() + watcher.directories();
@@ -60,7 +61,8 @@ void FileFollower::follow(const std::string& fileName, const std::optional<FileS
     }
     if (followed.empty())
         return;
-    offersMembers = !series.prefix.empty() && newestMember().empty();
+    offersMembers =
+        !series.prefix.empty() && (newerMembers == NewerMembers::Always || newestMember().empty());
     watch(splitFolderName(followed).first, false);
     watch(followed, true);
     acknowledge();
@@ -68,6 +70,9 @@ void FileFollower::follow(const std::string& fileName, const std::optional<FileS
         seen = *shown;
         settleTimer.start();
     }
+    // Members that came before this follow made the folder report already: look for them.
+    if (offersMembers && newerMembers == NewerMembers::Always)
+        settleTimer.start();
 }
 
 // The newest member known is the one the last settle found: one that came since makes the

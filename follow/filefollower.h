@@ -31,11 +31,16 @@ public:
     // Stops a listing of the folder still running and waits for its thread.
     ~FileFollower() override;
 
+    // Which newer members of the series a follow reports: only when none newer than the file
+    // exists now (the user went back to an older member), or the newest whatever exists (Follow
+    // Latest reached this member and goes on).
+    enum class NewerMembers { WhenNoneNewer, Always };
+
     // Watches the file named by these bytes; what it holds now counts as seen, or, when given,
     // the state it was in when the drawing shown was read (a change since is reported once it has
-    // settled). Series members are offered only when none newer than it exists now. An empty name
-    // stops watching.
-    void follow(const std::string& fileName, const std::optional<FileStamp>& shown = {});
+    // settled). An empty name stops watching.
+    void follow(const std::string& fileName, const std::optional<FileStamp>& shown = {},
+                NewerMembers newerMembers = NewerMembers::WhenNoneNewer);
     // Takes the file and the series as they are now as seen: nothing is reported until they
     // change again.
     void acknowledge();

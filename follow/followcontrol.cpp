@@ -12,6 +12,8 @@
 #include <QMenu>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace
 {
 
@@ -57,6 +59,11 @@ FollowControl::FollowControl(QMainWindow* window) : QObject(window)
     connect(&follower, &FileFollower::changed, this, &FollowControl::fileChanged);
     connect(&follower, &FileFollower::vanished, this, &FollowControl::fileVanished);
     connect(&follower, &FileFollower::newerMemberReady, this, &FollowControl::memberReady);
+    // The paused bar names the newest member as the last listing found it.
+    connect(&follower, &FileFollower::membersChanged, this, [this] {
+        if (bar->saysPaused())
+            showIfPaused();
+    });
     connect(bar, &ChangeBar::reloadChosen, this,
             [] { ViewerApp::instance()->commands.doReload(); });
     connect(bar, &ChangeBar::alwaysReloadChosen, this, [this] {
@@ -84,13 +91,20 @@ FollowControl::FollowControl(QMainWindow* window) : QObject(window)
     followCurrentFile();
 }
 
+// A member that Follow Latest reached is not a step back, even when newer members came while it
+// loaded: following goes on to the newest of them once it has settled.
 void FollowControl::followCurrentFile()
 {
     offeredMember.clear();
     bar->hide();
     const ViewerApp* app = ViewerApp::instance();
-    follower.follow(app->fileName, app->fileStamp);
-    showIfPaused();
+    const bool reachedByFollowing =
+        followLatestAction->isChecked() && std::exchange(followedStep, {}) == app->fileName;
+    follower.follow(app->fileName, app->fileStamp,
+                    reachedByFollowing ? FileFollower::NewerMembers::Always
+                                       : FileFollower::NewerMembers::WhenNoneNewer);
+    if (!reachedByFollowing)
+        showIfPaused();
 }
 
 void FollowControl::showIfPaused()
@@ -98,7 +112,9 @@ void FollowControl::showIfPaused()
     if (!followLatestAction->isChecked())
         return;
     const std::string newest = follower.newestMember();
-    if (!newest.empty())
+    if (newest.empty())
+        bar->withdrawPaused();
+    else
         bar->sayFollowingPaused(shortName(ViewerApp::instance()->fileName), shortName(newest));
 }
 
@@ -163,6 +179,8 @@ void FollowControl::openOfferedMember()
 {
     const std::string member = offeredMember.toStdString();
     offeredMember.clear();
-    if (!member.empty())
-        ViewerApp::instance()->commands.stepToFile(member);
+    if (member.empty())
+        return;
+    followedStep = member;
+    ViewerApp::instance()->commands.stepToFile(member);
 }

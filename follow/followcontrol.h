@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QObject>
 
+#include <string>
+
 class ChangeBar;
 class QAction;
 class QMainWindow;
@@ -50,4 +52,7 @@ private:
 
     // The newer series member that the bar offers; empty when none.
     QByteArray offeredMember;
+    // The member Follow Latest stepped to last, while its load runs: once it is shown, following
+    // goes on to whatever newer members came meanwhile. Empty when none.
+    std::string followedStep;
 };

@@ -41,7 +41,9 @@ Condition::Condition(const QString& text)
     op = text.mid(i, j - i);
     operand = withoutSpaces(text.mid(j));
     meaning = comparisonOf(op);
-    valid = true;
+    // No property has an empty name (a record's words are never empty), so a condition without
+    // one could match nothing: it is unusable, and said to be, not run.
+    valid = !property.isEmpty();
 }
 
 Condition::Comparison Condition::comparisonOf(const QString& op)

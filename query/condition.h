@@ -21,7 +21,7 @@ public:
                       const Comparator::Reading& value, const Comparator::Reading& operand);
     Comparison comparison() const { return meaning; }
 
-    // An operator with at least one character after it was found.
+    // An operator with at least one character after it was found, and a property name before it.
     bool valid = false;
     QString property;
     QString op;

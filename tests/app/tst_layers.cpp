@@ -226,6 +226,7 @@ void TestLayers::unusableFilterKeepsTheLastGood_data()
     QTest::newRow("no type") << "w>=2";
     QTest::newRow("no such type") << "square:w>=2";
     QTest::newRow("no operand") << "rect:w>=";
+    QTest::newRow("no property name") << "rect:==clk";
     QTest::newRow("a kind twice") << "rect:w>1; rect:w<3";
     QTest::newRow("two colons") << "rect:w>1:pt";
 }

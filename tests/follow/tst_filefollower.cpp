@@ -1,6 +1,7 @@
 #include "app/viewerapp.h"
 #include "follow/changebar.h"
 #include "follow/filefollower.h"
+#include "follow/fileloader.h"
 #include "follow/followcontrol.h"
 #include "model/drawingmodel.h"
 #include "support/testapp.h"
@@ -64,6 +65,7 @@ private slots:
     void noticesChangesOnDisk();
     void followsTheSeries_data();
     void followsTheSeries();
+    void followsOnWhenMembersComeDuringALoad();
     void listsTheFolderOncePerSettle_data();
     void listsTheFolderOncePerSettle();
 };
@@ -73,6 +75,7 @@ void TestFileFollower::init()
     testapp::resetApplication();
     app()->followControl->alwaysReloadAction->setChecked(false);
     app()->followControl->followLatestAction->setChecked(false);
+    app()->fileLoader->setBackgroundFrom(FileLoader::kBackgroundFrom);
 }
 
 void TestFileFollower::noticesChangesOnDisk_data()
@@ -165,7 +168,7 @@ void TestFileFollower::followsTheSeries_data()
         << "";
     QTest::newRow("not the newest: paused, Resume goes on")
         << QStringList{"run.1", "run.5"} << true << QStringList{"run.6"} << "run.1"
-        << "Following paused at run.1.las: run.5.las is the newest"
+        << "Following paused at run.1.las: run.6.las is the newest"
         << "Resume"
         << "run.6";
     QTest::newRow("not the newest: paused, stepping to the newest goes on")
@@ -232,6 +235,30 @@ void TestFileFollower::followsTheSeries()
     // Following goes on by itself.
     appear("run.9");
     QTRY_COMPARE_WITH_TIMEOUT(QFile::decodeName(app()->fileName.c_str()), pathOf("run.9"), 5000);
+}
+
+// Members that come while Follow Latest's step to a large member loads are not lost: once it is
+// shown, following goes on to the newest of them.
+void TestFileFollower::followsOnWhenMembersComeDuringALoad()
+{
+    QTemporaryDir folder;
+    const auto pathOf = [&folder](int n) {
+        return folder.filePath(QStringLiteral("run.%1.las").arg(n));
+    };
+    testapp::writeFile(pathOf(1), kOnePoint);
+    open(pathOf(1));
+    ViewerApp* window = app();
+    window->fileLoader->setBackgroundFrom(1);
+    window->followControl->followLatestAction->setChecked(true);
+    QByteArray large = "endheader\n";
+    for (int i = 0; i < 1000000; ++i)
+        large += "pt 1 1 red 0\n";
+    testapp::writeFile(pathOf(2), large);
+    QTRY_VERIFY_WITH_TIMEOUT(window->fileLoader->busy(), 10000);
+    testapp::writeFile(pathOf(3), kOnePoint);
+    testapp::writeFile(pathOf(4), kOnePoint);
+    QTRY_COMPARE_WITH_TIMEOUT(QFile::decodeName(window->fileName.c_str()), pathOf(4), 15000);
+    QVERIFY(!window->followControl->bar->isVisible());
 }
 
 void TestFileFollower::listsTheFolderOncePerSettle_data()

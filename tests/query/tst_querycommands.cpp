@@ -219,6 +219,7 @@ void TestQueryCommands::unusableOrCancelledPickChangesNothing_data()
     QTest::newRow("leading and") << "pt:&&net==clk" << true;
     QTest::newRow("no operator") << "pt:net" << true;
     QTest::newRow("no operand") << "pt:net==" << true;
+    QTest::newRow("no property name") << "pt:==clk" << true;
     QTest::newRow("false condition before an unusable one") << "pt:net==nothing&&w" << true;
     QTest::newRow("true conjunction before an unusable one") << "pt:net==clk||w" << true;
     QTest::newRow("upper case type") << "PT:net==clk" << true;
