@@ -24,7 +24,18 @@ void lowerPriority()
 
 StepChanges::StepChanges(QObject* parent) : QObject(parent)
 {
-    connect(this, &StepChanges::counted, this, &StepChanges::take, Qt::QueuedConnection);
+    // Small members are counted by the thousand a second: the counts reach the bars in batches,
+    // at most one every kDeliveryMs, so that the GUI thread spends little on them.
+    deliveryTimer.setSingleShot(true);
+    deliveryTimer.setInterval(kDeliveryMs);
+    connect(&deliveryTimer, &QTimer::timeout, this, &StepChanges::take);
+    connect(
+        this, &StepChanges::counted, this,
+        [this] {
+            if (!deliveryTimer.isActive())
+                deliveryTimer.start();
+        },
+        Qt::QueuedConnection);
 }
 
 StepChanges::~StepChanges()
@@ -156,14 +167,18 @@ void StepChanges::run(Job& job)
             count.added = added.size();
             count.removed = removed.size();
         }
+        bool firstWaiting = false;
         {
             const std::lock_guard<std::mutex> lock(job.mutex);
             job.results.push_back({{previous, name}, count});
+            firstWaiting = job.results.size() == 1;
         }
         hashed.swap(now);
         hashedName = name;
         hashedFailure = failure;
-        emit counted();
+        // Counts that wait already have a delivery on its way, which takes them all.
+        if (firstWaiting)
+            emit counted();
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <atomic>
 #include <cstddef>
@@ -41,6 +42,9 @@ class StepChanges : public QObject
     Q_OBJECT
 
 public:
+    // The longest a count waits on the GUI thread before the bars show it.
+    static constexpr int kDeliveryMs = 100;
+
     explicit StepChanges(QObject* parent = nullptr);
     // Stops the counting and waits for its thread, which stops within one block of the file read.
     ~StepChanges() override;
@@ -63,9 +67,10 @@ public:
     bool counting() const { return job != nullptr; }
 
 signals:
-    // Sent by the counting thread after each count and as it ends, delivered on the GUI thread.
+    // Sent by the counting thread when a count waits where none waited, and as it ends; delivered
+    // on the GUI thread, where it starts the delivery timer.
     void counted();
-    // New counts are known.
+    // New counts are known: at most once every kDeliveryMs while counting runs.
     void countsChanged();
 
 private:
@@ -97,4 +102,6 @@ private:
     std::unique_ptr<Job> job;
     // The members changed while a count ran: start again once it has ended.
     bool startAgain = false;
+    // Takes the waiting counts when it times out.
+    QTimer deliveryTimer;
 };

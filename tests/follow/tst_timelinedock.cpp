@@ -149,6 +149,7 @@ private slots:
     void dragEndsOnTheMemberUnderTheHand();
     void playsToTheEndAndOnWithFollowLatest();
     void countsWhatEachStepChanged();
+    void countsOfManyMembersArriveInBatches();
 };
 
 void TestTimelineDock::initTestCase()
@@ -370,6 +371,27 @@ void TestTimelineDock::countsWhatEachStepChanged()
     QTest::mouseClick(bars, Qt::LeftButton, {}, QPoint(x, bars->height() / 2));
     QVERIFY(testapp::waitForLoad());
     QCOMPARE(shownName(), names[2]);
+}
+
+// Two thousand small members are counted in a second or so; their counts reach the bars in a few
+// batches, not one delivery each, so the GUI thread is not kept busy by them.
+void TestTimelineDock::countsOfManyMembersArriveInBatches()
+{
+    constexpr int kMembers = 2000;
+    QTemporaryDir folder;
+    for (int i = 1; i <= kMembers; ++i)
+        testapp::writeFile(folder.filePath(QStringLiteral("many.%1.las").arg(i)),
+                           "endheader\npt " + QByteArray::number(i % 7) + " 0 red 0\n");
+    open(folder.filePath(QStringLiteral("many.%1.las").arg(kMembers)));
+    const StepChanges& changes = timeline()->changes;
+    QTRY_COMPARE(changes.memberCount(), std::size_t(kMembers));
+    QSignalSpy deliveries(&changes, &StepChanges::countsChanged);
+    app()->changeTracker->showChangesAction->setChecked(true);
+    QTRY_VERIFY_WITH_TIMEOUT(!changes.counting(), 120000);
+    for (std::size_t i = 1; i < std::size_t(kMembers); ++i)
+        QVERIFY2(changes.count(i) && changes.count(i)->counted(), qPrintable(QString::number(i)));
+    QCOMPARE(changes.count(7)->total(), std::size_t(2));
+    QVERIFY2(deliveries.count() * 10 < kMembers, qPrintable(QString::number(deliveries.count())));
 }
 
 QTEST_MAIN(TestTimelineDock)
