@@ -52,8 +52,15 @@ bool InputHold::passes(QObject* watched, const QEvent* event) const
 // and the key then comes as a key press, to be dropped. Where some actions pass, the other keys
 // go on to the shortcut they name, which reaches its action only when that action passes; Esc is
 // always kept from its shortcut, so that it comes as a key press and calls onEscape.
+//
+// The window system's events reach the top-level window (a QWindow) first, which hands them to the
+// widget under the pointer or with the focus: they are judged there, where the exempt Cancel button
+// and the passing canvas can be told apart, not at the window, where every one looks alike.
 bool InputHold::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched->isWindowType() && event->type() != QEvent::ShortcutOverride &&
+        event->type() != QEvent::Shortcut)
+        return false;
     switch (event->type()) {
     case QEvent::ShortcutOverride:
         if (!passingActions.isEmpty() && static_cast<QKeyEvent*>(event)->key() != Qt::Key_Escape)

@@ -19,6 +19,7 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTextEdit>
+#include <QWindow>
 #include <QtTest>
 
 #include <fstream>
@@ -449,9 +450,13 @@ void TestFileCommands::backgroundLoadShowsTheDrawingWhole()
     QTest::keyClick(app->display, Qt::Key_D);
     QTest::keySequence(app->display, QKeySequence(QKeySequence::Refresh));
     QTest::keyClick(app->display, Qt::Key_PageUp);
-    QWheelEvent wheel(QPointF(100, 75), app->display->mapToGlobal(QPointF(100, 75)), QPoint(),
+    // The wheel and the Cancel click come as the window system sends them: to the window first,
+    // which hands them to the widget under the pointer.
+    QWindow* window = app->mainWindow->windowHandle();
+    const QPointF overCanvas = app->display->mapTo(app->mainWindow, QPointF(100, 75));
+    QWheelEvent wheel(overCanvas, app->mainWindow->mapToGlobal(overCanvas), QPoint(),
                       QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(app->display, &wheel);
+    QApplication::sendEvent(window, &wheel);
     QCOMPARE(app->changeTracker->showChangesAction->isChecked(), showChanges);
     QCOMPARE(app->ratio, 2 * ratio + 1);
     QTest::keyClick(app->display, Qt::Key_Left, Qt::AltModifier);
@@ -459,9 +464,16 @@ void TestFileCommands::backgroundLoadShowsTheDrawingWhole()
     QVERIFY(app->fileLoader->busy());
     if (during == "esc")
         QTest::keyClick(app->display, Qt::Key_Escape);
-    else if (during == "cancel")
-        QTest::mouseClick(app->mainWindow->statusBar()->findChild<QPushButton*>(), Qt::LeftButton);
-    else if (during == "open")
+    else if (during == "cancel") {
+        const QPushButton* cancel = status->findChild<QPushButton*>();
+        const QPointF onCancel = cancel->mapTo(app->mainWindow, QPointF(cancel->rect().center()));
+        for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QMouseEvent click(
+                type, onCancel, app->mainWindow->mapToGlobal(onCancel), Qt::LeftButton,
+                type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(window, &click);
+        }
+    } else if (during == "open")
         app->commands.openFile(directory.filePath("c.las"));
     QVERIFY(testapp::waitForLoad());
     app->fileLoader->setBackgroundFrom(FileLoader::kBackgroundFrom);
