@@ -26,6 +26,7 @@
 #include <QStringList>
 #include <QThread>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -113,9 +114,12 @@ writePicture(OutputFile& file, ScenePicture::Format format, const SceneView& vie
     progress.setLabelText(QStringLiteral("Writing %1…").arg(name));
     progress.setRange(0, 0);
     progress.show();
-    bool written = false;
+    // Set by the writing thread; atomic, since QThread::wait() synchronises in ways the thread
+    // sanitizer cannot see.
+    std::atomic<bool> written{false};
     QEventLoop waiting;
-    const std::unique_ptr<QThread> writer(QThread::create([&] { written = writeOut(); }));
+    const std::unique_ptr<QThread> writer(
+        QThread::create([&] { written.store(writeOut(), std::memory_order_release); }));
     QObject::connect(writer.get(), &QThread::finished, &waiting, &QEventLoop::quit);
     QObject::connect(&progress, &QProgressDialog::canceled, &waiting, [&file] { file.abandon(); });
     writer->start();
@@ -123,7 +127,7 @@ writePicture(OutputFile& file, ScenePicture::Format format, const SceneView& vie
     writer->wait();
     if (progress.wasCanceled())
         return Failure{true, QString()};
-    if (written && file.commit())
+    if (written.load(std::memory_order_acquire) && file.commit())
         return std::nullopt;
     return Failure{false, file.errorString()};
 }

@@ -8,7 +8,18 @@
 set -euo pipefail
 vedra=$(realpath "$1")
 work=$(mktemp -d)
-trap 'kill "$window" 2>/dev/null || true; rm -rf "$work"' EXIT
+# Whatever ended the run, the window goes, and what the sanitizer reported is shown.
+finish() {
+    kill "$window" 2>/dev/null || true
+    if compgen -G "$work/report*" >/dev/null; then
+        cat "$work"/report* >&2
+        rm -rf "$work"
+        exit 1
+    fi
+    rm -rf "$work"
+}
+window=0
+trap finish EXIT
 chmod 700 "$work"
 
 # Each member holds more than the 8 MiB from which a load runs in the background.
@@ -41,8 +52,4 @@ done
 test -s "$work/picture.png"
 kill "$window"
 wait "$window" || true
-if compgen -G "$work/report*" >/dev/null; then
-    cat "$work"/report* >&2
-    exit 1
-fi
-echo "the window took every request without a report"
+compgen -G "$work/report*" >/dev/null || echo "the window took every request without a report"
