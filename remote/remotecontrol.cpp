@@ -3,6 +3,7 @@
 #include "app/rememberedstate.h"
 #include "app/viewerapp.h"
 #include "follow/fileloader.h"
+#include "remote/pausebar.h"
 #include "remote/remotesocket.h"
 
 #include <QAction>
@@ -54,6 +55,8 @@ RemoteControl::RemoteControl(QWidget* window) : QObject(window)
     connect(&listener, &RemoteListener::connectionWaiting, this, &RemoteControl::acceptClients);
     serveTimer.setSingleShot(true);
     connect(&serveTimer, &QTimer::timeout, this, &RemoteControl::serveNext);
+    pauseBar = new PauseBar(window);
+    connect(pauseBar, &PauseBar::continued, this, &RemoteControl::continuePause);
     // The socket file must not outlive the window that made it.
     connect(qApp, &QCoreApplication::aboutToQuit, this, &RemoteControl::stopListening);
 }
@@ -179,7 +182,7 @@ void RemoteControl::acceptClients()
 bool RemoteControl::readFrom(Client& client)
 {
     QLocalSocket* socket = client.socket;
-    while (client.requests.empty() && socket->bytesToWrite() < kMaxUnsentBytes &&
+    while (client.requests.empty() && !client.paused && socket->bytesToWrite() < kMaxUnsentBytes &&
            socket->bytesAvailable() > 0) {
         const bool lineStarts = client.partial.isEmpty();
         // Up to the line feed, and no further than a line of kMaxLineBytes and its line feed.
@@ -206,6 +209,10 @@ bool RemoteControl::readFrom(Client& client)
 
 void RemoteControl::take(Client& client, QByteArray line)
 {
+    if (line == "pause" || line.startsWith("pause ")) {
+        startPause(client, RemoteRequests::printable(QString::fromUtf8(line.mid(6))));
+        return;
+    }
     const std::optional<RemoteRequests::TakenAtOnce> atOnce = RemoteRequests::takeAtOnce(line);
     if (!atOnce) {
         client.requests.push_back({std::move(line), true});
@@ -235,6 +242,7 @@ void RemoteControl::drop(quint64 id, const QByteArray& errorLine)
         return;
     QLocalSocket* socket = (*entry)->socket;
     clients.erase(entry);
+    forgetPauses(id);
     letGo(socket, errorLine);
 }
 
@@ -266,6 +274,9 @@ void RemoteControl::clientLeft(quint64 id)
         return;
     client->gone = true;
     client->timeLimit->stop();
+    // A program that ended, or was stopped, while it waited is waited for no more.
+    client->paused = false;
+    forgetPauses(id);
     if (readFrom(*client) && client->requests.empty() && servingId != id)
         drop(id);
 }
@@ -347,4 +358,51 @@ void RemoteControl::answered(quint64 id, bool wanted, const QByteArray& answer)
             drop(id);
     }
     serveSoon();
+}
+
+// A pause is answered when the user continues, not in the turn of requests: other programs'
+// requests go on meanwhile, and the window stays whole for the user to look.
+void RemoteControl::startPause(Client& client, const QString& text)
+{
+    client.paused = true;
+    client.timeLimit->stop();
+    pauses.push_back({client.id, text.isEmpty() ? QStringLiteral("A program paused") : text});
+    showFirstPause();
+}
+
+void RemoteControl::continuePause(bool skipSite)
+{
+    if (pauses.empty())
+        return;
+    const quint64 id = pauses.front().clientId;
+    pauses.pop_front();
+    if (Client* client = find(id)) {
+        client->paused = false;
+        if (client->socket->state() == QLocalSocket::ConnectedState)
+            client->socket->write(skipSite ? QByteArrayLiteral("continued: skip-site\nok\n")
+                                           : QByteArrayLiteral("continued: once\nok\n"));
+        awaitRequest(*client);
+        readFrom(*client);
+    }
+    showFirstPause();
+}
+
+void RemoteControl::forgetPauses(quint64 id)
+{
+    const auto kept = std::remove_if(pauses.begin(), pauses.end(),
+                                     [id](const Pause& pause) { return pause.clientId == id; });
+    if (kept == pauses.end())
+        return;
+    pauses.erase(kept, pauses.end());
+    showFirstPause();
+}
+
+void RemoteControl::showFirstPause()
+{
+    if (!pauseBar)
+        return;
+    if (pauses.empty())
+        pauseBar->clear();
+    else
+        pauseBar->showPause(pauses.front().text, static_cast<int>(pauses.size()) - 1);
 }

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QTimer>
 
@@ -12,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+class PauseBar;
 class QAction;
 class QLocalSocket;
 class QMenu;
@@ -80,6 +82,13 @@ private:
         std::deque<Request> requests;
         // The client left: requests it sent before are still carried out, without an answer.
         bool gone = false;
+        // The client waits in a pause for the user: nothing more is read from it meanwhile.
+        bool paused = false;
+    };
+    // A program waiting in `pause TEXT` until the user lets it go on.
+    struct Pause {
+        quint64 clientId = 0;
+        QString text;
     };
 
     void toggled(bool on);
@@ -106,6 +115,13 @@ private:
     // A background load ended: the request waiting for it answers, and the next may start.
     void loadEnded(bool handedOver);
     void answered(quint64 id, bool wanted, const QByteArray& answer);
+    // `pause TEXT`: the client waits, outside the turn of requests, until the user continues.
+    void startPause(Client& client, const QString& text);
+    // The user let the program of the first pause go on.
+    void continuePause(bool skipSite);
+    // Forgets the pauses of a client that left or was dropped.
+    void forgetPauses(quint64 id);
+    void showFirstPause();
 
     QAction* listenAction = nullptr;
     RemoteListener listener;
@@ -115,6 +131,10 @@ private:
     // The client whose request is being carried out (client ids count from 1); 0 when none is.
     quint64 servingId = 0;
     RemoteRequests requests;
+    // Oldest first; the bar shows the first.
+    std::deque<Pause> pauses;
+    // A child of the window.
+    QPointer<PauseBar> pauseBar;
     QTimer serveTimer;
     int idleTimeoutMs = kIdleTimeoutMs;
 };

@@ -10,18 +10,21 @@
 #include <QCursor>
 #include <QDir>
 #include <QFile>
+#include <QFrame>
 #include <QImage>
 #include <QLabel>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QMainWindow>
 #include <QProcess>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QtTest>
 
 #include <atomic>
 #include <cerrno>
 #include <fcntl.h>
+#include <memory>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -199,6 +202,8 @@ private slots:
     void badClientsLeaveTheWindowWorking();
     void overLongLineIsAnsweredWithoutAReset();
     void displayAnswersWhileTheWindowIsBusy();
+    void pauseWaitsForTheUser_data();
+    void pauseWaitsForTheUser();
     void refusesClientsOfOtherUsers();
     void requestsWaitForTheLoad_data();
     void requestsWaitForTheLoad();
@@ -556,6 +561,55 @@ void TestRemoteControl::displayAnswersWhileTheWindowIsBusy()
     QCOMPARE(client.answer().join('\n'), "file: " + dir + "/s.3.las\nok");
     const QByteArrayList lines = client.answer();
     QVERIFY2(lines.contains("file: " + dir + "/s.3.las"), lines.join('\n'));
+}
+
+void TestRemoteControl::pauseWaitsForTheUser_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QByteArray>("answer");
+    QTest::newRow("F8") << "f8" << QByteArray("continued: once\nok");
+    QTest::newRow("Continue") << "Continue" << QByteArray("continued: once\nok");
+    QTest::newRow("Don't Stop Here Again")
+        << "Don't Stop Here Again" << QByteArray("continued: skip-site\nok");
+    // A program that ends while it waits takes its pause with it.
+    QTest::newRow("program gone") << "gone" << QByteArray();
+}
+
+// A pause holds its program, not the window: the bar names it, other programs are answered, and
+// the user lets it go on.
+void TestRemoteControl::pauseWaitsForTheUser()
+{
+    QFETCH(QString, how);
+    QFETCH(QByteArray, answer);
+    ViewerApp* app = ViewerApp::instance();
+    auto* bar = app->mainWindow->findChild<QFrame*>(QStringLiteral("pauseBar"));
+    QVERIFY(bar);
+    auto paused = std::make_unique<Client>();
+    paused->send("pause run.py (pid 7) at run.py:12: after legalize\n");
+    QTRY_VERIFY(bar->isVisible());
+    const QLabel* text = bar->findChild<QLabel*>();
+    QCOMPARE(text->text(), QStringLiteral("Paused: run.py (pid 7) at run.py:12: after legalize"));
+    QVERIFY(status().contains("ok"));
+    QVERIFY(!paused->socket.canReadLine());
+    if (how == QLatin1String("gone")) {
+        paused.reset();
+        QTRY_VERIFY(!bar->isVisible());
+        return;
+    }
+    if (how == QLatin1String("f8")) {
+        app->mainWindow->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(app->mainWindow));
+        QTest::keyClick(app->mainWindow->windowHandle(), Qt::Key_F8);
+    } else {
+        for (QPushButton* button : bar->findChildren<QPushButton*>()) {
+            if (button->text() == how)
+                QTest::mouseClick(button, Qt::LeftButton);
+        }
+    }
+    QCOMPARE(paused->answer().join('\n'), answer);
+    QVERIFY(!bar->isVisible());
+    // The program's next request is served as any other.
+    QVERIFY(paused->ask("status").contains("ok"));
 }
 
 // A process of another user that reaches the socket (here: root's, with the user changed) is
