@@ -36,8 +36,9 @@ class Folder(unittest.TestCase):
         os.environ["VEDRA_SOCKET"] = self.path("nobody.sock")
         os.environ["VEDRA_PROGRAM"] = self.path("no-such-program")
         os.environ["XDG_STATE_HOME"] = self.path("state")
-        # Each test is a run of its own: it may start its one window.
+        # Each test is a run of its own: it may start its one window, and no place is skipped.
         _remote._started = _remote._Started()
+        _remote._skipped_sites = set()
         self.addCleanup(self.end_started_window)
 
     @staticmethod
@@ -291,6 +292,46 @@ class StandInWindow:
         self.server.close()
 
 
+class PausingWindow:
+    """Listens at a socket as the window does, a connection at a time: answers `display` at
+    once and each `pause` with the next of its replies; None closes the connection unanswered,
+    as a window closed meanwhile would. Keeps the pause texts it was sent."""
+
+    def __init__(self, path, replies):
+        self.texts = []
+        self.replies = list(replies)
+        self.server = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+        self.server.bind(path)
+        os.chmod(path, 0o600)
+        self.server.listen()
+        self.server.settimeout(0.05)
+        self.stop = threading.Event()
+        self.thread = threading.Thread(target=self.serve, daemon=True)
+        self.thread.start()
+
+    def serve(self):
+        while not self.stop.is_set():
+            try:
+                connection, _ = self.server.accept()
+            except socket.timeout:
+                continue
+            with connection, connection.makefile("rb") as lines:
+                for line in lines:
+                    if line.startswith(b"display "):
+                        connection.sendall(b"file: x\nok\n")
+                        continue
+                    self.texts.append(line.decode().rstrip("\n")[len("pause "):])
+                    reply = self.replies.pop(0)
+                    if reply is None:
+                        break
+                    connection.sendall(b"continued: " + reply + b"\nok\n")
+
+    def close(self):
+        self.stop.set()
+        self.thread.join(10)
+        self.server.close()
+
+
 # A stand-in for the window's program: notes how it was started in $FAKE_RECORD (one JSON line)
 # and, by $FAKE_MODE, listens at $VEDRA_SOCKET (answering and noting each request), dies at
 # once (with a message, silently, or well, as a wrapper that started the window elsewhere
@@ -329,6 +370,57 @@ while True:
             connection.sendall(b"file: x\nok\n")
 os.unlink(os.environ["VEDRA_SOCKET"])
 '''
+
+
+class Pause(Folder):
+    def pauses(self, replies, calls, environment=None):
+        """Runs calls (a function of the series) against a window that answers its pauses with
+        replies; gives the pause texts the window saw and each call's warnings."""
+        window = PausingWindow(self.path("nobody.sock"), replies)
+        self.addCleanup(window.close)
+        os.environ.pop("VEDRA_PAUSE", None)
+        os.environ.update(environment or {})
+        steps = vedra_dump.Series(self.path("run/step"))
+        with warnings.catch_warnings(record=True) as warned:
+            warnings.simplefilter("always")
+            results = calls(steps)
+        return window.texts, results, [str(w.message) for w in warned]
+
+    def test_a_pause_names_its_place_and_waits_for_the_engineer(self):
+        here = os.path.abspath(__file__)
+
+        def loop(steps):
+            results = []
+            for step in range(3):
+                steps.next().pt(step, 0)
+                results.append(steps.pause(f"step {step}"))  # the place the window names
+            return results
+
+        line = loop.__code__.co_firstlineno + 4
+        program = f"{os.path.basename(sys.argv[0]) or 'python'} (pid {os.getpid()})"
+        # Don't Stop Here Again: the place pauses no more; the file is still shown.
+        texts, results, warned = self.pauses([b"once", b"skip-site"], loop)
+        self.assertEqual(texts, [f"{program} at {here}:{line}: step 0",
+                                 f"{program} at {here}:{line}: step 1"])
+        self.assertEqual((results, warned), ([True, True, True], []))
+
+    def test_a_pause_never_waits_on_a_window_that_is_gone(self):
+        def once(steps):
+            steps.next().pt(0, 0)
+            return steps.pause("look")
+
+        for name, replies, environment, seen, result in [
+                ("the window closed while paused", [None], {}, 1, False),
+                ("pausing turned off for a batch run", [], {"VEDRA_PAUSE": "0"}, 0, True)]:
+            with self.subTest(name):
+                if os.path.exists(self.path("nobody.sock")):
+                    os.unlink(self.path("nobody.sock"))
+                texts, returned, warned = self.pauses(replies, once, environment)
+                self.assertEqual((len(texts), returned), (seen, result))
+                self.assertEqual(len(warned), 0 if result else 1)
+        with self.assertRaises(vedra_dump.PauseEnded):
+            os.unlink(self.path("nobody.sock"))
+            self.pauses([None], lambda steps: steps.next().pause("x", check=True))
 
 
 class Show(Folder):

@@ -6,10 +6,11 @@
     vedra_dump.show("cells.las")
 """
 
-from ._remote import Answer, NoWindow, UntrustedSocket, WindowError, request, show, socket_path
+from ._remote import (Answer, NoWindow, PauseEnded, UntrustedSocket, WindowError, pause, request,
+                      show, socket_path)
 from ._writer import (BUILT_IN_COLORS, KINDS, MARKERS, Dump, DumpError, DumpWriteError, Header,
                       Series, shortest)
 
 __all__ = ["Answer", "BUILT_IN_COLORS", "Dump", "DumpError", "DumpWriteError", "Header", "KINDS",
-           "MARKERS", "NoWindow", "Series", "UntrustedSocket", "WindowError", "request", "show",
-           "shortest", "socket_path"]
+           "MARKERS", "NoWindow", "PauseEnded", "Series", "UntrustedSocket", "WindowError",
+           "pause", "request", "show", "shortest", "socket_path"]

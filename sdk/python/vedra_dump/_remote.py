@@ -9,6 +9,7 @@ import socket
 import stat
 import struct
 import subprocess
+import sys
 import threading
 import time
 import warnings
@@ -193,6 +194,7 @@ def _show(path, check, stacklevel):
     absolute = os.path.abspath(os.fsdecode(path))
     try:
         _display(absolute)
+        _note_shown(absolute)
         return True
     except (WindowError, ValueError) as error:
         if check:
@@ -200,6 +202,62 @@ def _show(path, check, stacklevel):
         if not getattr(error, "quiet", False):
             warnings.warn(f"vedra: cannot show {absolute}: {error}", stacklevel=stacklevel)
         return False
+
+
+# The file shown last, for the module's pause(); None before the first show.
+_last_shown = None
+# The places (file, line) the engineer chose Don't Stop Here Again for, in this run.
+_skipped_sites = set()
+
+
+class PauseEnded(WindowError):
+    """A pause that ended without the engineer: no window could be reached or started, the
+    window was closed, or the connection dropped. The program goes on."""
+
+
+def pause(message="", *, check=False):
+    """Pauses on the file shown last, as Dump.pause() does, the place being the caller's."""
+    caller = sys._getframe(1)
+    if _last_shown is None:
+        error = PauseEnded("nothing was shown yet to pause on")
+        if check:
+            raise error
+        warnings.warn(f"vedra: {error}", stacklevel=2)
+        return False
+    return _pause(_last_shown, message, (caller.f_code.co_filename, caller.f_lineno), check, 4)
+
+
+def _pause(path, message, site, check, stacklevel):
+    """Shows path, then waits until the engineer continues in the window: True then. False, with
+    a warning, or with check=True the error (PauseEnded, or another WindowError from showing),
+    when the pause ended otherwise; it never waits on a window that is gone. With VEDRA_PAUSE=0,
+    and at a place skipped before, only shows."""
+    if os.environ.get("VEDRA_PAUSE") == "0" or site in _skipped_sites:
+        return _show(path, check, stacklevel + 1)
+    absolute = os.path.abspath(os.fsdecode(path))
+    text = " ".join(f"{os.path.basename(sys.argv[0]) or 'python'} (pid {os.getpid()}) at "
+                    f"{site[0]}:{site[1]}: {message}".split())
+    try:
+        _display(absolute)
+        _note_shown(absolute)
+        with _connect(socket_path(), _ANSWER_WAIT) as connection:
+            # A person answers: no time limit; a window that goes ends the wait at once.
+            answer = _ask(connection, _line(["pause", text]), None)
+        if not answer.ok:
+            raise PauseEnded(f"the pause at {site[0]}:{site[1]} ended: {answer.error}")
+    except (WindowError, ValueError) as error:
+        if check:
+            raise
+        warnings.warn(f"vedra: cannot pause on {absolute}: {error}", stacklevel=stacklevel)
+        return False
+    if answer.fields.get("continued") == "skip-site":
+        _skipped_sites.add(site)
+    return True
+
+
+def _note_shown(absolute):
+    global _last_shown
+    _last_shown = absolute
 
 
 def _display(absolute):

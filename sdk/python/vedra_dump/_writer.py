@@ -6,6 +6,7 @@ import os
 import re
 import secrets
 import stat
+import sys
 import threading
 import time
 
@@ -362,6 +363,19 @@ class Dump:
         neither could be done. The file is written in any case."""
         return _remote._show(self.write(), check, 3)
 
+    def pause(self, message="", *, check=False):
+        """Writes and shows the file as show() does, then waits until the engineer continues in
+        the window ("Continue", F8, or "Don't Stop Here Again": this place no longer pauses in
+        this run). The window names the program, this call's file and line, and the message.
+
+        Returns True once continued. Never a hang: when no window can be reached or started,
+        or the window is closed or the connection drops meanwhile, it returns False at once with
+        a warning saying why (with check=True, raises PauseEnded or the WindowError instead).
+        With VEDRA_PAUSE=0 in the environment every pause only shows."""
+        caller = sys._getframe(1)
+        return _remote._pause(self.write(), message,
+                              (caller.f_code.co_filename, caller.f_lineno), check, 3)
+
     @staticmethod
     def _vertices(kind, points):
         texts = [_point(f"{kind} vertex {i}", p) for i, p in enumerate(points)]
@@ -441,3 +455,12 @@ class Series:
         if self.member is None:
             return False
         return _remote._show(self.member.write(), check, 3)
+
+    def pause(self, message="", *, check=False):
+        """Writes the current member and pauses on it, as Dump.pause() does; False when no
+        member was started."""
+        if self.member is None:
+            return False
+        caller = sys._getframe(1)
+        return _remote._pause(self.member.write(), message,
+                              (caller.f_code.co_filename, caller.f_lineno), check, 3)
