@@ -17,6 +17,7 @@
 #include <QLocalSocket>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QtTest>
 
 #include <array>
@@ -187,11 +188,13 @@ QString privateSocket(const QString& folder = "private")
     return QDir(folder).absoluteFilePath("vedra.sock");
 }
 
-// A listener standing in for a window: answers each request line with `reply`, noting the lines.
+// A listener standing in for a window: answers each request line with `reply` (a pause with
+// `pauseReply` when given), noting the lines.
 class FakeWindow
 {
 public:
-    FakeWindow(const QString& path, QByteArray reply) : reply(std::move(reply))
+    FakeWindow(const QString& path, QByteArray reply, QByteArray pauseReply = QByteArray())
+        : reply(std::move(reply)), pauseReply(std::move(pauseReply))
     {
         QLocalServer::removeServer(path);
         server.setSocketOptions(QLocalServer::UserAccessOption);
@@ -201,7 +204,9 @@ public:
             QObject::connect(client, &QLocalSocket::readyRead, [this, client] {
                 while (client->canReadLine()) {
                     requests.append(client->readLine());
-                    client->write(this->reply);
+                    const bool pause = requests.last().startsWith("pause ");
+                    client->write(pause && !this->pauseReply.isEmpty() ? this->pauseReply
+                                                                       : this->reply);
                 }
             });
         });
@@ -211,6 +216,7 @@ public:
 private:
     QLocalServer server;
     QByteArray reply;
+    QByteArray pauseReply;
 };
 
 // Runs work (which blocks on a socket, an answer waited for a minute at most) on a thread while
@@ -364,6 +370,8 @@ private slots:
     void seriesMembersAreNumberedAndWhole();
     void showAsksTheListeningWindow_data();
     void showAsksTheListeningWindow();
+    void pauseWaitsForTheEngineer_data();
+    void pauseWaitsForTheEngineer();
     void showRefusesAnUntrustedSocket_data();
     void showRefusesAnUntrustedSocket();
     void startedWindowIsDetachedOrSaysWhy_data();
@@ -813,6 +821,61 @@ void TestDumpWriter::showAsksTheListeningWindow()
         QCOMPARE(answer->fields.size(), std::size_t(2));
         QCOMPARE(answer->fields[1], (std::pair<std::string, std::string>("objects", "1")));
     }
+}
+
+void TestDumpWriter::pauseWaitsForTheEngineer_data()
+{
+    // The window's answer to a pause (a display is taken).
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<QByteArray>("pauseSetting");
+    // Of three pauses at one place of the program.
+    QTest::addColumn<int>("pausesSent");
+    QTest::addColumn<bool>("continued");
+    QTest::newRow("continued each time")
+        << QByteArray("continued: once\nok\n") << QByteArray() << 3 << true;
+    QTest::newRow("pausing turned off for a batch run")
+        << QByteArray("file: x\nok\n") << QByteArray("0") << 0 << true;
+    // A window that ends a pause without the engineer (closed): the program goes on at once.
+    QTest::newRow("the window closed")
+        << QByteArray("error: the window was closed\n") << QByteArray() << 3 << false;
+}
+
+// The pause names the program, its place and the message, and holds the program until the
+// window answers.
+void TestDumpWriter::pauseWaitsForTheEngineer()
+{
+    QFETCH(QByteArray, reply);
+    QFETCH(QByteArray, pauseSetting);
+    QFETCH(int, pausesSent);
+    QFETCH(bool, continued);
+    const QString socket = privateSocket();
+    qputenv("VEDRA_SOCKET", socket.toUtf8());
+    qputenv("VEDRA_PROGRAM", "/nonexistent/vedra");
+    if (pauseSetting.isEmpty())
+        qunsetenv("VEDRA_PAUSE");
+    else
+        qputenv("VEDRA_PAUSE", pauseSetting);
+    FakeWindow window(socket, "file: x\nok\n", reply);
+    vedra::Series steps("paused/step");
+    int line = 0;
+    const std::vector<bool> results = whileServing([&steps, &line] {
+        std::vector<bool> outcomes;
+        for (int step = 0; step < 3; ++step) {
+            steps.next().pt(step, 0);
+            line = __LINE__ + 1;
+            outcomes.push_back(steps.pause("after legalize"));
+        }
+        return outcomes;
+    });
+    qunsetenv("VEDRA_PAUSE");
+    QCOMPARE(results, std::vector<bool>(3, continued));
+    const QStringList pauses = window.requests.filter(QRegularExpression("^pause "));
+    QCOMPARE(pauses.size(), pausesSent);
+    QCOMPARE(window.requests.size() - pauses.size(), 3);
+    const QString place = QStringLiteral(" at %1:%2: after legalize\n").arg(__FILE__).arg(line);
+    for (const QString& pause : pauses)
+        QVERIFY2(pause.startsWith("pause ") && pause.contains(" (pid ") && pause.endsWith(place),
+                 qPrintable(pause));
 }
 
 void TestDumpWriter::showRefusesAnUntrustedSocket_data()

@@ -692,6 +692,13 @@ struct Answer {
 std::optional<Answer> request(const std::string& line, int timeoutSeconds = 60);
 bool show(const std::string& file);
 [[nodiscard]] bool show(const std::string& file, std::string& reason);
+inline bool pause(std::string_view message = {}, const char* file = __builtin_FILE(),
+                  int line = __builtin_LINE());
+namespace detail
+{
+inline bool pauseOn(const std::string& dump, std::string_view message, const char* file, int line);
+inline void noteShown(const std::string& shown);
+} // namespace detail
 
 // One .las file, kept in memory and written whole by write() (and by the destructor, unless an
 // exception is on its way out of the scope that made the dump, or a write of it failed).
@@ -805,6 +812,18 @@ public:
     {
         write();
         return vedra::show(file, reason);
+    }
+    // Writes and shows the file as show() does, then waits until the engineer continues in the
+    // window (Continue, F8; or Don't Stop Here Again: this place no longer pauses in this run).
+    // The window names the program, the place of this call (file and line, taken where it is
+    // written) and the message. True once continued. Never a hang: when no window can be reached
+    // or started, or the window is closed or the connection drops, it returns false at once and
+    // says why in one line on stderr. VEDRA_PAUSE=0 in the environment makes it show only.
+    bool pause(std::string_view message = {}, const char* where = __builtin_FILE(),
+               int line = __builtin_LINE())
+    {
+        write();
+        return detail::pauseOn(file, message, where, line);
     }
     const std::string& fileName() const { return file; }
 
@@ -937,6 +956,13 @@ public:
             return member->show(reason);
         reason = "the series has no member yet";
         return false;
+    }
+    // Writes the current member and pauses on it, as Dump::pause() does; false when there is
+    // no member yet.
+    bool pause(std::string_view message = {}, const char* where = __builtin_FILE(),
+               int line = __builtin_LINE())
+    {
+        return member && member->pause(message, where, line);
     }
     // The current member's file name; empty before the first next().
     std::string fileName() const { return member ? member->fileName() : std::string(); }
@@ -1567,7 +1593,10 @@ inline bool showFile(const std::string& file, std::string& reason, bool& quiet)
 {
 #ifdef VEDRA_DUMP_POSIX
     bool quiet = false;
-    return detail::showFile(file, reason, quiet);
+    if (!detail::showFile(file, reason, quiet))
+        return false;
+    detail::noteShown(file);
+    return true;
 #else
     reason = "showing a file is not supported on this system; " + file + " is written";
     return false;
@@ -1579,14 +1608,125 @@ inline bool show(const std::string& file)
     std::string reason;
     bool quiet = false;
 #ifdef VEDRA_DUMP_POSIX
-    if (detail::showFile(file, reason, quiet))
+    if (detail::showFile(file, reason, quiet)) {
+        detail::noteShown(file);
         return true;
+    }
 #else
     (void)show(file, reason);
 #endif
     if (!quiet)
         std::cerr << "vedra: " << reason << '\n';
     return false;
+}
+
+namespace detail
+{
+
+// The file shown last, which vedra::pause() pauses on, and the places (file:line) the engineer
+// chose Don't Stop Here Again for in this run.
+struct Pauses {
+    std::mutex lock;
+    std::string lastShown;
+    std::vector<std::string> skipped;
+};
+
+inline Pauses& pauses()
+{
+    static Pauses state;
+    return state;
+}
+
+inline void noteShown(const std::string& shown)
+{
+    std::error_code error;
+    const std::string absolute =
+        std::filesystem::absolute(shown, error).lexically_normal().string();
+    Pauses& state = pauses();
+    const std::lock_guard<std::mutex> hold(state.lock);
+    state.lastShown = error ? shown : absolute;
+}
+
+// The program's name as the system knows it, for the window's pause bar.
+inline std::string programName()
+{
+    char name[64] = {};
+    const int file = ::open("/proc/self/comm", O_RDONLY | O_CLOEXEC);
+    const ssize_t read = file >= 0 ? ::read(file, name, sizeof name - 1) : -1;
+    if (file >= 0)
+        ::close(file);
+    std::string text(name, read > 0 ? static_cast<std::size_t>(read) : 0);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+        text.pop_back();
+    return text.empty() ? "program" : text;
+}
+
+inline bool pauseOn(const std::string& dump, std::string_view message, const char* file, int line)
+{
+    const std::string place = std::string(file ? file : "?") + ":" + std::to_string(line);
+    const char* setting = std::getenv("VEDRA_PAUSE");
+    bool skipped = false;
+    {
+        Pauses& state = pauses();
+        const std::lock_guard<std::mutex> hold(state.lock);
+        for (const std::string& site : state.skipped)
+            skipped = skipped || site == place;
+    }
+    if (skipped || (setting && std::string_view(setting) == "0"))
+        return show(dump);
+    std::string reason;
+    if (!show(dump, reason)) {
+        std::cerr << "vedra: cannot pause at " << place << ": " << reason << '\n';
+        return false;
+    }
+#ifdef VEDRA_DUMP_POSIX
+    std::string text = programName() + " (pid " + std::to_string(::getpid()) + ") at " + place +
+                       ": " + std::string(message);
+    for (char& c : text) {
+        if (c == '\n' || c == '\r')
+            c = ' ';
+    }
+    Window window = reach(socketPath());
+    Answer answer;
+    if (window.reach == Reach::Connected)
+        answer = exchange(window.socket.get(), "pause " + text, 0); // a person answers: no limit
+    else
+        answer.error = window.reach == Reach::Refused ? window.reason : "no window listens";
+    if (!answer.ok) {
+        std::cerr << "vedra: the pause at " << place << " ended: " << answer.error << '\n';
+        return false;
+    }
+    for (const auto& [key, value] : answer.fields) {
+        if (key == "continued" && value == "skip-site") {
+            Pauses& state = pauses();
+            const std::lock_guard<std::mutex> hold(state.lock);
+            state.skipped.push_back(place);
+        }
+    }
+    return true;
+#else
+    (void)message;
+    return true;
+#endif
+}
+
+} // namespace detail
+
+// Pauses on the file shown last, as Dump::pause() does, the place being this call's; false,
+// saying so, when nothing was shown yet.
+inline bool pause(std::string_view message, const char* file, int line)
+{
+    std::string last;
+    {
+        detail::Pauses& state = detail::pauses();
+        const std::lock_guard<std::mutex> hold(state.lock);
+        last = state.lastShown;
+    }
+    if (last.empty()) {
+        std::cerr << "vedra: cannot pause: nothing was shown yet\n";
+        return false;
+    }
+    return detail::pauseOn(last, message, file, line);
 }
 
 } // namespace vedra
