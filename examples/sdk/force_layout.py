@@ -33,6 +33,8 @@ def main():
     parser.add_argument("--out", default="layout", help="folder of the series (default: layout)")
     parser.add_argument("--cells", type=int, default=300)
     parser.add_argument("--steps", type=int, default=50)
+    parser.add_argument("--pause-at", type=int, metavar="STEP",
+                        help="stop at this step until you press Continue (F8) in the window")
     args = parser.parse_args()
 
     rng = random.Random(1)
@@ -82,6 +84,8 @@ def main():
         centre = (sum(c[0] for c in cells) / n, sum(c[1] for c in cells) / n)
         dump.pt(*centre, color="red", shape="cross", energy=energy, step=step,
                 comments=[f"step {step}", f"energy {energy:.6g}"])
+        if step == args.pause_at and not args.no_show:
+            series.pause(f"step {step}, energy {energy:.4g}")
     series.write()
     print(series.member.file)
     if args.no_show:
