@@ -115,6 +115,11 @@ def _next_member(folder):
     return os.path.join(folder, f"draw.{max(numbers, default=0) + 1}.las")
 
 
+class _Points(list):
+    """Points read in bulk, as plain (x, y) tuples: a list known to hold points only, so that a
+    million of them are neither made Points nor looked through one by one."""
+
+
 class _Unreadable(Exception):
     """A value (named by its label) that is no shape this module knows."""
 
@@ -431,7 +436,7 @@ def _read_contiguous(value, kind, count, label):
     inferior = gdb.selected_inferior()
     address = int(first)
     size = reader.size
-    points = []
+    points = _Points()
     for start in range(0, total, _CHUNK):
         length = min(_CHUNK, total - start)
         try:
@@ -440,9 +445,9 @@ def _read_contiguous(value, kind, count, label):
             raise gdb.GdbError(f"vedra: cannot read {label}[{start}] to "
                                f"{label}[{start + length - 1}]: {error}") from None
         if swapped:
-            points.extend(Point(x, y) for y, x in reader.iter_unpack(memory))
+            points.extend((x, y) for y, x in reader.iter_unpack(memory))
         else:
-            points.extend(map(Point._make, reader.iter_unpack(memory)))
+            points.extend(reader.iter_unpack(memory))
     return points
 
 
@@ -466,6 +471,8 @@ def _comments(label):
 def _emit(dump, shape, label, color, drawn_as):
     """Adds the records of shape to dump; a container of points as drawn_as (a path when
     None), any other shape as its own kind."""
+    if isinstance(shape, list) and not shape:
+        return  # an empty container draws nothing (and is told)
     if isinstance(shape, Point):
         dump.pt(shape.x, shape.y, color, comments=_comments(label))
     elif isinstance(shape, Box):
@@ -476,7 +483,7 @@ def _emit(dump, shape, label, color, drawn_as):
         dump.line(shape.a, shape.b, color, comments=_comments(label))
     elif isinstance(shape, Circle):
         dump.circle(shape.centre, shape.radius, color, comments=_comments(label))
-    elif shape and all(isinstance(item, Point) for item in shape):
+    elif isinstance(shape, _Points) or shape and all(isinstance(item, Point) for item in shape):
         _emit_points(dump, shape, label, color, drawn_as or "path")
     else:
         wanted = {"rects": Box, "lines": Segment}.get(drawn_as)
@@ -713,7 +720,7 @@ holding spaces."""
 
             shapes = _interruptible(request.read)
             dump = _new_dump()
-            request.emit(dump, shapes, 0)
+            _interruptible(lambda: request.emit(dump, shapes, 0))
             _show(dump)
 
     class Watch(gdb.Command):
