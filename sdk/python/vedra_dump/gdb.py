@@ -661,7 +661,9 @@ class _Watches:
                 shapes = _interruptible(request.read)
                 request.emit(Dump(dump.file), shapes, number - 1)  # all or nothing of a watch
             except gdb.GdbError as error:
-                gdb.write(f"vedra watch {number}: {error}\n", gdb.STDERR)
+                reason = str(error)
+                reason = reason[len("vedra: "):] if reason.startswith("vedra: ") else reason
+                gdb.write(f"vedra watch {number}: {reason}\n", gdb.STDERR)
                 continue
             request.emit(dump, shapes, number - 1)
             drawn += 1
