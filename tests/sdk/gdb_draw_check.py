@@ -110,15 +110,20 @@ class Drawing(Session):
     def test_each_shape_draws_as_its_records(self):
         # command; the records of the member it makes (colours: the palette in turn)
         table = [
-            ("vedra draw p pair array",
-             ["pt 1.5 -2 blue 0 //p", "pt 3 4 red 0 //pair", "pt 5 6 green 0 //array"]),
+            ("vedra draw p pair array ref",
+             ["pt 1.5 -2 blue 0 //p", "pt 3 4 red 0 //pair", "pt 5 6 green 0 //array",
+              "pt 1.5 -2 fuchsia 0 //ref"]),
             ("vedra draw corners numbers s c",
              ["rect 0 0 2 1 blue //corners", "rect 1 1 4 3 red //numbers",
               "line 0 0 1 0.25 green //s", "circle 1 1 0.5 fuchsia //c"]),
             # read in bulk (vector, std::array of ints, C array) and through the printer (list)
-            ("vedra draw path list ints carray",
-             ["path 4 0 0 1 0 1 1 0.5 2 blue //path", "path 2 0 0 -1 -1 red //list",
-              "path 3 1 2 3 4 -5 6 green //ints", "path 2 7 8 9 10 fuchsia //carray"]),
+            # read in bulk (vector, std::array of ints, C array, floats stored y first) and
+            # through the printers (list, deque, a vector of vectors)
+            ("vedra draw path ints carray floats list deque nested",
+             ["path 4 0 0 1 0 1 1 0.5 2 blue //path", "path 3 1 2 3 4 -5 6 red //ints",
+              "path 2 7 8 9 10 green //carray", "path 2 1 0.5 0.25 -2 fuchsia //floats",
+              "path 2 0 0 -1 -1 teal //list", "path 1 2 3 olive //deque",
+              "path 2 0 0 1 1 purple //nested[0]", "path 1 2 2 purple //nested[1]"]),
             ("vedra draw boxes", ["rect 0 0 1 1 blue //boxes[0]", "rect 2 2 3 4 blue //boxes[1]"]),
             ("vedra draw raw --count 3 --as polygon", ["polygon 3 0 0 1 0 1 1 blue //raw"]),
             ("vedra draw raw", ["pt 0 0 blue 0 //raw"]),  # without --count, what it points to

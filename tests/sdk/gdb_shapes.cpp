@@ -3,12 +3,14 @@
 // With a count argument it also holds that many points in `big`, for timing a large drawing.
 #include <array>
 #include <cstdlib>
+#include <deque>
 #include <list>
 #include <utility>
 #include <vector>
 
 struct point { double x, y; };
 struct ipoint { int X, Y; };
+struct flipped { float y, x; }; // y first in memory
 struct box_corners { point min, max; };
 struct box_numbers { double x1, y1, x2, y2; };
 struct segment { point a, b; };
@@ -26,6 +28,10 @@ int main(int argc, char **argv)
     circle c{{1, 1}, 0.5};
     std::vector<point> path{{0, 0}, {1, 0}, {1, 1}, {0.5, 2}};
     std::list<point> list{{0, 0}, {-1, -1}};
+    std::deque<point> deque{{2, 3}};
+    std::vector<flipped> floats{{0.5f, 1}, {-2, 0.25f}};
+    std::vector<std::vector<point>> nested{{{0, 0}, {1, 1}}, {{2, 2}}};
+    const point &ref = p;
     std::vector<box_corners> boxes{{{0, 0}, {1, 1}}, {{2, 2}, {3, 4}}};
     std::array<ipoint, 3> ints{{{1, 2}, {3, 4}, {-5, 6}}};
     point carray[2] = {{7, 8}, {9, 10}};
@@ -39,6 +45,7 @@ int main(int argc, char **argv)
     moving.x = 2;
     moving.x = 3;
     return int(p.x + pair.first + array[0] + corners.min.x + numbers.x1 + s.a.x + c.r
-               + path[0].x + list.front().x + boxes[0].min.x + ints[0].X + carray[0].x + raw->x
+               + path[0].x + list.front().x + deque[0].x + floats[0].x + nested[0][0].x + ref.x
+                + boxes[0].min.x + ints[0].X + carray[0].x + raw->x
                + unknown.id + moving.x) & 1;
 }
