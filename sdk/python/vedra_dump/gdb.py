@@ -304,12 +304,11 @@ def _read(value, label, count=None):
     if kind.code == gdb.TYPE_CODE_PTR:
         if count is not None:
             return [_read(value[i], f"{label}[{i}]") for i in range(count)]
+        if kind.target().strip_typedefs().code in (gdb.TYPE_CODE_VOID, gdb.TYPE_CODE_FUNC):
+            raise _Unreadable(label, str(value.type))
         if int(value) == 0:
             raise gdb.GdbError(f"vedra: {label} is a null pointer")
-        target = value.dereference()
-        if target.type.strip_typedefs().code == gdb.TYPE_CODE_VOID:
-            raise _Unreadable(label, str(value.type))
-        return _read(target, f"*{label}")
+        return _read(value.dereference(), f"*{label}")
     children = _children(value)
     if children is None and kind.code == gdb.TYPE_CODE_ARRAY:
         low, high = kind.range()
@@ -705,8 +704,11 @@ def install():
         def __init__(self):
             super().__init__("vedra", gdb.COMMAND_DATA, gdb.COMPLETE_NONE, True)
 
+        def invoke(self, argument, from_tty):
+            gdb.execute("help vedra", from_tty)
+
     class Draw(gdb.Command):
-        """Draws each expression in the Vedra window, as a new member of the drawings' series.
+        """Draws each expression in the Vedra window, as the next drawing of the series.
 Usage: vedra draw EXPR [EXPR...] [--as path|polygon|points|rects|lines] [--color C] [--count N]
 A point has members x/y, X/Y or first/second, or is a two-element array; a box min/max, lo/hi,
 ll/ur, p1/p2 or x1 y1 x2 y2 / xmin ymin xmax ymax; a segment a/b, p/q or start/end; a circle c,
@@ -765,8 +767,8 @@ Usage: vedra unwatch [N...]"""
                 del _watches.requests[int(word)]
 
     class Clear(gdb.Command):
-        """Removes the drawings of the series (draw.N.las in the drawings' folder); the next
-drawing is draw.1.las."""
+        """Removes the drawings of the series, so that the next drawing is draw.1.las.
+The drawings are the files draw.N.las of $XDG_RUNTIME_DIR/vedra-gdb (else /tmp/vedra-gdb-USER)."""
 
         def __init__(self):
             super().__init__("vedra clear", gdb.COMMAND_DATA, gdb.COMPLETE_NONE)
