@@ -361,7 +361,10 @@ def _layout(element):
             code = {4: "f", 8: "d"}.get(kind.sizeof)
         elif kind.code == gdb.TYPE_CODE_INT:
             code = {1: "b", 2: "h", 4: "i", 8: "q"}.get(kind.sizeof)
-            if code and not kind.is_signed:
+            signed = getattr(kind, "is_signed", None)  # gdb 12 on; before, read one by one
+            if signed is None:
+                return None
+            if code and not signed:
                 code = code.upper()
         else:
             code = None
