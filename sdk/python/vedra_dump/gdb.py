@@ -12,8 +12,8 @@ Each drawing is a new member `draw.N.las` of one series in `$XDG_RUNTIME_DIR/ved
 `/tmp/vedra-gdb-USER`, mode 0700), shown in the listening window (started when none listens),
 so that the window's timeline steps through what the debugger drew.
 
-Values are read by the names of their members (see `describe` in the error of an unknown type);
-other types are read by a converter registered with register().
+Values are read by the names of their members (a point has x and y, a box min and max, ...);
+other types by a converter registered with register().
 """
 
 import os
@@ -23,6 +23,7 @@ import stat
 import struct
 import sys
 from collections import namedtuple
+from typing import Callable
 
 try:
     import gdb
@@ -58,13 +59,13 @@ _CHUNK = 65536
 _converters = []  # (compiled type-name pattern, function), the latest registered first
 
 _HOW_TO_REGISTER = (
-    "register a converter in ~/.gdbinit, for example\n"
+    "register a converter in ~/.gdbinit, a function of the gdb.Value returning an (x, y) pair, "
+    "a list of shapes, or a vedra_dump.gdb.Box, Segment or Circle, for example\n"
     "  python import vedra_dump.gdb; vedra_dump.gdb.register(r\"^{name}$\", "
-    "lambda v: [(p[\"u\"], p[\"v\"]) for p in ...])\n"
-    "returning an (x, y) pair, a list of shapes, or vedra_dump.gdb.Box, Segment or Circle")
+    "lambda v: (v[\"u\"], v[\"v\"]))")
 
 
-def register(pattern, function):
+def register(pattern: str, function: Callable[["gdb.Value"], object]) -> None:
     """Reads values whose type name matches the regular expression pattern (searched in the
     name as written and with typedefs resolved, without const or volatile) by
     function(gdb.Value). It returns an (x, y) pair (numbers or numeric gdb.Values), a
@@ -75,7 +76,7 @@ def register(pattern, function):
     _converters.insert(0, (re.compile(pattern), function))
 
 
-def drawing_folder():
+def drawing_folder() -> str:
     """The folder of the drawings: $XDG_RUNTIME_DIR/vedra-gdb when that variable names a
     folder, else /tmp/vedra-gdb-USER; made mode 0700 when missing, and used only when it is a
     folder of the user's that no one else can reach (ValueError naming it otherwise)."""
@@ -692,7 +693,7 @@ def _has_frame():
         return False
 
 
-def install():
+def install() -> None:
     """Defines the vedra commands in gdb and redraws the watches at each stop (once, however
     often it is called)."""
     if gdb is None:
