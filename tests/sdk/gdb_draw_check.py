@@ -154,6 +154,7 @@ class Drawing(Session):
             ("vedra draw list --as lines --count 1",
              "--as lines takes the points of list two by two, and it has 1"),
             ("vedra draw p --as circles", "--as circles is not one of path, polygon"),
+            ("vedra watch p --color pink", "--color pink is neither a colour's name (aqua, black"),
             ("vedra draw no_such_name", "No symbol \"no_such_name\" in current context"),
             ("vedra draw", "no expression given"),
             ("vedra draw raw", None),

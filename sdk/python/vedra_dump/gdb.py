@@ -31,7 +31,7 @@ except ImportError:  # outside gdb: only the __main__ helper below is of use
     gdb = None
 
 from . import _remote
-from ._writer import Dump, DumpError
+from ._writer import BUILT_IN_COLORS, Dump, DumpError
 
 __all__ = ["Box", "Circle", "Point", "Segment", "drawing_folder", "install", "register"]
 
@@ -544,6 +544,11 @@ class _Request:
             if name == "as" and given not in _KINDS:
                 raise gdb.GdbError(f"vedra {command}: --as {given} is not one of "
                                    + ", ".join(_KINDS))
+            if name == "color" and given not in BUILT_IN_COLORS:
+                raise gdb.GdbError(f"vedra {command}: --color {given} is neither a colour's name "
+                                   "(" + ", ".join(sorted(c for c in BUILT_IN_COLORS
+                                                          if not c.isdigit()))
+                                   + ") nor a number 1 to 16")
             setattr(self, {"as": "drawn_as"}.get(name, name), given)
         if not self.expressions:
             raise gdb.GdbError(f"vedra {command}: no expression given; usage: vedra {command} "
