@@ -116,7 +116,6 @@ class Drawing(Session):
             ("vedra draw corners numbers s c",
              ["rect 0 0 2 1 blue //corners", "rect 1 1 4 3 red //numbers",
               "line 0 0 1 0.25 green //s", "circle 1 1 0.5 fuchsia //c"]),
-            # read in bulk (vector, std::array of ints, C array) and through the printer (list)
             # read in bulk (vector, std::array of ints, C array, floats stored y first) and
             # through the printers (list, deque, a vector of vectors)
             ("vedra draw path ints carray floats list deque nested",
@@ -157,8 +156,9 @@ class Drawing(Session):
             ("vedra watch p --color pink", "--color pink is neither a colour's name (aqua, black"),
             ("vedra draw no_such_name", "No symbol \"no_such_name\" in current context"),
             ("vedra draw", "no expression given"),
+            # drawn, then cleared: the series starts again at 1
             ("vedra draw raw", None),
-            ("vedra clear", None),  # the series starts again
+            ("vedra clear", None),
             ("vedra draw p", None),
         ]
         output = self.gdb(*(command for command, _ in table))
