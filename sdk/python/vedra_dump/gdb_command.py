@@ -15,13 +15,13 @@ def _load_vedra_dump():
 
     if "vedra_dump" not in sys.modules:
         folder = os.path.dirname(os.path.abspath(__file__))
-        spec = importlib.util.spec_from_file_location(
+        location = importlib.util.spec_from_file_location(
             "vedra_dump", os.path.join(folder, "__init__.py"),
             submodule_search_locations=[folder])
-        package = importlib.util.module_from_spec(spec)
+        package = importlib.util.module_from_spec(location)
         sys.modules["vedra_dump"] = package
         try:
-            spec.loader.exec_module(package)
+            location.loader.exec_module(package)
         except BaseException:
             del sys.modules["vedra_dump"]
             raise
