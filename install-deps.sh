@@ -3,7 +3,7 @@
 # library of sdk/python and its tests), using sudo when not run as root. Packages already present
 # are left as they are.
 set -e
-packages="cmake g++ make qt6-base-dev qt6-svg-dev python3 python3-venv"
+packages="cmake g++ make qt6-base-dev qt6-svg-dev python3 python3-venv gdb"
 missing=""
 for package in $packages; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
