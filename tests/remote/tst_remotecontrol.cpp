@@ -6,6 +6,8 @@
 #include "remote/remotecontrol.h"
 #include "support/testapp.h"
 
+#include <vedra/dump.h>
+
 #include <QAction>
 #include <QCursor>
 #include <QDir>
@@ -204,6 +206,8 @@ private slots:
     void displayAnswersWhileTheWindowIsBusy();
     void pauseWaitsForTheUser_data();
     void pauseWaitsForTheUser();
+    void librariesPauseHere_data();
+    void librariesPauseHere();
     void refusesClientsOfOtherUsers();
     void requestsWaitForTheLoad_data();
     void requestsWaitForTheLoad();
@@ -610,6 +614,125 @@ void TestRemoteControl::pauseWaitsForTheUser()
     QVERIFY(!bar->isVisible());
     // The program's next request is served as any other.
     QVERIFY(paused->ask("status").contains("ok"));
+}
+
+namespace
+{
+
+// A program's run through the writer library: two pauses at one place, then one at another.
+// Each pause's outcome goes to the run's output, one word a line.
+const char kPausingPython[] = R"(import sys
+sys.path.insert(0, sys.argv[1])
+import vedra_dump
+steps = vedra_dump.Series("paused/step")
+for step in range(2):
+    steps.next().pt(step, 0)
+    print(steps.pause("same place"), flush=True)
+steps.next().pt(9, 9)
+print(steps.pause("another place"), flush=True)
+)";
+constexpr int kPythonSamePlace = 7;
+constexpr int kPythonOtherPlace = 9;
+
+} // namespace
+
+void TestRemoteControl::librariesPauseHere_data()
+{
+    QTest::addColumn<QString>("language");
+    // At each pause shown, in turn: the button pressed, or "close" to stop listening.
+    QTest::addColumn<QStringList>("choices");
+    // The places of the pauses shown, in turn, as "same" or "other".
+    QTest::addColumn<QStringList>("shown");
+    QTest::addColumn<QString>("outcomes");
+    for (const char* language : {"C++", "Python"}) {
+        QTest::addRow("%s, Continue each time", language)
+            << language << QStringList{"Continue", "Continue", "Continue"}
+            << QStringList{"same", "same", "other"} << "True True True";
+        // Never a hang: the pause ends when the window goes, and no window is found after.
+        QTest::addRow("%s, the window goes", language)
+            << language << QStringList{"close"} << QStringList{"same"} << "False False False";
+        // The place skipped, and that place alone; last, since a skip lasts for the rest of the
+        // run, and the C++ rows are one run.
+        QTest::addRow("%s, Don't Stop Here Again", language)
+            << language << QStringList{"Don't Stop Here Again", "Continue"}
+            << QStringList{"same", "other"} << "True True True";
+    }
+}
+
+// What a program's pause shows in this window, and what the user's choice gives the program.
+void TestRemoteControl::librariesPauseHere()
+{
+    QFETCH(QString, language);
+    QFETCH(QStringList, choices);
+    QFETCH(QStringList, shown);
+    QFETCH(QString, outcomes);
+    ViewerApp* app = ViewerApp::instance();
+    auto* bar = app->mainWindow->findChild<QFrame*>(QStringLiteral("pauseBar"));
+    QVERIFY(bar);
+    qputenv("VEDRA_PROGRAM", "/nonexistent/vedra");
+    QString place;
+    int samePlace = 0;
+    int otherPlace = 0;
+    QProcess python;
+    std::atomic<bool> ran{false};
+    std::string cppOutcomes;
+    std::thread cpp;
+    if (language == QLatin1String("Python")) {
+#ifdef VEDRA_PYTHON
+        testapp::writeFile(QStringLiteral("pausing.py"), kPausingPython);
+        place = QDir::current().absoluteFilePath(QStringLiteral("pausing.py"));
+        samePlace = kPythonSamePlace;
+        otherPlace = kPythonOtherPlace;
+        python.start(QStringLiteral(VEDRA_PYTHON),
+                     {QStringLiteral("pausing.py"), QStringLiteral(VEDRA_PYTHON_PACKAGE)});
+#else
+        QSKIP("no Python to run the package with");
+#endif
+    } else {
+        place = QStringLiteral(__FILE__);
+        samePlace = __LINE__ + 6;
+        otherPlace = __LINE__ + 8;
+        cpp = std::thread([&cppOutcomes, &ran] {
+            vedra::Series steps("paused/step");
+            for (int step = 0; step < 2; ++step) {
+                steps.next().pt(step, 0);
+                cppOutcomes += steps.pause("same place") ? "True " : "False ";
+            }
+            steps.next().pt(9, 9);
+            cppOutcomes += steps.pause("another place") ? "True" : "False";
+            ran = true;
+        });
+    }
+    for (int k = 0; k < choices.size(); ++k) {
+        QTRY_VERIFY_WITH_TIMEOUT(bar->isVisible(), 20000);
+        const QString text = bar->findChild<QLabel*>()->text();
+        const int line = shown[k] == QLatin1String("same") ? samePlace : otherPlace;
+        const QString message = shown[k] == QLatin1String("same") ? "same place" : "another place";
+        QVERIFY2(
+            text.startsWith("Paused: ") && text.contains(" (pid ") &&
+                text.endsWith(QStringLiteral(" at %1:%2: %3").arg(place).arg(line).arg(message)),
+            qPrintable(text));
+        if (choices[k] == QLatin1String("close")) {
+            app->remoteControl->stopListening();
+        } else {
+            for (QPushButton* button : bar->findChildren<QPushButton*>()) {
+                if (button->text() == choices[k])
+                    QTest::mouseClick(button, Qt::LeftButton);
+            }
+        }
+        QVERIFY(!bar->isVisible());
+    }
+    if (cpp.joinable()) {
+        QVERIFY(QTest::qWaitFor([&ran] { return ran.load(); }, 20000));
+        cpp.join();
+        QCOMPARE(QString::fromStdString(cppOutcomes), outcomes);
+    } else {
+        // The window answers the program's last requests from the event loop.
+        QVERIFY(
+            QTest::qWaitFor([&python] { return python.state() == QProcess::NotRunning; }, 20000));
+        QCOMPARE(QString::fromUtf8(python.readAllStandardOutput()).simplified(), outcomes);
+    }
+    qunsetenv("VEDRA_PROGRAM");
 }
 
 // A process of another user that reaches the socket (here: root's, with the user changed) is
