@@ -250,17 +250,24 @@ class Files(Folder):
                 self.assertEqual(os.path.exists(self.path(name)), not removed)
 
 
+def listen_privately(path):
+    """A socket listening at path, closed to others as the window's is; accept() looks every
+    50 ms, so that a stand-in can be stopped."""
+    server = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+    server.bind(path)
+    os.chmod(path, 0o600)
+    server.listen()
+    server.settimeout(0.05)
+    return server
+
+
 class StandInWindow:
     """Listens at a socket, closed to others, and answers each request line with reply; keeps
     every byte it was sent."""
 
     def __init__(self, path, reply=b"ok\n"):
         self.received = b""
-        self.server = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
-        self.server.bind(path)
-        os.chmod(path, 0o600)
-        self.server.listen()
-        self.server.settimeout(0.05)
+        self.server = listen_privately(path)
         self.stop = threading.Event()
         self.thread = threading.Thread(target=self.serve, args=(reply,), daemon=True)
         self.thread.start()
@@ -300,11 +307,7 @@ class PausingWindow:
     def __init__(self, path, replies):
         self.texts = []
         self.replies = list(replies)
-        self.server = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
-        self.server.bind(path)
-        os.chmod(path, 0o600)
-        self.server.listen()
-        self.server.settimeout(0.05)
+        self.server = listen_privately(path)
         self.stop = threading.Event()
         self.thread = threading.Thread(target=self.serve, daemon=True)
         self.thread.start()

@@ -1088,12 +1088,18 @@ inline Window reach(const std::string& path)
         return refusal("refusing " + folder + ": it is " +
                        (S_ISLNK(info.st_mode) ? "a symbolic link" : std::string("not a folder")) +
                        "; the socket's folder must be a folder of yours alone");
-    if (info.st_uid != me)
-        return refusal("refusing " + folder + ": it belongs to " + userName(info.st_uid) +
-                       ", not to you");
-    if (info.st_mode & 077)
-        return refusal("refusing " + folder + ": others can reach it (mode " + octal(info.st_mode) +
-                       "); the socket's folder must be yours alone");
+    // Why the folder or the socket file, as `info` has it, is not the user's alone; empty when it
+    // is.
+    const auto whyNotOwn = [&info, me](const std::string& name, const char* what) {
+        if (info.st_uid != me)
+            return "refusing " + name + ": it belongs to " + userName(info.st_uid) + ", not to you";
+        if (info.st_mode & 077)
+            return "refusing " + name + ": others can reach it (mode " + octal(info.st_mode) +
+                   "); the " + what + " must be yours alone";
+        return std::string();
+    };
+    if (const std::string why = whyNotOwn(folder, "socket's folder"); !why.empty())
+        return refusal(why);
     if (::lstat(path.c_str(), &info) != 0) {
         if (errno != ENOENT)
             return refusal("cannot reach " + path + ": " + std::strerror(errno));
@@ -1102,12 +1108,8 @@ inline Window reach(const std::string& path)
     }
     if (!S_ISSOCK(info.st_mode))
         return refusal("refusing " + path + ": it is not a socket");
-    if (info.st_uid != me)
-        return refusal("refusing " + path + ": it belongs to " + userName(info.st_uid) +
-                       ", not to you");
-    if (info.st_mode & 077)
-        return refusal("refusing " + path + ": others can reach it (mode " + octal(info.st_mode) +
-                       "); the socket must be yours alone");
+    if (const std::string why = whyNotOwn(path, "socket"); !why.empty())
+        return refusal(why);
 #ifdef SOCK_CLOEXEC
     Fd socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
 #else
