@@ -4,6 +4,8 @@
 #include "canvas/qwgtdisplay.h"
 #include "commands/qfunctionality.h"
 #include "model/paintobject.h"
+#include "query/condition.h"
+#include "query/conjunction.h"
 #include "query/preparedquery.h"
 #include "query/query.h"
 
@@ -32,17 +34,47 @@ QStringList clauseTexts(const QString& text)
     return clauses;
 }
 
-// The clauses as queries with their types; empty when one is unusable or a kind comes twice.
-std::vector<std::pair<std::string, std::unique_ptr<Query>>> parseClauses(const QString& text)
+using ParsedClauses = std::vector<std::pair<std::string, std::unique_ptr<Query>>>;
+
+// The first property of the query that the kind does not declare; empty when it declares all.
+QString undeclaredProperty(const Query& query, const std::string& type)
 {
-    std::vector<std::pair<std::string, std::unique_ptr<Query>>> parsed;
+    const DrawingModel::ComparatorMap* declared = nullptr;
+    const auto& comparators = DrawingModel::instance()->comparators;
+    if (const auto found = comparators.find(type); found != comparators.end())
+        declared = &found->second;
+    for (const Conjunction& conjunction : query.conjunctions) {
+        for (const Condition& condition : conjunction.conditions) {
+            if (!declared || declared->find(condition.property) == declared->end())
+                return condition.property;
+        }
+    }
+    return QString();
+}
+
+// The clauses as queries with their types; empty, with the reason in `problem`, when one is
+// unusable.
+ParsedClauses parseClauses(const QString& text, QString& problem)
+{
+    ParsedClauses parsed;
     std::set<std::string> types;
     for (const QString& clause : clauseTexts(text)) {
         QString typeName;
         std::unique_ptr<Query> query = ViewerApp::instance()->commands.parseQuery(clause, typeName);
-        std::string type = typeName.toLatin1().toStdString();
-        if (!query || !query->isWellFormed() || !types.insert(type).second)
+        if (!query || !query->isWellFormed()) {
+            problem = QFunctionality::unusableQueryReason();
             return {};
+        }
+        std::string type = typeName.toLatin1().toStdString();
+        if (!types.insert(type).second) {
+            problem =
+                QStringLiteral("%1 has two clauses: join their conditions with ||").arg(typeName);
+            return {};
+        }
+        if (const QString property = undeclaredProperty(*query, type); !property.isEmpty()) {
+            problem = QStringLiteral("no such property: %1 declares no %2").arg(typeName, property);
+            return {};
+        }
         parsed.emplace_back(std::move(type), std::move(query));
     }
     return parsed;
@@ -55,27 +87,32 @@ DisplayFilter::DisplayFilter(QObject* parent) : QObject(parent)
     chunkTimer.setSingleShot(true);
     chunkTimer.setInterval(0);
     connect(&chunkTimer, &QTimer::timeout, this, &DisplayFilter::testChunk);
-    inputHold.setOnEscape([this] { cancel(); });
+    inputHold.setOnEscape([this] {
+        cancel();
+        emit stopped();
+    });
 }
 
 DisplayFilter::~DisplayFilter() = default;
 
 QString DisplayFilter::problemWith(const QString& text)
 {
-    if (clauseTexts(text).isEmpty() || !parseClauses(text).empty())
-        return QString();
-    return QFunctionality::unusableQueryReason();
+    QString problem;
+    parseClauses(text, problem);
+    return problem;
 }
 
 bool DisplayFilter::apply(const QString& text)
 {
-    if (!problemWith(text).isEmpty())
+    QString problem;
+    ParsedClauses parsed = parseClauses(text, problem);
+    if (!problem.isEmpty())
         return false;
     cancel();
     running = text;
     DrawingModel* model = DrawingModel::instance();
     static const DrawingModel::ComparatorMap none;
-    for (auto& [type, query] : parseClauses(text)) {
+    for (auto& [type, query] : parsed) {
         auto clause = std::make_unique<Clause>();
         const auto declared = model->comparators.find(type);
         clause->prepared = std::make_unique<PreparedQuery>(
@@ -107,10 +144,12 @@ void DisplayFilter::testChunk()
         }
         start += size;
     }
-    if (busy())
+    if (busy()) {
+        emit progressed(next, objectCount);
         chunkTimer.start();
-    else
+    } else {
         finish();
+    }
 }
 
 void DisplayFilter::finish()
@@ -145,10 +184,10 @@ void DisplayFilter::setDimTheRest(bool dimRest)
 void DisplayFilter::afterLoad(bool kept)
 {
     cancel();
-    if (kept && !inForce.isEmpty()) {
-        apply(inForce);
-    } else if (!inForce.isEmpty()) {
-        inForce.clear();
-        emit changed();
-    }
+    // A kept filter the new drawing cannot take (its kind or a property is gone) is dropped, as
+    // the new drawing starts with every object shown.
+    if (inForce.isEmpty() || (kept && apply(inForce)))
+        return;
+    inForce.clear();
+    emit changed();
 }

@@ -19,8 +19,9 @@ class Query;
 // ";", each in the conditional pick's query language. An object is shown when its kind has a
 // clause and the clause holds for it; every other object is hidden, or drawn dimmed while
 // `dimTheRest` is on. The objects are tested through prepared queries a chunk per event, the
-// user's input held meanwhile (Esc cancels, leaving the filter in force as it was), and the
-// outcome goes to the drawing model in one change.
+// user's input held meanwhile but for the passing view commands and wheel, which act on the
+// drawing as shown (Esc cancels, leaving the filter in force as it was), and the outcome goes to
+// the drawing model in one change.
 class DisplayFilter : public QObject
 {
     Q_OBJECT
@@ -33,7 +34,9 @@ public:
     ~DisplayFilter() override;
 
     // Empty when the text is usable as a filter (an empty text is: it means none); otherwise
-    // the words the conditional pick warns with.
+    // why not: a kind with two clauses, a condition on a property its kind does not declare
+    // (which would never hold, hiding the whole kind), or else the words the conditional pick
+    // warns with.
     static QString problemWith(const QString& text);
 
     // Starts testing the objects against the text, which becomes the filter in force once every
@@ -47,13 +50,22 @@ public:
     bool busy() const { return next < objectCount; }
     // Stops a run; the filter in force stays as it was.
     void cancel();
-    // After a load: the filter in force is tested on the new drawing when it is kept, and
-    // dropped otherwise.
+    // The view commands whose keys, and the widget whose wheel, still act during a run.
+    void letPass(const QList<QAction*>& actions, QWidget* wheelTarget)
+    {
+        inputHold.setPassing(actions, wheelTarget);
+    }
+    // After a load: the filter in force is tested on the new drawing when it is kept and usable
+    // there, and dropped otherwise.
     void afterLoad(bool kept);
 
 signals:
     // The filter in force, or what it shows, changed; the canvas has been repainted.
     void changed();
+    // A run has tested `tested` of its `total` objects; sent after each chunk while more remain.
+    void progressed(std::size_t tested, std::size_t total);
+    // Esc stopped a run; the filter in force is as it was.
+    void stopped();
 
 private:
     struct Clause;

@@ -15,7 +15,9 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -31,6 +33,11 @@ namespace
 {
 
 constexpr int kSwatchSize = 12;
+// The rows the table shows at least when the dock opens, where the window has the room (at
+// 1280 x 800 beside the other two docks, it has for eight).
+constexpr int kRowsShown = 8;
+// The field's frame and clear button around its placeholder.
+constexpr int kFieldChrome = 48;
 
 // A row that sorts by its count as a number in the count column.
 class LayerRow : public QTreeWidgetItem
@@ -93,6 +100,13 @@ LayersDock::LayersDock(QMainWindow* window) : QDockWidget(QStringLiteral("Layers
     problem = new QLabel(panel);
     problem->setWordWrap(true);
     problem->hide();
+    pending = new QLabel(QStringLiteral("Not in force yet: Enter applies it"), panel);
+    pending->setWordWrap(true);
+    pending->hide();
+    // A run over a million objects takes seconds: the bar shows how far it is, Esc stops it.
+    progress = new QProgressBar(panel);
+    progress->setFormat(QStringLiteral("Filtering %p%, Esc cancels"));
+    progress->hide();
     dimBox = new QCheckBox(QStringLiteral("Dim the rest"), panel);
     filter = new DisplayFilter(this);
 
@@ -115,6 +129,8 @@ LayersDock::LayersDock(QMainWindow* window) : QDockWidget(QStringLiteral("Layers
 
     layout->addWidget(field);
     layout->addWidget(problem);
+    layout->addWidget(pending);
+    layout->addWidget(progress);
     layout->addWidget(dimBox);
     layout->addWidget(rows);
     layout->addLayout(buttons);
@@ -126,18 +142,67 @@ LayersDock::LayersDock(QMainWindow* window) : QDockWidget(QStringLiteral("Layers
     connect(rows, &QTreeWidget::itemChanged, this, &LayersDock::rowChanged);
     connect(rows, &QTreeWidget::customContextMenuRequested, this, &LayersDock::showRowMenu);
     // The field says at once whether a text is usable; Enter puts a usable one in force.
-    connect(field, &QLineEdit::textChanged, this, [this](const QString& text) {
-        const QString words = DisplayFilter::problemWith(text);
-        problem->setText(words);
-        problem->setVisible(!words.isEmpty());
-    });
+    connect(field, &QLineEdit::textChanged, this, &LayersDock::fieldEdited);
     connect(field, &QLineEdit::returnPressed, this, [this] { filter->apply(field->text()); });
+    connect(
+        filter, &DisplayFilter::progressed, this, [this](std::size_t tested, std::size_t total) {
+            // Per mille, so that a count of millions fits the bar's int.
+            progress->setRange(0, 1000);
+            progress->setValue(static_cast<int>(tested * 1000 / std::max<std::size_t>(1, total)));
+            progress->show();
+            pending->hide();
+        });
+    connect(filter, &DisplayFilter::changed, this, &LayersDock::showFieldState);
+    connect(filter, &DisplayFilter::stopped, this, &LayersDock::revertField);
     connect(dimBox, &QCheckBox::toggled, filter, &DisplayFilter::setDimTheRest);
     // Counting a million objects takes a few tens of milliseconds: only a dock that shows pays.
     connect(this, &QDockWidget::visibilityChanged, this, [this](bool visible) {
-        if (visible)
+        if (visible) {
             fillRows();
+            // Once the window has laid the dock out.
+            QTimer::singleShot(0, this, &LayersDock::giveRoom);
+        }
     });
+}
+
+void LayersDock::fieldEdited(const QString& text)
+{
+    // The clear button, or the last character deleted: no filter, at once.
+    if (text.isEmpty() && !filter->text().isEmpty())
+        filter->apply(QString());
+    showFieldState();
+}
+
+void LayersDock::showFieldState()
+{
+    const QString words = DisplayFilter::problemWith(field->text());
+    problem->setText(words);
+    problem->setVisible(!words.isEmpty());
+    pending->setVisible(words.isEmpty() && field->text() != filter->text());
+    if (!filter->busy())
+        progress->hide();
+}
+
+void LayersDock::revertField()
+{
+    field->setText(filter->text());
+    showFieldState();
+}
+
+void LayersDock::giveRoom()
+{
+    auto* window = qobject_cast<QMainWindow*>(parentWidget());
+    if (!window || isFloating() || !isVisible())
+        return;
+    const int wantedWidth = width() - field->width() +
+                            field->fontMetrics().horizontalAdvance(field->placeholderText()) +
+                            kFieldChrome;
+    if (width() < wantedWidth)
+        window->resizeDocks({this}, {wantedWidth}, Qt::Horizontal);
+    const int rowHeight = std::max(rows->sizeHintForRow(0), rows->fontMetrics().height());
+    const int missing = rowHeight * kRowsShown - rows->viewport()->height();
+    if (missing > 0)
+        window->resizeDocks({this}, {height() + missing}, Qt::Vertical);
 }
 
 LayersDock::~LayersDock() = default;
@@ -172,6 +237,10 @@ void LayersDock::afterLoad(bool kept)
         fillRows();
     handOverHidden();
     filter->afterLoad(kept);
+    if (!kept)
+        revertField();
+    else
+        showFieldState();
 }
 
 void LayersDock::countIfStale()
@@ -283,7 +352,14 @@ void LayersDock::showRowMenu(const QPoint& position)
         return;
     const QString name = row->text(NameColumn);
     QMenu menu(this);
-    menu.addAction(QStringLiteral("List in Item Explorer"), this, [this, name] { listRow(name); });
+    // Only what is shown is listed: a hidden object selected in the explorer would highlight
+    // nothing on the canvas.
+    QAction* list = menu.addAction(QStringLiteral("List Shown in Item Explorer"), this,
+                                   [this, name] { listRow(name); });
+    if (row->checkState(NameColumn) != Qt::Checked) {
+        list->setText(QStringLiteral("List in Item Explorer (colour hidden)"));
+        list->setEnabled(false);
+    }
     menu.exec(rows->viewport()->mapToGlobal(position));
 }
 
@@ -296,9 +372,12 @@ void LayersDock::listRow(const QString& name)
     const std::unordered_set<std::string_view> words(layer->words.begin(), layer->words.end());
     std::vector<paintObject*> listed;
     for (paintObject* object : DrawingModel::instance()->objects) {
-        if (words.count(object->colorName) != 0)
+        if (object->visible && words.count(object->colorName) != 0)
             listed.push_back(object);
     }
     // Named apart from the kinds and "[picked]", so that no colour word stands for one of them.
-    ViewerApp::instance()->commands.listObjects("colour " + name.toStdString(), listed);
+    // The same row listed again may show other objects now: the listing is made anew.
+    ViewerApp* app = ViewerApp::instance();
+    app->listedName.clear();
+    app->commands.listObjects("colour " + name.toStdString(), listed);
 }

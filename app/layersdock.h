@@ -15,13 +15,15 @@ class QLabel;
 class QLineEdit;
 class QMainWindow;
 class QMenu;
+class QProgressBar;
 class QTreeWidget;
 class QTreeWidgetItem;
 
 // The "Layers" dock: one row per colour the drawing uses, with its swatch, name, object count and
 // a check box that shows or hides the objects of that colour, and above them the display filter's
 // field. Colours are hidden by their words: a row stands for one word that resolves to a colour,
-// or for every word that resolves to none.
+// or for every word that resolves to none. The field shows the filter in force, or says that what
+// it shows is not in force yet (typed, or unusable); emptying it takes the filter off at once.
 class LayersDock : public QDockWidget
 {
     Q_OBJECT
@@ -63,6 +65,8 @@ public:
     QLineEdit* filterField() const { return field; }
     QCheckBox* dimTheRestBox() const { return dimBox; }
     QLabel* filterProblem() const { return problem; }
+    QLabel* filterPending() const { return pending; }
+    QProgressBar* filterProgress() const { return progress; }
     DisplayFilter* displayFilter() const { return filter; }
 
 private:
@@ -75,8 +79,18 @@ private:
     void applyHidden();
     void rowChanged(QTreeWidgetItem* item, int column);
     void showRowMenu(const QPoint& position);
+    // Lists the row's objects that are shown.
     void listRow(const QString& name);
     void focusFilter();
+    // Says whether the field's text is unusable, or usable but not the filter in force; an
+    // emptied field takes the filter off.
+    void fieldEdited(const QString& text);
+    void showFieldState();
+    // Puts the filter in force back in the field, over text that is not.
+    void revertField();
+    // Widens the dock to its field's hint and heightens it to show a useful number of rows,
+    // where it opened smaller.
+    void giveRoom();
     const Layer* layerNamed(const QString& name) const;
 
     std::vector<Layer> layers;
@@ -88,5 +102,7 @@ private:
     QLineEdit* field = nullptr;
     QCheckBox* dimBox = nullptr;
     QLabel* problem = nullptr;
+    QLabel* pending = nullptr;
+    QProgressBar* progress = nullptr;
     DisplayFilter* filter = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "app/viewerapp.h"
 
+#include "app/displayfilter.h"
 #include "app/filedrophandler.h"
 #include "app/layersdock.h"
 #include "app/rememberedstate.h"
@@ -76,11 +77,6 @@ constexpr NamedColor kBuiltInColors[] = {
 
 // Wide enough for the usual coordinates, so that the status bar does not jump as they change.
 constexpr int kPointerLabelWidth = 220;
-
-QString objectCountText(std::size_t count)
-{
-    return count == 1 ? QStringLiteral("1 object") : QStringLiteral("%1 objects").arg(count);
-}
 
 // The platform's keys for a standard command; where the platform names none (Quit has none
 // outside X11 desktops), the key given.
@@ -336,10 +332,13 @@ void ViewerApp::buildMainWindow()
         if (!handedOver)
             followControl->loadCancelled();
     });
-    // Moving the view acts on the drawing shown, which stays whole while another loads.
-    fileLoader->letPass(display->navigator().actions() +
-                            QList<QAction*>{zoomInAction, zoomOutAction, resizeFitAction},
-                        display);
+    // Moving the view acts on the drawing shown, which stays whole while another loads or a
+    // display filter is tested.
+    const QList<QAction*> viewActions =
+        display->navigator().actions() +
+        QList<QAction*>{zoomInAction, zoomOutAction, resizeFitAction};
+    fileLoader->letPass(viewActions, display);
+    layersDock->displayFilter()->letPass(viewActions, display);
     defaultLayout = mainWindow->saveState();
     // The docks and toolbars where the user left them; the window's size stays config.ini's.
     mainWindow->restoreState(RememberedState::windowLayout());
@@ -604,10 +603,10 @@ void ViewerApp::buildStatusBar()
     pointerLabel = new QLabel(bar);
     // Far coordinates print hundreds of digits: the bar keeps its width and shows what fits.
     pointerLabel->setFixedWidth(kPointerLabelWidth);
-    objectCountLabel = new QLabel(bar);
+    objectCountLabel = new ObjectCountLabel(bar);
+    objectCountLabel->watch(display);
     bar->addPermanentWidget(pointerLabel);
     bar->addPermanentWidget(objectCountLabel);
-    objectCountLabel->setText(objectCountText(DrawingModel::instance()->objects.size()));
 }
 
 void ViewerApp::keepLayers(bool kept)
@@ -642,7 +641,7 @@ void ViewerApp::reportLoad(qint64 milliseconds)
     if (!mainWindow)
         return;
     const std::size_t count = DrawingModel::instance()->objects.size();
-    objectCountLabel->setText(objectCountText(count));
+    objectCountLabel->refresh();
     if (fileName.empty()) {
         mainWindow->statusBar()->clearMessage();
         return;
@@ -656,7 +655,7 @@ void ViewerApp::reportLoad(qint64 milliseconds)
         return;
     }
     showMessage(QStringLiteral("%1 loaded in %2 s")
-                    .arg(objectCountText(count))
+                    .arg(ObjectCountLabel::countText(count, count, 0))
                     .arg(static_cast<double>(milliseconds) / 1000.0, 0, 'f', 2));
 }
 

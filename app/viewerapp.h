@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/descriptionbox.h"
+#include "app/objectcountlabel.h"
 #include "canvas/colormemo.h"
 #include "canvas/sceneview.h"
 #include "commands/qfunctionality.h"
@@ -218,9 +219,10 @@ public:
     // window.
     QTimer* rememberStepTimer = nullptr;
     QToolBar* objectControlToolBar = nullptr;
-    // Status bar, right side: the world position under the pointer and the object count.
+    // Status bar, right side: the world position under the pointer and how many objects are
+    // shown.
     QLabel* pointerLabel = nullptr;
-    QLabel* objectCountLabel = nullptr;
+    ObjectCountLabel* objectCountLabel = nullptr;
     QDockWidget* explorerDock = nullptr;
     QWidget* explorerPanel = nullptr;
     QVBoxLayout* explorerLayout = nullptr;

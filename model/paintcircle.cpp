@@ -32,7 +32,7 @@ QPointF paintCircle::anchorPoint() const
 
 void paintCircle::preparePainter(QPainter* painter) const
 {
-    paintRectangle::prepareFilledPainter(painter, color(), highlighted);
+    paintRectangle::prepareFilledPainter(painter, color(), highlighted, dimmed);
 }
 
 // Centre and radius are clamped to +-5e8 pixels each, so sx +- r stays within +-1e9 and cannot

@@ -145,27 +145,32 @@ bool paintObject::directStyle(DirectStyle kind, DirectCanvas::Style& style) cons
 {
     style.kind = kind;
     style.highlighted = highlighted;
+    style.dimmed = dimmed;
     return plainColor(style.color);
 }
 
 namespace
 {
 
-// A dimmed object keeps a quarter of its colour's distance from white: still told apart, but
-// behind whatever is drawn in full.
-int paled(int channel)
+int paledChannel(int channel)
 {
     return 255 - (255 - channel) / 4;
 }
 
 } // namespace
 
+QColor paintObject::paled(const QColor& color)
+{
+    if (!color.isValid())
+        return color;
+    return QColor(paledChannel(color.red()), paledChannel(color.green()),
+                  paledChannel(color.blue()), color.alpha());
+}
+
 QColor paintObject::color() const
 {
     const QColor own = ViewerApp::instance()->colorOf(colorName);
-    if (!dimmed || !own.isValid())
-        return own;
-    return QColor(paled(own.red()), paled(own.green()), paled(own.blue()), own.alpha());
+    return dimmed ? paled(own) : own;
 }
 
 bool paintObject::plainColor(QRgb& pixel) const

@@ -94,6 +94,9 @@ public:
     // The pixel that painting it in its own colour (dimmed or not) writes, when that colour is
     // plain (DirectCanvas::plainColor).
     bool plainColor(QRgb& pixel) const;
+    // How a dimmed object's colours are drawn, its fill and its outline alike: a quarter of
+    // their distance from white, still told apart but behind whatever is drawn in full.
+    static QColor paled(const QColor& color);
 
 protected:
     // What describe() takes from the kind: the lead (header and coordinate lines, "%f" each) and

@@ -36,7 +36,7 @@ QPointF paintPolygon::anchorPoint() const
 
 void paintPolygon::preparePainter(QPainter* painter) const
 {
-    paintRectangle::prepareFilledPainter(painter, color(), highlighted);
+    paintRectangle::prepareFilledPainter(painter, color(), highlighted, dimmed);
 }
 
 void paintPolygon::paint(QPainter* painter) const
@@ -59,7 +59,8 @@ bool paintPolygon::paintDirect(DirectCanvas& canvas) const
     if (drawDirectShape(canvas, FilledStyle, DirectCanvas::Shape::Polygon, points.data(), count))
         return true;
     QRgb own, outline, inside;
-    return plainColor(own) && paintRectangle::filledPixels(own, highlighted, outline, inside) &&
+    return plainColor(own) &&
+           paintRectangle::filledPixels(own, highlighted, dimmed, outline, inside) &&
            canvas.drawThinPolygon(points.data(), count, outline,
                                   solidBrush(QColor::fromRgba(inside)));
 }

@@ -9,30 +9,34 @@
 namespace
 {
 
-// The outline of filled objects that are not highlighted.
+// The outline of filled objects that are not highlighted, in full and dimmed.
 const QColor kOutlineGrey(100, 100, 100);
+const QColor kDimmedOutlineGrey = paintObject::paled(kOutlineGrey);
 
 } // namespace
 
-void paintRectangle::prepareFilledPainter(QPainter* painter, const QColor& color, bool highlighted)
+void paintRectangle::prepareFilledPainter(QPainter* painter, const QColor& color, bool highlighted,
+                                          bool dimmed)
 {
     if (highlighted) {
         painter->setPen(cosmeticPen(color));
         painter->setBrush(solidBrush(ViewerApp::instance()->highlightColor));
     } else {
         static const QPen outline(kOutlineGrey, 0);
-        painter->setPen(outline);
+        static const QPen dimmedOutline(kDimmedOutlineGrey, 0);
+        painter->setPen(dimmed ? dimmedOutline : outline);
         painter->setBrush(solidBrush(color));
     }
 }
 
-bool paintRectangle::filledPixels(QRgb own, bool highlighted, QRgb& outline, QRgb& inside)
+bool paintRectangle::filledPixels(QRgb own, bool highlighted, bool dimmed, QRgb& outline,
+                                  QRgb& inside)
 {
     if (highlighted) {
         outline = own;
         return DirectCanvas::plainColor(ViewerApp::instance()->highlightColor, inside);
     }
-    outline = kOutlineGrey.rgba();
+    outline = (dimmed ? kDimmedOutlineGrey : kOutlineGrey).rgba();
     inside = own;
     return true;
 }
@@ -63,7 +67,7 @@ QPointF paintRectangle::anchorPoint() const
 
 void paintRectangle::preparePainter(QPainter* painter) const
 {
-    prepareFilledPainter(painter, color(), highlighted);
+    prepareFilledPainter(painter, color(), highlighted, dimmed);
 }
 
 QRect paintRectangle::pixelRect() const
@@ -81,7 +85,7 @@ void paintRectangle::paint(QPainter* painter) const
 bool paintRectangle::paintDirect(DirectCanvas& canvas) const
 {
     QRgb own, outline, inside;
-    return plainColor(own) && filledPixels(own, highlighted, outline, inside) &&
+    return plainColor(own) && filledPixels(own, highlighted, dimmed, outline, inside) &&
            canvas.fillOutlinedRect(pixelRect(), outline, inside);
 }
 

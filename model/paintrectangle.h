@@ -17,11 +17,13 @@ public:
     void computeBounds() override;
 
     // Pen and brush of the filled kinds (rectangles, circles, polygons): a grey outline around the
-    // own colour; highlighted, an outline in the own colour around the highlight colour.
-    static void prepareFilledPainter(QPainter* painter, const QColor& color, bool highlighted);
+    // own colour, the grey paled as the colour is when the object is dimmed; highlighted, an
+    // outline in the own colour around the highlight colour.
+    static void prepareFilledPainter(QPainter* painter, const QColor& color, bool highlighted,
+                                     bool dimmed);
     // The colours of that pen and brush as pixels, for an object of the plain colour `own`; false
     // when the highlight colour is not plain.
-    static bool filledPixels(QRgb own, bool highlighted, QRgb& outline, QRgb& inside);
+    static bool filledPixels(QRgb own, bool highlighted, bool dimmed, QRgb& outline, QRgb& inside);
 
     double x1 = 0.0;
     double y1 = 0.0;

@@ -274,9 +274,9 @@ Key keyOf(const DirectCanvas::Style& style, DirectCanvas::Shape shape, int count
           int down)
 {
     return {{std::uint64_t(style.color) | std::uint64_t(style.kind) << 32 |
-                 std::uint64_t(shape) << 40 | std::uint64_t(style.highlighted) << 43 |
-                 std::uint64_t(count) << 44 | std::uint64_t(across) << 48 |
-                 std::uint64_t(down) << 53,
+                 std::uint64_t(style.dimmed) << 39 | std::uint64_t(shape) << 40 |
+                 std::uint64_t(style.highlighted) << 43 | std::uint64_t(count) << 44 |
+                 std::uint64_t(across) << 48 | std::uint64_t(down) << 53,
              0, 0, 0}};
 }
 

@@ -30,11 +30,13 @@ class DirectCanvas
 public:
     // What, together with the paint's setting, chooses the pen and brush of an object: which
     // kind of object (and variant, such as a marker's shape) it is, its own colour (as given by
-    // plainColor()), and whether it is highlighted.
+    // plainColor()), whether it is highlighted, and whether it is dimmed (which pales the parts
+    // not drawn in its own colour, such as a filled shape's grey outline). Kinds are below 128.
     struct Style {
         QRgb color;
         std::uint8_t kind;
         bool highlighted;
+        bool dimmed;
     };
 
     enum class Shape : std::uint8_t { Ellipse, Polygon, ConvexPolygon, Lines, RegularPolygon };

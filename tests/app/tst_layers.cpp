@@ -15,6 +15,11 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QMainWindow>
+#include <QMenu>
+#include <QProgressBar>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -70,6 +75,12 @@ QImage exportedImage()
     return QImage::fromData(buffer.data()).convertToFormat(QImage::Format_RGB32);
 }
 
+// The status bar's count.
+QString countShown()
+{
+    return ViewerApp::instance()->objectCountLabel->text();
+}
+
 void applyFilter(const QString& text)
 {
     dock()->filterField()->setText(text);
@@ -94,6 +105,9 @@ private slots:
     void keptAcrossAReload_data();
     void keptAcrossAReload();
     void longFilterRunsInChunksAndEscCancels();
+    void fieldShowsTheFilterInForce();
+    void rowMenuListsWhatIsShown();
+    void dockOpensWithRoomForItsRows();
 };
 
 void TestLayers::init()
@@ -185,6 +199,9 @@ void TestLayers::hiddenIsHiddenEverywhere()
     if (!hiddenKind.isEmpty())
         model->handlers.at(hiddenKind.toStdString())->hideAllObject();
     const QImage canvas = canvasImage();
+    QCOMPARE(countShown(), hidden.isEmpty()
+                               ? QStringLiteral("6 objects")
+                               : QStringLiteral("%1 of 6 shown").arg(kObjects - hidden.size()));
     // The picture has no fix marker: the two are compared where the objects lie.
     const QImage exported = exportedImage();
     QCOMPARE(exported.size(), canvas.size());
@@ -218,43 +235,62 @@ void TestLayers::hiddenIsHiddenEverywhere()
         model->handlers.at(hiddenKind.toStdString())->showAllObject();
     for (const paintObject* object : model->objects)
         QVERIFY(object->visible && !object->dimmed);
+    canvasImage();
+    QCOMPARE(countShown(), QStringLiteral("6 objects"));
 }
 
 void TestLayers::unusableFilterKeepsTheLastGood_data()
 {
     QTest::addColumn<QString>("text");
-    QTest::newRow("no type") << "w>=2";
-    QTest::newRow("no such type") << "square:w>=2";
-    QTest::newRow("no operand") << "rect:w>=";
-    QTest::newRow("no property name") << "rect:==clk";
-    QTest::newRow("a kind twice") << "rect:w>1; rect:w<3";
-    QTest::newRow("two colons") << "rect:w>1:pt";
+    QTest::addColumn<QString>("problem");
+    const QString unusable = QStringLiteral("wrong format, no such type, or no such property");
+    QTest::newRow("no type") << "w>=2" << unusable;
+    QTest::newRow("no such type") << "square:w>=2" << unusable;
+    QTest::newRow("no operand") << "rect:w>=" << unusable;
+    QTest::newRow("no property name") << "rect:==clk" << unusable;
+    QTest::newRow("two colons") << "rect:w>1:pt" << unusable;
+    QTest::newRow("a kind twice") << "rect:w>1; rect:w<3"
+                                  << "rect has two clauses: join their conditions with ||";
+    // It would never hold: the whole kind would vanish.
+    QTest::newRow("undeclared property") << "rect:wdth>=2"
+                                         << "no such property: rect declares no wdth";
+    QTest::newRow("another kind's property, after an alternative")
+        << "pt:net==clk||w>1"
+        << "no such property: pt declares no w";
 }
 
 void TestLayers::unusableFilterKeepsTheLastGood()
 {
     QFETCH(QString, text);
+    QFETCH(QString, problem);
     applyFilter("rect:w>=5");
     const unsigned long long generation = DrawingModel::instance()->sceneGeneration;
     QVERIFY(!dock()->filterProblem()->isVisibleTo(dock()));
     applyFilter(text);
-    QCOMPARE(dock()->filterProblem()->text(),
-             QStringLiteral("wrong format, no such type, or no such property"));
+    QCOMPARE(dock()->filterProblem()->text(), problem);
     QVERIFY(dock()->filterProblem()->isVisibleTo(dock()));
     QCOMPARE(dock()->displayFilter()->text(), QStringLiteral("rect:w>=5"));
     QCOMPARE(DrawingModel::instance()->sceneGeneration, generation);
 }
 
-// The rest is drawn a quarter of the way from white to its colour; the matches as they are.
+// The rest is drawn a quarter of the way from white to its colour, its grey outline too; the
+// matches as they are.
 void TestLayers::dimTheRestPalesTheOthers()
 {
     dock()->dimTheRestBox()->setChecked(true);
     applyFilter("rect:w>=5");
     const QImage canvas = canvasImage();
-    QCOMPARE(canvas.pixelColor(middleOf(0)), QColor(194, 197, 199));
-    QCOMPARE(canvas.pixelColor(middleOf(1)), QColor(0, 0, 200));
-    QCOMPARE(canvas.pixelColor(middleOf(2)), QColor(255, 192, 255));
-    QCOMPARE(exportedImage().pixelColor(middleOf(0)), QColor(194, 197, 199));
+    const QImage exported = exportedImage();
+    QCOMPARE(countShown(), QStringLiteral("6 objects, 4 dimmed"));
+    const ViewerApp* app = ViewerApp::instance();
+    for (const QImage& image : {canvas, exported}) {
+        QCOMPARE(image.pixelColor(middleOf(0)), QColor(194, 197, 199));
+        QCOMPARE(image.pixelColor(middleOf(1)), QColor(0, 0, 200));
+        QCOMPARE(image.pixelColor(middleOf(2)), QColor(255, 192, 255));
+        // The upper left corners: rectangle 0 dimmed, rectangle 1 matched.
+        QCOMPARE(image.pixelColor(app->pixelX(0), app->pixelY(10)), QColor(217, 217, 217));
+        QCOMPARE(image.pixelColor(app->pixelX(20), app->pixelY(10)), QColor(100, 100, 100));
+    }
     dock()->dimTheRestBox()->setChecked(false);
     QCOMPARE(canvasImage().pixelColor(middleOf(0)), QColor(Qt::white));
 }
@@ -277,6 +313,8 @@ void TestLayers::keptAcrossAReload()
     QVERIFY(testapp::waitForLoad());
     QVERIFY(!dock()->displayFilter()->busy());
     QCOMPARE(dock()->displayFilter()->text(), keep ? QStringLiteral("rect:w>=2") : QString());
+    QCOMPARE(dock()->filterField()->text(), dock()->displayFilter()->text());
+    QVERIFY(!dock()->filterPending()->isVisibleTo(dock()));
     const DrawingModel::ObjectList& objects = DrawingModel::instance()->objects;
     QCOMPARE(int(objects.size()), kObjects);
     const QList<bool> shown = {!keep, true, true, true, !keep, !keep};
@@ -298,11 +336,25 @@ void TestLayers::longFilterRunsInChunksAndEscCancels()
         text += QByteArray("rect 0 0 1 1 red w ") + QByteArray::number(i) + '\n';
     testapp::loadText(text);
     DisplayFilter* filter = dock()->displayFilter();
+    ViewerApp* app = ViewerApp::instance();
     applyFilter("rect:w<10");
     QVERIFY(filter->busy());
-    QTest::keyClick(ViewerApp::instance()->display, Qt::Key_Escape);
+    QTRY_VERIFY(dock()->filterProgress()->isVisibleTo(dock()));
+    QVERIFY(filter->busy());
+    // The wheel zooms the drawing as it is shown meanwhile.
+    const double ratio = app->ratio;
+    const QPoint inside(50, 50);
+    QWheelEvent wheel(inside, app->display->mapToGlobal(inside), QPoint(), QPoint(0, 120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(app->display, &wheel);
+    QVERIFY(app->ratio != ratio);
+    QVERIFY(filter->busy());
+    QTest::keyClick(app->display, Qt::Key_Escape);
     QVERIFY(!filter->busy());
     QCOMPARE(filter->text(), QString());
+    // The field shows the filter in force again.
+    QCOMPARE(dock()->filterField()->text(), QString());
+    QVERIFY(!dock()->filterProgress()->isVisibleTo(dock()));
     const DrawingModel::ObjectList& objects = DrawingModel::instance()->objects;
     QVERIFY(std::all_of(objects.begin(), objects.end(),
                         [](const paintObject* object) { return object->visible; }));
@@ -312,6 +364,72 @@ void TestLayers::longFilterRunsInChunksAndEscCancels()
     QCOMPARE(std::count_if(objects.begin(), objects.end(),
                            [](const paintObject* object) { return object->visible; }),
              10);
+}
+
+// Text typed and not entered is marked as not in force; emptying the field, as its clear button
+// does, takes the filter off at once.
+void TestLayers::fieldShowsTheFilterInForce()
+{
+    QLineEdit* field = dock()->filterField();
+    applyFilter("rect:w>=5");
+    QVERIFY(!dock()->filterPending()->isVisibleTo(dock()));
+    QTest::keyClicks(field, "x");
+    QVERIFY(dock()->filterPending()->isVisibleTo(dock()));
+    QCOMPARE(dock()->displayFilter()->text(), QStringLiteral("rect:w>=5"));
+    auto* clear = field->findChild<QToolButton*>();
+    QVERIFY(clear);
+    QTest::mouseClick(clear, Qt::LeftButton);
+    QCOMPARE(dock()->displayFilter()->text(), QString());
+    QVERIFY(!dock()->filterPending()->isVisibleTo(dock()));
+    canvasImage();
+    QCOMPARE(countShown(), QStringLiteral("6 objects"));
+}
+
+// "List in Item Explorer" lists the row's objects that are shown, and none of a hidden row.
+void TestLayers::rowMenuListsWhatIsShown()
+{
+    ViewerApp* app = ViewerApp::instance();
+    applyFilter("rect:w>=5");
+    QTreeWidget* table = dock()->table();
+    const auto openMenu = [table](bool listEnabled) {
+        QTreeWidgetItem* red = table->findItems("red", Qt::MatchExactly, LayersDock::NameColumn)[0];
+        const QPoint at = table->visualItemRect(red).center();
+        bool enabled = !listEnabled;
+        QTimer::singleShot(0, [&enabled] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            QVERIFY(menu);
+            QAction* list = menu->actions().value(0);
+            enabled = list->isEnabled();
+            if (enabled)
+                list->trigger();
+            menu->close();
+        });
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, table->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(table->viewport(), &event);
+        QCOMPARE(enabled, listEnabled);
+    };
+    // Of the two red rectangles, the filter shows the one of w 5.
+    openMenu(true);
+    QTRY_COMPARE(app->itemList->count(), 1);
+    dock()->setLayerShown("red", false);
+    openMenu(false);
+}
+
+// Opened beside the window's other docks at 1280 x 800, the dock is widened to its field's hint
+// and heightened to show eight rows (it had room for four).
+void TestLayers::dockOpensWithRoomForItsRows()
+{
+    ViewerApp* app = ViewerApp::instance();
+    dock()->hide();
+    app->display->setMinimumSize(0, 0);
+    app->display->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    app->mainWindow->resize(1280, 800);
+    dock()->show();
+    QTreeWidget* table = dock()->table();
+    const int rowHeight = table->visualItemRect(table->topLevelItem(0)).height();
+    QTRY_VERIFY(table->viewport()->height() >= 8 * rowHeight);
+    QLineEdit* field = dock()->filterField();
+    QVERIFY(field->width() > field->fontMetrics().horizontalAdvance(field->placeholderText()));
 }
 
 QTEST_MAIN(TestLayers)

@@ -95,7 +95,7 @@ private slots:
         QPainter painter(&actual);
         QPainter plain(&expected);
         DirectCanvas canvas(painter, true, 0);
-        const DirectCanvas::Style style{kRed.rgba(), 0, false};
+        const DirectCanvas::Style style{kRed.rgba(), 0, false, false};
         // The first shape records, the second copies the record.
         for (const QPoint& at : {QPoint(70, 70), QPoint(101, 83)}) {
             const QPoint points[] = {at, at + far};
