@@ -336,9 +336,11 @@ void ViewerApp::buildMainWindow()
         if (!handedOver)
             followControl->loadCancelled();
     });
-    // Moving the view acts on the drawing shown, which stays whole while another loads.
+    // Moving the view acts on the drawing shown, which stays whole while another loads; the
+    // Timeline's keys ask for another member, which replaces the one loading.
     fileLoader->letPass(display->navigator().actions() +
-                            QList<QAction*>{zoomInAction, zoomOutAction, resizeFitAction},
+                            QList<QAction*>{zoomInAction, zoomOutAction, resizeFitAction} +
+                            timelineDock->keyActions(),
                         display);
     defaultLayout = mainWindow->saveState();
     // The docks and toolbars where the user left them; the window's size stays config.ini's.
