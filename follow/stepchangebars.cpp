@@ -23,7 +23,10 @@ const QColor kAdded(60, 150, 80);
 const QColor kRemoved(200, 70, 60);
 const QColor kUnchanged(120, 120, 130);
 const QColor kMissing(170, 170, 180);
-const QColor kShown(255, 214, 110);
+const QColor kShown(255, 228, 160);
+const QColor kShownMark(50, 60, 90);
+// The strip over the member shown, pixels; bars stay below it, so that it shows over the largest.
+constexpr int kMarkHeight = 3;
 const QColor kBackground(236, 236, 240);
 
 // The file name of the member at another number of its series, folder left out.
@@ -129,11 +132,13 @@ void StepChangeBars::paintEvent(QPaintEvent*)
     };
     std::stable_sort(order.begin(), order.end(),
                      [&](std::size_t a, std::size_t b) { return total(a) < total(b); });
-    const int room = height() - 2;
+    const int room = height() - 2 - kMarkHeight;
     for (const std::size_t j : order) {
         const auto [left, span] = columns(j);
-        if (all[j].member == shown && !all[j].missing)
+        if (all[j].member == shown && !all[j].missing) {
             painter.fillRect(left, 0, span, height(), kShown);
+            painter.fillRect(left, 0, span, kMarkHeight, kShownMark);
+        }
         if (all[j].missing) {
             painter.fillRect(left, 1, span, height() - 2, QBrush(kMissing, Qt::BDiagPattern));
             continue;

@@ -49,10 +49,11 @@ QString numbers(quint64 first, quint64 last)
                          : QStringLiteral("%1\u2013%2").arg(first).arg(last);
 }
 
-// The numbers missing from the series, run by run: "missing 17" or "missing 17, 20–22" for one
-// or two runs, a count beyond; the tooltip lists them all, up to kListed runs.
+// The most runs of missing numbers that the position label's tooltip lists.
 constexpr int kListed = 40;
 
+// The numbers missing from the series, run by run: "missing 17" or "missing 17, 20–22" for one
+// or two runs, a count beyond; and the tooltip's list of them all, up to kListed runs.
 std::pair<QString, QString> missingText(const StepChanges& series)
 {
     QStringList runs;
@@ -157,6 +158,11 @@ TimelineDock::TimelineDock(QMainWindow* window) : QDockWidget(QStringLiteral("Ti
     });
     app()->display->installEventFilter(this);
     connect(playAction, &QAction::toggled, this, &TimelineDock::setPlaying);
+    // Nothing plays out of sight: closing the Timeline pauses it.
+    connect(toggleViewAction(), &QAction::toggled, this, [this](bool open) {
+        if (!open)
+            playAction->setChecked(false);
+    });
     connect(rateBox, qOverload<int>(&QSpinBox::valueChanged), this, [this](int rate) {
         RememberedState::setPlayRate(rate);
         playTimer.setInterval(1000 / rate);
@@ -235,8 +241,8 @@ void TimelineDock::fileShown()
 // A canvas out of sight paints nothing: the labels then follow the file at once.
 void TimelineDock::followPicture()
 {
-    const QWidget* canvas = app()->display;
-    if (!pictureAwaited || (canvas->isVisible() && !app()->display->showsExactFrame()))
+    const QwgtDisplay* canvas = app()->display;
+    if (!pictureAwaited || (canvas->isVisible() && !canvas->showsExactFrame()))
         return;
     pictureAwaited = false;
     pictured = app()->fileName;
