@@ -333,11 +333,12 @@ void ViewerApp::buildMainWindow()
             followControl->loadCancelled();
     });
     // Moving the view acts on the drawing shown, which stays whole while another loads or a
-    // display filter is tested.
+    // display filter is tested; the Timeline's keys ask for another member, which replaces the
+    // one loading.
     const QList<QAction*> viewActions =
         display->navigator().actions() +
         QList<QAction*>{zoomInAction, zoomOutAction, resizeFitAction};
-    fileLoader->letPass(viewActions, display);
+    fileLoader->letPass(viewActions + timelineDock->keyActions(), display);
     layersDock->displayFilter()->letPass(viewActions, display);
     defaultLayout = mainWindow->saveState();
     // The docks and toolbars where the user left them; the window's size stays config.ini's.

@@ -70,7 +70,8 @@ void QFunctionality::stepToFile(const std::string& name)
 void QFunctionality::loadFile(const std::string& name, FileChange change)
 {
     ViewerApp::instance()->fileLoader->load(
-        name, [this, change](FileLoader::Result& result) { showLoaded(result, change); });
+        name, [this, change](FileLoader::Result& result) { showLoaded(result, change); },
+        change == FileChange::Step ? FileLoader::kStepBackgroundFrom : FileLoader::kBackgroundFrom);
 }
 
 void QFunctionality::showLoaded(FileLoader::Result& result, FileChange change)

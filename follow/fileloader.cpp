@@ -111,9 +111,10 @@ void FileLoader::setStopPoint(qint64 atByte, std::function<void()> hook)
     stopPointHook = atByte >= 0 ? std::move(hook) : std::function<void()>();
 }
 
-void FileLoader::load(const std::string& fileName, Done done)
+void FileLoader::load(const std::string& fileName, Done done, qint64 backgroundFrom)
 {
     cancel();
+    requestThreshold = backgroundFrom;
     droppedInARow = 0;
     start(fileName, std::move(done));
 }
@@ -129,7 +130,7 @@ void FileLoader::start(const std::string& fileName, Done done)
     job->progress.onPause = stopPointHook;
     job->startStamp = FileStamp::of(fileName);
     job->bytesToRead = regularFileSize(fileName);
-    if (job->bytesToRead < backgroundThreshold) {
+    if (job->bytesToRead < std::min(requestThreshold, backgroundThreshold)) {
         read(*job);
         finish(std::move(job));
         return;

@@ -58,6 +58,10 @@ public:
 
     // Files of this many bytes and more are loaded in the background.
     static constexpr qint64 kBackgroundFrom = qint64(8) << 20;
+    // A step through a series loads in the background from this many bytes (some ten thousand
+    // objects, read at once in a few milliseconds): stepping or playing through members of a
+    // hundred thousand objects never keeps the view keys and the wheel waiting.
+    static constexpr qint64 kStepBackgroundFrom = qint64(256) << 10;
     // A background load shows its progress once it has run this long.
     static constexpr int kProgressAfterMs = 500;
 
@@ -69,7 +73,9 @@ public:
     // Loads the file, then calls `done` with the result: at once for a small file, later, from
     // the event loop, for a large one, a file that changed while it was read, or while the
     // model's objects are in use. A load still running is stopped first, its result dropped.
-    void load(const std::string& fileName, Done done);
+    // The file goes to the background from `backgroundFrom` bytes, or from the tests' lower
+    // setBackgroundFrom().
+    void load(const std::string& fileName, Done done, qint64 backgroundFrom = kBackgroundFrom);
     // Stops the running load, if any: its `done` is never called, the status bar says so, and
     // cancelled() is sent.
     void cancel();
@@ -153,6 +159,8 @@ private:
     void stopThreads();
 
     qint64 backgroundThreshold = kBackgroundFrom;
+    // The threshold of the last load asked for, which a read again after a change keeps.
+    qint64 requestThreshold = kBackgroundFrom;
     // The load whose result is awaited, and loads that were stopped and are still winding up.
     Job* running = nullptr;
     std::vector<std::unique_ptr<Job>> jobs;

@@ -4,7 +4,9 @@
 #include "model/drawingmodel.h"
 #include "script/textfile.h"
 
+#include <algorithm>
 #include <new>
+#include <numeric>
 
 #include <pthread.h>
 #include <sched.h>
@@ -52,6 +54,11 @@ void StepChanges::setMembers(const std::vector<SeriesMember>& series, std::size_
     if (series == members)
         return;
     members = series;
+    // Indices are never negative, so a difference of neighbours fits the unsigned type.
+    stride = 0;
+    for (std::size_t i = 1; i < members.size(); ++i)
+        stride = std::gcd(stride, quint64(members[i].index) - quint64(members[i - 1].index));
+    stride = std::max<quint64>(stride, 1);
     std::map<Pair, StepCount> kept;
     for (std::size_t i = 1; i < members.size(); ++i) {
         const auto found = known.find({members[i - 1].name, members[i].name});
@@ -65,6 +72,14 @@ void StepChanges::setMembers(const std::vector<SeriesMember>& series, std::size_
     } else {
         start();
     }
+}
+
+quint64 StepChanges::missingBefore(std::size_t position) const
+{
+    if (position == 0)
+        return 0;
+    const quint64 apart = quint64(members[position].index) - quint64(members[position - 1].index);
+    return apart == 0 ? 0 : apart / stride - 1;
 }
 
 void StepChanges::setActive(bool on)

@@ -60,6 +60,13 @@ public:
     std::size_t memberCount() const { return members.size(); }
     // The member at the position; the position must be below memberCount().
     const SeriesMember& member(std::size_t position) const { return members[position]; }
+    // How far apart the numbers of the members are meant to be: the greatest common divisor of
+    // the differences of neighbours (1 with fewer than two numbers), so that a series dumped every
+    // 100 iterations has no gaps, and one that lacks a member has one.
+    quint64 numberStride() const { return stride; }
+    // How many numbers, at numberStride() apart, are missing between the member at the position
+    // and the one before it; 0 for the first member. The position must be below memberCount().
+    quint64 missingBefore(std::size_t position) const;
     // The count of the member at the position, or why it has none; none for the first member and
     // while not counted yet.
     std::optional<StepCount> count(std::size_t position) const;
@@ -96,6 +103,7 @@ private:
     void stop();
 
     std::vector<SeriesMember> members;
+    quint64 stride = 1;
     std::size_t startAt = 0;
     bool active = false;
     std::map<Pair, StepCount> known;
