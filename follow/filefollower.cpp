@@ -205,7 +205,7 @@ void FileFollower::learnPause(const FileStamp& now)
         return;
     longestPause = pause;
     settleTimer.setInterval(static_cast<int>(
-        std::clamp<qint64>(pause * 3 / 2, kSettleMilliseconds, kLongestSettleMilliseconds)));
+        std::clamp<qint64>(pause * 2, kSettleMilliseconds, kLongestSettleMilliseconds)));
 }
 
 // The file is settled here; the series once a listing of the folder finds the same newest member

@@ -24,7 +24,7 @@
 //
 // The settle time is kSettleMilliseconds until the file shows a writer that pauses: a state that
 // settled and then went on being written in place (grew, or changed and still ends as it did).
-// From then on a state must stay the same for half as long again as the longest such pause, at
+// From then on a state must stay the same for twice the longest such pause (pauses vary), at
 // most kLongestSettleMilliseconds, while the same file or series is followed.
 class FileFollower : public QObject
 {
