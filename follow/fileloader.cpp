@@ -225,9 +225,15 @@ void FileLoader::finish(std::unique_ptr<Job> job)
         return;
     }
     droppedInARow = 0;
+    // Judged against the version handed over last only while it is the drawing shown; the same
+    // records again (a file written anew as it was) show nothing that is not shown already.
+    const ViewerApp* app = ViewerApp::instance();
+    const bool againstShown = result.fileName == shownName && app->fileName == shownName &&
+                              app->fileStamp == shownEnding.stamp &&
+                              result.comparison.after != DrawingModel::instance()->recordHashes;
     const bool unfinished =
         !result.outOfMemory &&
-        result.ending.looksUnfinished(result.fileName == shownName ? shownEnding : FileEnding()) &&
+        result.ending.looksUnfinished(againstShown ? shownEnding : FileEnding()) &&
         result.ending.quietMilliseconds() < FileEnding::kUnfinishedQuietMilliseconds;
     waiting.fileName = result.fileName;
     waiting.ready = std::move(job);
