@@ -38,11 +38,12 @@ class QWidget;
 // again once it has stayed unchanged for the follower's settle time (longer for a file whose
 // writer pauses); meanwhile the drawing shown stays. A whole read of a file that looks like a
 // write in progress (FileEnding::looksUnfinished, against the version this loader handed over
-// last) is held, the status bar saying that the file is being written, until the file has not
-// changed for FileEnding::kUnfinishedQuietMilliseconds (then it was whole: a file saved without
-// a last line end loads its last record), or read again once it has settled after a change. A load
-// is handed over only while nothing holds the model's objects (DrawingModel::ObjectsInUse), else
-// when the last hold ends. docs/DESIGN.md, "Threads".
+// last while it is the drawing shown, unless its records are those shown) is held, the status bar
+// saying that the file is being written, until the file has not changed for
+// FileEnding::kUnfinishedQuietMilliseconds (then it was whole: a file saved without a last line end
+// loads its last record), or read again once it has settled after a change. A load is handed over
+// only while nothing holds the model's objects (DrawingModel::ObjectsInUse), else when the last
+// hold ends. docs/DESIGN.md, "Threads".
 class FileLoader : public QObject
 {
     Q_OBJECT
