@@ -4,6 +4,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <utility>
 
 FileFollower::FileFollower(QObject* parent) : QObject(parent)
@@ -36,6 +37,7 @@ void FileFollower::follow(const std::string& fileName, const std::optional<FileS
     if (!watched.isEmpty())
         watcher.removePaths(watched);
     const Series before = series;
+    const bool sameFile = fileName == followed;
     followed = fileName;
     series = Series();
     offersMembers = false;
@@ -45,6 +47,14 @@ void FileFollower::follow(const std::string& fileName, const std::optional<FileS
         splitSeriesName(followed, series.prefix, series.index, series.suffix);
     const bool sameSeries =
         !series.prefix.empty() && series.prefix == before.prefix && series.suffix == before.suffix;
+    // A writer's pace holds for the file it writes, and for the members of its series; a reload
+    // of the file keeps what settled, so that a write going on after it is learned from.
+    if (!sameFile)
+        settledEnding = FileEnding();
+    if (!sameFile && !sameSeries) {
+        longestPause = 0;
+        settleTimer.setInterval(kSettleMilliseconds);
+    }
     if (!sameSeries) {
         if (listing)
             listing->stale = true;
@@ -89,6 +99,11 @@ std::string FileFollower::newestMember() const
     if (members.empty() || members.back().index <= series.index)
         return {};
     return members.back().name;
+}
+
+int FileFollower::settleMilliseconds(const std::string& fileName) const
+{
+    return fileName == followed ? settleTimer.interval() : kSettleMilliseconds;
 }
 
 void FileFollower::listFolder()
@@ -165,11 +180,32 @@ void FileFollower::noteActivity()
         return;
     watch(followed, true);
     pending = FileStamp::of(followed);
+    learnPause(pending);
     if (!pendingMember.empty()) {
         pendingMemberStamp = FileStamp::of(pendingMember);
         watch(pendingMember, true);
     }
     settleTimer.start();
+}
+
+// The pause is the time between the last write before the settle and the first after it, by the
+// file's modification times. A file truncated, replaced or rewritten with another end began a
+// new version instead; a pause too long to wait for says nothing of the writer's pace.
+void FileFollower::learnPause(const FileStamp& now)
+{
+    if (!settledEnding.stamp.exists || now == settledEnding.stamp)
+        return;
+    const FileEnding before = std::exchange(settledEnding, FileEnding());
+    if (now.device != before.stamp.device || now.inode != before.stamp.inode ||
+        now.size < before.stamp.size ||
+        (now.size == before.stamp.size && FileEnding::of(followed).tail != before.tail))
+        return;
+    const qint64 pause = (now.modified - before.stamp.modified) / 1000000;
+    if (pause >= kLongestSettleMilliseconds || pause <= longestPause)
+        return;
+    longestPause = pause;
+    settleTimer.setInterval(static_cast<int>(
+        std::clamp<qint64>(pause * 2, kSettleMilliseconds, kLongestSettleMilliseconds)));
 }
 
 // The file is settled here; the series once a listing of the folder finds the same newest member
@@ -181,6 +217,8 @@ void FileFollower::settle()
         noteActivity();
         return;
     }
+    const FileEnding ending = FileEnding::of(followed);
+    settledEnding = ending.stamp == now ? ending : FileEnding();
     if (now != seen) {
         seen = now;
         if (now.exists)

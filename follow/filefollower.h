@@ -1,6 +1,7 @@
 #pragma once
 
 #include "follow/seriesmembers.h"
+#include "script/fileending.h"
 #include "script/filestamp.h"
 
 #include <QByteArray>
@@ -19,13 +20,19 @@
 // Watches the open file and its folder, and reports what happened to them once things have
 // settled: new content (written in place, or another file renamed over it), the file gone, or a
 // newer member of its numbered series. A file that is still being written keeps changing, so
-// only a state that stayed the same for kSettleMilliseconds is reported, and each state once.
+// only a state that stayed the same for the settle time is reported, and each state once.
+//
+// The settle time is kSettleMilliseconds until the file shows a writer that pauses: a state that
+// settled and then went on being written in place (grew, or changed and still ends as it did).
+// From then on a state must stay the same for twice the longest such pause (pauses vary), at
+// most kLongestSettleMilliseconds, while the same file or series is followed.
 class FileFollower : public QObject
 {
     Q_OBJECT
 
 public:
     static constexpr int kSettleMilliseconds = 300;
+    static constexpr int kLongestSettleMilliseconds = FileEnding::kUnfinishedQuietMilliseconds;
 
     explicit FileFollower(QObject* parent = nullptr);
     // Stops a listing of the folder still running and waits for its thread.
@@ -51,6 +58,9 @@ public:
     const std::vector<SeriesMember>& seriesMembers() const { return members; }
     // The known member with the largest index above the followed file's; empty when none.
     std::string newestMember() const;
+    // How long a state of the file must stay the same to count as settled: what the followed
+    // file's writer has shown of its pace, kSettleMilliseconds for any other file.
+    int settleMilliseconds(const std::string& fileName) const;
 
 signals:
     // The file has new content, or has come back after it was gone.
@@ -89,6 +99,9 @@ private:
     void settle();
     // Adds the path to the watcher if it exists; anew: also when the watcher holds it already.
     void watch(const std::string& name, bool anew);
+    // The followed file changed after it had settled: when the change goes on writing the state
+    // that settled, the pause before it is learned.
+    void learnPause(const FileStamp& now);
 
     QFileSystemWatcher watcher;
     QTimer settleTimer;
@@ -109,4 +122,8 @@ private:
     // A settle asked for a listing while one was running.
     bool listAgain = false;
     std::size_t listingCount = 0;
+    // The longest pause of the followed file's writer, milliseconds; 0 when none was seen.
+    qint64 longestPause = 0;
+    // The state that settled last, while no change has come since; empty stamp otherwise.
+    FileEnding settledEnding;
 };

@@ -3,6 +3,7 @@
 #include "app/releasethread.h"
 #include "app/viewerapp.h"
 #include "follow/filefollower.h"
+#include "follow/followcontrol.h"
 #include "model/drawingmodel.h"
 #include "script/textfile.h"
 
@@ -41,6 +42,15 @@ QString shortName(const std::string& fileName)
     return QFileInfo(displayName(fileName)).fileName();
 }
 
+// How long the file must stay the same before it is read again: longer for a file whose writer
+// was seen to pause.
+int settleMilliseconds(const std::string& fileName)
+{
+    const FollowControl* control = ViewerApp::instance()->followControl;
+    return control ? control->follower.settleMilliseconds(fileName)
+                   : FileFollower::kSettleMilliseconds;
+}
+
 QString megabytes(qint64 bytes)
 {
     return QString::number(static_cast<double>(bytes) / 1e6, 'f', bytes < 10000000 ? 1 : 0);
@@ -72,7 +82,6 @@ FileLoader::FileLoader(QMainWindow* window) : QObject(window)
     progressTimer.setInterval(kProgressIntervalMs);
     connect(&progressTimer, &QTimer::timeout, this, &FileLoader::showProgress);
     settleTimer.setSingleShot(true);
-    settleTimer.setInterval(FileFollower::kSettleMilliseconds);
     connect(&settleTimer, &QTimer::timeout, this, &FileLoader::settleChecked);
     // Queued: whoever let go of the objects may still hold pointers it took from them.
     DrawingModel::instance()->setAfterObjectsInUse([this] {
@@ -161,6 +170,12 @@ void FileLoader::read(Job& job)
         result.read = loadScriptInBlocks(*result.model, result.fileName, result.fileColors,
                                          kScriptBlockBytes, &job.progress, &comparison.after);
         complete = result.read.whole();
+        // The ending is taken from the version read, or the read is no one version.
+        if (complete) {
+            result.ending = FileEnding::of(result.fileName);
+            result.read.changed = result.ending.stamp != result.read.stamp;
+            complete = !result.read.changed;
+        }
         if (complete)
             comparison.compare();
     } catch (const std::bad_alloc&) {
@@ -200,32 +215,60 @@ void FileLoader::collectEnded()
 void FileLoader::finish(std::unique_ptr<Job> job)
 {
     Result& result = job->result;
+    const QString name = shortName(result.fileName);
     if ((result.read.changed || job->changeSeen) && !result.outOfMemory) {
         ++droppedInARow;
-        const QString name = shortName(result.fileName);
         ViewerApp::instance()->showMessage(
             droppedInARow == 1
                 ? QStringLiteral("%1 changed while it was read: reading it again").arg(name)
                 : QStringLiteral("%1 is changing faster than it can be read").arg(name));
-        waiting.fileName = result.fileName;
-        waiting.done = std::move(job->done);
-        waiting.settled = FileStamp::of(waiting.fileName);
-        settleTimer.start();
+        readAgainWhenSettled(result.fileName, std::move(job->done));
         return;
     }
     droppedInARow = 0;
+    // Judged against the version handed over last only while it is the drawing shown; the same
+    // records again (a file written anew as it was) show nothing that is not shown already.
+    const ViewerApp* app = ViewerApp::instance();
+    const bool againstShown = result.fileName == shownName && app->fileName == shownName &&
+                              app->fileStamp == shownEnding.stamp &&
+                              result.comparison.after != DrawingModel::instance()->recordHashes;
+    const bool unfinished =
+        !result.outOfMemory &&
+        result.ending.looksUnfinished(againstShown ? shownEnding : FileEnding()) &&
+        result.ending.quietMilliseconds() < FileEnding::kUnfinishedQuietMilliseconds;
     waiting.fileName = result.fileName;
     waiting.ready = std::move(job);
+    if (unfinished) {
+        waiting.beingWritten = true;
+        waiting.held.start();
+        ViewerApp::instance()->showMessage(
+            QStringLiteral("%1 is being written: the drawing shown stays until it is whole")
+                .arg(name));
+        settleTimer.start(settleMilliseconds(waiting.fileName));
+        return;
+    }
     if (!DrawingModel::instance()->objectsInUse())
         handOverWaiting();
 }
 
+void FileLoader::readAgainWhenSettled(const std::string& fileName, Done done)
+{
+    waiting.fileName = fileName;
+    waiting.done = std::move(done);
+    waiting.settled = FileStamp::of(fileName);
+    settleTimer.start(settleMilliseconds(fileName));
+}
+
 void FileLoader::settleChecked()
 {
+    if (waiting.beingWritten) {
+        writtenChecked();
+        return;
+    }
     const FileStamp now = FileStamp::of(waiting.fileName);
     if (now != waiting.settled) {
         waiting.settled = now;
-        settleTimer.start();
+        settleTimer.start(settleMilliseconds(waiting.fileName));
         return;
     }
     const std::string fileName = std::move(waiting.fileName);
@@ -233,18 +276,51 @@ void FileLoader::settleChecked()
     start(fileName, std::move(waiting.done));
 }
 
+qint64 FileLoader::heldQuietMilliseconds() const
+{
+    return std::max(waiting.ready->result.ending.quietMilliseconds(), waiting.held.elapsed());
+}
+
+// The file is looked at every settle time, so that a writer going on is noticed soon.
+void FileLoader::writtenChecked()
+{
+    const std::string fileName = waiting.fileName;
+    if (FileStamp::of(fileName) != waiting.ready->result.read.stamp) {
+        const std::unique_ptr<Job> dropped = std::move(waiting.ready);
+        waiting.beingWritten = false;
+        auto discarded = std::make_unique<DrawingModel::Discarded>();
+        dropped->result.model->releaseObjects(*discarded);
+        dispose(std::move(discarded));
+        readAgainWhenSettled(fileName, std::move(dropped->done));
+        return;
+    }
+    if (heldQuietMilliseconds() < FileEnding::kUnfinishedQuietMilliseconds) {
+        settleTimer.start(settleMilliseconds(fileName));
+        return;
+    }
+    waiting.beingWritten = false;
+    if (!DrawingModel::instance()->objectsInUse())
+        handOverWaiting();
+}
+
 void FileLoader::handOverWaiting()
 {
-    if (!waiting.ready || DrawingModel::instance()->objectsInUse())
+    if (!waiting.ready || waiting.beingWritten || DrawingModel::instance()->objectsInUse())
         return;
     const std::unique_ptr<Job> job = std::move(waiting.ready);
     waiting.fileName.clear();
+    shownName = job->result.fileName;
+    shownEnding = job->result.ending;
     job->done(job->result);
     emit loadEnded(true);
 }
 
 void FileLoader::noteFileChanged(const std::string& fileName)
 {
+    if (waiting.beingWritten && waiting.fileName == fileName) {
+        writtenChecked();
+        return;
+    }
     if (!running || running->result.fileName != fileName ||
         FileStamp::of(fileName) == running->startStamp)
         return;

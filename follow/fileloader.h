@@ -3,6 +3,7 @@
 #include "app/inputhold.h"
 #include "follow/changetracker.h"
 #include "model/drawingmodel.h"
+#include "script/fileending.h"
 #include "script/loadscript.h"
 
 #include <QColor>
@@ -34,9 +35,15 @@ class QWidget;
 //
 // Only whole versions of a file are handed over: a load during which the file changed (found by
 // the file's stamps before and after, or told by noteFileChanged) is dropped, and the file is read
-// again once it has stayed unchanged for FileFollower::kSettleMilliseconds; meanwhile the drawing
-// shown stays. A load is handed over only while nothing holds the model's objects
-// (DrawingModel::ObjectsInUse), else when the last hold ends. docs/DESIGN.md, "Threads".
+// again once it has stayed unchanged for the follower's settle time (longer for a file whose
+// writer pauses); meanwhile the drawing shown stays. A whole read of a file that looks like a
+// write in progress (FileEnding::looksUnfinished, against the version this loader handed over
+// last while it is the drawing shown, unless its records are those shown) is held, the status bar
+// saying that the file is being written, until the file has not changed for
+// FileEnding::kUnfinishedQuietMilliseconds (then it was whole: a file saved without a last line end
+// loads its last record), or read again once it has settled after a change. A load is handed over
+// only while nothing holds the model's objects (DrawingModel::ObjectsInUse), else when the last
+// hold ends. docs/DESIGN.md, "Threads".
 class FileLoader : public QObject
 {
     Q_OBJECT
@@ -51,6 +58,8 @@ public:
         ChangeTracker::Comparison comparison;
         // How the read ended, and the file's stamp as it was read.
         ScriptRead read;
+        // The file's last bytes, taken once it was read whole.
+        FileEnding ending;
         bool outOfMemory = false;
         qint64 milliseconds = 0;
     };
@@ -129,12 +138,15 @@ private:
 
     // A load that is not handed over yet: the file is settling after a change during its read
     // (`settled` the stamp it had when the wait began), or the result waits for the model's
-    // objects to be free (`ready`).
+    // objects to be free (`ready`), or for the file to show that it is whole (`ready` and
+    // `beingWritten`, held since `held` started).
     struct Waiting {
         std::string fileName;
         Done done;
         FileStamp settled;
         std::unique_ptr<Job> ready;
+        bool beingWritten = false;
+        QElapsedTimer held;
     };
 
     // Starts reading the file, as load() does, without stopping what runs.
@@ -152,6 +164,13 @@ private:
     // The settle time has passed since a dropped load: reads the file again if it stayed as it
     // was, or waits again.
     void settleChecked();
+    // Drops the load and reads the file again once it has settled.
+    void readAgainWhenSettled(const std::string& fileName, Done done);
+    // A held load of a file being written: hands it over once the file has stayed as read long
+    // enough, or reads the file again once it changed.
+    void writtenChecked();
+    // Milliseconds the held load's file has been seen not to change.
+    qint64 heldQuietMilliseconds() const;
     void handOverWaiting();
     void showProgress();
     void endBlocking();
@@ -168,6 +187,9 @@ private:
     QTimer settleTimer;
     // Loads of the same file dropped in a row because it changed while they read it.
     int droppedInARow = 0;
+    // The version handed over last, which a write in place over it is judged against.
+    std::string shownName;
+    FileEnding shownEnding;
     qint64 stopPointByte = -1;
     std::function<void()> stopPointHook;
     InputHold inputHold;

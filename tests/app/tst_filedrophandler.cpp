@@ -23,11 +23,13 @@ private:
     QTemporaryDir directory;
 };
 
+// Each file ends its last line: one written just now without its end would be taken for a write
+// in progress, and opened only once it had stayed unchanged for a while.
 void TestFileDropHandler::initTestCase()
 {
     for (const char* name : {"a.las", "b.las", "B.LAS", "notes.txt"})
         testapp::writeFile(directory.filePath(name),
-                           QByteArray("endheader\npt 1 1 red 0 //") + name);
+                           QByteArray("endheader\npt 1 1 red 0 //") + name + '\n');
 }
 
 void TestFileDropHandler::dropOpensOneScriptInput_data()

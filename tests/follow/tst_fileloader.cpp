@@ -1,6 +1,7 @@
 #include "app/viewerapp.h"
 #include "follow/changetracker.h"
 #include "follow/fileloader.h"
+#include "follow/followcontrol.h"
 #include "model/drawingmodel.h"
 #include "support/testapp.h"
 
@@ -14,6 +15,7 @@
 #include <QtTest>
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <functional>
 #include <thread>
@@ -67,6 +69,23 @@ private:
     QMetaObject::Connection connection;
 };
 
+// The object count of every drawing the window adopts while the object lives.
+class AdoptedCounts
+{
+public:
+    AdoptedCounts()
+    {
+        connection = QObject::connect(&app()->commands, &QFunctionality::fileShown, [this] {
+            seen.push_back(int(DrawingModel::instance()->objects.size()));
+        });
+    }
+    ~AdoptedCounts() { QObject::disconnect(connection); }
+    QList<int> seen;
+
+private:
+    QMetaObject::Connection connection;
+};
+
 } // namespace
 
 class TestFileLoader : public QObject
@@ -88,6 +107,10 @@ private slots:
     void aChangeDuringALoadIsNeverShown();
     void aFileChangingFasterThanItIsReadKeepsTheLastWholeVersion();
     void noLoadIsAdoptedWhileAQueryReadsTheObjects();
+    void slowWritersShowOnlyWholeVersions_data();
+    void slowWritersShowOnlyWholeVersions();
+    void aLastLineWithoutItsEnd_data();
+    void aLastLineWithoutItsEnd();
 };
 
 void TestFileLoader::aChangeDuringALoadIsNeverShown_data()
@@ -238,6 +261,125 @@ void TestFileLoader::noLoadIsAdoptedWhileAQueryReadsTheObjects()
     QVERIFY(checks >= 2);
     QCOMPARE(shownDuringTheRun, std::size_t(100000));
     QVERIFY(QTest::qWaitFor([] { return DrawingModel::instance()->objects.size() == 1; }));
+}
+
+void TestFileLoader::slowWritersShowOnlyWholeVersions_data()
+{
+    QTest::addColumn<bool>("inPlace");
+    QTest::addColumn<bool>("atLineEnds");
+    QTest::newRow("truncated, then appended in pieces cut within lines") << false << false;
+    QTest::newRow("truncated, then appended in pieces of whole lines") << false << true;
+    QTest::newRow("written over in place in pieces") << true << false;
+}
+
+// With Always Reload on, a writer writes two versions of f.las (4,000 and 5,000 rectangles) over
+// the 3,000 shown, each in three pieces with a pause after each that is longer than the settle
+// time. Every drawing the window adopts is one whole version, the first pause is said to be a
+// write in progress, and the last version is shown once the writer is done.
+void TestFileLoader::slowWritersShowOnlyWholeVersions()
+{
+    QFETCH(bool, inPlace);
+    QFETCH(bool, atLineEnds);
+    constexpr int kPieces = 3;
+    constexpr auto kPause = std::chrono::milliseconds(400);
+    const QList<int> versions{4000, 5000};
+    QTemporaryDir folder;
+    const QString path = folder.filePath("f.las");
+    testapp::writeFile(path, version(3000));
+    app()->commands.openFile(path);
+    app()->followControl->alwaysReloadAction->setChecked(true);
+    const LoadMessages messages;
+    const AdoptedCounts adopted;
+
+    std::atomic<bool> done{false};
+    std::thread writer([&] {
+        for (const int count : versions) {
+            // No piece of it is a piece of another version: a mixture is never a version.
+            const QByteArray text = "endheader\n" + rectangles(count, count);
+            qsizetype from = 0;
+            for (int piece = 1; piece <= kPieces; ++piece) {
+                qsizetype to = text.size() * piece / kPieces;
+                if (atLineEnds && piece < kPieces)
+                    to = text.indexOf('\n', to) + 1;
+                QFile file(path);
+                if (inPlace ? file.open(QIODevice::ReadWrite)
+                            : file.open(piece == 1 ? QIODevice::WriteOnly | QIODevice::Truncate
+                                                   : QIODevice::Append)) {
+                    file.seek(inPlace ? from : file.size());
+                    file.write(text.mid(from, to - from));
+                }
+                file.close();
+                from = to;
+                std::this_thread::sleep_for(kPause);
+            }
+        }
+        done = true;
+    });
+    const bool finished = QTest::qWaitFor(
+        [&] { return done && !adopted.seen.isEmpty() && adopted.seen.back() == versions.back(); },
+        15000);
+    writer.join();
+    QVERIFY2(finished, qPrintable(messages.seen.join('|')));
+    for (const int count : adopted.seen)
+        QVERIFY2(versions.contains(count), qPrintable(QString::number(count) + " objects adopted"));
+    QVERIFY2(messages.seen.contains("f.las is being written: the drawing shown stays until it is "
+                                    "whole"),
+             qPrintable(messages.seen.join('|')));
+    app()->followControl->alwaysReloadAction->setChecked(false);
+}
+
+void TestFileLoader::aLastLineWithoutItsEnd_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<bool>("savedLongAgo");
+    QTest::addColumn<QByteArray>("writtenOn");
+    QTest::addColumn<int>("objects");
+    QTest::addColumn<bool>("heldAsWritten");
+    const QByteArray cut = "endheader\npt 1 1 red 0\npt 2 2 re";
+    const QByteArray unended = "endheader\npt 1 1 red 0\npt 2 2 red 0";
+    QTest::newRow("saved a minute ago") << unended << true << QByteArray() << 2 << false;
+    QTest::newRow("cut by a writer that goes on")
+        << cut << false << QByteArray("d 0\npt 3 3 red 0\n") << 3 << true;
+    QTest::newRow("saved just now, nothing more comes")
+        << unended << false << QByteArray() << 2 << true;
+}
+
+// A file opened whose last line has no line end: one not changed for a while loads that line's
+// record at once; a fresh one is held as a write in progress, and is shown whole once the writer
+// ends the line, or as it is once it has stayed unchanged long enough.
+void TestFileLoader::aLastLineWithoutItsEnd()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(bool, savedLongAgo);
+    QFETCH(QByteArray, writtenOn);
+    QFETCH(int, objects);
+    QFETCH(bool, heldAsWritten);
+    QTemporaryDir folder;
+    const QString path = folder.filePath("f.las");
+    testapp::writeFile(path, text);
+    if (savedLongAgo) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-60),
+                                 QFileDevice::FileModificationTime));
+    }
+    const LoadMessages messages;
+    const AdoptedCounts adopted;
+    app()->commands.openFile(path);
+    std::thread writer;
+    if (!writtenOn.isEmpty())
+        writer = std::thread([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+            writeIn(path, QIODevice::Append, writtenOn);
+        });
+    const bool loaded = testapp::waitForLoad();
+    if (writer.joinable())
+        writer.join();
+    QVERIFY(loaded);
+    QCOMPARE(adopted.seen, QList<int>{objects});
+    QCOMPARE(messages.seen.contains("f.las is being written: the drawing shown stays until it is "
+                                    "whole"),
+             heldAsWritten);
 }
 
 QTEST_MAIN(TestFileLoader)
