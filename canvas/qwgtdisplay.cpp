@@ -243,11 +243,11 @@ void QwgtDisplay::mouseReleaseEvent(QMouseEvent* event)
         const std::size_t inside = pickInRect();
         app->listedName.clear();
         app->commands.doListPicked();
-        if (inside > app->pickedList.size())
-            app->showMessage(QStringLiteral("%1 objects in the band, the first %2 picked, more "
-                                            "not shown")
-                                 .arg(inside)
-                                 .arg(app->pickedList.size()));
+        app->showMessage(inside > app->pickedList.size()
+                             ? QStringLiteral("first %1 of %2 picked: a band picks at most %1")
+                                   .arg(app->pickedList.size())
+                                   .arg(inside)
+                             : QStringLiteral("%1 picked").arg(inside));
     }
     app->setMode(0);
     repaint();

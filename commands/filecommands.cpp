@@ -55,6 +55,8 @@ void QFunctionality::clearItemList(QListWidget* list)
     }
     DrawingModel::instance()->setHighlighted(listed, false);
     list->clear();
+    if (list == ViewerApp::instance()->itemList)
+        showListedCount();
 }
 
 void QFunctionality::doReload()

@@ -6,6 +6,7 @@
 #include <QPointF>
 #include <QString>
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -119,6 +120,9 @@ private:
     // Moves the view so that the world point lies at the fix position; the ratio stays.
     void bringToFix(const QPointF& world);
     void runHighlightSearch(const QString& text);
+    // The explorer's title says how many objects its list holds under the name ("picked" says
+    // so); its bare name once the list is emptied.
+    void showListedCount(const std::string& name = {}, std::size_t count = 0) const;
     // The modal "Warning" box with the rich text and a single Yes button.
     void showWarning(const QString& text) const;
 };
