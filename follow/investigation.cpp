@@ -6,6 +6,7 @@
 #include "model/drawingmodel.h"
 #include "model/paintobject.h"
 #include "query/relatedsearchentry.h"
+#include "script/seriesname.h"
 
 #include <QListWidget>
 
@@ -18,11 +19,11 @@ bool Investigation::Described::matches(const paintObject& object) const
            object.relatedSearches == relatedSearches && object.description() == description;
 }
 
-std::optional<Investigation> Investigation::captureIfKept()
+std::optional<Investigation> Investigation::captureIfKept(const std::string& nextFile)
 {
-    if (!RememberedState::keepInvestigation())
-        return std::nullopt;
     const ViewerApp* app = ViewerApp::instance();
+    if (!RememberedState::keepInvestigation() || !sameFileOrSeries(app->fileName, nextFile))
+        return std::nullopt;
     Investigation kept;
     const DrawingModel* model = DrawingModel::instance();
     kept.hiddenTypes = model->hiddenTypes();
@@ -58,16 +59,14 @@ void Investigation::restoreListing() const
         app->commands.runConditionalPick(listedQuery);
     else if (!listedType.empty())
         app->commands.doListAnItemType(listedType);
-    // The listing took the description and the related searches with it: an object still there
-    // is shown again.
+    // The load emptied the description and the related searches: an object still there is
+    // shown again.
     const DrawingModel::ObjectList& objects = DrawingModel::instance()->objects;
     const auto found = described ? std::find_if(objects.begin(), objects.end(),
                                                 [this](const paintObject* object) {
                                                     return described->matches(*object);
                                                 })
                                  : objects.end();
-    app->itemText->clear();
-    app->relatedList->clear();
     if (found == objects.end())
         return;
     if (describing) {

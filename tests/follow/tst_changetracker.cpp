@@ -176,29 +176,50 @@ void TestChangeTracker::showsWhatAStepChanged()
 void TestChangeTracker::comparesWithTheDrawingShown_data()
 {
     QTest::addColumn<QString>("toggles");
-    QTest::newRow("on before the change on disk") << "+";
-    QTest::newRow("on after the change on disk") << ".+";
-    QTest::newRow("on, off, then on after the change") << "+-.+";
+    QTest::addColumn<QString>("opened");
+    QTest::newRow("on before the change on disk") << "+"
+                                                  << "";
+    QTest::newRow("on after the change on disk") << ".+"
+                                                 << "";
+    QTest::newRow("on, off, then on after the change") << "+-.+"
+                                                       << "";
+    QTest::newRow("another file opened instead") << "+"
+                                                 << "other.las";
+    QTest::newRow("a member of another series opened") << "+"
+                                                       << "shown.2.las";
 }
 
 void TestChangeTracker::comparesWithTheDrawingShown()
 {
     QFETCH(QString, toggles);
+    QFETCH(QString, opened);
     QTemporaryDir folder;
     const QString path = folder.filePath("shown.las");
     testapp::writeFile(path, "endheader\nrect 2 2 4 4 blue\nrect 8 2 10 4 navy\n");
     app()->commands.openFile(path);
     if (!toggles.contains('.'))
         toggles += '.';
+    const QString changed = opened.isEmpty() ? path : folder.filePath(opened);
     for (const QChar step : toggles) {
         if (step == '.')
-            testapp::writeFile(path, "endheader\nrect 2 2 4 4 blue\ncircle 14 14 1 green\n");
+            testapp::writeFile(changed, "endheader\nrect 2 2 4 4 blue\ncircle 14 14 1 green\n");
         else
             app()->changeTracker->showChangesAction->setChecked(step == '+');
     }
-    app()->commands.doReload();
+    if (opened.isEmpty())
+        app()->commands.doReload();
+    else
+        app()->commands.openFile(changed);
     QVERIFY(testapp::waitForLoad());
     const ChangeSet* changes = DrawingModel::instance()->changes();
+    // An unrelated file is no later version of the one shown: nothing to compare it with.
+    if (!opened.isEmpty()) {
+        QVERIFY(!changes);
+        QVERIFY(app()->changeTracker->summaryLabel->isHidden());
+        QCOMPARE(render().pixelColor(140, 60 - 10 - 4), QColor(Qt::white));
+        app()->changeTracker->showChangesAction->setChecked(false);
+        return;
+    }
     QVERIFY(changes);
     QVERIFY(!app()->changeTracker->summaryLabel->isHidden());
     QCOMPARE(app()->changeTracker->summaryLabel->text(), QString("+1 \u22121 since shown.las"));
