@@ -59,12 +59,17 @@ void QFunctionality::listObjects(const std::string& name, const std::vector<pain
     showListedCount(name, objects.size());
 }
 
-void QFunctionality::showListedCount(const std::string& name, std::size_t count) const
+void QFunctionality::showListedCount(const std::string& name, std::size_t count,
+                                     std::size_t found) const
 {
     QString title = QStringLiteral("Item Explorer");
-    if (!name.empty())
-        title += QStringLiteral(": %1 %2").arg(count).arg(
-            name == kPickedListName ? QStringLiteral("picked") : QStringLiteral("listed"));
+    if (!name.empty()) {
+        const QString amount = found > count
+                                   ? QStringLiteral("first %1 of %2").arg(count).arg(found)
+                                   : QString::number(count);
+        title += QStringLiteral(": %1 %2").arg(
+            amount, name == kPickedListName ? QStringLiteral("picked") : QStringLiteral("listed"));
+    }
     ViewerApp::instance()->explorerDock->setWindowTitle(title);
 }
 
