@@ -33,8 +33,8 @@ std::optional<Investigation> Investigation::captureIfKept(const std::string& nex
     if (kept.listedQuery.isEmpty() && model->handlers.count(app->listedName) != 0)
         kept.listedType = app->listedName;
     kept.describing = !app->itemText->toPlainText().isEmpty();
-    // The box shows the current entry's object only while that entry is selected; otherwise
-    // it may show an object of an earlier file, which is gone whatever the new file holds.
+    // The box describes the current entry's object only while that entry is selected; otherwise
+    // what it shows stands for no entry, and nothing is looked for in the new file.
     const QListWidgetItem* current = app->itemList->currentItem();
     if (kept.describing && current && current->isSelected()) {
         const paintObject& object = *static_cast<const QwgtListItemWithObj*>(current)->object;

@@ -423,9 +423,6 @@ void TestFileCommands::backgroundLoadShowsTheDrawingWhole_data()
                                         << "Loading s.2.las cancelled";
     QTest::newRow("another file opened") << "open" << false << "c.las"
                                          << "1 object loaded";
-    QTest::newRow("another file opened, changes shown: nothing to compare")
-        << "open" << true << "c.las"
-        << "1 object loaded";
 }
 
 // s.1.las is shown; s.2.las is opened and loads in the background. Until it is in, the window shows
