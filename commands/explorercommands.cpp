@@ -63,13 +63,12 @@ void QFunctionality::showListedCount(const std::string& name, std::size_t count,
                                      std::size_t found) const
 {
     QString title = QStringLiteral("Item Explorer");
-    if (!name.empty()) {
-        const QString amount = found > count
-                                   ? QStringLiteral("first %1 of %2").arg(count).arg(found)
-                                   : QString::number(count);
-        title += QStringLiteral(": %1 %2").arg(
-            amount, name == kPickedListName ? QStringLiteral("picked") : QStringLiteral("listed"));
-    }
+    // "N of M" alone when only some were listed: the dock's title has room for little more.
+    if (found > count)
+        title += QStringLiteral(": %1 of %2").arg(count).arg(found);
+    else if (!name.empty())
+        title += QStringLiteral(": %1 %2").arg(count).arg(
+            name == kPickedListName ? QStringLiteral("picked") : QStringLiteral("listed"));
     ViewerApp::instance()->explorerDock->setWindowTitle(title);
 }
 

@@ -73,7 +73,7 @@ public:
     // already.
     void listObjects(const std::string& name, const std::vector<paintObject*>& objects);
     // The explorer's title says how many objects its list holds under the name ("picked" says so),
-    // and of how many found when those were more; its bare name once the list is emptied.
+    // or of how many found when those were more; its bare name once the list is emptied.
     void showListedCount(const std::string& name = {}, std::size_t count = 0,
                          std::size_t found = 0) const;
     // The zoom about the fix position to the new ratio; nothing when the view would not be

@@ -245,9 +245,8 @@ void TestQwgtDisplay::bandOverTooManyPicksTheFirst()
              QString("first %1 of %2 picked: a band picks at most %1")
                  .arg(QwgtDisplay::kMostPicked)
                  .arg(inside));
-    QCOMPARE(
-        app->explorerDock->windowTitle(),
-        QString("Item Explorer: first %1 of %2 picked").arg(QwgtDisplay::kMostPicked).arg(inside));
+    QCOMPARE(app->explorerDock->windowTitle(),
+             QString("Item Explorer: %1 of %2").arg(QwgtDisplay::kMostPicked).arg(inside));
 }
 
 void TestQwgtDisplay::clickWithoutDragPicksNothing()
