@@ -243,11 +243,15 @@ void QwgtDisplay::mouseReleaseEvent(QMouseEvent* event)
         const std::size_t inside = pickInRect();
         app->listedName.clear();
         app->commands.doListPicked();
-        if (inside > app->pickedList.size())
-            app->showMessage(QStringLiteral("%1 objects in the band, the first %2 picked, more "
-                                            "not shown")
-                                 .arg(inside)
-                                 .arg(app->pickedList.size()));
+        const std::size_t picked = app->pickedList.size();
+        if (inside > picked) {
+            app->commands.showListedCount("picked", picked, inside);
+            app->showMessage(QStringLiteral("first %1 of %2 picked: a band picks at most %1")
+                                 .arg(picked)
+                                 .arg(inside));
+        } else {
+            app->showMessage(QStringLiteral("%1 picked").arg(picked));
+        }
     }
     app->setMode(0);
     repaint();

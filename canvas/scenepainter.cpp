@@ -83,6 +83,31 @@ void paintObjectOn(QPainter* painter, DirectCanvas& direct, const paintObject& o
     object.paint(painter);
 }
 
+// Frames whose fixed part would cover more than this share of the drawing's area at the view are
+// no longer read as marks: they merge into one green field.
+constexpr double kMostFramedShare = 0.5;
+// The veil over the drawing when the changes are drawn instead of framed: the unchanged colours
+// show a quarter of their own, as Dim Unchanged pales them.
+const QColor kChangeVeil(255, 255, 255, 191);
+
+// Whether frames around the visible added objects would bury the drawing at the view's ratio:
+// the squares of 2 * margin + 4 pixels that each frame adds around its object (the pen included),
+// laid side by side, cover more than kMostFramedShare of the drawing's extent. The choice reads
+// neither the origin nor the clip, so that every strip of a pan and the picture it shifts agree.
+bool framesCrowd(const ChangeSet& changes, int margin)
+{
+    const double ratio = ViewerApp::instance()->ratio;
+    const BoundsIndex::WorldBox& extent = DrawingModel::instance()->boundsIndex().extent();
+    const double width = (extent.maxX - extent.minX) * ratio + 2.0 * margin;
+    const double height = (extent.maxY - extent.minY) * ratio + 2.0 * margin;
+    if (!(width > 0.0 && height > 0.0))
+        return false;
+    const auto framed = std::count_if(changes.added.begin(), changes.added.end(),
+                                      [](const paintObject* object) { return object->visible; });
+    const double mark = 2.0 * margin + 4.0;
+    return double(framed) * mark * mark > kMostFramedShare * width * height;
+}
+
 } // namespace
 
 // Objects that cannot touch the painter's device (or its clip) are skipped without being
@@ -282,7 +307,9 @@ void ScenePainter::paintRemovedGhosts(QPainter* painter, const ChangeSet& change
 }
 
 // Dimmed or hidden, the unchanged objects already set the added ones apart, and at a fitted view
-// of many changes the frames would cover the canvas: only Marks Only draws them.
+// of many changes the frames would cover the canvas: only Marks Only draws them. Where even its
+// frames would crowd the view (framesCrowd), a veil pales everything drawn, and the removed
+// outlines and the added objects (in the mark colour, widened to two pixels) are drawn over it.
 void ScenePainter::paintAddedMarks(QPainter* painter, const ChangeSet& changes)
 {
     if (DrawingModel::instance()->unchangedLook() != DrawingModel::UnchangedLook::Plain)
@@ -291,7 +318,23 @@ void ScenePainter::paintAddedMarks(QPainter* painter, const ChangeSet& changes)
     // Inside the reach of an object (2 + pointSize + lineWidth pixels beyond its box): the frame
     // lies pointSize + 1 beyond it, and its pen of two pixels adds one.
     const int margin = app->pointSize + 1;
-    painter->setPen(QPen(DrawingModel::instance()->changeColors().added, 2));
+    const QColor added = DrawingModel::instance()->changeColors().added;
+    if (framesCrowd(changes, margin)) {
+        if (const QPaintDevice* device = painter->device())
+            painter->fillRect(QRect(0, 0, device->width(), device->height()), kChangeVeil);
+        paintRemovedGhosts(painter, changes);
+        const ViewerApp::PaintColors colors;
+        const ShapeStamps::Session stamps(*painter);
+        for (const paintObject* object : changes.added) {
+            if (!object->visible)
+                continue;
+            painter->setPen(QPen(added, 2));
+            painter->setBrush(added);
+            object->paint(painter);
+        }
+        return;
+    }
+    painter->setPen(QPen(added, 2));
     painter->setBrush(Qt::NoBrush);
     for (const paintObject* object : changes.added) {
         if (!object->visible)

@@ -9,6 +9,7 @@
 #include "model/paintobject.h"
 #include "query/relatedsearchentry.h"
 
+#include <QDockWidget>
 #include <QListWidget>
 
 namespace
@@ -55,6 +56,20 @@ void QFunctionality::listObjects(const std::string& name, const std::vector<pain
     app->listedQuery.clear();
     app->itemListFiller->fill(objects);
     app->listedName = name;
+    showListedCount(name, objects.size());
+}
+
+void QFunctionality::showListedCount(const std::string& name, std::size_t count,
+                                     std::size_t found) const
+{
+    QString title = QStringLiteral("Item Explorer");
+    // "N of M" alone when only some were listed: the dock's title has room for little more.
+    if (found > count)
+        title += QStringLiteral(": %1 of %2").arg(count).arg(found);
+    else if (!name.empty())
+        title += QStringLiteral(": %1 %2").arg(count).arg(
+            name == kPickedListName ? QStringLiteral("picked") : QStringLiteral("listed"));
+    ViewerApp::instance()->explorerDock->setWindowTitle(title);
 }
 
 void QFunctionality::doListAnItemType(std::string itemType)

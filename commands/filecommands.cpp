@@ -55,6 +55,8 @@ void QFunctionality::clearItemList(QListWidget* list)
     }
     DrawingModel::instance()->setHighlighted(listed, false);
     list->clear();
+    if (list == ViewerApp::instance()->itemList)
+        showListedCount();
 }
 
 void QFunctionality::doReload()
@@ -78,8 +80,12 @@ void QFunctionality::showLoaded(FileLoader::Result& result, FileChange change)
 {
     ViewerApp* app = ViewerApp::instance();
     DrawingModel* model = DrawingModel::instance();
-    const std::optional<Investigation> kept = Investigation::captureIfKept();
+    const std::optional<Investigation> kept = Investigation::captureIfKept(result.fileName);
     clearItemList(app->itemList);
+    // The objects described and searched for are gone with the drawing they belong to; a kept
+    // investigation shows them again when the new file has them.
+    app->itemText->clear();
+    app->relatedList->clear();
     // The view history belongs to the file: Reload and stepping through a series keep it.
     if (change == FileChange::Open)
         app->display->navigator().forget();

@@ -6,6 +6,7 @@
 #include <QPointF>
 #include <QString>
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -71,6 +72,10 @@ public:
     // Lists the objects in the explorer under the name (listedName), unless it lists that name
     // already.
     void listObjects(const std::string& name, const std::vector<paintObject*>& objects);
+    // The explorer's title says how many objects its list holds under the name ("picked" says so),
+    // or of how many found when those were more; its bare name once the list is emptied.
+    void showListedCount(const std::string& name = {}, std::size_t count = 0,
+                         std::size_t found = 0) const;
     // The zoom about the fix position to the new ratio; nothing when the view would not be
     // usable.
     void zoomTo(double newRatio);

@@ -7,6 +7,7 @@
 #include "model/drawingmodel.h"
 #include "model/paintobject.h"
 #include "script/loadscript.h"
+#include "script/seriesname.h"
 #include "script/textfile.h"
 
 #include <QAction>
@@ -172,11 +173,12 @@ void ChangeTracker::setShown(bool shown)
     ViewerApp::instance()->display->repaint();
 }
 
-ChangeTracker::Comparison ChangeTracker::prepare() const
+ChangeTracker::Comparison ChangeTracker::prepare(const std::string& nextFile) const
 {
     Comparison comparison;
     comparison.tracking = DrawingModel::instance()->changesShown();
-    comparison.compared = comparison.tracking && holdsBaseline();
+    comparison.compared =
+        comparison.tracking && holdsBaseline() && sameFileOrSeries(baselineName, nextFile);
     if (comparison.compared) {
         comparison.previousName = baselineName;
         comparison.before = DrawingModel::instance()->recordHashes;

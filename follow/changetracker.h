@@ -15,15 +15,15 @@ class QLabel;
 class QMainWindow;
 class QMenu;
 
-// Show Changes (View menu, key D): while it is on, each load is compared with the drawing shown
-// before it, record by record (see ChangeSet), and the canvas marks what was added and outlines
-// what was removed; the status bar says "+A −R since FILE", and the List Menu lists either side.
-// Of the previous drawing only the record hashes and the removed objects are kept. Every load
-// keeps its drawing's record hashes, so that turning Show Changes on compares the next load with
-// what is shown, whatever the file on disk has become meanwhile. Off, nothing is painted
-// differently; the last comparison is kept, unshown, until the next load. The View menu's
-// Changes entries choose how the unchanged objects are drawn (plainly, dimmed or not at all) and
-// the colours of the marks, both remembered.
+// Show Changes (View menu, key D): while it is on, each reload or step is compared with the
+// drawing shown before it (an Open of another file is not), record by record (see ChangeSet), and
+// the canvas marks what was added and outlines what was removed; the status bar says "+A −R since
+// FILE", and the List Menu lists either side. Of the previous drawing only the record hashes and
+// the removed objects are kept. Every load keeps its drawing's record hashes, so that turning Show
+// Changes on compares the next load with what is shown, whatever the file on disk has become
+// meanwhile. Off, nothing is painted differently; the last comparison is kept, unshown, until the
+// next load. The View menu's Changes entries choose how the unchanged objects are drawn (plainly,
+// dimmed or not at all) and the colours of the marks, both remembered.
 class ChangeTracker : public QObject
 {
     Q_OBJECT
@@ -35,7 +35,9 @@ public:
 
     // What a load compares the new file with, taken on the GUI thread as each load starts (from
     // the drawing shown, so that a dropped load changes nothing), and what the comparison found,
-    // worked out on the thread that loads: with Show Changes off, nothing.
+    // worked out on the thread that loads: with Show Changes off, nothing. Only a later version
+    // of the file shown is compared: the file itself or a member of its series; any other file
+    // is shown without a comparison.
     struct Comparison {
         bool tracking = false;
         bool compared = false;
@@ -46,7 +48,7 @@ public:
         // Once the new file is loaded whole: when there is a previous file, compares the two.
         void compare();
     };
-    Comparison prepare() const;
+    Comparison prepare(const std::string& nextFile) const;
     // Once the drawing model adopted the loaded file (`discarded` is what it replaced): the new
     // file's hashes are kept for the next load and, when it was compared, the removed objects are
     // taken from what was discarded and the added ones marked. Nothing is kept when it failed.

@@ -133,7 +133,7 @@ void FileLoader::start(const std::string& fileName, Done done)
     auto job = std::make_unique<Job>();
     job->result.fileName = fileName;
     job->result.model = DrawingModel::emptyLike(*DrawingModel::instance());
-    job->result.comparison = ViewerApp::instance()->changeTracker->prepare();
+    job->result.comparison = ViewerApp::instance()->changeTracker->prepare(fileName);
     job->done = std::move(done);
     job->progress.pauseAt = stopPointByte;
     job->progress.onPause = stopPointHook;

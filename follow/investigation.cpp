@@ -6,6 +6,7 @@
 #include "model/drawingmodel.h"
 #include "model/paintobject.h"
 #include "query/relatedsearchentry.h"
+#include "script/seriesname.h"
 
 #include <QListWidget>
 
@@ -18,11 +19,11 @@ bool Investigation::Described::matches(const paintObject& object) const
            object.relatedSearches == relatedSearches && object.description() == description;
 }
 
-std::optional<Investigation> Investigation::captureIfKept()
+std::optional<Investigation> Investigation::captureIfKept(const std::string& nextFile)
 {
-    if (!RememberedState::keepInvestigation())
-        return std::nullopt;
     const ViewerApp* app = ViewerApp::instance();
+    if (!RememberedState::keepInvestigation() || !sameFileOrSeries(app->fileName, nextFile))
+        return std::nullopt;
     Investigation kept;
     const DrawingModel* model = DrawingModel::instance();
     kept.hiddenTypes = model->hiddenTypes();
@@ -32,8 +33,8 @@ std::optional<Investigation> Investigation::captureIfKept()
     if (kept.listedQuery.isEmpty() && model->handlers.count(app->listedName) != 0)
         kept.listedType = app->listedName;
     kept.describing = !app->itemText->toPlainText().isEmpty();
-    // The box shows the current entry's object only while that entry is selected; otherwise
-    // it may show an object of an earlier file, which is gone whatever the new file holds.
+    // The box describes the current entry's object only while that entry is selected; otherwise
+    // what it shows stands for no entry, and nothing is looked for in the new file.
     const QListWidgetItem* current = app->itemList->currentItem();
     if (kept.describing && current && current->isSelected()) {
         const paintObject& object = *static_cast<const QwgtListItemWithObj*>(current)->object;
@@ -58,16 +59,14 @@ void Investigation::restoreListing() const
         app->commands.runConditionalPick(listedQuery);
     else if (!listedType.empty())
         app->commands.doListAnItemType(listedType);
-    // The listing took the description and the related searches with it: an object still there
-    // is shown again.
+    // The load emptied the description and the related searches: an object still there is
+    // shown again.
     const DrawingModel::ObjectList& objects = DrawingModel::instance()->objects;
     const auto found = described ? std::find_if(objects.begin(), objects.end(),
                                                 [this](const paintObject* object) {
                                                     return described->matches(*object);
                                                 })
                                  : objects.end();
-    app->itemText->clear();
-    app->relatedList->clear();
     if (found == objects.end())
         return;
     if (describing) {

@@ -9,16 +9,18 @@
 
 class paintObject;
 
-// What the user was looking at, carried across a reload or a step when Keep Investigation is on:
+// What the user was looking at, carried across a reload or a step when Keep Investigation is on
+// (an Open of another file, even while it is on, starts afresh):
 // the hidden types, the explorer's listing (a type, or the conditional-pick query whose matches
 // it shows) and the object the description box shows. The view needs no keeping: no load
 // changes it.
 class Investigation
 {
 public:
-    // What the window shows now, when the user chose to keep it (remembered in the settings);
-    // none otherwise. Taken before the reload clears the explorer list.
-    static std::optional<Investigation> captureIfKept();
+    // What the window shows now, when the user chose to keep it (remembered in the settings) and
+    // the file about to be shown is the one shown or a member of its series; none otherwise.
+    // Taken before the load clears the explorer list.
+    static std::optional<Investigation> captureIfKept(const std::string& nextFile);
 
     // Right after the load, before the repaint: the same types hidden again.
     void restoreVisibility() const;

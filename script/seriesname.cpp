@@ -1,7 +1,9 @@
 #include "script/seriesname.h"
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <charconv>
@@ -51,4 +53,23 @@ std::optional<qint64> seriesMemberIndex(std::string_view fileName, std::string_v
     if (error != std::errc() || end != digits.data() + digits.size())
         return std::nullopt;
     return index;
+}
+
+bool sameFileOrSeries(const std::string& shown, const std::string& next)
+{
+    if (shown.empty() || next.empty())
+        return false;
+    const auto absolute = [](const std::string& name) {
+        return QFile::encodeName(
+                   QDir::cleanPath(QFileInfo(QFile::decodeName(name.c_str())).absoluteFilePath()))
+            .toStdString();
+    };
+    const std::string from = absolute(shown), to = absolute(next);
+    if (from == to)
+        return true;
+    std::string fromPrefix, fromSuffix, toPrefix, toSuffix;
+    qint64 fromIndex = 0, toIndex = 0;
+    return splitSeriesName(from, fromPrefix, fromIndex, fromSuffix) &&
+           splitSeriesName(to, toPrefix, toIndex, toSuffix) && fromPrefix == toPrefix &&
+           fromSuffix == toSuffix;
 }

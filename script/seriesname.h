@@ -17,3 +17,8 @@ bool splitSeriesName(const std::string& name, std::string& prefix, qint64& index
 // bits.
 std::optional<qint64> seriesMemberIndex(std::string_view fileName, std::string_view stem,
                                         std::string_view suffix);
+
+// Whether a file shown after `shown` is a later version of it: the same file, or a member of the
+// same numbered series (the same folder, prefix and suffix). Names are compared as absolute
+// paths, so that a relative name and the path a dialog gives match.
+bool sameFileOrSeries(const std::string& shown, const std::string& next);

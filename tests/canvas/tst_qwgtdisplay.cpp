@@ -4,6 +4,7 @@
 #include "model/paintobject.h"
 #include "support/testapp.h"
 
+#include <QDockWidget>
 #include <QLabel>
 #include <QListWidget>
 #include <QMainWindow>
@@ -216,6 +217,10 @@ void TestQwgtDisplay::rubberBandPicksWhollyInsideObjects()
     // The pick is listed at once and the mode returns to move.
     QCOMPARE(app->itemList->count(), expectedCount);
     QCOMPARE(app->listedName, std::string("picked"));
+    QCOMPARE(app->mainWindow->statusBar()->currentMessage(),
+             QString("%1 picked").arg(expectedCount));
+    QCOMPARE(app->explorerDock->windowTitle(),
+             QString("Item Explorer: %1 picked").arg(expectedCount));
     QCOMPARE(app->mode, 0);
     QVERIFY(!app->pickModeAction->isChecked());
     QVERIFY(app->mainWindow->windowTitle().endsWith(QStringLiteral("[ move - default ]")));
@@ -237,9 +242,11 @@ void TestQwgtDisplay::bandOverTooManyPicksTheFirst()
     QCOMPARE(app->pickedList.size(), QwgtDisplay::kMostPicked);
     QCOMPARE(app->pickedList.front(), DrawingModel::instance()->objects.front());
     QCOMPARE(app->mainWindow->statusBar()->currentMessage(),
-             QString("%1 objects in the band, the first %2 picked, more not shown")
-                 .arg(inside)
-                 .arg(QwgtDisplay::kMostPicked));
+             QString("first %1 of %2 picked: a band picks at most %1")
+                 .arg(QwgtDisplay::kMostPicked)
+                 .arg(inside));
+    QCOMPARE(app->explorerDock->windowTitle(),
+             QString("Item Explorer: %1 of %2").arg(QwgtDisplay::kMostPicked).arg(inside));
 }
 
 void TestQwgtDisplay::clickWithoutDragPicksNothing()

@@ -7,6 +7,7 @@
 #include "support/testapp.h"
 
 #include <QClipboard>
+#include <QDockWidget>
 #include <QLabel>
 #include <QListWidget>
 #include <QMainWindow>
@@ -188,6 +189,10 @@ void TestExplorerCommands::listingBuildsOneEntryPerObject()
     QCOMPARE(app()->listedName, listed.toStdString());
     QCOMPARE(static_cast<int>(expected.size()), count);
     QVERIFY(listedObjects() == expected);
+    QCOMPARE(app()->explorerDock->windowTitle(),
+             QString("Item Explorer: %1 %2")
+                 .arg(count)
+                 .arg(listed == QLatin1String("picked") ? "picked" : "listed"));
     QVERIFY(!model->objects[1]->highlighted);
     QVERIFY(model->objects[3]->highlighted);
     for (int row = 0; row < count; ++row) {

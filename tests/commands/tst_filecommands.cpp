@@ -65,7 +65,7 @@ private slots:
     void openThroughTheDialog();
     void openNonAsciiName();
     void cancelledDialogChangesNothing();
-    void reloadKeepsDescriptionAndRelatedEntries();
+    void reloadDropsThePick();
     void investigationAcrossAStep_data();
     void investigationAcrossAStep();
     void backgroundLoadShowsTheDrawingWhole_data();
@@ -289,16 +289,12 @@ void TestFileCommands::cancelledDialogChangesNothing()
     QCOMPARE(DrawingModel::instance()->objects.size(), std::size_t(1));
 }
 
-void TestFileCommands::reloadKeepsDescriptionAndRelatedEntries()
+void TestFileCommands::reloadDropsThePick()
 {
     ViewerApp* app = ViewerApp::instance();
     testapp::loadText("endheader\npt 0 0 red 0\n");
-    app->itemText->setText(QStringLiteral("kept"));
-    app->relatedList->addItem(QStringLiteral("pt:net==a"));
     app->pickedList.push_back(DrawingModel::instance()->objects.front());
     app->reloadAction->trigger();
-    QCOMPARE(app->itemText->toPlainText(), QStringLiteral("kept"));
-    QCOMPARE(app->relatedList->count(), 1);
     QVERIFY(app->pickedList.empty());
     QCOMPARE(app->pickRect[2], -999999999);
     QCOMPARE(DrawingModel::instance()->objects.size(), std::size_t(1));
@@ -307,6 +303,7 @@ void TestFileCommands::reloadKeepsDescriptionAndRelatedEntries()
 void TestFileCommands::investigationAcrossAStep_data()
 {
     QTest::addColumn<bool>("keep");
+    QTest::addColumn<QString>("move");
     QTest::addColumn<QString>("listing");
     QTest::addColumn<QByteArray>("firstPoint");
     QTest::addColumn<int>("listed");
@@ -314,22 +311,35 @@ void TestFileCommands::investigationAcrossAStep_data()
     QTest::addColumn<bool>("background");
     const QByteArray same = "pt 1 1 red 0 net a !! rect:w>1\n";
     const QByteArray moved = "pt 1 1.5 red 0 net a !! rect:w>1\n";
-    QTest::newRow("designed: nothing kept, description stays")
-        << false << "pt:net==a" << moved << 0 << true << false;
+    QTest::newRow("nothing kept: the description goes with its object")
+        << false << "step"
+        << "pt:net==a" << same << 0 << false << false;
+    QTest::newRow("nothing kept across a reload") << false << "reload"
+                                                  << "pt:net==a" << same << 0 << false << false;
     QTest::newRow("query run again, described object still there")
-        << true << "pt:net==a" << same << 2 << true << false;
+        << true << "step"
+        << "pt:net==a" << same << 2 << true << false;
     QTest::newRow("query run again, described object gone")
-        << true << "pt:net==a" << moved << 2 << false << false;
-    QTest::newRow("type listed again") << true << "pt" << same << 3 << true << false;
+        << true << "step"
+        << "pt:net==a" << moved << 2 << false << false;
+    QTest::newRow("type listed again") << true << "step"
+                                       << "pt" << same << 3 << true << false;
     QTest::newRow("query run again after a load in the background")
-        << true << "pt:net==a" << moved << 2 << false << true;
+        << true << "step"
+        << "pt:net==a" << moved << 2 << false << true;
+    QTest::newRow("kept across a reload") << true << "reload"
+                                          << "pt" << same << 3 << true << false;
+    QTest::newRow("an Open of another series keeps nothing") << true << "open"
+                                                             << "pt" << same << 0 << false << false;
 }
 
 // f.1.las is investigated: rectangles hidden, a listing, its first entry described; then the
-// user steps to f.2.las.
+// user steps to f.2.las, reloads f.1.las (rewritten as f.2.las is) or opens g.2.las (the same
+// text as f.2.las, in another series).
 void TestFileCommands::investigationAcrossAStep()
 {
     QFETCH(bool, keep);
+    QFETCH(QString, move);
     QFETCH(QString, listing);
     QFETCH(QByteArray, firstPoint);
     QFETCH(int, listed);
@@ -338,12 +348,13 @@ void TestFileCommands::investigationAcrossAStep()
     ViewerApp* app = ViewerApp::instance();
     DrawingModel* model = DrawingModel::instance();
     const QByteArray header = "property pt net string none\nendheader\n";
+    const QByteArray next = header + "pt 3 3 red 0 net a\n" + firstPoint +
+                            "pt 2 2 red 0 net b\nrect 0 0 1 1 blue\n" + "rect 5 5 6 6 blue\n";
     testapp::writeFile(directory.filePath("f.1.las"),
                        header + "pt 1 1 red 0 net a !! rect:w>1\n" +
                            "pt 2 2 red 0 net b\nrect 0 0 1 1 blue\n");
-    testapp::writeFile(directory.filePath("f.2.las"),
-                       header + "pt 3 3 red 0 net a\n" + firstPoint +
-                           "pt 2 2 red 0 net b\nrect 0 0 1 1 blue\n" + "rect 5 5 6 6 blue\n");
+    testapp::writeFile(directory.filePath("f.2.las"), next);
+    testapp::writeFile(directory.filePath("g.2.las"), next);
     app->followControl->keepInvestigationAction->setChecked(keep);
     QCOMPARE(RememberedState::keepInvestigation(), keep);
     app->commands.openFile(directory.filePath("f.1.las"));
@@ -359,26 +370,38 @@ void TestFileCommands::investigationAcrossAStep()
 
     if (background)
         app->fileLoader->setBackgroundFrom(0);
-    app->nextFileAction->trigger();
+    if (move == "step") {
+        app->nextFileAction->trigger();
+    } else if (move == "reload") {
+        testapp::writeFile(directory.filePath("f.1.las"), next);
+        app->reloadAction->trigger();
+    } else {
+        app->commands.openFile(directory.filePath("g.2.las"));
+    }
     QVERIFY(testapp::waitForLoad());
     app->fileLoader->setBackgroundFrom(FileLoader::kBackgroundFrom);
-    QVERIFY(app->fileName.find("f.2.las") != std::string::npos);
+    QVERIFY(app->fileName.find(move == "step"     ? "f.2.las"
+                               : move == "reload" ? "f.1.las"
+                                                  : "g.2.las") != std::string::npos);
+    const bool kept = keep && move != "open";
     for (const paintObject* rect : model->objectsOfType("rect"))
-        QCOMPARE(rect->visible, !keep);
+        QCOMPARE(rect->visible, !kept);
     QCOMPARE(app->itemList->count(), listed);
     QCOMPARE(int(app->pickedList.size()), listing.contains(':') ? listed : 0);
     QCOMPARE(app->itemText->toPlainText(), described ? description : QString());
     QCOMPARE(app->relatedList->count(), described ? 1 : 0);
     // A kept description keeps its entry selected, and so its object highlighted.
     const auto* current = static_cast<const QwgtListItemWithObj*>(app->itemList->currentItem());
-    QCOMPARE(current && current->isSelected(), keep && described);
+    QCOMPARE(current && current->isSelected(), kept && described);
     if (current) {
         QCOMPARE(current->object->minY, 1.0);
         QVERIFY(current->object->highlighted);
     }
     // The next step keeps what this one kept.
-    app->previousFileAction->trigger();
-    QCOMPARE(model->objectsOfType("rect").front()->visible, !keep);
+    if (move == "step") {
+        app->previousFileAction->trigger();
+        QCOMPARE(model->objectsOfType("rect").front()->visible, !kept);
+    }
     app->followControl->keepInvestigationAction->setChecked(false);
 }
 
@@ -388,22 +411,22 @@ void TestFileCommands::backgroundLoadShowsTheDrawingWhole_data()
     QTest::addColumn<bool>("showChanges");
     QTest::addColumn<QString>("shown");
     QTest::addColumn<QString>("message");
-    QTest::newRow("load finishes") << "" << false << "b.las"
+    QTest::newRow("load finishes") << "" << false << "s.2.las"
                                    << "3 objects loaded";
-    QTest::newRow("load finishes, changes shown") << "" << true << "b.las"
+    QTest::newRow("load finishes, changes shown") << "" << true << "s.2.las"
                                                   << "3 objects loaded";
-    QTest::newRow("Esc") << "esc" << false << "a.las"
-                         << "Loading b.las cancelled";
-    QTest::newRow("Cancel button") << "cancel" << false << "a.las"
-                                   << "Loading b.las cancelled";
-    QTest::newRow("Esc, changes shown") << "esc" << true << "a.las"
-                                        << "Loading b.las cancelled";
+    QTest::newRow("Esc") << "esc" << false << "s.1.las"
+                         << "Loading s.2.las cancelled";
+    QTest::newRow("Cancel button") << "cancel" << false << "s.1.las"
+                                   << "Loading s.2.las cancelled";
+    QTest::newRow("Esc, changes shown") << "esc" << true << "s.1.las"
+                                        << "Loading s.2.las cancelled";
     QTest::newRow("another file opened") << "open" << false << "c.las"
                                          << "1 object loaded";
 }
 
-// a.las is shown; b.las is opened and loads in the background. Until it is in, the window shows
-// a.las whole and takes no command; a stopped load leaves a.las as it was.
+// s.1.las is shown; s.2.las is opened and loads in the background. Until it is in, the window shows
+// s.1.las whole and takes no command; a stopped load leaves s.1.las as it was.
 void TestFileCommands::backgroundLoadShowsTheDrawingWhole()
 {
     QFETCH(QString, during);
@@ -412,13 +435,13 @@ void TestFileCommands::backgroundLoadShowsTheDrawingWhole()
     QFETCH(QString, message);
     ViewerApp* app = ViewerApp::instance();
     DrawingModel* model = DrawingModel::instance();
-    const QMap<QString, int> counts{{"a.las", 2}, {"b.las", 3}, {"c.las", 1}};
-    testapp::writeFile(directory.filePath("a.las"),
+    const QMap<QString, int> counts{{"s.1.las", 2}, {"s.2.las", 3}, {"c.las", 1}};
+    testapp::writeFile(directory.filePath("s.1.las"),
                        "color ink 10 20 30\nendheader\npt 1 1 ink 0\nrect 0 0 1 1 blue\n");
-    testapp::writeFile(directory.filePath("b.las"),
+    testapp::writeFile(directory.filePath("s.2.las"),
                        "endheader\npt 1 1 ink 0\nrect 0 0 2 2 blue\nline 0 0 1 1 red\n");
     testapp::writeFile(directory.filePath("c.las"), "endheader\ncircle 0 0 1 red\n");
-    app->commands.openFile(directory.filePath("a.las"));
+    app->commands.openFile(directory.filePath("s.1.las"));
     app->changeTracker->showChangesAction->setChecked(showChanges);
     QVERIFY(testapp::showCanvasAt(QSize(200, 150)));
     app->fileLoader->setBackgroundFrom(0);
@@ -434,7 +457,7 @@ void TestFileCommands::backgroundLoadShowsTheDrawingWhole()
     for (const QWidget* widget : fixed)
         places << widget->geometry();
 
-    app->commands.openFile(directory.filePath("b.las"));
+    app->commands.openFile(directory.filePath("s.2.las"));
     QVERIFY(app->fileLoader->busy());
     QCOMPARE(model->objects.size(), std::size_t(2));
     QCOMPARE(app->fileName, before);
@@ -481,15 +504,15 @@ void TestFileCommands::backgroundLoadShowsTheDrawingWhole()
     QVERIFY(app->fileName.find(shown.toStdString()) != std::string::npos);
     QVERIFY(app->mainWindow->windowTitle().contains(shown));
     QCOMPARE(model->objects.size(), std::size_t(counts[shown]));
-    QCOMPARE(app->fileColors.count("ink"), std::size_t(shown == "a.las" ? 1 : 0));
+    QCOMPARE(app->fileColors.count("ink"), std::size_t(shown == "s.1.las" ? 1 : 0));
     QVERIFY2(app->mainWindow->statusBar()->currentMessage().startsWith(message),
              qPrintable(app->mainWindow->statusBar()->currentMessage()));
-    // With Show Changes on, b.las is compared with a.las: one record the same, two new.
-    const bool changed = showChanges && shown == "b.las";
+    // With Show Changes on, s.2.las is compared with s.1.las: one record the same, two new.
+    const bool changed = showChanges && shown == "s.2.las";
     QCOMPARE(model->changes() != nullptr, changed);
     QCOMPARE(app->changeTracker->summaryLabel->isVisibleTo(app->mainWindow), changed);
     if (changed)
-        QCOMPARE(app->changeTracker->summaryLabel->text(), QString("+2 \u22121 since a.las"));
+        QCOMPARE(app->changeTracker->summaryLabel->text(), QString("+2 \u22121 since s.1.las"));
     app->changeTracker->showChangesAction->setChecked(false);
 }
 

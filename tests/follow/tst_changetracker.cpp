@@ -30,12 +30,13 @@ ViewerApp* app()
     return ViewerApp::instance();
 }
 
-// The drawing at ratio 10, world (0, 0) at pixel (0, 200): one world unit is ten pixels.
-QImage render()
+// The drawing at the ratio (by default 10: one world unit is ten pixels), world (0, 0) at pixel
+// (0, 200).
+QImage render(double ratio = 10)
 {
     SceneView view;
     view.originY = 200;
-    view.ratio = 10;
+    view.ratio = ratio;
     view.size = QSize(200, 200);
     QImage image(view.size, QImage::Format_RGB32);
     QPainter painter(&image);
@@ -87,6 +88,8 @@ private slots:
     void comparesWithTheDrawingShown();
     void drawsTheUnchangedAsChosen_data();
     void drawsTheUnchangedAsChosen();
+    void crowdedFramesGiveWayToTheChanges_data();
+    void crowdedFramesGiveWayToTheChanges();
     void aCraftedRecordPairCannotHideAChange();
 };
 
@@ -176,29 +179,50 @@ void TestChangeTracker::showsWhatAStepChanged()
 void TestChangeTracker::comparesWithTheDrawingShown_data()
 {
     QTest::addColumn<QString>("toggles");
-    QTest::newRow("on before the change on disk") << "+";
-    QTest::newRow("on after the change on disk") << ".+";
-    QTest::newRow("on, off, then on after the change") << "+-.+";
+    QTest::addColumn<QString>("opened");
+    QTest::newRow("on before the change on disk") << "+"
+                                                  << "";
+    QTest::newRow("on after the change on disk") << ".+"
+                                                 << "";
+    QTest::newRow("on, off, then on after the change") << "+-.+"
+                                                       << "";
+    QTest::newRow("another file opened instead") << "+"
+                                                 << "other.las";
+    QTest::newRow("a member of another series opened") << "+"
+                                                       << "shown.2.las";
 }
 
 void TestChangeTracker::comparesWithTheDrawingShown()
 {
     QFETCH(QString, toggles);
+    QFETCH(QString, opened);
     QTemporaryDir folder;
     const QString path = folder.filePath("shown.las");
     testapp::writeFile(path, "endheader\nrect 2 2 4 4 blue\nrect 8 2 10 4 navy\n");
     app()->commands.openFile(path);
     if (!toggles.contains('.'))
         toggles += '.';
+    const QString changed = opened.isEmpty() ? path : folder.filePath(opened);
     for (const QChar step : toggles) {
         if (step == '.')
-            testapp::writeFile(path, "endheader\nrect 2 2 4 4 blue\ncircle 14 14 1 green\n");
+            testapp::writeFile(changed, "endheader\nrect 2 2 4 4 blue\ncircle 14 14 1 green\n");
         else
             app()->changeTracker->showChangesAction->setChecked(step == '+');
     }
-    app()->commands.doReload();
+    if (opened.isEmpty())
+        app()->commands.doReload();
+    else
+        app()->commands.openFile(changed);
     QVERIFY(testapp::waitForLoad());
     const ChangeSet* changes = DrawingModel::instance()->changes();
+    // An unrelated file is no later version of the one shown: nothing to compare it with.
+    if (!opened.isEmpty()) {
+        QVERIFY(!changes);
+        QVERIFY(app()->changeTracker->summaryLabel->isHidden());
+        QCOMPARE(render().pixelColor(140, 60 - 10 - 4), QColor(Qt::white));
+        app()->changeTracker->showChangesAction->setChecked(false);
+        return;
+    }
     QVERIFY(changes);
     QVERIFY(!app()->changeTracker->summaryLabel->isHidden());
     QCOMPARE(app()->changeTracker->summaryLabel->text(), QString("+1 \u22121 since shown.las"));
@@ -289,6 +313,54 @@ void TestChangeTracker::drawsTheUnchangedAsChosen()
              filterDims ? QColor(192, 192, 255) : QColor(Qt::blue));
     model->setFilter(nullptr, false);
     QCOMPARE(canvasImage().pixelColor(30, 170), QColor(Qt::blue));
+}
+
+// A step adds points on a grid from (3, 3), one world unit apart, beside a kept blue square at
+// (0..1, 0..1). While few frames would cover little of the drawing, each added point is framed;
+// once their fixed part would cover most of it, the drawing is veiled and the added points are
+// drawn in the mark colour over it, until zooming in leaves room for the frames again.
+void TestChangeTracker::crowdedFramesGiveWayToTheChanges_data()
+{
+    QTest::addColumn<int>("added");
+    QTest::addColumn<double>("ratio");
+    QTest::addColumn<bool>("framed");
+    QTest::newRow("a few added points are framed") << 4 << 10.0 << true;
+    QTest::newRow("a grid of them at an overview is drawn over a veil") << 225 << 10.0 << false;
+    QTest::newRow("zoomed in, the grid is framed again") << 225 << 40.0 << true;
+}
+
+void TestChangeTracker::crowdedFramesGiveWayToTheChanges()
+{
+    QFETCH(int, added);
+    QFETCH(double, ratio);
+    QFETCH(bool, framed);
+    QTemporaryDir folder;
+    const QString first = folder.filePath("grid.1.las"), second = folder.filePath("grid.2.las");
+    const QByteArray kept = "endheader\nrect 0 0 1 1 blue\n";
+    QByteArray points;
+    for (int i = 0; i < added; ++i)
+        points += QByteArray("pt ") + QByteArray::number(3 + i % 15) + ' ' +
+                  QByteArray::number(3 + i / 15) + " red 0\n";
+    testapp::writeFile(first, kept);
+    testapp::writeFile(second, kept + points);
+    app()->commands.openFile(first);
+    app()->changeTracker->showChangesAction->setChecked(true);
+    app()->commands.openFile(second);
+    const QImage shown = render(ratio);
+    // The first point, (3, 3), and the square's inside.
+    const int x = int(3 * ratio), y = int(200 - 3 * ratio);
+    const QColor square = shown.pixelColor(5, 195);
+    if (framed) {
+        QCOMPARE(shown.pixelColor(x, y), QColor(Qt::red));
+        QCOMPARE(shown.pixelColor(x, y - 4), kMark);
+        QCOMPARE(square, QColor(Qt::blue));
+    } else {
+        QCOMPARE(shown.pixelColor(x, y), kMark);
+        QVERIFY2(square.blue() == 255 && qAbs(square.red() - 191) <= 1 &&
+                     square.red() == square.green(),
+                 qPrintable(square.name()));
+    }
+    app()->changeTracker->showChangesAction->setChecked(false);
 }
 
 // Two records whose texts differ but that an unkeyed multiply-and-shift hash of the record text
