@@ -20,15 +20,31 @@
 #include <QXmlStreamReader>
 #include <QtTest>
 
+#include <atomic>
 #include <functional>
 #include <thread>
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace
 {
+
+// Whether the thread (a task of this process) waits in an open() call now.
+bool waitsInOpen(long task)
+{
+    QFile calls(QStringLiteral("/proc/self/task/%1/syscall").arg(task));
+    if (!calls.open(QIODevice::ReadOnly))
+        return false;
+    const long number = calls.readAll().split(' ').value(0).toLong();
+#ifdef SYS_open
+    if (number == SYS_open)
+        return true;
+#endif
+    return number == SYS_openat;
+}
 
 // Every kind with its own extent, so that a lost kind or a wrong view changes the picture.
 const QByteArray kDrawing = "endheader\nrect 0 0 40 20 blue\nline -10 5 50 30 red\n"
@@ -697,8 +713,16 @@ void TestExport::exportImageRefusesAndKeepsFiles()
     if (!QFileInfo::exists(QStringLiteral("leaving.png")))
         QVERIFY(::mkfifo("leaving.png", 0600) == 0);
     std::thread leavingReader;
-    if (typed == QLatin1String("leaving.png"))
-        leavingReader = std::thread([] { ::close(::open("leaving.png", O_RDONLY)); });
+    if (typed == QLatin1String("leaving.png")) {
+        std::atomic<long> readerTask{0};
+        leavingReader = std::thread([&readerTask] {
+            readerTask = ::syscall(SYS_gettid);
+            ::close(::open("leaving.png", O_RDONLY));
+        });
+        // The export finds a reader only once the thread waits in its open.
+        QVERIFY(
+            QTest::qWaitFor([&readerTask] { return readerTask != 0 && waitsInOpen(readerTask); }));
+    }
     if (!QFileInfo::exists(QStringLiteral("lonely.png")))
         QVERIFY(::mkfifo("lonely.png", 0600) == 0);
     testapp::writeFile(QStringLiteral("kept.png"), "the previous picture");
