@@ -8,6 +8,8 @@
 #include <QThread>
 
 #include <algorithm>
+#include <new>
+#include <system_error>
 
 namespace
 {
@@ -46,12 +48,24 @@ FrameRenderer::FrameRenderer(QObject* parent)
     // Qt's painting must not outlive the application: no frame is painted past its event loop.
     if (QCoreApplication* application = QCoreApplication::instance())
         connect(application, &QCoreApplication::aboutToQuit, this, &FrameRenderer::stop);
-    worker = std::thread(&FrameRenderer::run, this);
-    for (std::size_t index = 1; index < parts.size(); ++index)
-        partThreads.emplace_back(&FrameRenderer::runPart, this, index);
+    try {
+        worker = std::thread(&FrameRenderer::run, this);
+        for (std::size_t index = 1; index < parts.size(); ++index)
+            partThreads.emplace_back(&FrameRenderer::runPart, this, index);
+    } catch (const std::system_error&) {
+        // No room for the painting threads (an address-space limit, say): those made end, and
+        // the renderer is not made, as when memory runs out.
+        endThreads();
+        throw std::bad_alloc();
+    }
 }
 
 FrameRenderer::~FrameRenderer()
+{
+    endThreads();
+}
+
+void FrameRenderer::endThreads()
 {
     stopping.store(true);
     {
@@ -61,7 +75,8 @@ FrameRenderer::~FrameRenderer()
     }
     changed.notify_all();
     partsChanged.notify_all();
-    worker.join();
+    if (worker.joinable())
+        worker.join();
     for (std::thread& thread : partThreads)
         thread.join();
 }

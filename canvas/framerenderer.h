@@ -42,6 +42,7 @@ public:
         unsigned long long sceneGeneration;
     };
 
+    // Starts the painting threads; throws std::bad_alloc when they cannot be made.
     explicit FrameRenderer(QObject* parent = nullptr);
     // Stops the frame in progress and ends the thread.
     ~FrameRenderer() override;
@@ -67,6 +68,9 @@ signals:
     void frameReady();
 
 private:
+    // Stops the frame in progress and ends every thread made.
+    void endThreads();
+
     struct Job {
         SceneView view;
         unsigned long long sceneGeneration;

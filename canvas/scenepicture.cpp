@@ -60,12 +60,17 @@ bool ScenePicture::write(QIODevice* device, Format format, const SceneView& view
     const QSize size = view.size;
     switch (format) {
     case Format::Png: {
-        // The renderer's frames have an alpha channel, every pixel opaque: the PNG is written
-        // from the same pixels without it, as a picture painted here is.
-        const QImage image =
-            renderer && qint64(size.width()) * size.height() <= kMostRendererPixels
-                ? renderer->paintNow(view, outlinePen()).convertToFormat(QImage::Format_RGB32)
-                : paintImage(view, between);
+        // The renderer's frames have an alpha channel, every pixel opaque, so their bits are
+        // already those of the same pixels without it: the PNG is written from them as a picture
+        // painted here is. (Taken as they are, not converted: Qt converts large images on its
+        // thread pool, which waits for ever where no thread can be made.)
+        QImage image;
+        if (renderer && qint64(size.width()) * size.height() <= kMostRendererPixels) {
+            image = renderer->paintNow(view, outlinePen());
+            image.reinterpretAsFormat(QImage::Format_RGB32);
+        } else {
+            image = paintImage(view, between);
+        }
         return !image.isNull() && encodePng(image, device);
     }
     case Format::Pdf:
