@@ -58,6 +58,8 @@ public:
     // Where the window listens; empty when it does not.
     QString socketPath() const { return listener.path(); }
 
+    // How many clients are connected (at most kMaxClients).
+    std::size_t clientCount() const { return clients.size(); }
     // A request's time limits (kIdleTimeoutMs); tests shorten them.
     void setIdleTimeout(int milliseconds) { idleTimeoutMs = milliseconds; }
 
