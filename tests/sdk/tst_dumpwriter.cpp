@@ -294,17 +294,25 @@ public:
         close(ends[1]);
         out = ends[0];
     }
-    // Everything written; `ended` says whether the pipe reached its end within the time.
-    QByteArray read(bool& ended, int milliseconds = 20000)
+    // Everything written, read until the program has ended; `ended` says whether the pipe had
+    // reached its end by then, which it does only when no process of the program's holds it.
+    QByteArray read(bool& ended)
     {
         QByteArray text;
-        QElapsedTimer clock;
-        clock.start();
         ended = false;
-        while (out >= 0 && !ended && clock.elapsed() < milliseconds) {
+        bool programEnded = false;
+        while (out >= 0 && !ended) {
             pollfd waiting{out, POLLIN, 0};
-            if (poll(&waiting, 1, 100) <= 0)
+            // Once the program has ended (and its own ends of the pipe with it), whatever is
+            // left is read at once: the pipe ends now or is held by another.
+            if (poll(&waiting, 1, programEnded ? 0 : 100) <= 0) {
+                if (programEnded)
+                    break;
+                programEnded = pid > 0 && waitpid(pid, nullptr, WNOHANG) == pid;
+                if (programEnded)
+                    pid = -1;
                 continue;
+            }
             char buffer[4096];
             const ssize_t n = ::read(out, buffer, sizeof buffer);
             if (n > 0)
@@ -977,7 +985,7 @@ void TestDumpWriter::startedWindowIsDetachedOrSaysWhy()
 
     bool ended = false;
     const QByteArray output =
-        Piped({VEDRA_SDK_HELPER, "show", "a.las", "b.las", "c.las"}).read(ended, 20000);
+        Piped({VEDRA_SDK_HELPER, "show", "a.las", "b.las", "c.las"}).read(ended);
     const QStringList noted = lines(notes);
     endNotedWindows(notes);
     QVERIFY2(ended, "the program's output did not end when it did: the window holds it");
